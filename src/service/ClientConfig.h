@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Where the remote servers are and how TLS is checked. Read once at start from the INI file
+// named by LUMOCLASS_CONFIG, else $XDG_CONFIG_HOME/lumoclass/lumoclass.conf; a missing file or
+// key takes the built-in loopback defaults. load() raises ConfigError naming file, key and value.
+struct ClientConfig {
+    QString classroomHost = QStringLiteral("127.0.0.1:8080");  // HOST[:PORT]
+    QString accountHost = QStringLiteral("127.0.0.1:8080");
+    QString contentHost = QStringLiteral("127.0.0.1:8080");
+    QString questionHost = QStringLiteral("127.0.0.1");  // port 8090 is fixed by the client
+    QString serviceNamespace = QStringLiteral("http://tempuri.org/");
+    bool tlsVerify = true;
+    QString caFile;  // extra authority, trusted besides the system ones; empty for none
+    QString sourceFile;  // the file the values came from (may not exist)
+
+    static QString defaultPath();
+    static ClientConfig load();
+    static ClientConfig loadFile(const QString& path);
+
+    QString classroomEndpoint() const;  // "http://" + classroom + "/lmv-inclass/lmvInclass.asmx"
+};

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "GbkText.h"
+
+// How HTTPS peers are checked: system authorities plus caFile, or nothing when verify is off.
+struct TlsPolicy {
+    bool verify = true;
+    std::string caFile;
+};
+
+struct HttpResponse {
+    long status = 0;
+    std::string contentType;
+    ByteString body;
+};
+
+// The one HTTP client of the program, on libcurl's blocking interface. Each call makes its own
+// easy handle and releases it before returning, so nothing survives between requests. Calls
+// block the calling thread; connecting gives up after 30 s and a transfer after 60 s without
+// data. Transport failures raise HttpError with libcurl's message.
+class HttpClient {
+public:
+    explicit HttpClient(TlsPolicy tls = {});
+
+    // Any status is returned; only transport failures raise.
+    HttpResponse post(const std::string& url, const ByteString& body,
+                      const std::vector<std::string>& headers) const;
+    HttpResponse get(const std::string& url) const;
+    // Like get(), but a status outside 2xx raises HttpError ("HTTP <status>", status()).
+    ByteString getBody(const std::string& url) const;
+    // Writes the body into a temporary file beside `path` and renames it into place only
+    // after a complete 2xx transfer; on any failure no file is left and HttpError is raised.
+    void downloadToFile(const std::string& url, const std::string& path) const;
+
+    const TlsPolicy& tls() const { return tls_; }
+
+    // The policy every client of this process uses; set once at start from the configuration.
+    static void setDefaultTls(TlsPolicy tls);
+    static TlsPolicy defaultTls();
+
+private:
+    TlsPolicy tls_;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+// The SOAP 1.1 document/literal (wrapped) message format, without any transport: building a
+// request body and reading the result out of a response body. All text here is UTF-8.
+namespace soap {
+
+using Parameters = std::vector<std::pair<std::string, std::string>>;  // name, value; in order
+
+std::string buildRequest(const std::string& serviceNamespace, const std::string& operation,
+                         const Parameters& parameters);
+
+// Returns the text of the first child element of <operation>Response. Raises SoapFault with
+// the fault string when the body holds a fault, SoapError with the parser's message when the
+// envelope cannot be read or has no such element.
+std::string readResult(const std::string& responseBody, const std::string& operation);
+
+}  // namespace soap

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "GbkText.h"
+
+struct _xmlDoc;
+struct _xmlNode;
+
+// One row of a reply dataset: an element whose attributes are the values. A null row (no row
+// at all) reads every value as empty, so readers never need to check before reading.
+class TReplyRow {
+public:
+    TReplyRow() = default;
+    explicit TReplyRow(_xmlNode* node) : node_(node) {}
+
+    bool isNull() const { return node_ == nullptr; }
+    // The attribute's value as GBK, trimmed of codes 0..32 at both ends; empty when missing.
+    GbkString value(const char* name) const;
+    // The next row in document order, or a null row after the last.
+    TReplyRow next() const;
+
+private:
+    _xmlNode* node_ = nullptr;
+};
+
+// How the document text is built from the reply before parsing.
+enum class DeclarationRule {
+    Plain,          // the reply as it arrived
+    AlwaysPrefix,   // the GB2312 declaration line, a line break, then the reply
+    PrefixIfMissing // the same, but only when the reply contains no "<?xml"
+};
+
+// A parsed reply document; owns the libxml2 tree, which the rows point into, so rows must not
+// outlive it. Parsing never touches the network and loads no DTD or external entity.
+class TReplyDataset {
+public:
+    TReplyDataset(TReplyDataset&&) noexcept;
+    TReplyDataset& operator=(TReplyDataset&&) noexcept;
+    ~TReplyDataset();
+
+    bool isEmpty() const;
+    TReplyRow firstRow() const;  // null when the document element has no child element
+
+    // Parses GBK reply text by the rule. Raises XmlParseError with libxml2's message. A parsed
+    // but empty document shows "empty" through ShowMessage and has no rows.
+    static TReplyDataset parse(const GbkString& replyText, DeclarationRule rule);
+    // Parses a file; its bytes are decoded by byte-order mark, declaration or UTF-8.
+    static TReplyDataset parseFile(const std::string& path);
+
+private:
+    explicit TReplyDataset(_xmlDoc* doc);
+    struct DocDeleter {
+        void operator()(_xmlDoc* doc) const;
+    };
+    std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+};
+
+// The shared reader entry point: ParseReplyDataset(text, rule) == TReplyDataset::parse.
+TReplyDataset ParseReplyDataset(const GbkString& replyText, DeclarationRule rule = DeclarationRule::Plain);
