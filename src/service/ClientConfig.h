@@ -12,7 +12,7 @@ struct ClientConfig {
     QString questionHost = QStringLiteral("127.0.0.1");  // port 8090 is fixed by the client
     QString serviceNamespace = QStringLiteral("http://tempuri.org/");
     bool tlsVerify = true;
-    QString caFile;  // extra authority, trusted besides the system ones; empty for none
+    QString caFile;      // extra authority, trusted besides the system ones; empty for none
     QString sourceFile;  // the file the values came from (may not exist)
 
     static QString defaultPath();

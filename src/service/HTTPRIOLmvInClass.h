@@ -50,8 +50,8 @@ public:
                                          const GbkString& questiontypeids, const GbkString& knowledgeids,
                                          const GbkString& abilityids, const GbkString& keywords,
                                          const GbkString& testpaperstatus) override;
-    GbkString LmvInclass_UpdatePageSize(const GbkString& pageid, const GbkString& bookid, const GbkString& width,
-                                        const GbkString& height) override;
+    GbkString LmvInclass_UpdatePageSize(const GbkString& pageid, const GbkString& bookid,
+                                        const GbkString& width, const GbkString& height) override;
     GbkString LmvInclass_GetDialoguePartList(const GbkString& userid, const GbkString& DialogueId) override;
     GbkString LmvInclass_GetTestTypeList(const GbkString& userid) override;
     GbkString LmvInclass_GetAllTestPaperList(const GbkString& userid, const GbkString& testtypeid) override;
@@ -59,7 +59,8 @@ public:
     GbkString LmvInclass_GetSectionList(const GbkString& userid, const GbkString& subject,
                                         const GbkString& unitcode) override;
     GbkString LmvInclass_getQuestionListFromaSection(const GbkString& userid, const GbkString& subject,
-                                                     const GbkString& unitcode, const GbkString& sectionid) override;
+                                                     const GbkString& unitcode,
+                                                     const GbkString& sectionid) override;
 
 private:
     // Posts one operation; returns the result element's UTF-8 text.

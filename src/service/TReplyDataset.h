@@ -27,9 +27,9 @@ private:
 
 // How the document text is built from the reply before parsing.
 enum class DeclarationRule {
-    Plain,          // the reply as it arrived
-    AlwaysPrefix,   // the GB2312 declaration line, a line break, then the reply
-    PrefixIfMissing // the same, but only when the reply contains no "<?xml"
+    Plain,           // the reply as it arrived
+    AlwaysPrefix,    // the GB2312 declaration line, a line break, then the reply
+    PrefixIfMissing  // the same, but only when the reply contains no "<?xml"
 };
 
 // A parsed reply document; owns the libxml2 tree, which the rows point into, so rows must not

@@ -16,7 +16,8 @@ public:
     virtual GbkString LmvInclass_GetQuestionType(const GbkString& memberid) = 0;
     virtual GbkString LmvInclass_GetWordFamilyList(const GbkString& userid) = 0;
     virtual GbkString LmvInclass_GetUnitList(const GbkString& userid, const GbkString& subject) = 0;
-    virtual ByteString LmvInclass_GetMiniLectureTextJsonList(const GbkString& userid, const GbkString& syllabusid,
+    virtual ByteString LmvInclass_GetMiniLectureTextJsonList(const GbkString& userid,
+                                                             const GbkString& syllabusid,
                                                              const GbkString& bookid) = 0;
     virtual ByteString LmvInclass_GetPassageTextJsonList(const GbkString& userid, const GbkString& syllabusid,
                                                          const GbkString& bookid) = 0;
@@ -34,18 +35,22 @@ public:
                                              const GbkString& packageid) = 0;
     virtual GbkString LmvInclass_GetQuestionList(const GbkString& userid, const GbkString& subject,
                                                  const GbkString& testpaperid, const GbkString& storeids,
-                                                 const GbkString& questiontypeids, const GbkString& knowledgeids,
-                                                 const GbkString& abilityids, const GbkString& keywords,
+                                                 const GbkString& questiontypeids,
+                                                 const GbkString& knowledgeids, const GbkString& abilityids,
+                                                 const GbkString& keywords,
                                                  const GbkString& testpaperstatus) = 0;
     virtual GbkString LmvInclass_UpdatePageSize(const GbkString& pageid, const GbkString& bookid,
                                                 const GbkString& width, const GbkString& height) = 0;
-    virtual GbkString LmvInclass_GetDialoguePartList(const GbkString& userid, const GbkString& DialogueId) = 0;
+    virtual GbkString LmvInclass_GetDialoguePartList(const GbkString& userid,
+                                                     const GbkString& DialogueId) = 0;
     virtual GbkString LmvInclass_GetTestTypeList(const GbkString& userid) = 0;
-    virtual GbkString LmvInclass_GetAllTestPaperList(const GbkString& userid, const GbkString& testtypeid) = 0;
+    virtual GbkString LmvInclass_GetAllTestPaperList(const GbkString& userid,
+                                                     const GbkString& testtypeid) = 0;
     virtual GbkString LmvInclass_GetDialogueList(const GbkString& userid) = 0;
     virtual GbkString LmvInclass_GetSectionList(const GbkString& userid, const GbkString& subject,
                                                 const GbkString& unitcode) = 0;
-    virtual GbkString LmvInclass_getQuestionListFromaSection(const GbkString& userid, const GbkString& subject,
+    virtual GbkString LmvInclass_getQuestionListFromaSection(const GbkString& userid,
+                                                             const GbkString& subject,
                                                              const GbkString& unitcode,
                                                              const GbkString& sectionid) = 0;
 };

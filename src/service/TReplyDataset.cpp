@@ -1,0 +1,83 @@
+#include "TReplyDataset.h"
+
+#include <libxml/tree.h>
+
+#include <cstring>
+
+#include "ShowMessage.h"
+#include "XmlParser.h"
+
+namespace {
+
+constexpr const char* kGb2312Declaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n";
+
+xmlNode* elementFrom(xmlNode* node) {
+    while (node && node->type != XML_ELEMENT_NODE)
+        node = node->next;
+    return node;
+}
+
+}  // namespace
+
+GbkString TReplyRow::value(const char* name) const {
+    if (!node_)
+        return {};
+    xmlAttr* attr = xmlHasProp(node_, reinterpret_cast<const xmlChar*>(name));
+    if (!attr || attr->type != XML_ATTRIBUTE_NODE)
+        return {};
+    // An attribute value is almost always one text node; read it in place instead of copying.
+    xmlNode* text = attr->children;
+    if (text && !text->next && text->type == XML_TEXT_NODE) {
+        const char* content = reinterpret_cast<const char*>(text->content);
+        return gbk::fromUtf8(gbk::trimmed(content ? content : ""));
+    }
+    xmlChar* content = xmlNodeListGetString(node_->doc, attr->children, 1);
+    GbkString result = gbk::fromUtf8(gbk::trimmed(content ? reinterpret_cast<const char*>(content) : ""));
+    xmlFree(content);
+    return result;
+}
+
+TReplyRow TReplyRow::next() const {
+    return TReplyRow(node_ ? elementFrom(node_->next) : nullptr);
+}
+
+void TReplyDataset::DocDeleter::operator()(_xmlDoc* doc) const {
+    xmlparser::freeDocument(doc);
+}
+
+TReplyDataset::TReplyDataset(_xmlDoc* doc) : doc_(doc) {}
+TReplyDataset::TReplyDataset(TReplyDataset&&) noexcept = default;
+TReplyDataset& TReplyDataset::operator=(TReplyDataset&&) noexcept = default;
+TReplyDataset::~TReplyDataset() = default;
+
+bool TReplyDataset::isEmpty() const {
+    return !doc_ || xmlDocGetRootElement(doc_.get()) == nullptr;
+}
+
+TReplyRow TReplyDataset::firstRow() const {
+    xmlNode* root = doc_ ? xmlDocGetRootElement(doc_.get()) : nullptr;
+    return TReplyRow(root ? elementFrom(root->children) : nullptr);
+}
+
+TReplyDataset TReplyDataset::parse(const GbkString& replyText, DeclarationRule rule) {
+    const bool prefix =
+        rule == DeclarationRule::AlwaysPrefix ||
+        (rule == DeclarationRule::PrefixIfMissing && replyText.find("<?xml") == std::string::npos);
+    TReplyDataset dataset(prefix ? xmlparser::readMemory((kGb2312Declaration + replyText).data(),
+                                                         std::strlen(kGb2312Declaration) + replyText.size())
+                                 : xmlparser::readMemory(replyText.data(), replyText.size()));
+    if (dataset.isEmpty())
+        ShowMessage(QStringLiteral("empty"));
+    return dataset;
+}
+
+TReplyDataset TReplyDataset::parseFile(const std::string& path) {
+    TReplyDataset dataset(xmlparser::readFile(path));
+    if (dataset.isEmpty())
+        ShowMessage(QStringLiteral("empty"));
+    return dataset;
+}
+
+TReplyDataset ParseReplyDataset(const GbkString& replyText, DeclarationRule rule) {
+    return TReplyDataset::parse(replyText, rule);
+}

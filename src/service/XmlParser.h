@@ -1,0 +1,19 @@
+#pragma once
+
+#include <string>
+
+struct _xmlDoc;
+
+// The one way the program hands bytes to libxml2. Parsing never touches the network, loads no
+// DTD and resolves no external entity (an entity loader that refuses everything is installed
+// once), and keeps libxml2's limits on entity expansion. "GB2312" is read as GBK, a superset,
+// so characters outside GB2312 that the service sends under that name still decode.
+namespace xmlparser {
+
+// Both raise XmlParseError with libxml2's message; the caller owns the returned document.
+_xmlDoc* readMemory(const char* data, std::size_t size);
+_xmlDoc* readFile(const std::string& path);
+
+void freeDocument(_xmlDoc* doc);
+
+}  // namespace xmlparser
