@@ -1,0 +1,11 @@
+#include "TstudyDM.h"
+
+TstudyDM::TstudyDM(const ClientConfig& config)
+    : HTTPRIOLmvInClass_(config.serviceNamespace.toStdString()), config_(config) {
+    HTTPRIOLmvInClass_.setTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
+}
+
+void TstudyDM::SetUpClassroomProxy() {
+    HTTPRIOLmvInClass_.setURL(config_.classroomEndpoint().toStdString());
+    HTTPRIOLmvInClass_.setUseUtf8InHeader(true);
+}
