@@ -1,0 +1,161 @@
+#include "DemoServer.h"
+
+#include <algorithm>
+#include <boost/asio/co_spawn.hpp>
+#include <boost/asio/detached.hpp>
+#include <boost/asio/redirect_error.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/use_awaitable.hpp>
+#include <boost/beast/core.hpp>
+#include <boost/beast/core/detect_ssl.hpp>
+#include <boost/beast/http.hpp>
+#include <boost/beast/ssl.hpp>
+#include <chrono>
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using asio::awaitable;
+using asio::use_awaitable;
+using asio::ip::tcp;
+
+struct DemoServer::Shared {
+    asio::ssl::context& tls;
+    Handler handler;
+    Logger logger;
+};
+
+namespace {
+
+constexpr auto kIdleTimeout = std::chrono::seconds(60);
+
+template <class Stream>
+awaitable<void> serveRequests(Stream& stream, beast::flat_buffer& buffer, bool tls, unsigned short port,
+                              DemoServer::Handler& handler, DemoServer::Logger& logger) {
+    const std::string scheme = tls ? "https" : "http";
+    for (;;) {
+        http::request_parser<http::string_body> parser;
+        parser.body_limit(16 * 1024 * 1024);
+        parser.header_limit(64 * 1024);
+        beast::get_lowest_layer(stream).expires_after(kIdleTimeout);
+        beast::error_code ec;
+        co_await http::async_read(stream, buffer, parser, asio::redirect_error(use_awaitable, ec));
+        if (ec == http::error::end_of_stream || ec == asio::error::eof || ec == beast::error::timeout ||
+            ec == asio::error::connection_reset || ec == asio::ssl::error::stream_truncated)
+            co_return;
+        if (ec) {
+            // Garbage on the wire: answer once, then drop the connection.
+            http::response<http::string_body> bad{http::status::bad_request, 11};
+            bad.set(http::field::content_type, "text/plain; charset=utf-8");
+            bad.set(http::field::connection, "close");
+            bad.body() = "bad request: " + ec.message() + "\n";
+            bad.prepare_payload();
+            beast::error_code ignored;
+            co_await http::async_write(stream, bad, asio::redirect_error(use_awaitable, ignored));
+            logger("request " + scheme + " " + std::to_string(port) + " - - - 400");
+            co_return;
+        }
+        http::request<http::string_body> req = parser.release();
+        HttpRequest request;
+        request.tls = tls;
+        request.localPort = port;
+        request.method = std::string(req.method_string());
+        request.target = std::string(req.target());
+        request.body = req.body();
+        for (const auto& field : req) {
+            std::string name(field.name_string());
+            std::transform(name.begin(), name.end(), name.begin(),
+                           [](unsigned char c) { return std::tolower(c); });
+            request.headers[name] = std::string(field.value());
+        }
+        auto started = std::chrono::steady_clock::now();
+        HttpReply reply = handler(request);
+        if (reply.delayMs > 0) {
+            asio::steady_timer timer(co_await asio::this_coro::executor);
+            timer.expires_after(std::chrono::milliseconds(reply.delayMs));
+            co_await timer.async_wait(asio::redirect_error(use_awaitable, ec));
+        }
+        http::response<http::string_body> res{static_cast<http::status>(reply.status), req.version()};
+        res.set(http::field::server, "lumoclass-demo-service");
+        res.set(http::field::content_type, reply.contentType);
+        for (const auto& [name, value] : reply.headers)
+            res.set(name, value);
+        res.keep_alive(req.keep_alive());
+        if (request.method != "HEAD")
+            res.body() = std::move(reply.body);
+        res.prepare_payload();
+        beast::get_lowest_layer(stream).expires_after(kIdleTimeout);
+        co_await http::async_write(stream, res, asio::redirect_error(use_awaitable, ec));
+        auto elapsed =
+            std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)
+                .count();
+        logger("request " + scheme + " " + std::to_string(port) + " " + request.method + " " +
+               request.target + " " + (reply.operation.empty() ? "-" : reply.operation) + " " +
+               std::to_string(reply.status) + " " + std::to_string(elapsed) + "ms");
+        if (ec || !res.keep_alive())
+            co_return;
+    }
+}
+
+awaitable<void> session(tcp::socket socket, std::shared_ptr<DemoServer::Shared> shared, unsigned short port) {
+    beast::tcp_stream stream(std::move(socket));
+    beast::flat_buffer buffer;
+    try {
+        stream.expires_after(std::chrono::seconds(30));
+        bool tls = co_await beast::async_detect_ssl(stream, buffer, use_awaitable);
+        if (tls) {
+            beast::ssl_stream<beast::tcp_stream> secure(std::move(stream), shared->tls);
+            std::size_t used =
+                co_await secure.async_handshake(asio::ssl::stream_base::server, buffer.data(), use_awaitable);
+            buffer.consume(used);
+            co_await serveRequests(secure, buffer, true, port, shared->handler, shared->logger);
+            beast::error_code ec;
+            beast::get_lowest_layer(secure).expires_after(std::chrono::seconds(5));
+            co_await secure.async_shutdown(asio::redirect_error(use_awaitable, ec));
+        } else {
+            co_await serveRequests(stream, buffer, false, port, shared->handler, shared->logger);
+            beast::error_code ec;
+            stream.socket().shutdown(tcp::socket::shutdown_send, ec);
+        }
+    } catch (const std::exception&) {
+        // A peer that went away or failed the handshake ends only its own connection.
+    }
+}
+
+awaitable<void> acceptLoop(std::shared_ptr<tcp::acceptor> acceptor,
+                           std::shared_ptr<DemoServer::Shared> shared) {
+    const unsigned short port = acceptor->local_endpoint().port();
+    for (;;) {
+        beast::error_code ec;
+        tcp::socket socket = co_await acceptor->async_accept(asio::redirect_error(use_awaitable, ec));
+        if (ec == asio::error::operation_aborted || !acceptor->is_open())
+            co_return;
+        if (ec)
+            continue;
+        asio::co_spawn(acceptor->get_executor(), session(std::move(socket), shared, port), asio::detached);
+    }
+}
+
+}  // namespace
+
+DemoServer::DemoServer(asio::io_context& io, asio::ssl::context& tls, Handler handler, Logger logger)
+    : shared_(std::make_shared<Shared>(Shared{tls, std::move(handler), std::move(logger)})), io_(io) {}
+
+unsigned short DemoServer::listen(const asio::ip::address& address, unsigned short port) {
+    auto acceptor = std::make_shared<tcp::acceptor>(io_);
+    tcp::endpoint endpoint(address, port);
+    acceptor->open(endpoint.protocol());
+    acceptor->set_option(asio::socket_base::reuse_address(true));
+    acceptor->bind(endpoint);
+    acceptor->listen(asio::socket_base::max_listen_connections);
+    acceptors_.push_back(acceptor);
+    asio::co_spawn(io_, acceptLoop(acceptor, shared_), asio::detached);
+    return acceptor->local_endpoint().port();
+}
+
+void DemoServer::stop() {
+    for (auto& acceptor : acceptors_) {
+        beast::error_code ec;
+        acceptor->close(ec);
+    }
+}
