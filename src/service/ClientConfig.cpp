@@ -25,13 +25,11 @@ bool validHost(const QString& value, bool portAllowed) {
     QString host = value;
     const qsizetype colon = value.lastIndexOf(u':');
     if (colon >= 0) {
-        if (!portAllowed)
-            return false;
+        if (!portAllowed) return false;
         host = value.left(colon);
         bool ok = false;
         const int port = value.mid(colon + 1).toInt(&ok);
-        if (!ok || port < 1 || port > 65535 || value.mid(colon + 1).startsWith(u'+'))
-            return false;
+        if (!ok || port < 1 || port > 65535 || value.mid(colon + 1).startsWith(u'+')) return false;
     }
     return name.match(host).hasMatch();
 }
@@ -53,11 +51,9 @@ bool parseBool(const QString& value, bool* out) {
 
 QString ClientConfig::defaultPath() {
     const QByteArray explicitPath = qgetenv("LUMOCLASS_CONFIG");
-    if (!explicitPath.isEmpty())
-        return QString::fromLocal8Bit(explicitPath);
+    if (!explicitPath.isEmpty()) return QString::fromLocal8Bit(explicitPath);
     QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    if (base.isEmpty())
-        base = QDir::homePath() + QStringLiteral("/.config");
+    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
     return base + QStringLiteral("/lumoclass/lumoclass.conf");
 }
 
@@ -69,8 +65,7 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
     ClientConfig config;
     config.sourceFile = path;
     QFile file(path);
-    if (!file.exists())
-        return config;
+    if (!file.exists()) return config;
     if (!file.open(QIODevice::ReadOnly)) {
         throw ConfigError(QStringLiteral("Configuration file \"%1\" cannot be read: %2")
                               .arg(path, file.errorString())
@@ -85,8 +80,7 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
         static const QRegularExpression comment(QStringLiteral("(^|\\s)[;#].*$"));
         line.remove(comment);
         line = line.trimmed();
-        if (line.isEmpty())
-            continue;
+        if (line.isEmpty()) continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
             section = line.mid(1, line.size() - 2).trimmed().toLower();
             continue;

@@ -11,20 +11,17 @@ namespace {
 
 bool isAscii(std::string_view text) {
     for (unsigned char c : text) {
-        if (c >= 0x80)
-            return false;
+        if (c >= 0x80) return false;
     }
     return true;
 }
 
 // Length of the UTF-8 sequence starting with `lead`, 1 for a stray byte so the caller moves on.
 std::size_t utf8SequenceLength(unsigned char lead) {
-    if (lead >= 0xF0 && lead <= 0xF4)
-        return 4;
-    if (lead >= 0xE0)
-        return 3;
-    if (lead >= 0xC2 && lead <= 0xDF)
-        return 2;
+    if (lead >= 0xF5) return 1;
+    if (lead >= 0xF0) return 4;
+    if (lead >= 0xE0) return 3;
+    if (lead >= 0xC2 && lead <= 0xDF) return 2;
     return 1;
 }
 
@@ -33,8 +30,7 @@ std::size_t utf8SequenceLength(unsigned char lead) {
 std::string convert(const char* to, const char* from, std::string_view input,
                     std::size_t (*skip)(unsigned char)) {
     iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw AppError(std::string("iconv cannot convert from ") + from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw AppError(std::string("iconv cannot convert from ") + from);
     std::string out;
     out.resize(input.size() * 2 + 16);
     char* in = const_cast<char*>(input.data());
@@ -42,8 +38,7 @@ std::string convert(const char* to, const char* from, std::string_view input,
     char* outPtr = out.data();
     std::size_t outLeft = out.size();
     while (inLeft > 0) {
-        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1))
-            break;
+        if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) break;
         if (errno == E2BIG) {
             std::size_t used = out.size() - outLeft;
             out.resize(out.size() * 2);
@@ -79,14 +74,12 @@ std::size_t gbkSequenceLength(unsigned char lead) {
 namespace gbk {
 
 GbkString fromUtf8(std::string_view utf8) {
-    if (isAscii(utf8))
-        return std::string(utf8);
+    if (isAscii(utf8)) return std::string(utf8);
     return convert("GBK", "UTF-8", utf8, utf8SequenceLength);
 }
 
 std::string toUtf8(std::string_view gbkText) {
-    if (isAscii(gbkText))
-        return std::string(gbkText);
+    if (isAscii(gbkText)) return std::string(gbkText);
     return convert("UTF-8", "GBK", gbkText, gbkSequenceLength);
 }
 
@@ -103,18 +96,15 @@ GbkString fromQString(const QString& text) {
 std::string trimmed(std::string_view text) {
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
-        --end;
+    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32) ++begin;
+    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32) --end;
     return std::string(text.substr(begin, end - begin));
 }
 
 int toInt(std::string_view text) {
     int value = 0;
     std::string_view digits = text;
-    if (!digits.empty() && digits.front() == '+')
-        digits.remove_prefix(1);
+    if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
     const char* first = digits.data();
     const char* last = digits.data() + digits.size();
     auto [ptr, ec] = std::from_chars(first, last, value);

@@ -10,12 +10,10 @@ HTTPRIOLmvInClass::HTTPRIOLmvInClass(std::string serviceNamespace)
 std::string HTTPRIOLmvInClass::invoke(
     const std::string& operation,
     std::initializer_list<std::pair<const char*, const GbkString*>> parameters) {
-    if (url_.empty())
-        throw SoapError("No URL was set for the classroom service (" + operation + ")");
+    if (url_.empty()) throw SoapError("No URL was set for the classroom service (" + operation + ")");
     soap::Parameters wire;
     wire.reserve(parameters.size());
-    for (const auto& [name, value] : parameters)
-        wire.emplace_back(name, gbk::toUtf8(*value));
+    for (const auto& [name, value] : parameters) wire.emplace_back(name, gbk::toUtf8(*value));
 
     const std::vector<std::string> headers = {
         useUtf8InHeader_ ? "Content-Type: text/xml; charset=\"utf-8\"" : "Content-Type: text/xml",
@@ -23,8 +21,7 @@ std::string HTTPRIOLmvInClass::invoke(
     };
     const HttpResponse response = http_.post(url_, soap::buildRequest(namespace_, operation, wire), headers);
     const bool success = response.status >= 200 && response.status <= 299;
-    if (success)
-        return soap::readResult(response.body, operation);
+    if (success) return soap::readResult(response.body, operation);
     // A fault arrives with status 500; any other error status is reported as such.
     try {
         soap::readResult(response.body, operation);
@@ -49,8 +46,7 @@ ByteString HTTPRIOLmvInClass::callBytes(
     auto decoded =
         QByteArray::fromBase64Encoding(QByteArray::fromRawData(text.data(), qsizetype(text.size())),
                                        QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded)
-        throw SoapError("The reply of " + operation + " is not valid base64");
+    if (!decoded) throw SoapError("The reply of " + operation + " is not valid base64");
     return ByteString(decoded.decoded.constData(), static_cast<std::size_t>(decoded.decoded.size()));
 }
 

@@ -38,8 +38,7 @@ CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, char* errorBu
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     CurlHandle curl(curl_easy_init());
-    if (!curl)
-        throw HttpError("cannot create an HTTP client");
+    if (!curl) throw HttpError("cannot create an HTTP client");
     CURL* h = curl.get();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
@@ -75,8 +74,7 @@ size_t writeToFd(char* data, size_t size, size_t count, void* target) {
     size_t done = 0;
     while (done < total) {
         ssize_t n = ::write(fd, data + done, total - done);
-        if (n <= 0)
-            return 0;  // makes libcurl stop with a write error
+        if (n <= 0) return 0;  // makes libcurl stop with a write error
         done += static_cast<size_t>(n);
     }
     return total;
@@ -124,8 +122,7 @@ HttpResponse HttpClient::post(const std::string& url, const ByteString& body,
     HeaderList list;
     for (const std::string& header : headers) {
         curl_slist* grown = curl_slist_append(list.get(), header.c_str());
-        if (!grown)
-            throw HttpError("cannot build the request headers");
+        if (!grown) throw HttpError("cannot build the request headers");
         list.release();
         list.reset(grown);
     }
@@ -174,8 +171,7 @@ void HttpClient::downloadToFile(const std::string& url, const std::string& path)
     const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     std::string tempPath = folder + "/.lumo-download-XXXXXX";
     const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0)
-        throw HttpError("cannot create a temporary file in " + folder);
+    if (fd < 0) throw HttpError("cannot create a temporary file in " + folder);
     ::fchmod(fd, 0644);
     auto discard = [&] {
         ::close(fd);

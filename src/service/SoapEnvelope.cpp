@@ -43,8 +43,7 @@ struct DocDeleter {
 
 xmlNode* firstElement(xmlNode* node) {
     for (xmlNode* child = node ? node->children : nullptr; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE)
-            return child;
+        if (child->type == XML_ELEMENT_NODE) return child;
     }
     return nullptr;
 }
@@ -101,21 +100,17 @@ std::string readResult(const std::string& responseBody, const std::string& opera
         throw SoapError(std::string("The reply is not a SOAP message: ") + e.what());
     }
     xmlNode* envelope = xmlDocGetRootElement(doc.get());
-    if (!isNamed(envelope, "Envelope"))
-        throw SoapError("The reply is not a SOAP envelope");
+    if (!isNamed(envelope, "Envelope")) throw SoapError("The reply is not a SOAP envelope");
     xmlNode* body = nullptr;
     for (xmlNode* child = envelope->children; child; child = child->next) {
-        if (child->type == XML_ELEMENT_NODE && isNamed(child, "Body"))
-            body = child;
+        if (child->type == XML_ELEMENT_NODE && isNamed(child, "Body")) body = child;
     }
-    if (!body)
-        throw SoapError("The SOAP reply has no body");
+    if (!body) throw SoapError("The SOAP reply has no body");
     xmlNode* payload = firstElement(body);
     if (isNamed(payload, "Fault")) {
         std::string faultString;
         for (xmlNode* child = payload->children; child; child = child->next) {
-            if (child->type == XML_ELEMENT_NODE && isNamed(child, "faultstring"))
-                faultString = textOf(child);
+            if (child->type == XML_ELEMENT_NODE && isNamed(child, "faultstring")) faultString = textOf(child);
         }
         throw SoapFault(faultString.empty() ? std::string("SOAP fault") : faultString);
     }

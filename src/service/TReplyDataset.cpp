@@ -12,19 +12,16 @@ namespace {
 constexpr const char* kGb2312Declaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n";
 
 xmlNode* elementFrom(xmlNode* node) {
-    while (node && node->type != XML_ELEMENT_NODE)
-        node = node->next;
+    while (node && node->type != XML_ELEMENT_NODE) node = node->next;
     return node;
 }
 
 }  // namespace
 
 GbkString TReplyRow::value(const char* name) const {
-    if (!node_)
-        return {};
+    if (!node_) return {};
     xmlAttr* attr = xmlHasProp(node_, reinterpret_cast<const xmlChar*>(name));
-    if (!attr || attr->type != XML_ATTRIBUTE_NODE)
-        return {};
+    if (!attr || attr->type != XML_ATTRIBUTE_NODE) return {};
     // An attribute value is almost always one text node; read it in place instead of copying.
     xmlNode* text = attr->children;
     if (text && !text->next && text->type == XML_TEXT_NODE) {
@@ -66,15 +63,13 @@ TReplyDataset TReplyDataset::parse(const GbkString& replyText, DeclarationRule r
     TReplyDataset dataset(prefix ? xmlparser::readMemory((kGb2312Declaration + replyText).data(),
                                                          std::strlen(kGb2312Declaration) + replyText.size())
                                  : xmlparser::readMemory(replyText.data(), replyText.size()));
-    if (dataset.isEmpty())
-        ShowMessage(QStringLiteral("empty"));
+    if (dataset.isEmpty()) ShowMessage(QStringLiteral("empty"));
     return dataset;
 }
 
 TReplyDataset TReplyDataset::parseFile(const std::string& path) {
     TReplyDataset dataset(xmlparser::readFile(path));
-    if (dataset.isEmpty())
-        ShowMessage(QStringLiteral("empty"));
+    if (dataset.isEmpty()) ShowMessage(QStringLiteral("empty"));
     return dataset;
 }
 

@@ -5,6 +5,10 @@
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -13,7 +17,9 @@
 namespace {
 
 // Returning no input makes libxml2 report the entity as not loadable.
-xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) { return nullptr; }
+xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
 
 void ignoreStructuredError(void*, xmlErrorPtr) {}
 
@@ -41,8 +47,7 @@ constexpr int kOptions = XML_PARSE_NONET;
     const xmlError* error = ctxt ? xmlCtxtGetLastError(ctxt) : xmlGetLastError();
     if (error && error->message) {
         message = error->message;
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
-            message.pop_back();
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
     }
     throw XmlParseError(message);
 }
@@ -53,35 +58,32 @@ namespace xmlparser {
 
 _xmlDoc* readMemory(const char* data, std::size_t size) {
     setUpOnce();
+    if (size > INT_MAX) throw XmlParseError("Document too large");
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
-    if (!ctxt)
-        throw XmlParseError("out of memory");
+    if (!ctxt) throw XmlParseError("out of memory");
     xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), data, static_cast<int>(size), nullptr, nullptr, kOptions);
     if (!doc || !ctxt->wellFormed) {
-        if (doc)
-            xmlFreeDoc(doc);
+        if (doc) xmlFreeDoc(doc);
         raise(ctxt.get());
     }
     return doc;
 }
 
 _xmlDoc* readFile(const std::string& path) {
-    setUpOnce();
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
-    if (!ctxt)
-        throw XmlParseError("out of memory");
-    xmlDocPtr doc = xmlCtxtReadFile(ctxt.get(), path.c_str(), nullptr, kOptions);
-    if (!doc || !ctxt->wellFormed) {
-        if (doc)
-            xmlFreeDoc(doc);
-        raise(ctxt.get());
-    }
-    return doc;
+    // Read the bytes ourselves: libxml2 would open the file through the entity loader, which
+    // refuses everything, and the path may hold bytes that are not UTF-8.
+    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+    if (!file) throw XmlParseError("Cannot open " + path + ": " + std::strerror(errno));
+    std::string bytes;
+    char buffer[65536];
+    std::size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
+    if (std::ferror(file.get())) throw XmlParseError("Cannot read " + path);
+    return readMemory(bytes.data(), bytes.size());
 }
 
 void freeDocument(_xmlDoc* doc) {
-    if (doc)
-        xmlFreeDoc(doc);
+    if (doc) xmlFreeDoc(doc);
 }
 
 }  // namespace xmlparser

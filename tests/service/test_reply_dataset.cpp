@@ -1,0 +1,178 @@
+// Reading reply datasets: declaration rules, decoding, trimming, missing values, safety.
+#include <QtTest>
+
+#include "MessageRecorder.h"
+#include "service/AppError.h"
+#include "service/GbkText.h"
+#include "service/TReplyDataset.h"
+
+namespace {
+
+GbkString g(const char* utf8) {
+    return gbk::fromUtf8(utf8);
+}
+
+int countRows(const TReplyDataset& dataset) {
+    int n = 0;
+    for (TReplyRow row = dataset.firstRow(); !row.isNull(); row = row.next()) ++n;
+    return n;
+}
+
+QString parseError(const GbkString& text, DeclarationRule rule) {
+    try {
+        ParseReplyDataset(text, rule);
+    } catch (const XmlParseError& e) {
+        return QString::fromUtf8(e.what());
+    }
+    return {};
+}
+
+}  // namespace
+
+class TestReplyDataset : public QObject {
+    Q_OBJECT
+
+private slots:
+    void valuesAreTrimmedAndMissingOnesEmpty() {
+        MessageRecorder messages;
+        const TReplyDataset dataset = ParseReplyDataset(
+            "<NewDataSet>\n  <Table a=\"  x y \" b=\"&#9;tab\" c=\"&#10;line&#13;\" d=\"   \"/>\n"
+            "  <!-- a comment is no row -->\n  <Table a=\"2\"/>\n</NewDataSet>",
+            DeclarationRule::Plain);
+        TReplyRow row = dataset.firstRow();
+        QCOMPARE(row.value("a"), std::string("x y"));
+        QCOMPARE(row.value("b"), std::string("tab"));
+        QCOMPARE(row.value("c"), std::string("line"));
+        QCOMPARE(row.value("d"), std::string());
+        QCOMPARE(row.value("missing"), std::string());
+        QCOMPARE(row.value("A"), std::string());  // names are case-sensitive
+        row = row.next();
+        QCOMPARE(row.value("a"), std::string("2"));
+        QCOMPARE(row.value("b"), std::string());
+        QVERIFY(row.next().isNull());
+        QCOMPARE(countRows(dataset), 2);
+        QVERIFY(messages.texts().isEmpty());
+    }
+
+    void noRowsAndNullRowsReadEmpty() {
+        const TReplyDataset dataset = ParseReplyDataset("<NewDataSet/>", DeclarationRule::Plain);
+        QVERIFY(!dataset.isEmpty());
+        QVERIFY(dataset.firstRow().isNull());
+        QCOMPARE(dataset.firstRow().value("anything"), std::string());
+        QVERIFY(dataset.firstRow().next().isNull());
+    }
+
+    void declarationDecidesHowGbkBytesRead() {
+        // GBK bytes without a declaration are read as UTF-8 and refused.
+        const GbkString chinese = g("<r><t name=\"课文\"/></r>");
+        const QString error = parseError(chinese, DeclarationRule::Plain);
+        QVERIFY2(error.contains("Input is not proper UTF-8"), qPrintable(error));
+        // The same values, all ASCII, parse without a declaration.
+        QCOMPARE(
+            ParseReplyDataset("<r><t name=\"unit\"/></r>", DeclarationRule::Plain).firstRow().value("name"),
+            std::string("unit"));
+        // Declared GB2312, the bytes read as Chinese; 镕 is in GBK but not in GB2312.
+        const GbkString declared =
+            g("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t name=\"课文 朱镕基\"/></r>");
+        QCOMPARE(ParseReplyDataset(declared, DeclarationRule::Plain).firstRow().value("name"),
+                 g("课文 朱镕基"));
+    }
+
+    void byteOrderMarkDecides() {
+        // A UTF-8 mark wins over a missing declaration; values come back as GBK.
+        const std::string utf8 = "\xEF\xBB\xBF<r><t name=\"单词\"/></r>";
+        QCOMPARE(ParseReplyDataset(utf8, DeclarationRule::Plain).firstRow().value("name"), g("单词"));
+        // A UTF-16LE mark.
+        const QString text = QStringLiteral("<r><t name=\"场景\"/></r>");
+        std::string utf16 = "\xFF\xFE";
+        for (QChar c : text) {
+            utf16 += char(c.unicode() & 0xFF);
+            utf16 += char(c.unicode() >> 8);
+        }
+        QCOMPARE(ParseReplyDataset(utf16, DeclarationRule::Plain).firstRow().value("name"), g("场景"));
+    }
+
+    void prefixRules() {
+        const GbkString withOwn = g("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"题目\"/></r>");
+        const GbkString without = g("<r><t v=\"题目\"/></r>");
+        // The question list rule adds a declaration only where none is.
+        QCOMPARE(ParseReplyDataset(withOwn, DeclarationRule::PrefixIfMissing).firstRow().value("v"),
+                 g("题目"));
+        QCOMPARE(ParseReplyDataset(without, DeclarationRule::PrefixIfMissing).firstRow().value("v"),
+                 g("题目"));
+        // The teacher setting rule always adds one, so a reply with its own fails.
+        QCOMPARE(ParseReplyDataset(without, DeclarationRule::AlwaysPrefix).firstRow().value("v"), g("题目"));
+        const QString error = parseError(withOwn, DeclarationRule::AlwaysPrefix);
+        QVERIFY2(!error.isEmpty(), "a second declaration must not parse");
+    }
+
+    void brokenRepliesCarryTheParserMessage_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("empty") << QByteArray("") << "Document is empty";
+        QTest::newRow("truncated") << QByteArray("<r><t a=\"1\"/>") << "Premature end of data";
+        QTest::newRow("not xml") << QByteArray("0") << "Start tag expected";
+    }
+    void brokenRepliesCarryTheParserMessage() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, message);
+        const QString error = parseError(reply.toStdString(), DeclarationRule::Plain);
+        QVERIFY2(error.contains(message), qPrintable(error));
+    }
+
+    void externalEntitiesAndDtdsAreNotLoaded() {
+        QTemporaryDir dir;
+        const QString secretPath = dir.filePath("secret.txt");
+        QFile secret(secretPath);
+        QVERIFY(secret.open(QIODevice::WriteOnly));
+        secret.write("TOPSECRET");
+        secret.close();
+        const std::string reply = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"file://" +
+                                  secretPath.toStdString() + "\">]><r><t v=\"&x;\"/></r>";
+        try {
+            const TReplyDataset dataset = ParseReplyDataset(reply, DeclarationRule::Plain);
+            QVERIFY(dataset.firstRow().value("v").find("TOPSECRET") == std::string::npos);
+        } catch (const XmlParseError&) {
+            // Refusing the document is as good as not resolving the entity.
+        }
+        // Entity expansion stays bounded by libxml2's limits ("billion laughs").
+        std::string bomb = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY a \"aaaaaaaaaa\">";
+        const char* names = "abcdefghij";
+        for (int i = 1; i < 10; ++i) {
+            bomb += std::string("<!ENTITY ") + names[i] + " \"";
+            for (int k = 0; k < 10; ++k) bomb += std::string("&") + names[i - 1] + ";";
+            bomb += "\">";
+        }
+        bomb += "]><r><t v=\"&j;\"/></r>";
+        bool refused = false;
+        try {
+            const TReplyDataset dataset = ParseReplyDataset(bomb, DeclarationRule::Plain);
+            refused = dataset.firstRow().value("v").size() < 1000000;
+        } catch (const XmlParseError&) {
+            refused = true;
+        }
+        QVERIFY(refused);
+    }
+
+    void transitFileIsReadAsUtf8ByItsMark() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lmvclass.xml");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xEF\xBB\xBF<r><t Title=\" 微课一 \"/></r>");
+        file.close();
+        const TReplyDataset dataset = TReplyDataset::parseFile(path.toStdString());
+        QCOMPARE(dataset.firstRow().value("Title"), g("微课一"));
+    }
+
+    void characterOutsideGbkBecomesQuestionMark() {
+        // An emoji cannot be held in GBK.
+        const std::string utf8 =
+            "\xEF\xBB\xBF<r><t v=\"a\xF0\x9F\x98\x80"
+            "b\"/></r>";
+        QCOMPARE(ParseReplyDataset(utf8, DeclarationRule::Plain).firstRow().value("v"), std::string("a?b"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReplyDataset)
+#include "test_reply_dataset.moc"

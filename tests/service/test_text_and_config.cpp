@@ -1,0 +1,139 @@
+// GBK conversions at the boundaries, and the configuration file.
+#include <QtTest>
+
+#include "service/AppError.h"
+#include "service/ClientConfig.h"
+#include "service/GbkText.h"
+
+namespace {
+
+QString writeConfig(const QTemporaryDir& dir, const QByteArray& content) {
+    const QString path = dir.filePath("lumoclass.conf");
+    QFile file(path);
+    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+    file.write(content);
+    return path;
+}
+
+}  // namespace
+
+class TestTextAndConfig : public QObject {
+    Q_OBJECT
+
+private slots:
+    void gbkRoundTrips() {
+        const GbkString text = gbk::fromUtf8("课本 Unit 1 镕");
+        QCOMPARE(text, std::string("\xBF\xCE\xB1\xBE Unit 1 \xE9\x46"));
+        QCOMPARE(gbk::toUtf8(text), std::string("课本 Unit 1 镕"));
+        QCOMPARE(gbk::toQString(text), QStringLiteral("课本 Unit 1 镕"));
+        QCOMPARE(gbk::fromQString(QStringLiteral("密码错误")), gbk::fromUtf8("密码错误"));
+    }
+
+    void unrepresentableCharactersBecomeQuestionMarks() {
+        QCOMPARE(gbk::fromUtf8("a\xF0\x9F\x98\x80z"), std::string("a?z"));  // emoji
+        QCOMPARE(gbk::fromUtf8("\xE0\xB8\x81x"), std::string("?x"));        // Thai
+        QCOMPARE(gbk::fromUtf8("bad\xFFutf8"), std::string("bad?utf8"));
+        QCOMPARE(gbk::toUtf8("\x81"), std::string("?"));  // a lead byte without its trail
+    }
+
+    void wholeNumbers_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("value");
+        QTest::newRow("3") << "3" << true << 3;
+        QTest::newRow("-2") << "-2" << true << -2;
+        QTest::newRow("+9") << "+9" << true << 9;
+        QTest::newRow("empty") << "" << false << 0;
+        QTest::newRow("letters") << "x" << false << 0;
+        QTest::newRow("inner blank") << "1 0" << false << 0;
+        QTest::newRow("too big") << "99999999999" << false << 0;
+    }
+    void wholeNumbers() {
+        QFETCH(QString, text);
+        QFETCH(bool, valid);
+        QFETCH(int, value);
+        if (valid) {
+            QCOMPARE(gbk::toInt(text.toStdString()), value);
+        } else {
+            try {
+                gbk::toInt(text.toStdString());
+                QFAIL("accepted");
+            } catch (const ConvertError& e) {
+                QCOMPARE(QString(e.what()), "'" + text + "' is not a valid integer value");
+            }
+        }
+    }
+
+    void missingFileGivesLoopbackDefaults() {
+        const ClientConfig config = ClientConfig::loadFile("/nonexistent/lumoclass.conf");
+        QVERIFY(config.classroomHost.startsWith("127.0.0.1"));
+        QCOMPARE(config.classroomEndpoint(),
+                 "http://" + config.classroomHost + "/lmv-inclass/lmvInclass.asmx");
+        QCOMPARE(config.serviceNamespace, QString("http://tempuri.org/"));
+        QVERIFY(config.tlsVerify);
+    }
+
+    void fileValuesAreRead() {
+        QTemporaryDir dir;
+        const QString ca = writeConfig(dir, "x");
+        QFile::rename(ca, dir.filePath("ca.pem"));
+        const QString path =
+            writeConfig(dir,
+                        "; demo\n[servers]\nclassroom = 127.0.0.5:8050   ; with a comment\n"
+                        "account=10.0.0.1\n[tls]\nverify = false\nca_file = " +
+                            dir.filePath("ca.pem").toUtf8() + "\n[other]\nclassroom = ignored\n");
+        const ClientConfig config = ClientConfig::loadFile(path);
+        QCOMPARE(config.classroomHost, QString("127.0.0.5:8050"));
+        QCOMPARE(config.accountHost, QString("10.0.0.1"));
+        QCOMPARE(config.tlsVerify, false);
+        QCOMPARE(config.caFile, dir.filePath("ca.pem"));
+    }
+
+    void environmentNamesTheFile() {
+        qputenv("LUMOCLASS_CONFIG", "/somewhere/else.conf");
+        QCOMPARE(ClientConfig::defaultPath(), QString("/somewhere/else.conf"));
+        qunsetenv("LUMOCLASS_CONFIG");
+        qputenv("XDG_CONFIG_HOME", "/xdg");
+        QCOMPARE(ClientConfig::defaultPath(), QString("/xdg/lumoclass/lumoclass.conf"));
+    }
+
+    void badValuesNameFileKeyAndValue_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("scheme in host")
+            << QByteArray("[servers]\nclassroom = http://a\n") << "servers.classroom"
+            << "http://a";
+        QTest::newRow("port out of range")
+            << QByteArray("[servers]\ncontent = a:70000\n") << "servers.content"
+            << "a:70000";
+        QTest::newRow("question with port")
+            << QByteArray("[servers]\nquestion = a:8090\n") << "servers.question"
+            << "a:8090";
+        QTest::newRow("verify") << QByteArray("[tls]\nverify = maybe\n") << "tls.verify"
+                                << "maybe";
+        QTest::newRow("ca file") << QByteArray("[tls]\nca_file = /no/such/ca.pem\n") << "tls.ca_file"
+                                 << "/no/such/ca.pem";
+        QTest::newRow("namespace") << QByteArray("[service]\nnamespace = tempuri\n") << "service.namespace"
+                                   << "tempuri";
+    }
+    void badValuesNameFileKeyAndValue() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, key);
+        QFETCH(QString, value);
+        QTemporaryDir dir;
+        const QString path = writeConfig(dir, content);
+        try {
+            ClientConfig::loadFile(path);
+            QFAIL("accepted");
+        } catch (const ConfigError& e) {
+            const QString message = QString::fromUtf8(e.what());
+            QVERIFY2(message.contains(path) && message.contains("\"" + key + "\"") &&
+                         message.contains("\"" + value + "\""),
+                     e.what());
+        }
+    }
+};
+
+QTEST_GUILESS_MAIN(TestTextAndConfig)
+#include "test_text_and_config.moc"
