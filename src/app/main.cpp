@@ -1,6 +1,10 @@
-#include <cstdio>
+#include "LumoApplication.h"
+#include "LumoClass.h"
 
-int main() {
-    std::fputs("lumoclass: the program entry is not built yet\n", stderr);
-    return 1;
+int main(int argc, char** argv) {
+    LumoApplication application(argc, argv);
+    LumoClass entry;
+    if (entry.run(QApplication::arguments().mid(1)) != LumoClass::Outcome::RunLoop)
+        return entry.exitCode();
+    return QApplication::exec();
 }

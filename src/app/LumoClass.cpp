@@ -1,0 +1,128 @@
+#include "LumoClass.h"
+
+#include <exception>
+
+#include "KillProcessByExeName.h"
+#include "LaunchQuery.h"
+#include "LoginPlaceholder.h"
+#include "WindowRegistry.h"
+#include "main/TFmMain.h"
+#include "service/AppError.h"
+#include "service/ClientConfig.h"
+#include "service/HttpClient.h"
+#include "service/ShowMessage.h"
+#include "service/TstudyDM.h"
+
+namespace {
+
+QString messageOf(const std::exception& error) {
+    return QString::fromUtf8(error.what());
+}
+
+bool isAdmittedByDirectSignIn(int typeId) {
+    return typeId == 30 || typeId == 50;
+}
+
+}  // namespace
+
+LumoClass::LumoClass() = default;
+
+LumoClass::~LumoClass() {
+    fmMain_.reset();
+    login_.reset();
+    studyDM_.reset();
+}
+
+QWidget* LumoClass::loginWindow() const {
+    return login_.get();
+}
+
+QString LumoClass::executableName() {
+    return QStringLiteral("lumoclass");
+}
+
+QString LumoClass::openWindowFlag() {
+    return QStringLiteral("-1");
+}
+
+LumoClass::Outcome LumoClass::run(const QStringList& arguments) {
+    EndRunningInstance();
+    if (arguments.size() >= 3) {
+        exitCode_ = 0;
+        return Outcome::EndedAtOnce;
+    }
+    if (arguments.size() == 2)
+        return RunDirectSignIn(arguments.at(0), arguments.at(1));
+    return RunLoginMode();
+}
+
+void LumoClass::EndRunningInstance() {
+    // Its result does not matter: a start goes on whether or not the other instance ended.
+    if (WindowRegistry::exists(LoginPlaceholder::windowClassName()))
+        KillProcessByExeName(executableName(), LoginPlaceholder::windowClassName());
+}
+
+LumoClass::Outcome LumoClass::RunLoginMode() {
+    if (!CreateDataModule())
+        return Outcome::Ended;
+    login_ = std::make_unique<LoginPlaceholder>(*studyDM_);
+    login_->show();
+    return Outcome::RunLoop;
+}
+
+LumoClass::Outcome LumoClass::RunDirectSignIn(const QString& modeFlag, const QString& launchQuery) {
+    const LaunchQuery query = ParseLaunchQuery(gbk::fromQString(launchQuery));
+    if (!CreateDataModule())
+        return Outcome::Ended;
+    studyDM_->WebServiceHost = query.webservice;
+
+    try {
+        const GbkString reply =
+            studyDM_->HTTPRIOLmvInClass_.GetlmvInclassSoap()->LmvInclass_LogOn(query.user, query.password);
+        if (reply == "0")
+            return Fail(QStringLiteral("密码错误"));
+        member_ = ReadMemberInfo(reply, "typeid");
+    } catch (const std::exception& error) {
+        return Fail(messageOf(error));
+    }
+
+    if (modeFlag != openWindowFlag()) {
+        exitCode_ = 0;
+        return Outcome::Ended;
+    }
+
+    if (!fmMain_)
+        fmMain_ = std::make_unique<TFmMain>(*studyDM_);
+    fmMain_->Member = member_;
+
+    try {
+        if (!isAdmittedByDirectSignIn(gbk::toInt(fmMain_->Member.TypeId))) {
+            exitCode_ = 0;
+            return Outcome::Ended;
+        }
+        fmMain_->LoadSyllabusSubjects();
+    } catch (const std::exception& error) {
+        return Fail(messageOf(error));
+    }
+    fmMain_->show();
+    return Outcome::RunLoop;
+}
+
+bool LumoClass::CreateDataModule() {
+    try {
+        const ClientConfig config = ClientConfig::load();
+        HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
+        studyDM_ = std::make_unique<TstudyDM>(config);
+        studyDM_->SetUpClassroomProxy();
+    } catch (const std::exception& error) {
+        Fail(messageOf(error));
+        return false;
+    }
+    return true;
+}
+
+LumoClass::Outcome LumoClass::Fail(const QString& message) {
+    ShowMessage(message);
+    exitCode_ = 1;
+    return Outcome::Ended;
+}

@@ -1,0 +1,402 @@
+#include "TFmMain.h"
+
+#include <sys/utsname.h>
+#include <xcb/xcb.h>
+
+#include <QtGui/qguiapplication_platform.h>
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <cstdlib>
+#include <exception>
+
+#include "LogoArtwork.h"
+#include "app/WindowRegistry.h"
+#include "cache/CacheFolder.h"
+#include "catalogue/FillBookCombo.h"
+#include "service/HttpClient.h"
+#include "service/ShowMessage.h"
+#include "service/TReplyDataset.h"
+#include "service/TstudyDM.h"
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+constexpr int kTopBarHeight = 56;
+constexpr int kAssignmentNameWidth = 150;
+
+QFont pixelFont(int pixels, bool bold) {
+    QFont font(QStringLiteral("sans-serif"));
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+template <class Control>
+Control* place(QWidget* parent, const char* name, int left, int top, int width, int height) {
+    auto* control = new Control(parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(left, top, width, height);
+    return control;
+}
+
+QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, QRect place) {
+    auto* button = new QRadioButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(place);
+    button->setEnabled(false);
+    return button;
+}
+
+QWidget* sheet(QTabWidget* pages, const char* name, const QString& caption) {
+    auto* page = new QWidget(pages);
+    page->setObjectName(QLatin1String(name));
+    pages->addTab(page, caption);
+    return page;
+}
+
+QTreeWidget* reportList(QWidget* parent, const char* name) {
+    auto* list = new QTreeWidget(parent);
+    list->setObjectName(QLatin1String(name));
+    list->setRootIsDecorated(false);
+    list->setAllColumnsShowFocus(true);
+    return list;
+}
+
+}  // namespace
+
+TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : QWidget(parent), dm_(dm) {
+    registry_ = new WindowRegistry(windowClassName(), this);
+    setObjectName(QStringLiteral("FmMain"));
+    setFont(pixelFont(11, false));
+    // The window's background is the button face, which is also its transparency key.
+    QPalette background = palette();
+    background.setColor(QPalette::Window, background.color(QPalette::Button));
+    setPalette(background);
+    setAutoFillBackground(true);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    CreateTopBar();
+    CreatePageControl();
+    layout->addWidget(Panel3);
+    layout->addWidget(PageControlClass, 1);
+
+    FormCreate();
+    show();
+}
+
+TFmMain::~TFmMain() = default;
+
+QString TFmMain::windowClassName() {
+    return QStringLiteral("QO-RO Classroom");
+}
+
+QString TFmMain::applicationTitle() {
+    return QStringLiteral("Lumovia Class——Lumo课堂");
+}
+
+void TFmMain::CreateTopBar() {
+    Panel3 = new QWidget(this);
+    Panel3->setObjectName(QStringLiteral("Panel3"));
+    Panel3->setFixedHeight(kTopBarHeight);
+    Panel3->installEventFilter(this);
+
+    PanelClass = place<QWidget>(Panel3, "PanelClass", 0, 2, 969, 51);
+    PanelClass->hide();
+    PanelClass->setFont(pixelFont(15, true));
+    QPalette navy = PanelClass->palette();
+    navy.setColor(QPalette::WindowText, kNavy);
+    navy.setColor(QPalette::ButtonText, kNavy);
+    navy.setColor(QPalette::Text, kNavy);
+    PanelClass->setPalette(navy);
+
+    Label113 = place<QLabel>(PanelClass, "Label113", 9, 6, 39, 16);
+    Label113->setText(QStringLiteral("课本"));
+    Label114 = place<QLabel>(PanelClass, "Label114", 9, 29, 40, 17);
+    Label114->setText(QStringLiteral("单元"));
+
+    const QPalette plain = QApplication::palette();
+    cbbooks = place<QComboBox>(PanelClass, "cbbooks", 50, 0, 292, 24);
+    CBUnitClassUse = place<QComboBox>(PanelClass, "CBUnitClassUse", 50, 25, 293, 24);
+    for (QComboBox* combo : {cbbooks, CBUnitClassUse}) {
+        combo->setEditable(false);
+        combo->setFont(pixelFont(13, true));
+        combo->setPalette(plain);
+    }
+
+    RBtnTextbook = radio(PanelClass, "RBtnTextbook", QStringLiteral("教材"), {377, 5, 59, 17});
+    RBtnHomeworkClassUse =
+        radio(PanelClass, "RBtnHomeworkClassUse", QStringLiteral("练习"), {453, 5, 58, 17});
+    RBtnTestPaperClassUse =
+        radio(PanelClass, "RBtnTestPaperClassUse", QStringLiteral("考卷"), {530, 6, 56, 15});
+    RBTNQuestionBank = radio(PanelClass, "RBTNQuestionBank", QStringLiteral("题库"), {609, 4, 59, 17});
+    RBtnPhonics = radio(PanelClass, "RBtnPhonics", QStringLiteral("自然拼读"), {689, 7, 96, 15});
+    RBtnPhonics->setFont(pixelFont(13, true));
+    RBtnDialogueClassUse =
+        radio(PanelClass, "RBtnDialogueClassUse", QStringLiteral("句型"), {793, 7, 56, 15});
+    RBtnDialogueClassUse->setFont(pixelFont(13, true));
+    // The dialogue resource has no content; its button is never offered.
+    RBtnDialogueClassUse->setVisible(false);
+    RBtnWordClassUse = radio(PanelClass, "RBtnWordClassUse", QStringLiteral("单词"), {377, 29, 59, 17});
+    RbtnPassageClassUse = radio(PanelClass, "RbtnPassageClassUse", QStringLiteral("课文"), {454, 28, 57, 17});
+    RbtnSceneClassUse = radio(PanelClass, "RbtnSceneClassUse", QStringLiteral("场景"), {529, 28, 57, 17});
+    RBtnMiniLectureClassUse =
+        radio(PanelClass, "RBtnMiniLectureClassUse", QStringLiteral("微课"), {609, 27, 59, 19});
+
+    CheckBoxDeleteFile = new QCheckBox(QStringLiteral("退出时删除缓存"), PanelClass);
+    CheckBoxDeleteFile->setObjectName(QStringLiteral("CheckBoxDeleteFile"));
+    CheckBoxDeleteFile->setGeometry(692, 32, 130, 17);
+    CheckBoxDeleteFile->setFont(pixelFont(12, true));
+    CheckBoxDeleteFile->setChecked(false);
+}
+
+void TFmMain::CreatePageControl() {
+    PageControlClass = new QTabWidget(this);
+    PageControlClass->setObjectName(QStringLiteral("PageControlClass"));
+    TabMiniLecture = sheet(PageControlClass, "TabMiniLecture", QStringLiteral("微课"));
+    TabPassage = sheet(PageControlClass, "TabPassage", QStringLiteral("课文"));
+    TabDialogue = sheet(PageControlClass, "TabDialogue", QStringLiteral("句型"));
+    TabScene = sheet(PageControlClass, "TabScene", QStringLiteral("场景"));
+    TabSyllabusWord = sheet(PageControlClass, "TabSyllabusWord", QStringLiteral("单词"));
+    TabTextBook = sheet(PageControlClass, "TabTextBook", QStringLiteral("教材"));
+    TabQuestionBank = sheet(PageControlClass, "TabQuestionBank", QStringLiteral("题库"));
+    TabSheet29 = sheet(PageControlClass, "TabSheet29", QStringLiteral("汉化"));
+    TabHomework = sheet(PageControlClass, "TabHomework", QStringLiteral("作业"));
+    TabTestPaper = sheet(PageControlClass, "TabTestPaper", QStringLiteral("试卷"));
+    TabSheetLogo = sheet(PageControlClass, "TabSheetLogo", QString());
+    TabPhonics = sheet(PageControlClass, "TabPhonics", QStringLiteral("自然拼读"));
+
+    imgLogo = new QLabel(TabSheetLogo);
+    imgLogo->setObjectName(QStringLiteral("imgLogo"));
+    imgLogo->setPixmap(LogoArtwork::render());
+    imgLogo->setFixedSize(LogoArtwork::size());
+    TabSheetLogo->installEventFilter(this);
+
+    CreateTextBookSheet();
+    CreateAssignmentSheets();
+    VantorquestionListView = reportList(TabQuestionBank, "VantorquestionListView");
+    auto* questionLayout = new QVBoxLayout(TabQuestionBank);
+    questionLayout->addWidget(VantorquestionListView);
+}
+
+void TFmMain::CreateTextBookSheet() {
+    auto* layout = new QVBoxLayout(TabTextBook);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    PanelPrevious = new QWidget(TabTextBook);
+    PanelPrevious->setObjectName(QStringLiteral("PanelPrevious"));
+    auto* centre = new QWidget(TabTextBook);
+    centre->setObjectName(QStringLiteral("PanelCenter"));
+    StatusBar1 = new QStatusBar(TabTextBook);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1Panel0 = new QLabel(StatusBar1);
+    StatusBar1Panel0->setMinimumWidth(800);
+    StatusBar1->addWidget(StatusBar1Panel0);
+    auto* panel1 = new QLabel(StatusBar1);
+    panel1->setMinimumWidth(200);
+    StatusBar1->addWidget(panel1);
+    PanelNext = new QWidget(TabTextBook);
+    PanelNext->setObjectName(QStringLiteral("PanelNext"));
+    layout->addWidget(PanelPrevious);
+    layout->addWidget(centre, 1);
+    layout->addWidget(StatusBar1);
+    layout->addWidget(PanelNext);
+}
+
+void TFmMain::CreateAssignmentSheets() {
+    LVHomework = reportList(TabHomework, "LVHomework");
+    LVTestPaper = reportList(TabTestPaper, "LVTestPaper");
+    for (auto [page, list] : {std::pair{TabHomework, LVHomework}, std::pair{TabTestPaper, LVTestPaper}}) {
+        auto* layout = new QVBoxLayout(page);
+        layout->addWidget(list);
+    }
+}
+
+void TFmMain::FormCreate() {
+    ReadOsMajorVersion();
+    SubjectId = "3";
+    LoadBookList();
+    SetUpListColumns();
+    CreateOwnedLists();
+    ShowLogoSheet();
+    SetTitle();
+    SizeToWorkArea();
+    SetTempPath();
+    ApplyColourKey();
+    PanelClass->show();
+}
+
+void TFmMain::ReadOsMajorVersion() {
+    OsMajorVersion = SystemMajorVersion();
+}
+
+void TFmMain::LoadBookList() {
+    // A failure here must not leave the window half made: it is reported as the default
+    // handler would and the window goes on with an empty book list.
+    try {
+        const GbkString reply = dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap()->LmvInclass_GetBookList(SubjectId);
+        cbbooks->clear();
+        FillBookCombo(reply, cbbooks, "0");
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()));
+    }
+    cbbooks->setCurrentIndex(-1);
+}
+
+void TFmMain::SetUpListColumns() {
+    VantorquestionListView->setColumnCount(3);
+    VantorquestionListView->setHeaderLabels(
+        {QStringLiteral("序号"), QStringLiteral("题型"), QStringLiteral("难度")});
+    VantorquestionListView->setColumnWidth(0, 120);
+    VantorquestionListView->setColumnWidth(1, 120);
+    VantorquestionListView->setColumnWidth(2, 40);
+    for (QTreeWidget* list : {LVHomework, LVTestPaper}) {
+        list->setColumnCount(2);
+        list->setHeaderLabels({QStringLiteral("名称"), QStringLiteral("日期")});
+        list->setColumnWidth(0, kAssignmentNameWidth);
+        // The date column takes the rest of the list, also after the list is resized.
+        list->setColumnWidth(1, std::max(list->width() - kAssignmentNameWidth, 0));
+        list->header()->setStretchLastSection(true);
+    }
+}
+
+void TFmMain::CreateOwnedLists() {
+    // The record and image lists are members, made empty with the window and owned by it;
+    // later steps that need more of them made at creation add them here.
+}
+
+void TFmMain::ShowLogoSheet() {
+    PageControlClass->tabBar()->hide();
+    PageControlClass->setCurrentWidget(TabSheetLogo);
+}
+
+void TFmMain::SetTitle() {
+    QString title = applicationTitle();
+    const QString endpoint = QString::fromStdString(dm_.HTTPRIOLmvInClass_.URL());
+    if (endpoint.contains(QStringLiteral("8050")))
+        title += QStringLiteral("(Debug版：") + endpoint + u')';
+    QGuiApplication::setApplicationDisplayName(title);
+    setWindowTitle(title);
+}
+
+void TFmMain::SizeToWorkArea() {
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        setGeometry(screen->availableGeometry());
+}
+
+void TFmMain::SetTempPath() {
+    TempPath = CacheFolder::temporaryPath();
+}
+
+void TFmMain::ApplyColourKey() {
+    // Without a compositor a see-through background would show garbage; the window stays opaque.
+    if (!WindowSystemComposites())
+        return;
+    setAttribute(Qt::WA_TranslucentBackground);
+    setAutoFillBackground(false);
+}
+
+void TFmMain::LoadSyllabusSubjects() {
+    const std::string url =
+        "http://" + dm_.WebServiceHost + "/syllabus/" + Member.SyllabusId + "_subjects.xml";
+    const ByteString document = HttpClient(HttpClient::defaultTls()).getBody(url);
+    // Parsing is the check; the document is released at once.
+    ParseReplyDataset(document, DeclarationRule::Plain);
+}
+
+void TFmMain::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TFmMain::closeEvent(QCloseEvent* event) {
+    FormClose();
+    event->accept();
+}
+
+bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize) {
+        if (watched == Panel3)
+            Panel3Resize();
+        else if (watched == TabSheetLogo)
+            TabSheetLogoResize();
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TFmMain::FormShow() {
+    PanelPrevious->setFixedHeight(1);
+    PanelNext->setFixedHeight(1);
+}
+
+void TFmMain::FormClose() {
+    if (CheckBoxDeleteFile->isChecked())
+        DeleteCacheOnExit();
+    QApplication::quit();
+}
+
+void TFmMain::DeleteCacheOnExit() {
+    // The cache clean-up of the exit is wired in here.
+}
+
+void TFmMain::Panel3Resize() {
+    PanelClass->move((Panel3->width() - PanelClass->width()) / 2, PanelClass->y());
+}
+
+void TFmMain::TabSheetLogoResize() {
+    const int left = (TabSheetLogo->width() - imgLogo->width()) / 2;
+    const int top = (TabSheetLogo->height() - imgLogo->height()) / 2;
+    imgLogo->move(std::max(left, 0), std::max(top, 0));
+}
+
+int TFmMain::SystemMajorVersion() {
+    utsname name{};
+    if (uname(&name) != 0)
+        return 5;
+    char* end = nullptr;
+    const long major = std::strtol(name.release, &end, 10);
+    if (end == name.release || major <= 0 || major > 1000)
+        return 5;
+    return static_cast<int>(major);
+}
+
+bool TFmMain::WindowSystemComposites() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform.startsWith(QStringLiteral("wayland")))
+        return true;
+    if (platform != QStringLiteral("xcb"))
+        return false;
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
+    if (connection == nullptr)
+        return false;
+    // A compositing manager owns the selection _NET_WM_CM_S<screen>.
+    const QByteArray atomName = "_NET_WM_CM_S0";
+    xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+        connection,
+        xcb_intern_atom(connection, 1, static_cast<uint16_t>(atomName.size()), atomName.constData()),
+        nullptr);
+    if (atom == nullptr)
+        return false;
+    xcb_get_selection_owner_reply_t* owner =
+        xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+    const bool composited = owner != nullptr && owner->owner != XCB_NONE;
+    std::free(owner);
+    std::free(atom);
+    return composited;
+}

@@ -1,0 +1,153 @@
+#pragma once
+
+#include <QWidget>
+
+#include "ImageList.h"
+#include "app/MemberInfoRec.h"
+#include "catalogue/TDictonaryTestPaperObj.h"
+#include "catalogue/TMaterialObj.h"
+#include "catalogue/TMediaClipObj.h"
+#include "catalogue/TMiniLectureObj.h"
+#include "catalogue/TObjectList.h"
+#include "catalogue/TPageObj.h"
+#include "catalogue/TPassageObj.h"
+#include "catalogue/TTestObj.h"
+#include "catalogue/TUnitObj.h"
+#include "catalogue/TWordObj.h"
+#include "service/GbkText.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QRadioButton;
+class QStatusBar;
+class QTabWidget;
+class QTreeWidget;
+class TstudyDM;
+class WindowRegistry;
+
+// The single working window: the top bar with the class panel (book and unit combo boxes,
+// resource-type buttons, the cache check box) over the page control whose twelve sheets hold
+// the resource views. It is registered as "QO-RO Classroom" while it lives.
+//
+// Creation asks the service for the book list and fills cbbooks; a failing request or an
+// unreadable reply is shown and creation carries on with an empty book list, so the window is
+// always complete. The window owns its controls (as QObject children), the catalogue lists
+// with their records and the thumbnail image lists; the data module is the entry's and must
+// outlive the window. Closing the window ends the program.
+class TFmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TFmMain(TstudyDM& dm, QWidget* parent = nullptr);
+    ~TFmMain() override;
+
+    static QString windowClassName();
+    static QString applicationTitle();
+
+    // Fetches the member's syllabus subjects document from the "webservice" host and parses
+    // it (an empty document shows "empty"); its content is not used. Raises HttpError or
+    // XmlParseError. Only the direct sign-in calls it.
+    void LoadSyllabusSubjects();
+
+    MemberInfoRec Member;
+    int OsMajorVersion = 5;
+    GbkString SubjectId;
+    GbkString TempPath;  // the cache folder, ending in "/"; empty when there is none
+
+    // Catalogues; each owns its records for the life of the window.
+    TObjectList<TUnitObj> UnitList;
+    TObjectList<TPageObj> PageList;
+    TObjectList<TMaterialObj> SceneList;
+    TObjectList<TPassageObj> PassageList;
+    TObjectList<TMiniLectureObj> MiniLectureList;
+    TObjectList<TWordObj> WordList;
+    TObjectList<TMediaClipObj> MediaClipList;
+    TObjectList<TTestObj> HomeworkList;
+    TObjectList<TDictonaryTestPaperObj> TestPaperList;
+
+    ImageList SceneImageList;
+    ImageList PassageImageList;
+    ImageList MiniLectureImageList;
+    ImageList WordImageList;
+    ImageList ClipImageList;
+    ImageList PageThumbList;
+
+    // Top bar.
+    QWidget* Panel3 = nullptr;
+    QWidget* PanelClass = nullptr;
+    QLabel* Label113 = nullptr;
+    QLabel* Label114 = nullptr;
+    QComboBox* cbbooks = nullptr;
+    QComboBox* CBUnitClassUse = nullptr;
+    QRadioButton* RBtnTextbook = nullptr;
+    QRadioButton* RBtnHomeworkClassUse = nullptr;
+    QRadioButton* RBtnTestPaperClassUse = nullptr;
+    QRadioButton* RBTNQuestionBank = nullptr;
+    QRadioButton* RBtnPhonics = nullptr;
+    QRadioButton* RBtnDialogueClassUse = nullptr;
+    QRadioButton* RBtnWordClassUse = nullptr;
+    QRadioButton* RbtnPassageClassUse = nullptr;
+    QRadioButton* RbtnSceneClassUse = nullptr;
+    QRadioButton* RBtnMiniLectureClassUse = nullptr;
+    QCheckBox* CheckBoxDeleteFile = nullptr;
+
+    // Page control and its sheets, in page order; the tab bar is hidden.
+    QTabWidget* PageControlClass = nullptr;
+    QWidget* TabMiniLecture = nullptr;
+    QWidget* TabPassage = nullptr;
+    QWidget* TabDialogue = nullptr;
+    QWidget* TabScene = nullptr;
+    QWidget* TabSyllabusWord = nullptr;
+    QWidget* TabTextBook = nullptr;
+    QWidget* TabQuestionBank = nullptr;
+    QWidget* TabSheet29 = nullptr;
+    QWidget* TabHomework = nullptr;
+    QWidget* TabTestPaper = nullptr;
+    QWidget* TabSheetLogo = nullptr;
+    QWidget* TabPhonics = nullptr;
+
+    QLabel* imgLogo = nullptr;
+    QTreeWidget* VantorquestionListView = nullptr;
+    QTreeWidget* LVHomework = nullptr;
+    QTreeWidget* LVTestPaper = nullptr;
+    QWidget* PanelPrevious = nullptr;
+    QWidget* PanelNext = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusBar1Panel0 = nullptr;  // the first panel, which carries every status text
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateTopBar();
+    void CreatePageControl();
+    void CreateTextBookSheet();
+    void CreateAssignmentSheets();
+
+    // Creation, in this order.
+    void FormCreate();
+    void ReadOsMajorVersion();
+    void LoadBookList();
+    void SetUpListColumns();
+    void CreateOwnedLists();
+    void ShowLogoSheet();
+    void SetTitle();
+    void SizeToWorkArea();
+    void SetTempPath();
+    void ApplyColourKey();
+
+    void FormShow();
+    void FormClose();
+    void DeleteCacheOnExit();
+    void Panel3Resize();
+    void TabSheetLogoResize();
+
+    static int SystemMajorVersion();
+    static bool WindowSystemComposites();
+
+    TstudyDM& dm_;
+    WindowRegistry* registry_ = nullptr;
+};
