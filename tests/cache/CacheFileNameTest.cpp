@@ -1,0 +1,78 @@
+#include <QTest>
+
+#include "cache/CacheFileName.h"
+
+// GBK bytes of Chinese characters as the service sends them in names.
+static const std::string kBiao = "\xB1\xED";
+static const std::string kBiaoBackslash = "\xB1\x5C";  // second byte is "\"
+static const std::string kTu = "\xCD\xBC";
+
+class CacheFileNameTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void urlFileNameIsTextAfterLastSlash_data() {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("picture") << QByteArray("http://h/media/a.jpg") << QByteArray("a.jpg");
+        QTest::newRow("query kept") << QByteArray("http://h/get?f=x/y.png&z=1") << QByteArray("y.png&z=1");
+        QTest::newRow("trailing slash") << QByteArray("http://h/media/") << QByteArray();
+        QTest::newRow("no slash") << QByteArray("a.jpg") << QByteArray();
+        QTest::newRow("case kept") << QByteArray("http://h/A.JPG") << QByteArray("A.JPG");
+        QTest::newRow("gbk name") << QByteArray(("http://h/" + kTu + kBiao + ".jpg").c_str())
+                                  << QByteArray((kTu + kBiao + ".jpg").c_str());
+    }
+    void urlFileNameIsTextAfterLastSlash() {
+        QFETCH(QByteArray, address);
+        QFETCH(QByteArray, name);
+        QCOMPARE(QByteArray::fromStdString(CacheFileName::UrlFileName(address.toStdString())), name);
+    }
+
+    void pageFileNameIsTrimmedIdAndImageExtension_data() {
+        QTest::addColumn<QByteArray>("pageId");
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("ordinary") << QByteArray(" 4711 ") << QByteArray("http://c/b/p12.jpg")
+                                  << QByteArray("4711.jpg");
+        QTest::newRow("dot in host only")
+            << QByteArray("7") << QByteArray("http://c.example:80/p12") << QByteArray("7");
+        QTest::newRow("backslash after dot")
+            << QByteArray("7") << QByteArray("c:\\x.d\\p12") << QByteArray("7");
+        QTest::newRow("query after dot")
+            << QByteArray("7") << QByteArray("http://c/p.png?v=2") << QByteArray("7.png?v=2");
+        // The second byte of a GBK character is not a "\" delimiter.
+        QTest::newRow("gbk trail byte")
+            << QByteArray("7") << QByteArray(("http://c/p.j" + kBiaoBackslash).c_str())
+            << QByteArray(("7.j" + kBiaoBackslash).c_str());
+    }
+    void pageFileNameIsTrimmedIdAndImageExtension() {
+        QFETCH(QByteArray, pageId);
+        QFETCH(QByteArray, address);
+        QFETCH(QByteArray, name);
+        QCOMPARE(QByteArray::fromStdString(
+                     CacheFileName::PageFileName(pageId.toStdString(), address.toStdString())),
+                 name);
+    }
+
+    void namesThatLeaveTheFolderAreUnsafe_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<bool>("safe");
+        QTest::newRow("picture") << QByteArray("a.jpg") << true;
+        QTest::newRow("dot file") << QByteArray(".a.jpg") << true;
+        QTest::newRow("gbk with backslash byte") << QByteArray((kBiaoBackslash + ".jpg").c_str()) << true;
+        QTest::newRow("empty") << QByteArray() << false;
+        QTest::newRow("dot") << QByteArray(".") << false;
+        QTest::newRow("dot dot") << QByteArray("..") << false;
+        QTest::newRow("parent path") << QByteArray("../x.jpg") << false;
+        QTest::newRow("sub path") << QByteArray("sub/x.jpg") << false;
+        QTest::newRow("nul byte") << QByteArray("x.jpg\0.png", 10) << false;
+    }
+    void namesThatLeaveTheFolderAreUnsafe() {
+        QFETCH(QByteArray, name);
+        QFETCH(bool, safe);
+        QCOMPARE(CacheFileName::IsSafe(std::string_view(name.constData(), std::size_t(name.size()))), safe);
+    }
+};
+
+QTEST_GUILESS_MAIN(CacheFileNameTest)
+#include "CacheFileNameTest.moc"

@@ -1,0 +1,249 @@
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+#include <stdexcept>
+
+#include "MessageRecorder.h"
+#include "RecordingHttpServer.h"
+#include "cache/CacheFileName.h"
+#include "cache/CacheFolder.h"
+#include "cache/RemoteFileCache.h"
+
+namespace {
+
+const std::string kPicture = std::string(4096, 'J') + "end of picture";
+
+ScriptedResponse servePicture(const RecordedRequest&) {
+    return {200, "image/jpeg", kPicture};
+}
+
+QByteArray readFile(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+// Drives RemoteFileCache as the main window does, with the status panel and event pump
+// replaced by recorders; every transfer is a real request to a loopback server.
+class RemoteFileCacheTest : public QObject {
+    Q_OBJECT
+
+    std::string folder_;
+    QStringList events_;  // status texts and pump calls, in the order they happened
+
+    RemoteFileCache makeCache() {
+        return RemoteFileCache(
+            folder_, [this](const QString& text) { events_ << text; }, [this] { events_ << "<pump>"; });
+    }
+    QStringList folderEntries() const {
+        return QDir(QString::fromStdString(folder_))
+            .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+private slots:
+    void init() {
+        folder_ = CacheFolder::temporaryPath();
+        QVERIFY(!folder_.empty());
+        QDir dir(QString::fromStdString(folder_));
+        QVERIFY(dir.removeRecursively());
+        folder_ = CacheFolder::temporaryPath();
+        events_.clear();
+    }
+
+    void existingFileCountsAsCachedWithoutRequestOrStatus() {
+        RecordingHttpServer server(servePicture);
+        const std::string path = folder_ + "a.jpg";
+        QVERIFY(QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly));  // empty file
+        MessageRecorder messages;
+        QVERIFY(makeCache().CacheRemoteFile(server.baseUrl() + "/media/a.jpg", path));
+        QVERIFY(server.requests().empty());
+        QVERIFY(events_.isEmpty());
+        QVERIFY(messages.texts().isEmpty());
+    }
+
+    void fetchShowsStatusPumpsAndTransfersInOrder() {
+        RecordingHttpServer server(servePicture);
+        std::vector<std::size_t> requestsAtPump;
+        RemoteFileCache cache(
+            folder_, [this](const QString& text) { events_ << text; },
+            [&] {
+                events_ << "<pump>";
+                requestsAtPump.push_back(server.requests().size());
+            });
+        const std::string address = server.baseUrl() + "/media/a.jpg";
+        const std::string path = folder_ + CacheFileName::UrlFileName(address);
+        QVERIFY(cache.CacheRemoteFile(address, path));
+        const QString port = QString::number(server.port());
+        QCOMPARE(events_, QStringList({"首次使用，下载中..." + port + "/media/a.jpg", "<pump>",
+                                       "下载页面成功.", "<pump>"}));
+        QCOMPARE(requestsAtPump, (std::vector<std::size_t>{0, 1}));
+        QCOMPARE(readFile(path), QByteArray::fromStdString(kPicture));
+        // Now cached: a second call is silent and does not ask the server again.
+        events_.clear();
+        QVERIFY(cache.CacheRemoteFile(address, path));
+        QCOMPARE(server.requests().size(), std::size_t(1));
+        QVERIFY(events_.isEmpty());
+    }
+
+    void statusShowsAddressFromItsTwoSlashes() {
+        // Nothing listens on port 80 of loopback here; only the first status text matters.
+        const std::string path = folder_ + "a.jpg";
+        QVERIFY(!makeCache().CacheRemoteFile("https://127.0.0.1/media/a.jpg", path));
+        QCOMPARE(events_.value(0), QString("首次使用，下载中...//127.0.0.1/media/a.jpg"));
+    }
+
+    void httpsIsFetchedAsHttp_data() {
+        QTest::addColumn<QString>("addressAfterHost");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("scheme") << "/media/a.jpg"
+                                << "/media/a.jpg";
+        QTest::newRow("second occurrence") << "/get?u=https://x/b.jpg&v=https://y/"
+                                           << "/get?u=http://x/b.jpg&v=http://y/";
+        QTest::newRow("upper case is not rewritten") << "/get?u=HTTPS://x/c.jpg"
+                                                     << "/get?u=HTTPS://x/c.jpg";
+    }
+    void httpsIsFetchedAsHttp() {
+        QFETCH(QString, addressAfterHost);
+        QFETCH(QString, target);
+        RecordingHttpServer server(servePicture);  // plain HTTP: an https fetch would fail here
+        const std::string address = "https://" + server.host() + addressAfterHost.toStdString();
+        QVERIFY(makeCache().CacheRemoteFile(address, folder_ + "picture.jpg"));
+        QCOMPARE(server.requests().size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(server.requests()[0].target), target);
+    }
+
+    void failedTransferLeavesNoFile_data() {
+        QTest::addColumn<int>("status");
+        QTest::addColumn<bool>("refused");
+        QTest::addColumn<bool>("cutOff");
+        QTest::newRow("404") << 404 << false << false;
+        QTest::newRow("500") << 500 << false << false;
+        QTest::newRow("connection refused") << 200 << true << false;
+        QTest::newRow("cut off halfway") << 200 << false << true;
+    }
+    void failedTransferLeavesNoFile() {
+        QFETCH(int, status);
+        QFETCH(bool, refused);
+        QFETCH(bool, cutOff);
+        RecordingHttpServer server([&](const RecordedRequest&) {
+            ScriptedResponse response{status, "image/jpeg", kPicture};
+            if (cutOff) response.cutAfter = kPicture.size() / 2;
+            return response;
+        });
+        const std::string base = refused
+                                     ? "http://127.0.0.1:" + std::to_string(RecordingHttpServer::unusedPort())
+                                     : server.baseUrl();
+        const std::string path = folder_ + "a.jpg";
+        MessageRecorder messages;
+        RemoteFileCache cache = makeCache();
+        QVERIFY(!cache.CacheRemoteFile(base + "/media/a.jpg", path));
+        QVERIFY(!exists(path));
+        QCOMPARE(folderEntries(), QStringList());  // no temporary file left behind either
+        QCOMPARE(events_.value(2), "下载页面失败：" + QString::fromStdString(path));
+        // A refused download is a quiet result, not a box per missing thumbnail.
+        QVERIFY(messages.texts().isEmpty());
+        // Nothing is remembered about the failure: the next call tries again.
+        QVERIFY(!cache.CacheRemoteFile(base + "/media/a.jpg", path));
+        if (!refused) QCOMPARE(server.requests().size(), std::size_t(2));
+    }
+
+    void failedTransferKeepsAnEarlierFileIntact() {
+        // A file that appears meanwhile (another handler during the pump) is not clobbered by
+        // a failed transfer.
+        RecordingHttpServer server([](const RecordedRequest&) {
+            return ScriptedResponse{200, "image/jpeg", kPicture, 10};
+        });
+        const std::string path = folder_ + "a.jpg";
+        RemoteFileCache cache(
+            folder_, [](const QString&) {},
+            [&] {
+                QFile file(QString::fromStdString(path));
+                if (!file.exists() && file.open(QIODevice::WriteOnly)) file.write("earlier");
+            });
+        QVERIFY(!cache.CacheRemoteFile(server.baseUrl() + "/a.jpg", path));
+        QCOMPARE(readFile(path), QByteArray("earlier"));
+    }
+
+    void sameLastSegmentSharesOneFile() {
+        RecordingHttpServer server(servePicture);
+        RemoteFileCache cache = makeCache();
+        const std::string first = server.baseUrl() + "/scenes/1/cover.jpg";
+        const std::string second = server.baseUrl() + "/lectures/9/cover.jpg";
+        QVERIFY(cache.CacheRemoteFile(first, folder_ + CacheFileName::UrlFileName(first)));
+        QVERIFY(cache.CacheRemoteFile(second, folder_ + CacheFileName::UrlFileName(second)));
+        QCOMPARE(server.requests().size(), std::size_t(1));
+        QCOMPARE(server.requests()[0].target, std::string("/scenes/1/cover.jpg"));
+    }
+
+    void unsafeCacheNameIsRefused_data() {
+        QTest::addColumn<QByteArray>("name");
+        QTest::newRow("empty name: the folder itself") << QByteArray();
+        QTest::newRow("dot") << QByteArray(".");
+        QTest::newRow("dot dot") << QByteArray("..");
+        QTest::newRow("page id with separator")
+            << QByteArray(CacheFileName::PageFileName("../escaped", "p.jpg").c_str());
+        QTest::newRow("sub folder") << QByteArray("sub/a.jpg");
+    }
+    void unsafeCacheNameIsRefused() {
+        QFETCH(QByteArray, name);
+        // A file where the name points to must not pass for cached either.
+        QVERIFY(QDir(QString::fromStdString(folder_)).mkdir("sub"));
+        QVERIFY(QFile(QString::fromStdString(folder_ + "sub/a.jpg")).open(QIODevice::WriteOnly));
+        const std::string outside = folder_ + "../escaped.jpg";
+        QVERIFY(QFile(QString::fromStdString(outside)).open(QIODevice::WriteOnly));
+        RecordingHttpServer server(servePicture);
+        const std::string path = folder_ + name.toStdString();
+        QVERIFY(!makeCache().CacheRemoteFile(server.baseUrl() + "/x/" + name.toStdString(), path));
+        QVERIFY(server.requests().empty());
+        QCOMPARE(events_.value(2), "下载页面失败：" + QString::fromStdString(path));
+        QCOMPARE(readFile(outside), QByteArray());
+        QFile::remove(QString::fromStdString(outside));
+    }
+
+    void pathOutsideTheCacheFolderIsRefused() {
+        RecordingHttpServer server(servePicture);
+        const std::string path = folder_ + "../outside.jpg";
+        QVERIFY(!makeCache().CacheRemoteFile(server.baseUrl() + "/outside.jpg", path));
+        RemoteFileCache noFolder("", {}, {});
+        QVERIFY(!noFolder.CacheRemoteFile(server.baseUrl() + "/a.jpg", "a.jpg"));
+        QVERIFY(server.requests().empty());
+        QVERIFY(!exists(path));
+        QVERIFY(!exists("a.jpg"));
+    }
+
+    void errorWhileFetchingBecomesStatusAndNoRaise_data() {
+        QTest::addColumn<int>("throwingPump");  // 1: before the transfer, 2: after it
+        QTest::addColumn<bool>("result");
+        QTest::addColumn<QString>("shownScheme");
+        QTest::newRow("before the transfer") << 1 << false << "https";
+        QTest::newRow("after the transfer") << 2 << true << "http";
+    }
+    void errorWhileFetchingBecomesStatusAndNoRaise() {
+        QFETCH(int, throwingPump);
+        QFETCH(bool, result);
+        QFETCH(QString, shownScheme);
+        RecordingHttpServer server(servePicture);
+        int pumps = 0;
+        RemoteFileCache cache(
+            folder_, [this](const QString& text) { events_ << text; },
+            [&] {
+                if (++pumps == throwingPump) throw std::runtime_error("window gone");
+            });
+        const std::string rest = "://" + server.host() + "/media/a.jpg";
+        const std::string path = folder_ + "a.jpg";
+        QCOMPARE(cache.CacheRemoteFile("https" + rest, path), result);
+        QCOMPARE(events_.last(), "下载失败：" + shownScheme + QString::fromStdString(rest));
+        QCOMPARE(exists(path), result);
+    }
+};
+
+QTEST_GUILESS_MAIN(RemoteFileCacheTest)
+#include "RemoteFileCacheTest.moc"
