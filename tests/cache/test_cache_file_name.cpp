@@ -75,4 +75,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(CacheFileNameTest)
-#include "CacheFileNameTest.moc"
+#include "test_cache_file_name.moc"

@@ -115,4 +115,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(CacheCleanerTest)
-#include "CacheCleanerTest.moc"
+#include "test_cache_cleaner.moc"

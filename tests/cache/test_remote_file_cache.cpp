@@ -246,4 +246,4 @@ private slots:
 };
 
 QTEST_GUILESS_MAIN(RemoteFileCacheTest)
-#include "RemoteFileCacheTest.moc"
+#include "test_remote_file_cache.moc"
