@@ -42,6 +42,9 @@ DemoService::DemoService(const QStringList& overrideDirs, bool withDefaultData) 
         stateDir_ = tempState_->path();
     }
     QDir().mkpath(stateDir_);
+    // The authority and pictures may be reused; what earlier services recorded must not leak in.
+    QFile::remove(stateDir_ + "/page-sizes.txt");
+    QFile::remove(stateDir_ + "/account-notifications.log");
     QStringList args;
     if (withDefaultData) args << "--data" << QStringLiteral(LUMO_DEMO_DATA_DIR);
     for (const QString& dir : overrideDirs) args << "--data" << dir;
