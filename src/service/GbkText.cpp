@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cstring>
 
 #include "AppError.h"
 
@@ -25,12 +26,34 @@ std::size_t utf8SequenceLength(unsigned char lead) {
     return 1;
 }
 
+// Opening a converter costs more than converting one value, and readers convert every value
+// of every row, so each thread keeps its two converters open.
+iconv_t descriptor(const char* to, const char* from) {
+    struct Cache {
+        iconv_t toGbk = reinterpret_cast<iconv_t>(-1);
+        iconv_t fromGbk = reinterpret_cast<iconv_t>(-1);
+        ~Cache() {
+            if (toGbk != reinterpret_cast<iconv_t>(-1)) iconv_close(toGbk);
+            if (fromGbk != reinterpret_cast<iconv_t>(-1)) iconv_close(fromGbk);
+        }
+    };
+    thread_local Cache cache;
+    const bool toGbk = std::strcmp(to, "GBK") == 0;
+    iconv_t& cd = toGbk ? cache.toGbk : cache.fromGbk;
+    if (cd == reinterpret_cast<iconv_t>(-1)) {
+        cd = iconv_open(to, from);
+        if (cd == reinterpret_cast<iconv_t>(-1))
+            throw AppError(std::string("iconv cannot convert from ") + from);
+    }
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    return cd;
+}
+
 // Converts with iconv; an input sequence the target cannot take is replaced by "?" and the
 // input skips `skip(byte)` bytes, so one bad character costs one question mark.
 std::string convert(const char* to, const char* from, std::string_view input,
                     std::size_t (*skip)(unsigned char)) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) throw AppError(std::string("iconv cannot convert from ") + from);
+    iconv_t cd = descriptor(to, from);
     std::string out;
     out.resize(input.size() * 2 + 16);
     char* in = const_cast<char*>(input.data());
@@ -60,7 +83,6 @@ std::string convert(const char* to, const char* from, std::string_view input,
         inLeft -= n;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     out.resize(out.size() - outLeft);
     return out;
 }

@@ -31,6 +31,29 @@ TlsPolicy& defaultTlsStorage() {
     return policy;
 }
 
+// One connection cache for the whole process. A list of two hundred thumbnails from the same
+// content server would otherwise open two hundred connections, one per easy handle; libcurl
+// reuses a kept-alive connection only for a matching host, port and TLS configuration, and
+// retries a request once on a fresh connection when a cached one turns out to be closed.
+CURLSH* sharedConnections() {
+    static std::mutex locks[CURL_LOCK_DATA_LAST];
+    static CURLSH* share = [] {
+        CURLSH* s = curl_share_init();
+        if (!s)
+            return s;
+        curl_share_setopt(s, CURLSHOPT_LOCKFUNC, +[](CURL*, curl_lock_data data, curl_lock_access, void*) {
+            locks[data].lock();
+        });
+        curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data data, void*) {
+            locks[data].unlock();
+        });
+        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        return s;
+    }();
+    return share;
+}
+
 // Where the system keeps its authorities, so an extra CA file adds to them instead of replacing.
 constexpr const char* kSystemCaPath = "/etc/ssl/certs";
 
@@ -40,6 +63,8 @@ CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, char* errorBu
     CurlHandle curl(curl_easy_init());
     if (!curl) throw HttpError("cannot create an HTTP client");
     CURL* h = curl.get();
+    if (CURLSH* share = sharedConnections())
+        curl_easy_setopt(h, CURLOPT_SHARE, share);
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);

@@ -5,6 +5,7 @@
 #include <libxml/parserInternals.h>
 #include <libxml/xmlerror.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -21,7 +22,14 @@ xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPt
     return nullptr;
 }
 
-void ignoreStructuredError(void*, xmlErrorPtr) {}
+// The first error of a parse is the one that explains it; the push parser may report more
+// (such as "Extra content") after it has given up.
+thread_local std::string firstError;
+
+void recordFirstError(void*, xmlErrorPtr error) {
+    if (firstError.empty() && error && error->message && error->level >= XML_ERR_ERROR)
+        firstError = error->message;
+}
 
 void setUpOnce() {
     static std::once_flag once;
@@ -32,7 +40,8 @@ void setUpOnce() {
         xmlSetExternalEntityLoader(refuseExternalEntity);
     });
     // Messages travel in the raised error; libxml2 must not print them to standard error.
-    xmlSetStructuredErrorFunc(nullptr, ignoreStructuredError);
+    xmlSetStructuredErrorFunc(nullptr, recordFirstError);
+    firstError.clear();
 }
 
 struct ContextDeleter {
@@ -43,12 +52,12 @@ struct ContextDeleter {
 constexpr int kOptions = XML_PARSE_NONET;
 
 [[noreturn]] void raise(xmlParserCtxt* ctxt) {
-    std::string message = "XML parse error";
-    const xmlError* error = ctxt ? xmlCtxtGetLastError(ctxt) : xmlGetLastError();
-    if (error && error->message) {
-        message = error->message;
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    std::string message = firstError;
+    if (message.empty()) {
+        const xmlError* error = ctxt ? xmlCtxtGetLastError(ctxt) : xmlGetLastError();
+        message = error && error->message ? error->message : "XML parse error";
     }
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
     throw XmlParseError(message);
 }
 
@@ -58,10 +67,24 @@ namespace xmlparser {
 
 _xmlDoc* readMemory(const char* data, std::size_t size) {
     setUpOnce();
-    if (size > INT_MAX) throw XmlParseError("Document too large");
+    // Read through an I/O callback rather than as one memory block: handed over whole, a reply
+    // of 10 MB that needs decoding (GB2312) trips libxml2's "Huge input lookup" guard, and the
+    // only way around it there, XML_PARSE_HUGE, would also lift the entity expansion limits.
+    struct Source {
+        const char* data;
+        std::size_t left;
+    } source{data, size};
+    auto read = [](void* context, char* buffer, int length) -> int {
+        auto* s = static_cast<Source*>(context);
+        const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
+        std::memcpy(buffer, s->data, n);
+        s->data += n;
+        s->left -= n;
+        return static_cast<int>(n);
+    };
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt) throw XmlParseError("out of memory");
-    xmlDocPtr doc = xmlCtxtReadMemory(ctxt.get(), data, static_cast<int>(size), nullptr, nullptr, kOptions);
+    xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), read, nullptr, &source, nullptr, nullptr, kOptions);
     if (!doc || !ctxt->wellFormed) {
         if (doc) xmlFreeDoc(doc);
         raise(ctxt.get());

@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# Quick start for Lumovia Class.
+#   ./run.sh demo   the program against the demo classroom service
+#   ./run.sh test   every test, in a normal and in an ASan+UBSan build
+# Each command installs the Debian packages it needs (as root, or through sudo) and builds.
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$(pwd)
+JOBS=$(nproc 2>/dev/null || echo 2)
+
+PACKAGES=(
+    cmake ninja-build g++ pkg-config git openssl ca-certificates
+    qt6-base-dev libgl-dev
+    libcurl4-openssl-dev libxml2-dev zlib1g-dev libssl-dev libpng-dev libjpeg62-turbo-dev
+    libboost-dev libbenchmark-dev
+    fonts-noto-cjk xvfb xauth
+)
+
+install_packages() {
+    local missing=()
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "run.sh: need root or sudo to install ${missing[*]}" >&2; exit 1; }
+        sudo=(sudo)
+    fi
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q
+    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+# build DIR [cmake options...]
+build() {
+    local dir=$1
+    shift
+    cmake -G Ninja -S "$ROOT" -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j "$JOBS"
+}
+
+run_tests() {
+    local status=0
+    build "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    echo "== Tests (normal build)"
+    (cd "$ROOT/build" && ctest --output-on-failure -j "$JOBS") || status=1
+
+    build "$ROOT/build-asan" -DCMAKE_BUILD_TYPE=Debug -DLUMO_SANITIZE=ON
+    echo "== Tests (ASan+UBSan build)"
+    (cd "$ROOT/build-asan" &&
+        ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1" \
+        LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0" \
+        UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
+        ctest --output-on-failure -j "$JOBS" -LE webengine) || status=1
+    [ $status -eq 0 ] && echo "== All tests passed" || echo "== Some tests FAILED"
+    return $status
+}
+
+run_demo() {
+    build "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    local service="$ROOT/build/demo/lumoclass-demo-service"
+    local client="$ROOT/build/src/lumoclass"
+    local state="${XDG_STATE_HOME:-$HOME/.local/state}/lumoclass-demo"
+    mkdir -p "$state"
+    local log="$state/service.log"
+    : >"$log"
+    "$service" --data "$ROOT/demo/data" --state "$state" --listen 127.0.0.1:0 >"$log" 2>&1 &
+    local pid=$!
+    trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null || true' EXIT
+    local address="" ca=""
+    for _ in $(seq 1 300); do
+        address=$(sed -n 's/^listening on \(https\?:\/\/\)\?\([0-9.]*:[0-9]*\).*/\2/p' "$log" | head -n 1)
+        ca=$(sed -n 's/^certificate authority: //p' "$log" | head -n 1)
+        [ -n "$address" ] && [ -n "$ca" ] && break
+        kill -0 $pid 2>/dev/null || { cat "$log"; echo "run.sh: the demo service did not start" >&2; exit 1; }
+        sleep 0.1
+    done
+    [ -n "$address" ] || { cat "$log"; echo "run.sh: the demo service printed no address" >&2; exit 1; }
+    local host=${address%:*}
+    local config="$state/lumoclass.conf"
+    cat >"$config" <<CONF
+[servers]
+classroom = $address
+account   = $address
+content   = $address
+question  = $host
+[tls]
+verify  = true
+ca_file = $ca
+CONF
+    echo "Demo service on $address (log: $log); demo accounts are listed in demo/README.md"
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
+        echo "No display: starting the client under Xvfb"
+        LUMOCLASS_CONFIG="$config" xvfb-run -a -s "-screen 0 1920x1080x24" "$client" "$@"
+    else
+        LUMOCLASS_CONFIG="$config" "$client" "$@"
+    fi
+}
+
+case "${1:-}" in
+    test)
+        install_packages
+        run_tests
+        ;;
+    demo)
+        shift
+        install_packages
+        run_demo "$@"
+        ;;
+    *)
+        echo "usage: $0 demo|test" >&2
+        exit 2
+        ;;
+esac
