@@ -203,12 +203,10 @@ void TFmMain::CreateTextBookSheet() {
     StatusBar1 = new QStatusBar(TabTextBook);
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
+    // Two panels sharing the bar 800 : 200; the first carries every status text.
     StatusBar1Panel0 = new QLabel(StatusBar1);
-    StatusBar1Panel0->setMinimumWidth(800);
-    StatusBar1->addWidget(StatusBar1Panel0);
-    auto* panel1 = new QLabel(StatusBar1);
-    panel1->setMinimumWidth(200);
-    StatusBar1->addWidget(panel1);
+    StatusBar1->addWidget(StatusBar1Panel0, 4);
+    StatusBar1->addWidget(new QLabel(StatusBar1), 1);
     PanelNext = new QWidget(TabTextBook);
     PanelNext->setObjectName(QStringLiteral("PanelNext"));
     layout->addWidget(PanelPrevious);
@@ -287,16 +285,14 @@ void TFmMain::ShowLogoSheet() {
 void TFmMain::SetTitle() {
     QString title = applicationTitle();
     const QString endpoint = QString::fromStdString(dm_.HTTPRIOLmvInClass_.URL());
-    if (endpoint.contains(QStringLiteral("8050")))
-        title += QStringLiteral("(Debug版：") + endpoint + u')';
+    if (endpoint.contains(QStringLiteral("8050"))) title += QStringLiteral("(Debug版：") + endpoint + u')';
     QGuiApplication::setApplicationDisplayName(title);
     setWindowTitle(title);
 }
 
 void TFmMain::SizeToWorkArea() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen)
-        setGeometry(screen->availableGeometry());
+    if (screen) setGeometry(screen->availableGeometry());
 }
 
 void TFmMain::SetTempPath() {
@@ -305,8 +301,7 @@ void TFmMain::SetTempPath() {
 
 void TFmMain::ApplyColourKey() {
     // Without a compositor a see-through background would show garbage; the window stays opaque.
-    if (!WindowSystemComposites())
-        return;
+    if (!WindowSystemComposites()) return;
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);
 }
@@ -345,8 +340,7 @@ void TFmMain::FormShow() {
 }
 
 void TFmMain::FormClose() {
-    if (CheckBoxDeleteFile->isChecked())
-        DeleteCacheOnExit();
+    if (CheckBoxDeleteFile->isChecked()) DeleteCacheOnExit();
     QApplication::quit();
 }
 
@@ -366,33 +360,27 @@ void TFmMain::TabSheetLogoResize() {
 
 int TFmMain::SystemMajorVersion() {
     utsname name{};
-    if (uname(&name) != 0)
-        return 5;
+    if (uname(&name) != 0) return 5;
     char* end = nullptr;
     const long major = std::strtol(name.release, &end, 10);
-    if (end == name.release || major <= 0 || major > 1000)
-        return 5;
+    if (end == name.release || major <= 0 || major > 1000) return 5;
     return static_cast<int>(major);
 }
 
 bool TFmMain::WindowSystemComposites() {
     const QString platform = QGuiApplication::platformName();
-    if (platform.startsWith(QStringLiteral("wayland")))
-        return true;
-    if (platform != QStringLiteral("xcb"))
-        return false;
+    if (platform.startsWith(QStringLiteral("wayland"))) return true;
+    if (platform != QStringLiteral("xcb")) return false;
     auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
     xcb_connection_t* connection = x11 ? x11->connection() : nullptr;
-    if (connection == nullptr)
-        return false;
+    if (connection == nullptr) return false;
     // A compositing manager owns the selection _NET_WM_CM_S<screen>.
     const QByteArray atomName = "_NET_WM_CM_S0";
     xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
         connection,
         xcb_intern_atom(connection, 1, static_cast<uint16_t>(atomName.size()), atomName.constData()),
         nullptr);
-    if (atom == nullptr)
-        return false;
+    if (atom == nullptr) return false;
     xcb_get_selection_owner_reply_t* owner =
         xcb_get_selection_owner_reply(connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
     const bool composited = owner != nullptr && owner->owner != XCB_NONE;

@@ -1,0 +1,123 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QString>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "RecordingHttpServer.h"
+
+// A classroom service for tests on a RecordingHttpServer: SOAP operations answer with a
+// result text (a dataset, "0", ...) or a fault, plain GETs with a body or a status. Replies
+// are scripted before the client runs; anything unscripted answers 404.
+class ScriptedClassroom {
+public:
+    ScriptedClassroom()
+        : state_(std::make_shared<State>()),
+          server_([state = state_](const RecordedRequest& request) { return state->answer(request); }) {}
+
+    // The dataset or literal text an operation returns (UTF-8).
+    void reply(const std::string& operation, const std::string& resultText) {
+        std::lock_guard lock(state_->mutex);
+        state_->soap[operation] =
+            ScriptedResponse{200, "text/xml; charset=utf-8", envelope(operation, resultText)};
+    }
+    void fault(const std::string& operation, const std::string& faultString) {
+        std::lock_guard lock(state_->mutex);
+        state_->soap[operation] =
+            ScriptedResponse{500, "text/xml; charset=utf-8", faultEnvelope(faultString)};
+    }
+    void get(const std::string& target, ScriptedResponse response) {
+        std::lock_guard lock(state_->mutex);
+        state_->gets[target] = std::move(response);
+    }
+
+    std::string host() const { return server_.host(); }
+    std::vector<RecordedRequest> requests() const { return server_.requests(); }
+    // The operations called, in order, read from the SOAPAction headers.
+    std::vector<std::string> operations() const {
+        std::vector<std::string> names;
+        for (const RecordedRequest& request : server_.requests())
+            if (const std::string action = operationOf(request); !action.empty()) names.push_back(action);
+        return names;
+    }
+
+    // Points the client's configuration (the file named by LUMOCLASS_CONFIG) at a host.
+    static void writeConfig(const std::string& classroomHost) {
+        const QString path = QString::fromLocal8Bit(qgetenv("LUMOCLASS_CONFIG"));
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+            qFatal("cannot write the test configuration");
+        file.write(("[servers]\nclassroom = " + classroomHost + "\n").c_str());
+    }
+    void writeConfig() const { writeConfig(host()); }
+
+    static std::string escaped(const std::string& text) {
+        std::string out;
+        for (char c : text) {
+            switch (c) {
+                case '&':
+                    out += "&amp;";
+                    break;
+                case '<':
+                    out += "&lt;";
+                    break;
+                case '>':
+                    out += "&gt;";
+                    break;
+                case '"':
+                    out += "&quot;";
+                    break;
+                default:
+                    out += c;
+            }
+        }
+        return out;
+    }
+    static std::string envelope(const std::string& operation, const std::string& resultText) {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+               "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><" +
+               operation + "Response xmlns=\"http://tempuri.org/\"><" + operation + "Result>" +
+               escaped(resultText) + "</" + operation + "Result></" + operation +
+               "Response></soap:Body></soap:Envelope>";
+    }
+    static std::string faultEnvelope(const std::string& faultString) {
+        return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+               "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body>"
+               "<soap:Fault><faultcode>soap:Server</faultcode><faultstring>" +
+               escaped(faultString) + "</faultstring></soap:Fault></soap:Body></soap:Envelope>";
+    }
+    static std::string operationOf(const RecordedRequest& request) {
+        std::string action = request.header("soapaction");
+        const std::size_t slash = action.rfind('/');
+        if (slash == std::string::npos) return {};
+        action = action.substr(slash + 1);
+        if (!action.empty() && action.back() == '"') action.pop_back();
+        return action;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::map<std::string, ScriptedResponse> soap;
+        std::map<std::string, ScriptedResponse> gets;
+
+        ScriptedResponse answer(const RecordedRequest& request) {
+            std::lock_guard lock(mutex);
+            if (request.method == "POST") {
+                if (auto it = soap.find(operationOf(request)); it != soap.end()) return it->second;
+            } else if (auto it = gets.find(request.target); it != gets.end()) {
+                return it->second;
+            }
+            return ScriptedResponse{404, "text/plain", "not scripted"};
+        }
+    };
+    std::shared_ptr<State> state_;
+    RecordingHttpServer server_;
+};

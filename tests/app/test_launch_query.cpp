@@ -1,0 +1,89 @@
+// Reading the launch query of the direct sign-in.
+#include <QtTest>
+
+#include "app/LaunchQuery.h"
+#include "service/GbkText.h"
+
+class TestLaunchQuery : public QObject {
+    Q_OBJECT
+
+private slots:
+    void parsesTheThreeKeys_data() {
+        QTest::addColumn<QString>("query");
+        QTest::addColumn<QString>("user");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QString>("webservice");
+        QTest::newRow("usual order") << "user=Tom&password=Ab12&webservice=h.example:8050"
+                                     << "Tom"
+                                     << "Ab12"
+                                     << "h.example:8050";
+        QTest::newRow("other order") << "webservice=h.example&password=Ab12&user=Tom"
+                                     << "Tom"
+                                     << "Ab12"
+                                     << "h.example";
+        QTest::newRow("keys in capitals keep the values' case")
+            << "USER=Tom&PassWord=AbCd&WEBSERVICE=Host.Example"
+            << "Tom"
+            << "AbCd"
+            << "Host.Example";
+        QTest::newRow("value holds an equals sign") << "user=a=b&password=x&webservice=h"
+                                                    << "a=b"
+                                                    << "x"
+                                                    << "h";
+        QTest::newRow("Chinese value") << "user=王老师&password=x&webservice=h"
+                                       << "王老师"
+                                       << "x"
+                                       << "h";
+        QTest::newRow("key letters inside another value come first")
+            << "password=abcuser&user=tom&webservice=h"
+            << "user"
+            << "abcuser"
+            << "h";
+        QTest::newRow("single user pair; missing keys are empty") << "user=tom"
+                                                                  << "tom"
+                                                                  << ""
+                                                                  << "";
+        QTest::newRow("empty query") << ""
+                                     << ""
+                                     << ""
+                                     << "";
+    }
+    void parsesTheThreeKeys() {
+        QFETCH(QString, query);
+        const LaunchQuery parsed = ParseLaunchQuery(gbk::fromQString(query));
+        QTEST(gbk::toQString(parsed.user), "user");
+        QTEST(gbk::toQString(parsed.password), "password");
+        QTEST(gbk::toQString(parsed.webservice), "webservice");
+    }
+
+    void queryValueRules_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("piece without equals is returned whole") << "password=xuser&user=t"
+                                                                << "user"
+                                                                << "user";
+        QTest::newRow("value up to the next ampersand") << "a=1&user=t&b=2"
+                                                        << "user"
+                                                        << "t";
+        QTest::newRow("empty value") << "user=&password=p"
+                                     << "user"
+                                     << "";
+        QTest::newRow("key missing") << "password=p&webservice=h"
+                                     << "user"
+                                     << "";
+        // The second byte of a GBK character can equal an ASCII letter ("丂" is 0x81 0x40,
+        // "乽" is 0x81 0x75 = 'u'); a key is never found inside such a character.
+        QTest::newRow("no match inside a Chinese character") << "x=乽ser&user=t"
+                                                             << "user"
+                                                             << "t";
+    }
+    void queryValueRules() {
+        QFETCH(QString, text);
+        QFETCH(QString, key);
+        QTEST(gbk::toQString(QueryValue(gbk::fromQString(text), gbk::fromQString(key))), "value");
+    }
+};
+
+QTEST_APPLESS_MAIN(TestLaunchQuery)
+#include "test_launch_query.moc"
