@@ -64,31 +64,20 @@ run_demo() {
     local state="${XDG_STATE_HOME:-$HOME/.local/state}/lumoclass-demo"
     mkdir -p "$state"
     local log="$state/service.log"
+    local config="$state/lumoclass.conf"
     : >"$log"
-    "$service" --data "$ROOT/demo/data" --state "$state" --listen 127.0.0.1:0 >"$log" 2>&1 &
+    "$service" --data "$ROOT/demo/data" --state "$state" --listen 127.0.0.1:0 \
+        --write-client-config "$config" >"$log" 2>&1 &
     local pid=$!
     trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null || true' EXIT
-    local address="" ca=""
-    for _ in $(seq 1 300); do
-        address=$(sed -n 's/^listening on \(https\?:\/\/\)\?\([0-9.]*:[0-9]*\).*/\2/p' "$log" | head -n 1)
-        ca=$(sed -n 's/^certificate authority: //p' "$log" | head -n 1)
-        [ -n "$address" ] && [ -n "$ca" ] && break
+    for _ in $(seq 1 600); do
+        grep -qx ready "$log" && break
         kill -0 $pid 2>/dev/null || { cat "$log"; echo "run.sh: the demo service did not start" >&2; exit 1; }
         sleep 0.1
     done
-    [ -n "$address" ] || { cat "$log"; echo "run.sh: the demo service printed no address" >&2; exit 1; }
-    local host=${address%:*}
-    local config="$state/lumoclass.conf"
-    cat >"$config" <<CONF
-[servers]
-classroom = $address
-account   = $address
-content   = $address
-question  = $host
-[tls]
-verify  = true
-ca_file = $ca
-CONF
+    grep -qx ready "$log" || { cat "$log"; echo "run.sh: the demo service did not get ready" >&2; exit 1; }
+    local address
+    address=$(sed -n 's/^listening //p' "$log" | head -n 1)
     echo "Demo service on $address (log: $log); demo accounts are listed in demo/README.md"
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
         echo "No display: starting the client under Xvfb"
