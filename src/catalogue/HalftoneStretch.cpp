@@ -39,8 +39,8 @@ QImage HalftoneStretch(const QImage& source, int width, int height) {
     if (source.isNull() || width <= 0 || height <= 0) {
         return {};
     }
-    const QImage rgb = source.format() == QImage::Format_RGB888 ? source
-                                                                  : source.convertToFormat(QImage::Format_RGB888);
+    const QImage rgb =
+        source.format() == QImage::Format_RGB888 ? source : source.convertToFormat(QImage::Format_RGB888);
     const int sw = rgb.width();
     const int sh = rgb.height();
     QImage target(width, height, QImage::Format_RGB888);

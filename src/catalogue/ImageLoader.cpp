@@ -1,0 +1,254 @@
+#include "ImageLoader.h"
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QImageReader>
+
+#include <cstdio>
+#include <memory>
+
+#include "HalftoneStretch.h"
+#include "ImageError.h"
+#include "PngReader.h"
+
+namespace {
+
+// A reduced DCT decode yields 8 x 8 block means; stretched to a thumbnail whose pixels straddle
+// blocks, text pages then come out visibly off (about 6 of 255 per channel at 1/8 for a scanned
+// page and a 100 x 140 thumbnail). With at least 4 decoded pixels per thumbnail pixel each way the
+// error falls to about 2, at a decoding cost still far below the full picture's.
+constexpr int kDecodedPerThumbPixel = 4;
+
+enum class PictureKind { None, Jpeg, Gif, Png };
+
+PictureKind kindOf(const std::string& path) {
+    const std::string ext = ImageFileExtension(path);
+    if (ext == ".JPG") {
+        return PictureKind::Jpeg;
+    }
+    if (ext == ".GIF") {
+        return PictureKind::Gif;
+    }
+    if (ext == ".PNG") {
+        return PictureKind::Png;
+    }
+    return PictureKind::None;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+
+// Qt's readers take a QString file name, which cannot carry GBK bytes; read the bytes ourselves.
+bool readWholeFile(const std::string& path, QByteArray& data) {
+    if (path.find('\0') != std::string::npos) {
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
+    if (!file) {
+        return false;
+    }
+    data.clear();
+    char chunk[65536];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+        data.append(chunk, static_cast<qsizetype>(n));
+    }
+    return std::ferror(file.get()) == 0;
+}
+
+// Pictures with transparency (GIF) are flattened over white, as PNGs are drawn over white.
+QImage to24Bit(const QImage& image) {
+    if (image.format() == QImage::Format_RGB888) {
+        return image;
+    }
+    if (!image.hasAlphaChannel()) {
+        return image.convertToFormat(QImage::Format_RGB888);
+    }
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QImage flat(image.size(), QImage::Format_RGB888);
+    if (argb.isNull() || flat.isNull()) {
+        return {};
+    }
+    for (int y = 0; y < flat.height(); ++y) {
+        const QRgb* src = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uchar* dst = flat.scanLine(y);
+        for (int x = 0; x < flat.width(); ++x, dst += 3) {
+            const unsigned a = static_cast<unsigned>(qAlpha(src[x]));
+            const unsigned white = (255 - a) * 255;
+            dst[0] = static_cast<uchar>((a * static_cast<unsigned>(qRed(src[x])) + white) / 255);
+            dst[1] = static_cast<uchar>((a * static_cast<unsigned>(qGreen(src[x])) + white) / 255);
+            dst[2] = static_cast<uchar>((a * static_cast<unsigned>(qBlue(src[x])) + white) / 255);
+        }
+    }
+    return flat;
+}
+
+// Decodes a JPEG held in memory; `scaled` asks libjpeg for a reduced DCT size when valid.
+// Returns a null image on any failure, with the full picture size in `fullSize` when known.
+QImage decodeJpeg(const QByteArray& data, QSize& fullSize, int thumbWidth = 0, int thumbHeight = 0) {
+    QBuffer buffer;
+    buffer.setData(data);
+    if (!buffer.open(QIODevice::ReadOnly)) {
+        return {};
+    }
+    QImageReader reader(&buffer, "jpg");
+    reader.setAutoTransform(false);
+    fullSize = reader.size();
+    if (!fullSize.isValid() || fullSize.isEmpty()) {
+        return {};
+    }
+    if (thumbWidth > 0 && thumbHeight > 0) {
+        // libjpeg scales by M/8. Qt picks M as ceil(8 / ratio) from the requested size, so ask for
+        // the rounded-down M/8 size: a rounded-up one would tip Qt into the next, larger M.
+        for (int m = 1; m < 8; ++m) {
+            const QSize reduced(fullSize.width() * m / 8, fullSize.height() * m / 8);
+            if (reduced.width() >= kDecodedPerThumbPixel * thumbWidth &&
+                reduced.height() >= kDecodedPerThumbPixel * thumbHeight) {
+                reader.setScaledSize(reduced);
+                break;
+            }
+        }
+    }
+    QImage image;
+    if (!reader.read(&image)) {
+        return {};
+    }
+    return to24Bit(image);
+}
+
+QImage decodeGif(const std::string& path) {
+    QByteArray data;
+    if (!readWholeFile(path, data)) {
+        throw ImageError("Cannot open GIF file " + path);
+    }
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer, "gif");
+    QImage frame;
+    if (!reader.read(&frame)) {
+        throw ImageError("Cannot decode GIF file " + path);
+    }
+    QImage image = to24Bit(frame);
+    if (image.isNull()) {
+        throw ImageError("Cannot decode GIF file " + path);
+    }
+    return image;
+}
+
+QImage decodePng(const std::string& path) {
+    const DecodedPng picture = ReadPngFile(path);
+    // A 16-bit canvas keeps the 2-byte pixels exactly as decoded; the others are drawn over white.
+    const QImage::Format format = picture.bytesPerPixel == 2 ? QImage::Format_RGB555 : QImage::Format_RGB888;
+    QImage canvas(picture.width, picture.height, format);
+    if (picture.width > 0 && picture.height > 0) {
+        if (canvas.isNull()) {
+            throw ImageError("Error Reading File!");
+        }
+        canvas.fill(Qt::white);
+        DrawPngImage(canvas, 0, 0, picture);
+    }
+    return canvas;
+}
+
+QImage reportSize(QImage image, int& width, int& height) {
+    if (!image.isNull()) {
+        width = image.width();
+        height = image.height();
+    }
+    return image;
+}
+
+}  // namespace
+
+std::string ImageFileExtension(const std::string& path) {
+    const size_t dot = path.rfind('.');
+    const size_t slash = path.rfind('/');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    size_t begin = dot;
+    size_t end = path.size();
+    while (end > begin && static_cast<unsigned char>(path[end - 1]) <= ' ') {
+        --end;
+    }
+    std::string ext = path.substr(begin, end - begin);
+    for (char& c : ext) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return ext;
+}
+
+QImage LoadImageFile(const std::string& path, int& width, int& height) {
+    switch (kindOf(path)) {
+        case PictureKind::Jpeg:
+            return LoadJpegFile(path, width, height);
+        case PictureKind::Gif:
+            return LoadGifFile(path, width, height);
+        case PictureKind::Png:
+            return LoadPngFile(path, width, height);
+        case PictureKind::None:
+            break;
+    }
+    return {};
+}
+
+QImage LoadJpegFile(const std::string& path, int& width, int& height) {
+    try {
+        QByteArray data;
+        if (!readWholeFile(path, data)) {
+            return {};
+        }
+        QSize fullSize;
+        return reportSize(decodeJpeg(data, fullSize), width, height);
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+QImage LoadGifFile(const std::string& path, int& width, int& height) {
+    return reportSize(decodeGif(path), width, height);
+}
+
+QImage LoadPngFile(const std::string& path, int& width, int& height) {
+    QImage canvas = decodePng(path);
+    width = canvas.width();
+    height = canvas.height();
+    return canvas;
+}
+
+QImage LoadImageThumbnail(const std::string& path, int thumbWidth, int thumbHeight, int& srcWidth,
+                          int& srcHeight) {
+    QImage picture;
+    QSize size;
+    switch (kindOf(path)) {
+        case PictureKind::Jpeg:
+            try {
+                QByteArray data;
+                if (readWholeFile(path, data)) {
+                    picture = decodeJpeg(data, size, thumbWidth, thumbHeight);
+                }
+            } catch (const std::exception&) {
+                picture = QImage();
+            }
+            break;
+        case PictureKind::Gif:
+            picture = decodeGif(path);
+            size = picture.size();
+            break;
+        case PictureKind::Png:
+            picture = decodePng(path);
+            size = picture.size();
+            break;
+        case PictureKind::None:
+            break;
+    }
+    QImage thumbnail = HalftoneStretch(picture, thumbWidth, thumbHeight);
+    if (!thumbnail.isNull()) {
+        srcWidth = size.width();
+        srcHeight = size.height();
+    }
+    return thumbnail;
+}
