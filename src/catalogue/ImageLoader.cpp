@@ -84,7 +84,7 @@ QImage to24Bit(const QImage& image) {
     return flat;
 }
 
-// Decodes a JPEG held in memory; `scaled` asks libjpeg for a reduced DCT size when valid.
+// Decodes a JPEG held in memory, at a reduced DCT scale when a thumbnail size is given.
 // Returns a null image on any failure, with the full picture size in `fullSize` when known.
 QImage decodeJpeg(const QByteArray& data, QSize& fullSize, int thumbWidth = 0, int thumbHeight = 0) {
     QBuffer buffer;
