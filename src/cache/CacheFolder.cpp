@@ -10,8 +10,7 @@ namespace {
 
 std::string cacheBase() {
     const char* xdg = std::getenv("XDG_CACHE_HOME");
-    if (xdg && *xdg == '/')
-        return xdg;
+    if (xdg && *xdg == '/') return xdg;
     const char* home = std::getenv("HOME");
     return std::string(home && *home ? home : "/tmp") + "/.cache";
 }
@@ -33,15 +32,11 @@ std::string temporaryPath() {
     const std::string base = cacheBase();
     const std::string folder = base + "/lumoclass";
     makeParents(base);
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-        return {};
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return {};
     struct stat info {};
-    if (::lstat(folder.c_str(), &info) != 0)
-        return {};
-    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid())
-        return {};
-    if ((info.st_mode & 0077) != 0)
-        ::chmod(folder.c_str(), 0700);
+    if (::lstat(folder.c_str(), &info) != 0) return {};
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::getuid()) return {};
+    if ((info.st_mode & 0077) != 0) ::chmod(folder.c_str(), 0700);
     return folder + "/";
 }
 

@@ -39,11 +39,8 @@ TquestionObj TquestionObj::fromRow(const TReplyRow& row) {
     r.source_sequence = row.value("source_sequence");
     r.question_sequence = row.value("question_sequence");
     r.difficultyid = row.value("difficultyid");
-    if (r.qid.empty())
-        r.qid = row.value("questionid");
-    if (r.rt.empty())
-        r.rt = row.value("rating");
-    if (r.qtpid.empty())
-        r.qtpid = row.value("questiontypeid");
+    if (r.qid.empty()) r.qid = row.value("questionid");
+    if (r.rt.empty()) r.rt = row.value("rating");
+    if (r.qtpid.empty()) r.qtpid = row.value("questiontypeid");
     return r;
 }

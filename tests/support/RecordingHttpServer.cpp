@@ -28,8 +28,7 @@ struct Connection {
         while (done < data.size()) {
             long n = ssl ? SSL_write(ssl, data.data() + done, int(data.size() - done))
                          : ::send(fd, data.data() + done, data.size() - done, MSG_NOSIGNAL);
-            if (n <= 0)
-                return false;
+            if (n <= 0) return false;
             done += std::size_t(n);
         }
         return true;
@@ -81,8 +80,7 @@ RecordingHttpServer::RecordingHttpServer(Handler handler, const std::string& cer
     socklen_t length = sizeof address;
     ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
     port_ = ntohs(address.sin_port);
-    if (::pipe2(stopPipe_, O_CLOEXEC) != 0)
-        throw std::runtime_error("test server: no pipe");
+    if (::pipe2(stopPipe_, O_CLOEXEC) != 0) throw std::runtime_error("test server: no pipe");
     thread_ = std::thread([this] { run(); });
 }
 
@@ -93,8 +91,7 @@ RecordingHttpServer::~RecordingHttpServer() {
     ::close(listenFd_);
     ::close(stopPipe_[0]);
     ::close(stopPipe_[1]);
-    if (sslContext_)
-        SSL_CTX_free(static_cast<SSL_CTX*>(sslContext_));
+    if (sslContext_) SSL_CTX_free(static_cast<SSL_CTX*>(sslContext_));
 }
 
 std::string RecordingHttpServer::host() const {
@@ -125,10 +122,8 @@ std::uint16_t RecordingHttpServer::unusedPort() {
 void RecordingHttpServer::run() {
     for (;;) {
         pollfd fds[2] = {{listenFd_, POLLIN, 0}, {stopPipe_[0], POLLIN, 0}};
-        if (::poll(fds, 2, -1) < 0)
-            continue;
-        if (fds[1].revents)
-            return;
+        if (::poll(fds, 2, -1) < 0) continue;
+        if (fds[1].revents) return;
         if (fds[0].revents & POLLIN) {
             int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (fd >= 0) {
@@ -155,8 +150,7 @@ void RecordingHttpServer::serve(int fd) {
     std::size_t headerEnd;
     while ((headerEnd = data.find("\r\n\r\n")) == std::string::npos) {
         long n = connection.read(buffer, sizeof buffer);
-        if (n <= 0)
-            break;
+        if (n <= 0) break;
         data.append(buffer, std::size_t(n));
     }
     if (headerEnd != std::string::npos) {
@@ -171,8 +165,7 @@ void RecordingHttpServer::serve(int fd) {
         std::size_t pos = lineEnd == std::string::npos ? head.size() : lineEnd + 2;
         while (pos < head.size()) {
             std::size_t end = head.find("\r\n", pos);
-            if (end == std::string::npos)
-                end = head.size();
+            if (end == std::string::npos) end = head.size();
             const std::string line = head.substr(pos, end - pos);
             const std::size_t colon = line.find(':');
             if (colon != std::string::npos) {
@@ -187,8 +180,7 @@ void RecordingHttpServer::serve(int fd) {
         request.body = data.substr(headerEnd + 4);
         while (request.body.size() < length) {
             long n = connection.read(buffer, sizeof buffer);
-            if (n <= 0)
-                break;
+            if (n <= 0) break;
             request.body.append(buffer, std::size_t(n));
         }
         {
@@ -198,8 +190,7 @@ void RecordingHttpServer::serve(int fd) {
         const ScriptedResponse response = handler_(request);
         std::string out =
             "HTTP/1.1 " + std::to_string(response.status) + " " + reason(response.status) + "\r\n";
-        if (!response.contentType.empty())
-            out += "Content-Type: " + response.contentType + "\r\n";
+        if (!response.contentType.empty()) out += "Content-Type: " + response.contentType + "\r\n";
         out += "Content-Length: " + std::to_string(response.body.size()) + "\r\nConnection: close\r\n\r\n";
         if (response.cutAfter == std::string::npos) {
             out += response.body;

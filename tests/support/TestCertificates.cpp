@@ -12,8 +12,7 @@ namespace {
 
 EVP_PKEY* newKey() {
     EVP_PKEY* key = EVP_EC_gen("P-256");
-    if (!key)
-        throw std::runtime_error("cannot make a key");
+    if (!key) throw std::runtime_error("cannot make a key");
     return key;
 }
 
@@ -21,8 +20,7 @@ void addExtension(X509* cert, X509* issuer, int nid, const char* value) {
     X509V3_CTX ctx;
     X509V3_set_ctx(&ctx, issuer, cert, nullptr, nullptr, 0);
     X509_EXTENSION* ext = X509V3_EXT_conf_nid(nullptr, &ctx, nid, value);
-    if (!ext)
-        throw std::runtime_error("cannot make a certificate extension");
+    if (!ext) throw std::runtime_error("cannot make a certificate extension");
     X509_add_ext(cert, ext, -1);
     X509_EXTENSION_free(ext);
 }
@@ -54,12 +52,9 @@ X509* newCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PK
 
 void writePem(const std::string& path, X509* cert, EVP_PKEY* key) {
     FILE* file = std::fopen(path.c_str(), "w");
-    if (!file)
-        throw std::runtime_error("cannot write " + path);
-    if (cert)
-        PEM_write_X509(file, cert);
-    if (key)
-        PEM_write_PrivateKey(file, key, nullptr, nullptr, 0, nullptr, nullptr);
+    if (!file) throw std::runtime_error("cannot write " + path);
+    if (cert) PEM_write_X509(file, cert);
+    if (key) PEM_write_PrivateKey(file, key, nullptr, nullptr, 0, nullptr, nullptr);
     std::fclose(file);
 }
 
