@@ -27,12 +27,10 @@ QString executableName(qint64 pid) {
 // no window and runs no code any more.
 bool hasEnded(qint64 pid) {
     QFile stat(procPath(pid, "stat"));
-    if (!stat.open(QIODevice::ReadOnly))
-        return true;
+    if (!stat.open(QIODevice::ReadOnly)) return true;
     const QByteArray text = stat.readAll();
     const qsizetype close = text.lastIndexOf(')');
-    if (close < 0 || close + 2 >= text.size())
-        return true;
+    if (close < 0 || close + 2 >= text.size()) return true;
     const char state = text.at(close + 2);
     return state == 'Z' || state == 'X';
 }
@@ -40,8 +38,7 @@ bool hasEnded(qint64 pid) {
 bool waitForEnd(qint64 pid, int milliseconds) {
     QDeadlineTimer deadline(milliseconds);
     while (!hasEnded(pid)) {
-        if (deadline.hasExpired())
-            return false;
+        if (deadline.hasExpired()) return false;
         QThread::msleep(20);
     }
     return true;
@@ -51,15 +48,10 @@ bool waitForEnd(qint64 pid, int milliseconds) {
 
 bool KillProcessByExeName(const QString& exeName, const QString& windowClass) {
     const qint64 pid = WindowRegistry::ownerPid(windowClass);
-    if (pid <= 0 || pid == getpid())
-        return true;
-    if (executableName(pid).compare(exeName, Qt::CaseInsensitive) != 0)
-        return true;
-    if (::kill(static_cast<pid_t>(pid), SIGTERM) != 0)
-        return hasEnded(pid);
-    if (waitForEnd(pid, 3000))
-        return true;
-    if (::kill(static_cast<pid_t>(pid), SIGKILL) != 0)
-        return hasEnded(pid);
+    if (pid <= 0 || pid == getpid()) return true;
+    if (executableName(pid).compare(exeName, Qt::CaseInsensitive) != 0) return true;
+    if (::kill(static_cast<pid_t>(pid), SIGTERM) != 0) return hasEnded(pid);
+    if (waitForEnd(pid, 3000)) return true;
+    if (::kill(static_cast<pid_t>(pid), SIGKILL) != 0) return hasEnded(pid);
     return waitForEnd(pid, 2000);
 }

@@ -21,14 +21,11 @@ GbkString searchCopy(const GbkString& text) {
 }  // namespace
 
 GbkString QueryValue(const GbkString& text, const GbkString& key) {
-    if (key.empty())
-        return {};
+    if (key.empty()) return {};
     const std::size_t position = searchCopy(text).find(key);
-    if (position == GbkString::npos)
-        return {};
+    if (position == GbkString::npos) return {};
     GbkString piece = text.substr(position);
-    if (const std::size_t amp = piece.find('&'); amp != GbkString::npos)
-        piece.erase(amp);
+    if (const std::size_t amp = piece.find('&'); amp != GbkString::npos) piece.erase(amp);
     const std::size_t equals = piece.find('=');
     return equals == GbkString::npos ? piece : piece.substr(equals + 1);
 }

@@ -21,8 +21,7 @@ LoginPlaceholder::LoginPlaceholder(TstudyDM& dm, QWidget* parent)
     layout->addWidget(label);
     resize(426, 136);
     connect(registry_, &WindowRegistry::messageReceived, this, [this](int message) {
-        if (message == kBringForwardMessage)
-            bringForward();
+        if (message == kBringForwardMessage) bringForward();
     });
 }
 
@@ -31,8 +30,7 @@ QString LoginPlaceholder::windowClassName() {
 }
 
 void LoginPlaceholder::bringForward() {
-    if (isMinimized())
-        showNormal();
+    if (isMinimized()) showNormal();
     raise();
     activateWindow();
 }

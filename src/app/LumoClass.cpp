@@ -51,8 +51,7 @@ LumoClass::Outcome LumoClass::run(const QStringList& arguments) {
         exitCode_ = 0;
         return Outcome::EndedAtOnce;
     }
-    if (arguments.size() == 2)
-        return RunDirectSignIn(arguments.at(0), arguments.at(1));
+    if (arguments.size() == 2) return RunDirectSignIn(arguments.at(0), arguments.at(1));
     return RunLoginMode();
 }
 
@@ -63,8 +62,7 @@ void LumoClass::EndRunningInstance() {
 }
 
 LumoClass::Outcome LumoClass::RunLoginMode() {
-    if (!CreateDataModule())
-        return Outcome::Ended;
+    if (!CreateDataModule()) return Outcome::Ended;
     login_ = std::make_unique<LoginPlaceholder>(*studyDM_);
     login_->show();
     return Outcome::RunLoop;
@@ -72,15 +70,13 @@ LumoClass::Outcome LumoClass::RunLoginMode() {
 
 LumoClass::Outcome LumoClass::RunDirectSignIn(const QString& modeFlag, const QString& launchQuery) {
     const LaunchQuery query = ParseLaunchQuery(gbk::fromQString(launchQuery));
-    if (!CreateDataModule())
-        return Outcome::Ended;
+    if (!CreateDataModule()) return Outcome::Ended;
     studyDM_->WebServiceHost = query.webservice;
 
     try {
         const GbkString reply =
             studyDM_->HTTPRIOLmvInClass_.GetlmvInclassSoap()->LmvInclass_LogOn(query.user, query.password);
-        if (reply == "0")
-            return Fail(QStringLiteral("密码错误"));
+        if (reply == "0") return Fail(QStringLiteral("密码错误"));
         member_ = ReadMemberInfo(reply, "typeid");
     } catch (const std::exception& error) {
         return Fail(messageOf(error));
@@ -91,8 +87,7 @@ LumoClass::Outcome LumoClass::RunDirectSignIn(const QString& modeFlag, const QSt
         return Outcome::Ended;
     }
 
-    if (!fmMain_)
-        fmMain_ = std::make_unique<TFmMain>(*studyDM_);
+    if (!fmMain_) fmMain_ = std::make_unique<TFmMain>(*studyDM_);
     fmMain_->Member = member_;
 
     try {

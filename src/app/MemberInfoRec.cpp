@@ -8,8 +8,7 @@
 MemberInfoRec ReadMemberInfo(const GbkString& reply, const char* typeAttribute) {
     MemberInfoRec member;
     const TReplyDataset dataset = ParseReplyDataset(reply, DeclarationRule::Plain);
-    if (dataset.isEmpty())
-        return member;
+    if (dataset.isEmpty()) return member;
     const TReplyRow row = dataset.firstRow();
     const std::pair<GbkString*, const char*> reads[] = {
         {&member.UserId, "user_id"},        {&member.Passwd, "passwd"},       {&member.TypeId, typeAttribute},

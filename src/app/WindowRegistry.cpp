@@ -15,8 +15,7 @@ constexpr int kConnectMs = 2000;
 
 bool connectTo(QLocalSocket& socket, const QString& className) {
     const QString path = WindowRegistry::socketPath(className);
-    if (path.isEmpty())
-        return false;
+    if (path.isEmpty()) return false;
     socket.connectToServer(path);
     return socket.waitForConnected(kConnectMs);
 }
@@ -26,8 +25,7 @@ bool connectTo(QLocalSocket& socket, const QString& className) {
 WindowRegistry::WindowRegistry(const QString& className, QObject* parent)
     : QObject(parent), className_(className) {
     const QString path = socketPath(className);
-    if (path.isEmpty() || exists(className))
-        return;
+    if (path.isEmpty() || exists(className)) return;
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     // Nobody answered on the name, so any file there is a leftover of a crashed process.
@@ -41,8 +39,7 @@ WindowRegistry::WindowRegistry(const QString& className, QObject* parent)
 }
 
 WindowRegistry::~WindowRegistry() {
-    if (server_)
-        server_->close();
+    if (server_) server_->close();
 }
 
 bool WindowRegistry::isRegistered() const {
@@ -52,8 +49,7 @@ bool WindowRegistry::isRegistered() const {
 QString WindowRegistry::socketPath(const QString& className) {
     // XDG_RUNTIME_DIR, or Qt's private per-user fallback folder (created 0700 and checked).
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty())
-        return {};
+    if (folder.isEmpty()) return {};
     return folder + u'/' + className;
 }
 
@@ -64,22 +60,18 @@ bool WindowRegistry::exists(const QString& className) {
 
 qint64 WindowRegistry::ownerPid(const QString& className) {
     QLocalSocket socket;
-    if (!connectTo(socket, className))
-        return -1;
+    if (!connectTo(socket, className)) return -1;
     ucred credentials{};
     socklen_t length = sizeof credentials;
     const int fd = static_cast<int>(socket.socketDescriptor());
-    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0)
-        return -1;
-    if (credentials.uid != getuid() || credentials.pid <= 0)
-        return -1;
+    if (fd < 0 || getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &length) != 0) return -1;
+    if (credentials.uid != getuid() || credentials.pid <= 0) return -1;
     return credentials.pid;
 }
 
 bool WindowRegistry::sendMessage(const QString& className, int message) {
     QLocalSocket socket;
-    if (!connectTo(socket, className))
-        return false;
+    if (!connectTo(socket, className)) return false;
     socket.write(QByteArray::number(message) + '\n');
     const bool sent = socket.waitForBytesWritten(kConnectMs);
     socket.disconnectFromServer();
@@ -98,7 +90,6 @@ void WindowRegistry::readMessages(QLocalSocket* socket) {
     while (socket->canReadLine()) {
         bool ok = false;
         const int message = socket->readLine().trimmed().toInt(&ok);
-        if (ok)
-            emit messageReceived(message);
+        if (ok) emit messageReceived(message);
     }
 }

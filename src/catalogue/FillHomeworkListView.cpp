@@ -10,8 +10,7 @@ void FillHomeworkListView(const TObjectList<TTestObj>& records, QTreeWidget* lis
                           const GbkString& practiceType) {
     listView->clear();
     for (const auto& record : records) {
-        if (gbk::trimmed(record->practicetypeid) != practiceType)
-            continue;
+        if (gbk::trimmed(record->practicetypeid) != practiceType) continue;
         auto copy = std::make_shared<TTestObj>();
         copy->hmwkid = record->hmwkid;
         copy->hmwkname = record->hmwkname;
@@ -25,7 +24,6 @@ void FillHomeworkListView(const TObjectList<TTestObj>& records, QTreeWidget* lis
 }
 
 const TTestObj* RowAssignment(const QTreeWidgetItem* row) {
-    if (row == nullptr)
-        return nullptr;
+    if (row == nullptr) return nullptr;
     return row->data(kRecordColumn, Qt::UserRole).value<std::shared_ptr<TTestObj>>().get();
 }

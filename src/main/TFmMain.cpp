@@ -128,7 +128,12 @@ void TFmMain::CreateTopBar() {
     Label114 = place<QLabel>(PanelClass, "Label114", 9, 29, 40, 17);
     Label114->setText(QStringLiteral("单元"));
 
-    const QPalette plain = QApplication::palette();
+    // The combo boxes keep the window text colour: set the roles explicitly, or they would
+    // inherit the panel's navy.
+    const QPalette system = QApplication::palette();
+    QPalette plain = navy;
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
+        plain.setColor(role, system.color(role));
     cbbooks = place<QComboBox>(PanelClass, "cbbooks", 50, 0, 292, 24);
     CBUnitClassUse = place<QComboBox>(PanelClass, "CBUnitClassUse", 50, 25, 293, 24);
     for (QComboBox* combo : {cbbooks, CBUnitClassUse}) {
@@ -292,7 +297,14 @@ void TFmMain::SetTitle() {
 
 void TFmMain::SizeToWorkArea() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) setGeometry(screen->availableGeometry());
+    if (screen == nullptr) return;
+    // The whole window, frame included, covers the work area; the frame is known once the
+    // native window exists (on some window systems only after it is mapped, then it is 0).
+    create();
+    const QRect workArea = screen->availableGeometry();
+    const QSize frame = frameGeometry().size() - size();
+    move(workArea.topLeft());
+    resize(workArea.size() - frame);
 }
 
 void TFmMain::SetTempPath() {

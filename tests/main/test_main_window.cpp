@@ -1,0 +1,315 @@
+// The main window frame: creation against a scripted classroom service, controls, layout.
+#include <QtTest>
+
+#include <sys/utsname.h>
+#include <unistd.h>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "../app/ScriptedClassroom.h"
+#include "MessageRecorder.h"
+#include "app/WindowRegistry.h"
+#include "cache/CacheFolder.h"
+#include "main/TFmMain.h"
+#include "service/AppError.h"
+#include "service/ClientConfig.h"
+#include "service/TReplyDataset.h"
+#include "service/TstudyDM.h"
+
+namespace {
+
+const std::string kBooks =
+    "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>"
+    "<Table bookname=\"英语三年级\" bookid=\"b3\" gradeid=\"3\"/>"
+    "<Table bookname=\"高一英语\" bookid=\"b10\" gradeid=\"10\"/>"
+    "<Table bookname=\"英语九年级\" bookid=\"b9\" gradeid=\"9\"/>"
+    "</NewDataSet>";
+
+const QString kTitle = QStringLiteral("Lumovia Class——Lumo课堂");
+
+std::unique_ptr<TstudyDM> dataModule(const std::string& host) {
+    ClientConfig config;
+    config.classroomHost = QString::fromStdString(host);
+    auto dm = std::make_unique<TstudyDM>(config);
+    dm->SetUpClassroomProxy();
+    return dm;
+}
+
+QString parserMessage(const std::string& text) {
+    try {
+        ParseReplyDataset(text, DeclarationRule::Plain);
+    } catch (const XmlParseError& error) {
+        return QString::fromUtf8(error.what());
+    }
+    return {};
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScriptedClassroom> service_;
+    std::unique_ptr<TstudyDM> dm_;
+    std::unique_ptr<TFmMain> window_;
+
+    TFmMain& openWindow(const std::string& bookReply = kBooks) {
+        service_->reply("LmvInclass_GetBookList", bookReply);
+        dm_ = dataModule(service_->host());
+        window_ = std::make_unique<TFmMain>(*dm_);
+        return *window_;
+    }
+
+    // The window is complete whatever the book list did.
+    static void verifyComplete(TFmMain& window) {
+        QVERIFY(window.isVisible());
+        QVERIFY(window.PanelClass->isVisible());
+        QCOMPARE(window.PageControlClass->currentWidget(), window.TabSheetLogo);
+        QCOMPARE(window.LVHomework->headerItem()->text(1), QStringLiteral("日期"));
+        QCOMPARE(window.frameGeometry(), window.screen()->availableGeometry());
+        QVERIFY(!window.TempPath.empty());
+        QCOMPARE(window.cbbooks->currentIndex(), -1);
+    }
+
+private slots:
+    void init() { service_ = std::make_unique<ScriptedClassroom>(); }
+    void cleanup() {
+        window_.reset();
+        dm_.reset();
+        service_.reset();
+    }
+
+    void createsWithTheBookListAndNothingSelected() {
+        MessageRecorder messages;
+        TFmMain& window = openWindow();
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(service_->operations(), std::vector<std::string>{"LmvInclass_GetBookList"});
+        QVERIFY(service_->requests().front().body.find("<subjectid>3</subjectid>") != std::string::npos);
+        QCOMPARE(window.cbbooks->count(), 2);
+        QCOMPARE(window.cbbooks->itemText(0), QStringLiteral("英语三年级"));
+        QCOMPARE(window.cbbooks->itemText(1), QStringLiteral("英语九年级"));
+        QCOMPARE(window.SubjectId, GbkString("3"));
+        QCOMPARE(window.windowTitle(), kTitle);
+        QCOMPARE(QGuiApplication::applicationDisplayName(), kTitle);
+        verifyComplete(window);
+    }
+
+    void bookListFailuresAreShownAndTheWindowStaysComplete_data() {
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("books");
+        QTest::newRow("fault") << true << QByteArray("Book list unavailable") << "Book list unavailable" << 0;
+        const QByteArray broken = "<NewDataSet><Table bookname=\"a\"";
+        QTest::newRow("unreadable") << false << broken << parserMessage(broken.toStdString()) << 0;
+        QTest::newRow("grade not a number after two good rows")
+            << false
+            << QByteArray(
+                   "<NewDataSet><Table bookname=\"A\" gradeid=\"1\"/><Table bookname=\"B\" gradeid=\"2\"/>"
+                   "<Table bookname=\"C\" gradeid=\"x\"/><Table bookname=\"D\" gradeid=\"3\"/></NewDataSet>")
+            << "'x' is not a valid integer value" << 2;
+    }
+    void bookListFailuresAreShownAndTheWindowStaysComplete() {
+        QFETCH(bool, fault);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, message);
+        QFETCH(int, books);
+        if (fault)
+            service_->fault("LmvInclass_GetBookList", reply.toStdString());
+        else
+            service_->reply("LmvInclass_GetBookList", reply.toStdString());
+        MessageRecorder messages;
+        dm_ = dataModule(service_->host());
+        window_ = std::make_unique<TFmMain>(*dm_);
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(window_->cbbooks->count(), books);
+        QCOMPARE(window_->windowTitle(), kTitle);
+        verifyComplete(*window_);
+    }
+
+    void captionNamesADebugEndpoint() {
+        // Nothing listens there: the failed book list is shown, the caption still set.
+        MessageRecorder messages;
+        dm_ = dataModule("127.80.50.1:8050");
+        window_ = std::make_unique<TFmMain>(*dm_);
+        QCOMPARE(window_->windowTitle(),
+                 kTitle + QStringLiteral("(Debug版：http://127.80.50.1:8050/lmv-inclass/lmvInclass.asmx)"));
+        QCOMPARE(QGuiApplication::applicationDisplayName(), window_->windowTitle());
+        QCOMPARE(messages.texts().size(), 1);
+        verifyComplete(*window_);
+    }
+
+    void topBarControlsStartAsDesigned_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QRect>("place");
+        QTest::addColumn<bool>("offered");
+        QTest::addColumn<int>("pixels");
+        QTest::newRow("RBtnTextbook") << "RBtnTextbook"
+                                      << "教材" << QRect(377, 5, 59, 17) << true << 15;
+        QTest::newRow("RBtnHomeworkClassUse") << "RBtnHomeworkClassUse"
+                                              << "练习" << QRect(453, 5, 58, 17) << true << 15;
+        QTest::newRow("RBtnTestPaperClassUse") << "RBtnTestPaperClassUse"
+                                               << "考卷" << QRect(530, 6, 56, 15) << true << 15;
+        QTest::newRow("RBTNQuestionBank") << "RBTNQuestionBank"
+                                          << "题库" << QRect(609, 4, 59, 17) << true << 15;
+        QTest::newRow("RBtnPhonics") << "RBtnPhonics"
+                                     << "自然拼读" << QRect(689, 7, 96, 15) << true << 13;
+        QTest::newRow("RBtnDialogueClassUse") << "RBtnDialogueClassUse"
+                                              << "句型" << QRect(793, 7, 56, 15) << false << 13;
+        QTest::newRow("RBtnWordClassUse") << "RBtnWordClassUse"
+                                          << "单词" << QRect(377, 29, 59, 17) << true << 15;
+        QTest::newRow("RbtnPassageClassUse") << "RbtnPassageClassUse"
+                                             << "课文" << QRect(454, 28, 57, 17) << true << 15;
+        QTest::newRow("RbtnSceneClassUse") << "RbtnSceneClassUse"
+                                           << "场景" << QRect(529, 28, 57, 17) << true << 15;
+        QTest::newRow("RBtnMiniLectureClassUse") << "RBtnMiniLectureClassUse"
+                                                 << "微课" << QRect(609, 27, 59, 19) << true << 15;
+    }
+    void topBarControlsStartAsDesigned() {
+        QFETCH(QString, name);
+        QFETCH(bool, offered);
+        QFETCH(int, pixels);
+        TFmMain& window = openWindow();
+        auto* button = window.PanelClass->findChild<QRadioButton*>(name);
+        QVERIFY(button);
+        QTEST(button->text(), "caption");
+        QTEST(button->geometry(), "place");
+        QVERIFY(!button->isEnabled());
+        QVERIFY(!button->isChecked());
+        QCOMPARE(button->isVisible(), offered);
+        QCOMPARE(button->font().pixelSize(), pixels);
+        QVERIFY(button->font().bold());
+        QCOMPARE(button->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+    }
+
+    void otherTopBarControls() {
+        TFmMain& window = openWindow();
+        QCOMPARE(window.Panel3->height(), 56);
+        QCOMPARE(window.Panel3->width(), window.width());
+        QCOMPARE(window.PanelClass->size(), QSize(969, 51));
+        QCOMPARE(window.Label113->text(), QStringLiteral("课本"));
+        QCOMPARE(window.Label113->geometry(), QRect(9, 6, 39, 16));
+        QCOMPARE(window.Label114->text(), QStringLiteral("单元"));
+        QCOMPARE(window.Label114->geometry(), QRect(9, 29, 40, 17));
+        QCOMPARE(window.cbbooks->geometry(), QRect(50, 0, 292, 24));
+        QCOMPARE(window.CBUnitClassUse->geometry(), QRect(50, 25, 293, 24));
+        QCOMPARE(window.CBUnitClassUse->count(), 0);
+        for (QComboBox* combo : {window.cbbooks, window.CBUnitClassUse}) {
+            QVERIFY(!combo->isEditable());
+            QCOMPARE(combo->font().pixelSize(), 13);
+            QVERIFY(combo->font().bold());
+            QCOMPARE(combo->palette().color(QPalette::Text), QApplication::palette().color(QPalette::Text));
+        }
+        QCOMPARE(window.CheckBoxDeleteFile->text(), QStringLiteral("退出时删除缓存"));
+        QCOMPARE(window.CheckBoxDeleteFile->geometry(), QRect(692, 32, 130, 17));
+        QVERIFY(!window.CheckBoxDeleteFile->isChecked());
+        QCOMPARE(window.CheckBoxDeleteFile->font().pixelSize(), 12);
+        QCOMPARE(window.font().pixelSize(), 11);
+    }
+
+    void sheetsInPageOrderWithHiddenTabs() {
+        TFmMain& window = openWindow();
+        const QStringList names = {"TabMiniLecture",  "TabPassage",   "TabDialogue",     "TabScene",
+                                   "TabSyllabusWord", "TabTextBook",  "TabQuestionBank", "TabSheet29",
+                                   "TabHomework",     "TabTestPaper", "TabSheetLogo",    "TabPhonics"};
+        const QStringList captions = {"微课", "课文", "句型", "场景", "单词",    "教材",
+                                      "题库", "汉化", "作业", "试卷", QString(), "自然拼读"};
+        QTabWidget* pages = window.PageControlClass;
+        QCOMPARE(pages->count(), 12);
+        for (int i = 0; i < pages->count(); ++i) {
+            QCOMPARE(pages->widget(i)->objectName(), names[i]);
+            QCOMPARE(pages->tabText(i), captions[i]);
+        }
+        QVERIFY(!pages->tabBar()->isVisible());
+        QCOMPARE(pages->currentWidget(), window.TabSheetLogo);
+        QCOMPARE(window.PanelPrevious->height(), 1);
+        QCOMPARE(window.PanelNext->height(), 1);
+        QVERIFY(window.StatusBar1Panel0->text().isEmpty());
+    }
+
+    void listColumns() {
+        TFmMain& window = openWindow();
+        QTreeWidget* questions = window.VantorquestionListView;
+        QCOMPARE(questions->columnCount(), 3);
+        QCOMPARE(questions->headerItem()->text(0), QStringLiteral("序号"));
+        QCOMPARE(questions->headerItem()->text(1), QStringLiteral("题型"));
+        QCOMPARE(questions->headerItem()->text(2), QStringLiteral("难度"));
+        QCOMPARE(questions->columnWidth(0), 120);
+        QCOMPARE(questions->columnWidth(1), 120);
+        QCOMPARE(questions->columnWidth(2), 40);
+        for (QTreeWidget* list : {window.LVHomework, window.LVTestPaper}) {
+            QCOMPARE(list->columnCount(), 2);
+            QCOMPARE(list->headerItem()->text(0), QStringLiteral("名称"));
+            QCOMPARE(list->columnWidth(0), 150);
+            QVERIFY(list->header()->stretchLastSection());
+        }
+    }
+
+    void fieldsOfCreation() {
+        TFmMain& window = openWindow();
+        QCOMPARE(window.TempPath, CacheFolder::temporaryPath());
+        QVERIFY(window.TempPath.back() == '/');
+        utsname name{};
+        QCOMPARE(uname(&name), 0);
+        QCOMPARE(window.OsMajorVersion, std::atoi(name.release));
+        QVERIFY(window.UnitList.IsEmpty() && window.HomeworkList.IsEmpty() && window.TestPaperList.IsEmpty());
+        QCOMPARE(WindowRegistry::ownerPid(TFmMain::windowClassName()), qint64(getpid()));
+        window_.reset();
+        QVERIFY(!WindowRegistry::exists(TFmMain::windowClassName()));
+    }
+
+    void classPanelStaysCentredInTheTopBar_data() {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("left");
+        QTest::newRow("wide") << 1201 << 116;
+        QTest::newRow("exact") << 969 << 0;
+        QTest::newRow("narrow, odd difference") << 800 << -84;
+        QTest::newRow("very narrow") << 600 << -184;
+    }
+    void classPanelStaysCentredInTheTopBar() {
+        QFETCH(int, width);
+        TFmMain& window = openWindow();
+        window.resize(width, 500);
+        QTRY_COMPARE(window.Panel3->width(), width);
+        QTEST(window.PanelClass->x(), "left");
+        QCOMPARE(window.PanelClass->y(), 2);
+    }
+
+    void logoStaysCentredAndNeverLeavesTheCorner_data() {
+        QTest::addColumn<QSize>("windowSize");
+        QTest::newRow("large") << QSize(1700, 1000);
+        QTest::newRow("narrow and low") << QSize(700, 300);
+        QTest::newRow("wide and low") << QSize(1700, 300);
+        QTest::newRow("narrow and high") << QSize(700, 1000);
+    }
+    void logoStaysCentredAndNeverLeavesTheCorner() {
+        QFETCH(QSize, windowSize);
+        TFmMain& window = openWindow();
+        window.resize(windowSize);
+        QTRY_COMPARE(window.size(), windowSize);
+        const QSize sheet = window.TabSheetLogo->size();
+        QCOMPARE(window.imgLogo->size(), QSize(1171, 590));
+        QCOMPARE(window.imgLogo->x(), std::max((sheet.width() - 1171) / 2, 0));
+        QCOMPARE(window.imgLogo->y(), std::max((sheet.height() - 590) / 2, 0));
+        QVERIFY(!window.imgLogo->pixmap().isNull());
+    }
+
+    void closingTheWindowEndsTheProgram() {
+        TFmMain& window = openWindow();
+        QTimer::singleShot(0, &window, &QWidget::close);
+        QCOMPARE(QApplication::exec(), 0);
+        QVERIFY(!window.isVisible());
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "test_main_window.moc"
