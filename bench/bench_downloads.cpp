@@ -1,0 +1,268 @@
+// Downloads from a cold cache: 200 thumbnails through RemoteFileCache::CacheRemoteFile, side by
+// side with a plain sequential libcurl program fetching the same files into the same folder.
+// Both talk to one small keep-alive HTTP server on loopback started by this program.
+#include <arpa/inet.h>
+#include <benchmark/benchmark.h>
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cache/CacheFileName.h"
+#include "cache/RemoteFileCache.h"
+
+namespace {
+
+constexpr int kPictures = 200;
+constexpr std::size_t kPictureBytes = 24 * 1024;  // a typical list thumbnail
+
+// HTTP/1.1 with keep-alive, a thread per connection; every GET gets the same picture.
+class PictureServer {
+public:
+    PictureServer() : body_(kPictureBytes, '\0') {
+        for (std::size_t i = 0; i < body_.size(); ++i) body_[i] = static_cast<char>((i * 131) ^ (i >> 7));
+        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(listenFd_, 64);
+        socklen_t length = sizeof address;
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
+        port_ = ntohs(address.sin_port);
+        acceptor_ = std::thread([this] { acceptLoop(); });
+    }
+    ~PictureServer() {
+        stopping_ = true;
+        ::shutdown(listenFd_, SHUT_RDWR);
+        acceptor_.join();
+        ::close(listenFd_);
+    }
+    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    long connections() const { return connections_; }
+
+private:
+    void acceptLoop() {
+        while (!stopping_) {
+            const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
+            if (fd < 0) return;
+            ++connections_;
+            std::thread([this, fd] { serve(fd); }).detach();
+        }
+    }
+    void serve(int fd) {
+        const std::string head =
+            "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: " + std::to_string(body_.size()) +
+            "\r\n\r\n";
+        const std::string response = head + body_;
+        std::string pending;
+        char buffer[8192];
+        for (;;) {
+            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0) break;
+            pending.append(buffer, std::size_t(n));
+            std::size_t end;
+            while ((end = pending.find("\r\n\r\n")) != std::string::npos) {
+                pending.erase(0, end + 4);
+                if (::send(fd, response.data(), response.size(), MSG_NOSIGNAL) < 0) break;
+            }
+        }
+        ::close(fd);
+    }
+
+    std::string body_;
+    int listenFd_ = -1;
+    std::uint16_t port_ = 0;
+    std::atomic<bool> stopping_{false};
+    std::atomic<long> connections_{0};
+    std::thread acceptor_;
+};
+
+PictureServer& server() {
+    static PictureServer instance;
+    return instance;
+}
+
+std::string benchFolder() {
+    static const std::string folder = [] {
+        const char* base = std::getenv("LUMO_BENCH_DIR");
+        std::string path =
+            ((base && *base) ? std::filesystem::path(base) : std::filesystem::temp_directory_path()) /
+            "lumo-bench-downloads-XXXXXX";
+        if (!::mkdtemp(path.data())) std::abort();
+        return path + "/";
+    }();
+    return folder;
+}
+
+std::vector<std::string> addresses() {
+    std::vector<std::string> list;
+    for (int i = 0; i < kPictures; ++i)
+        list.push_back(server().baseUrl() + "/media/thumbs/" + std::to_string(i) + ".jpg");
+    return list;
+}
+
+void emptyFolder(const std::string& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        std::filesystem::remove(entry.path());
+}
+
+size_t writeToFile(char* data, size_t size, size_t count, void* file) {
+    return std::fwrite(data, size, count, static_cast<std::FILE*>(file));
+}
+
+// One round of the plain program: one easy handle, reused, each body written to its file.
+bool plainRound(CURL* curl, const std::vector<std::string>& urls, const std::string& folder) {
+    bool ok = true;
+    for (const std::string& url : urls) {
+        const std::string path = folder + CacheFileName::UrlFileName(url);
+        std::FILE* file = std::fopen(path.c_str(), "wb");
+        curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
+        ok = curl_easy_perform(curl) == CURLE_OK && ok;
+        std::fclose(file);
+    }
+    return ok;
+}
+
+bool cachedRound(RemoteFileCache& cache, const std::vector<std::string>& urls, const std::string& folder) {
+    bool ok = true;
+    for (const std::string& url : urls)
+        ok = cache.CacheRemoteFile(url, folder + CacheFileName::UrlFileName(url)) && ok;
+    return ok;
+}
+
+// The figure that matters: both programs on the same files, alternating round by round so that
+// a machine busy with other work slows both alike; reports the median of each and their ratio.
+void BM_SideBySideColdCache(benchmark::State& state) {
+    const std::vector<std::string> urls = addresses();
+    const std::string folder = benchFolder();
+    CURL* curl = curl_easy_init();
+    RemoteFileCache cache(
+        folder, [](const QString&) {}, [] {});
+    std::vector<double> plain, cached;
+    for (auto _ : state) {
+        emptyFolder(folder);
+        auto start = std::chrono::steady_clock::now();
+        if (!plainRound(curl, urls, folder)) state.SkipWithError("plain fetch failed");
+        auto middle = std::chrono::steady_clock::now();
+        emptyFolder(folder);
+        auto restart = std::chrono::steady_clock::now();
+        if (!cachedRound(cache, urls, folder)) state.SkipWithError("cached fetch failed");
+        auto end = std::chrono::steady_clock::now();
+        plain.push_back(std::chrono::duration<double, std::milli>(middle - start).count());
+        cached.push_back(std::chrono::duration<double, std::milli>(end - restart).count());
+    }
+    curl_easy_cleanup(curl);
+    auto median = [](std::vector<double> v) {
+        std::sort(v.begin(), v.end());
+        return v.empty() ? 0.0 : v[v.size() / 2];
+    };
+    state.counters["plain_ms"] = median(plain);
+    state.counters["cached_ms"] = median(cached);
+    state.counters["ratio"] = median(plain) > 0 ? median(cached) / median(plain) : 0.0;
+}
+BENCHMARK(BM_SideBySideColdCache)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(15);
+
+// What a plain program does: one easy handle, reused, each body written to its file.
+void BM_PlainCurlSequential(benchmark::State& state) {
+    const std::vector<std::string> urls = addresses();
+    const std::string folder = benchFolder();
+    const long connectionsBefore = server().connections();
+    CURL* curl = curl_easy_init();
+    for (auto _ : state) {
+        state.PauseTiming();
+        emptyFolder(folder);
+        state.ResumeTiming();
+        if (!plainRound(curl, urls, folder)) state.SkipWithError("plain fetch failed");
+    }
+    curl_easy_cleanup(curl);
+    state.SetItemsProcessed(state.iterations() * kPictures);
+    state.counters["connections"] = double(server().connections() - connectionsBefore);
+}
+BENCHMARK(BM_PlainCurlSequential)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The same, with a fresh handle per file (a new connection each time).
+void BM_PlainCurlHandlePerFile(benchmark::State& state) {
+    const std::vector<std::string> urls = addresses();
+    const std::string folder = benchFolder();
+    const long connectionsBefore = server().connections();
+    for (auto _ : state) {
+        state.PauseTiming();
+        emptyFolder(folder);
+        state.ResumeTiming();
+        for (const std::string& url : urls) {
+            CURL* curl = curl_easy_init();
+            const std::string path = folder + CacheFileName::UrlFileName(url);
+            std::FILE* file = std::fopen(path.c_str(), "wb");
+            curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+            curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
+            curl_easy_setopt(curl, CURLOPT_WRITEDATA, file);
+            if (curl_easy_perform(curl) != CURLE_OK) state.SkipWithError("plain fetch failed");
+            std::fclose(file);
+            curl_easy_cleanup(curl);
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kPictures);
+    state.counters["connections"] = double(server().connections() - connectionsBefore);
+}
+BENCHMARK(BM_PlainCurlHandlePerFile)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The client's path: status texts and the event pump included (the pump has no window here).
+void BM_CacheRemoteFileColdCache(benchmark::State& state) {
+    const std::vector<std::string> urls = addresses();
+    const std::string folder = benchFolder();
+    const long connectionsBefore = server().connections();
+    QString lastStatus;
+    RemoteFileCache cache(
+        folder, [&](const QString& text) { lastStatus = text; }, [] {});
+    for (auto _ : state) {
+        state.PauseTiming();
+        emptyFolder(folder);
+        state.ResumeTiming();
+        if (!cachedRound(cache, urls, folder)) state.SkipWithError("cached fetch failed");
+    }
+    benchmark::DoNotOptimize(lastStatus);
+    state.SetItemsProcessed(state.iterations() * kPictures);
+    state.counters["connections"] = double(server().connections() - connectionsBefore);
+}
+BENCHMARK(BM_CacheRemoteFileColdCache)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// A fully cached list: one existence test per picture, no traffic.
+void BM_CacheRemoteFileWarmCache(benchmark::State& state) {
+    const std::vector<std::string> urls = addresses();
+    const std::string folder = benchFolder();
+    const long connectionsBefore = server().connections();
+    RemoteFileCache cache(
+        folder, [](const QString&) {}, [] {});
+    for (const std::string& url : urls) cache.CacheRemoteFile(url, folder + CacheFileName::UrlFileName(url));
+    for (auto _ : state) {
+        for (const std::string& url : urls)
+            benchmark::DoNotOptimize(cache.CacheRemoteFile(url, folder + CacheFileName::UrlFileName(url)));
+    }
+    state.SetItemsProcessed(state.iterations() * kPictures);
+    state.counters["connections"] = double(server().connections() - connectionsBefore);
+}
+BENCHMARK(BM_CacheRemoteFileWarmCache)->Unit(benchmark::kMicrosecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    curl_global_init(CURL_GLOBAL_DEFAULT);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    std::filesystem::remove_all(benchFolder());
+    return 0;
+}
