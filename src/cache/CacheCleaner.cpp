@@ -27,10 +27,8 @@ std::size_t charLength(std::string_view text, std::size_t i) {
 
 bool sameChar(std::string_view a, std::size_t i, std::size_t lengthA, std::string_view b, std::size_t j,
               std::size_t lengthB) {
-    if (lengthA != lengthB)
-        return false;
-    if (lengthA == 1)
-        return foldAscii(a[i]) == foldAscii(b[j]);
+    if (lengthA != lengthB) return false;
+    if (lengthA == 1) return foldAscii(a[i]) == foldAscii(b[j]);
     return a.substr(i, lengthA) == b.substr(j, lengthB);
 }
 
@@ -56,15 +54,13 @@ bool CacheCleaner::MatchesMask(std::string_view name, std::string_view mask) {
                 continue;
             }
         }
-        if (starMask == std::string_view::npos)
-            return false;
+        if (starMask == std::string_view::npos) return false;
         // Let the last "*" swallow one more character and try again from there.
         starName += charLength(name, starName);
         n = starName;
         m = starMask;
     }
-    while (m < mask.size() && mask[m] == '*')
-        ++m;
+    while (m < mask.size() && mask[m] == '*') ++m;
     return m == mask.size();
 }
 
@@ -72,8 +68,7 @@ void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view
     // Everything goes through the folder's descriptor, so a folder swapped for a link while the
     // enumeration runs cannot redirect the deletions elsewhere.
     const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0)
-        return;
+    if (folderFd < 0) return;
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(folderFd));
     if (!dir) {
         ::close(folderFd);
@@ -81,13 +76,10 @@ void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view
     }
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view name = entry->d_name;
-        if (name == "." || name == ".." || !MatchesMask(name, mask))
-            continue;
+        if (name == "." || name == ".." || !MatchesMask(name, mask)) continue;
         struct stat info {};
-        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
-            continue;
-        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode))
-            continue;
+        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(info.st_mode) && !S_ISLNK(info.st_mode)) continue;
         if (::unlinkat(folderFd, entry->d_name, 0) != 0 && S_ISREG(info.st_mode)) {
             ::fchmodat(folderFd, entry->d_name, S_IRUSR | S_IWUSR, 0);
             ::unlinkat(folderFd, entry->d_name, 0);
@@ -96,11 +88,8 @@ void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view
 }
 
 void CacheCleaner::RunExitCleanup(bool deleteTicked) {
-    if (!deleteTicked)
-        return;
+    if (!deleteTicked) return;
     const std::string folder = CacheFolder::temporaryPath();
-    if (folder.empty())
-        return;
-    for (const char* mask : kExitMasks)
-        DeleteFilesByMask(folder, mask);
+    if (folder.empty()) return;
+    for (const char* mask : kExitMasks) DeleteFilesByMask(folder, mask);
 }

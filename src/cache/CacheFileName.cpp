@@ -13,8 +13,7 @@ bool isGbkLeadByte(unsigned char c) {
 GbkString CacheFileName::UrlFileName(const GbkString& address) {
     // "/" is never the second byte of a GBK character, so a byte search is exact here.
     const std::size_t slash = address.rfind('/');
-    if (slash == GbkString::npos)
-        return {};
+    if (slash == GbkString::npos) return {};
     return address.substr(slash + 1);
 }
 
@@ -26,16 +25,14 @@ std::size_t CacheFileName::LastDelimiter(std::string_view gbkText, std::string_v
             ++i;
             continue;
         }
-        if (delimiters.find(static_cast<char>(c)) != std::string_view::npos)
-            found = i;
+        if (delimiters.find(static_cast<char>(c)) != std::string_view::npos) found = i;
     }
     return found;
 }
 
 GbkString CacheFileName::AddressExtension(const GbkString& address) {
     const std::size_t at = LastDelimiter(address, ".:\\");
-    if (at == GbkString::npos || address[at] != '.')
-        return {};
+    if (at == GbkString::npos || address[at] != '.') return {};
     return address.substr(at);
 }
 
@@ -44,7 +41,6 @@ GbkString CacheFileName::PageFileName(const GbkString& pageId, const GbkString& 
 }
 
 bool CacheFileName::IsSafe(std::string_view name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
+    if (name.empty() || name == "." || name == "..") return false;
     return std::none_of(name.begin(), name.end(), [](char c) { return c == '/' || c == '\0'; });
 }

@@ -44,16 +44,14 @@ bool RemoteFileCache::isCachePath(const std::string& localPath) const {
 bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::string& localPath) {
     // Checked before the existence test too: a name like "../x" must not pass for cached.
     const bool allowed = isCachePath(localPath);
-    if (allowed && regularFileExists(localPath))
-        return true;
+    if (allowed && regularFileExists(localPath)) return true;
 
     GbkString fetched = address;
     bool result = false;
     try {
         if (setStatus_)
             setStatus_(QStringLiteral("首次使用，下载中...") + gbk::toQString(statusTail(address)));
-        if (processEvents_)
-            processEvents_();
+        if (processEvents_) processEvents_();
         // Pictures are served over plain HTTP whatever scheme the service wrote.
         replaceAll(fetched, "https://", "http://");
         result = allowed && DownloadFile(fetched, localPath);
@@ -61,12 +59,10 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
             setStatus_(result ? QStringLiteral("下载页面成功.")
                               : QStringLiteral("下载页面失败：") + gbk::toQString(localPath));
         }
-        if (processEvents_)
-            processEvents_();
+        if (processEvents_) processEvents_();
     } catch (...) {
         try {
-            if (setStatus_)
-                setStatus_(QStringLiteral("下载失败：") + gbk::toQString(fetched));
+            if (setStatus_) setStatus_(QStringLiteral("下载失败：") + gbk::toQString(fetched));
         } catch (...) {
         }
     }

@@ -23,17 +23,14 @@ constexpr char kUtf8Bom[] = {'\xEF', '\xBB', '\xBF'};
 template <class T>
 void replaceWhenRows(const TReplyDataset& dataset, TObjectList<T>& list) {
     TReplyRow row = dataset.firstRow();
-    if (row.isNull())
-        return;
+    if (row.isNull()) return;
     list.Clear();
-    for (; !row.isNull(); row = row.next())
-        list.Add(T::fromRow(row));
+    for (; !row.isNull(); row = row.next()) list.Add(T::fromRow(row));
 }
 
 template <class T>
 void appendRows(const TReplyDataset& dataset, TObjectList<T>& list) {
-    for (TReplyRow row = dataset.firstRow(); !row.isNull(); row = row.next())
-        list.Add(T::fromRow(row));
+    for (TReplyRow row = dataset.firstRow(); !row.isNull(); row = row.next()) list.Add(T::fromRow(row));
 }
 
 void showOwnMessage(const std::exception& error) {
@@ -43,10 +40,8 @@ void showOwnMessage(const std::exception& error) {
 void writeAll(int fd, const char* data, std::size_t size, const std::string& path) {
     while (size > 0) {
         const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw FileError("Cannot write " + path + ": " + std::strerror(errno));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) throw FileError("Cannot write " + path + ": " + std::strerror(errno));
         data += n;
         size -= static_cast<std::size_t>(n);
     }
@@ -55,8 +50,7 @@ void writeAll(int fd, const char* data, std::size_t size, const std::string& pat
 void writeTransitFile(const std::string& path, const ByteString& utf8Bytes) {
     // O_NOFOLLOW: the fixed name must not be turned into a way to overwrite another file.
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
-    if (fd < 0)
-        throw FileError("Cannot create file \"" + path + "\". " + std::strerror(errno));
+    if (fd < 0) throw FileError("Cannot create file \"" + path + "\". " + std::strerror(errno));
     try {
         writeAll(fd, kUtf8Bom, sizeof kUtf8Bom, path);
         writeAll(fd, utf8Bytes.data(), utf8Bytes.size(), path);
@@ -64,8 +58,7 @@ void writeTransitFile(const std::string& path, const ByteString& utf8Bytes) {
         ::close(fd);
         throw;
     }
-    if (::close(fd) != 0)
-        throw FileError("Cannot write " + path + ": " + std::strerror(errno));
+    if (::close(fd) != 0) throw FileError("Cannot write " + path + ": " + std::strerror(errno));
 }
 
 }  // namespace
@@ -110,12 +103,10 @@ void CatalogueLoader::LoadBookMiniLectures(const GbkString& userId, const GbkStr
         const ByteString reply = service_.LmvInclass_GetMiniLectureTextJsonList(userId, syllabusId, bookId);
         const ByteString utf8Bytes = InflateReplyBytes(reply);
         // Without a cache folder the name would be relative to whatever the working folder is.
-        if (tempPath_.empty())
-            throw FileError("No cache folder for " + std::string(kTransitFileName));
+        if (tempPath_.empty()) throw FileError("No cache folder for " + std::string(kTransitFileName));
         const std::string path = transitFilePath();
         writeTransitFile(path, utf8Bytes);
-        if (processEvents_)
-            processEvents_();
+        if (processEvents_) processEvents_();
         replaceWhenRows(TReplyDataset::parseFile(path), list);
     } catch (const std::exception& error) {
         showOwnMessage(error);
@@ -123,8 +114,7 @@ void CatalogueLoader::LoadBookMiniLectures(const GbkString& userId, const GbkStr
 }
 
 void CatalogueLoader::LoadUnitList(const GbkString& userId, TObjectList<TUnitObj>& list) {
-    if (!list.IsEmpty())
-        return;
+    if (!list.IsEmpty()) return;
     try {
         const GbkString reply = service_.LmvInclass_GetUnitList(userId, "english");
         appendRows(ParseReplyDataset(reply, DeclarationRule::Plain), list);
@@ -134,8 +124,7 @@ void CatalogueLoader::LoadUnitList(const GbkString& userId, TObjectList<TUnitObj
 }
 
 void CatalogueLoader::LoadHomeworkList(const GbkString& userId, TObjectList<TTestObj>& list) {
-    if (!list.IsEmpty())
-        return;
+    if (!list.IsEmpty()) return;
     try {
         const GbkString reply = service_.LmvInclass_GetTestList(userId, "english", "0");
         appendRows(ParseReplyDataset(reply, DeclarationRule::Plain), list);
@@ -145,8 +134,7 @@ void CatalogueLoader::LoadHomeworkList(const GbkString& userId, TObjectList<TTes
 }
 
 void CatalogueLoader::LoadClipList(const GbkString& userId, TObjectList<TMediaClipObj>& list) {
-    if (!list.IsEmpty())
-        return;
+    if (!list.IsEmpty()) return;
     GbkString reply;
     try {
         reply = service_.LmvInclass_GetClipList(userId, "english", "102");
