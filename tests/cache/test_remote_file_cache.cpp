@@ -94,9 +94,9 @@ private slots:
     }
 
     void statusShowsAddressFromItsTwoSlashes() {
-        // Nothing listens on port 80 of loopback here; only the first status text matters.
+        // Whether anything answers on port 80 does not matter: only the first status text does.
         const std::string path = folder_ + "a.jpg";
-        QVERIFY(!makeCache().CacheRemoteFile("https://127.0.0.1/media/a.jpg", path));
+        makeCache().CacheRemoteFile("https://127.0.0.1/media/a.jpg", path);
         QCOMPARE(events_.value(0), QString("首次使用，下载中...//127.0.0.1/media/a.jpg"));
     }
 
