@@ -107,11 +107,6 @@ private slots:
         QVERIFY(exists(parent + "other-program.jpg"));
         QVERIFY(QFile::remove(QString::fromStdString(parent + "other-program.jpg")));
     }
-
-    void missingFolderIsIgnored() {
-        CacheCleaner::DeleteFilesByMask(folder_ + "no-such-folder/", "*.jpg");
-        CacheCleaner::DeleteFilesByMask("", "*.jpg");
-    }
 };
 
 QTEST_GUILESS_MAIN(CacheCleanerTest)

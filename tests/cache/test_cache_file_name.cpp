@@ -53,25 +53,6 @@ private slots:
                      CacheFileName::PageFileName(pageId.toStdString(), address.toStdString())),
                  name);
     }
-
-    void namesThatLeaveTheFolderAreUnsafe_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<bool>("safe");
-        QTest::newRow("picture") << QByteArray("a.jpg") << true;
-        QTest::newRow("dot file") << QByteArray(".a.jpg") << true;
-        QTest::newRow("gbk with backslash byte") << QByteArray((kBiaoBackslash + ".jpg").c_str()) << true;
-        QTest::newRow("empty") << QByteArray() << false;
-        QTest::newRow("dot") << QByteArray(".") << false;
-        QTest::newRow("dot dot") << QByteArray("..") << false;
-        QTest::newRow("parent path") << QByteArray("../x.jpg") << false;
-        QTest::newRow("sub path") << QByteArray("sub/x.jpg") << false;
-        QTest::newRow("nul byte") << QByteArray("x.jpg\0.png", 10) << false;
-    }
-    void namesThatLeaveTheFolderAreUnsafe() {
-        QFETCH(QByteArray, name);
-        QFETCH(bool, safe);
-        QCOMPARE(CacheFileName::IsSafe(std::string_view(name.constData(), std::size_t(name.size()))), safe);
-    }
 };
 
 QTEST_GUILESS_MAIN(CacheFileNameTest)
