@@ -298,13 +298,19 @@ void TFmMain::SetTitle() {
 void TFmMain::SizeToWorkArea() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    // The whole window, frame included, covers the work area; the frame is known once the
-    // native window exists (on some window systems only after it is mapped, then it is 0).
-    create();
-    const QRect workArea = screen->availableGeometry();
+    workArea_ = screen->availableGeometry();
+    setGeometry(workArea_);
+}
+
+void TFmMain::FitFrameToWorkArea() {
+    // The whole window, frame included, covers the work area. The frame is known only once
+    // the native window exists, which must not happen before the colour key is decided; on
+    // window systems that report the frame only after mapping it stays 0 here.
+    if (workArea_.isEmpty()) return;
     const QSize frame = frameGeometry().size() - size();
-    move(workArea.topLeft());
-    resize(workArea.size() - frame);
+    move(workArea_.topLeft());
+    resize(workArea_.size() - frame);
+    workArea_ = QRect();
 }
 
 void TFmMain::SetTempPath() {
@@ -328,6 +334,7 @@ void TFmMain::LoadSyllabusSubjects() {
 
 void TFmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    FitFrameToWorkArea();
     FormShow();
 }
 

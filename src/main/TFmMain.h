@@ -136,6 +136,7 @@ private:
     void ShowLogoSheet();
     void SetTitle();
     void SizeToWorkArea();
+    void FitFrameToWorkArea();
     void SetTempPath();
     void ApplyColourKey();
 
@@ -150,4 +151,5 @@ private:
 
     TstudyDM& dm_;
     WindowRegistry* registry_ = nullptr;
+    QRect workArea_;  // set at creation, fitted with the frame at the first show
 };
