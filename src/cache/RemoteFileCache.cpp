@@ -74,8 +74,8 @@ bool RemoteFileCache::DownloadFile(const GbkString& address, const std::string& 
         http_.downloadToFile(address, path);
         return true;
     } catch (const HttpError&) {
-        // What the Windows downloader reports as a failed result, not as an error: a list of
-        // two hundred thumbnails on a bad network must not raise a box for each one.
+        // A refused transfer (missing thumbnail, server down) is an ordinary outcome told by the
+        // result: a list of two hundred thumbnails on a bad network must not raise a box each.
         return false;
     } catch (const std::exception& error) {
         ShowMessage(QStringLiteral("DownloadFile: ") + QString::fromUtf8(error.what()));

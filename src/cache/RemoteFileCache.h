@@ -27,8 +27,8 @@ public:
     bool CacheRemoteFile(const GbkString& address, const std::string& localPath);
 
     // One blocking, atomic download. A transfer the server or network refuses (no connection,
-    // error status, cut off) is a quiet false, as the Windows downloader reports it; any other
-    // error shows "DownloadFile: " + its message and gives false.
+    // error status, cut off) is a quiet false; any other error shows "DownloadFile: " + its
+    // message and gives false.
     bool DownloadFile(const GbkString& address, const std::string& path) const;
 
     const std::string& cacheFolder() const { return cacheFolder_; }
