@@ -13,7 +13,7 @@ PACKAGES=(
     qt6-base-dev libgl-dev
     libcurl4-openssl-dev libxml2-dev zlib1g-dev libssl-dev libpng-dev libjpeg62-turbo-dev
     libboost-dev libbenchmark-dev
-    fonts-noto-cjk xvfb xauth
+    libxcb1-dev fonts-noto-cjk xvfb xauth
 )
 
 install_packages() {

@@ -23,7 +23,10 @@
 
 #include "LogoArtwork.h"
 #include "app/WindowRegistry.h"
+#include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
+#include "cache/RemoteFileCache.h"
+#include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
 #include "service/HttpClient.h"
 #include "service/ShowMessage.h"
@@ -315,6 +318,42 @@ void TFmMain::FitFrameToWorkArea() {
 
 void TFmMain::SetTempPath() {
     TempPath = CacheFolder::temporaryPath();
+    const auto pump = [] { QCoreApplication::processEvents(); };
+    catalogue_ = std::make_unique<CatalogueLoader>(dm_.HTTPRIOLmvInClass_, TempPath, pump);
+    cache_ = std::make_unique<RemoteFileCache>(
+        TempPath, [this](const QString& text) { StatusBar1Panel0->setText(text); }, pump);
+}
+
+bool TFmMain::CacheRemoteFile(const GbkString& address, const std::string& localPath) {
+    return cache_->CacheRemoteFile(address, localPath);
+}
+
+void TFmMain::LoadBookWords(const GbkString& syllabusId, const GbkString& bookId) {
+    catalogue_->LoadBookWords(Member.UserId, syllabusId, bookId, WordList);
+}
+
+void TFmMain::LoadBookScenes(const GbkString& syllabusId, const GbkString& bookId) {
+    catalogue_->LoadBookScenes(Member.UserId, syllabusId, bookId, SceneList);
+}
+
+void TFmMain::LoadBookPassages(const GbkString& syllabusId, const GbkString& bookId) {
+    catalogue_->LoadBookPassages(Member.UserId, syllabusId, bookId, PassageList);
+}
+
+void TFmMain::LoadBookMiniLectures(const GbkString& syllabusId, const GbkString& bookId) {
+    catalogue_->LoadBookMiniLectures(Member.UserId, syllabusId, bookId, MiniLectureList);
+}
+
+void TFmMain::LoadUnitList() {
+    catalogue_->LoadUnitList(Member.UserId, UnitList);
+}
+
+void TFmMain::LoadHomeworkList() {
+    catalogue_->LoadHomeworkList(Member.UserId, HomeworkList);
+}
+
+void TFmMain::LoadClipList() {
+    catalogue_->LoadClipList(Member.UserId, MediaClipList);
 }
 
 void TFmMain::ApplyColourKey() {
@@ -364,7 +403,9 @@ void TFmMain::FormClose() {
 }
 
 void TFmMain::DeleteCacheOnExit() {
-    // The cache clean-up of the exit is wired in here.
+    // Looks the private cache folder up again rather than trusting TempPath, so the clean-up
+    // can never reach another folder.
+    CacheCleaner::RunExitCleanup(true);
 }
 
 void TFmMain::Panel3Resize() {

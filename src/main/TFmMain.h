@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QWidget>
+#include <memory>
+#include <string>
 
 #include "ImageList.h"
 #include "app/MemberInfoRec.h"
@@ -23,6 +25,8 @@ class QRadioButton;
 class QStatusBar;
 class QTabWidget;
 class QTreeWidget;
+class CatalogueLoader;
+class RemoteFileCache;
 class TstudyDM;
 class WindowRegistry;
 
@@ -49,6 +53,24 @@ public:
     // it (an empty document shows "empty"); its content is not used. Raises HttpError or
     // XmlParseError. Only the direct sign-in calls it.
     void LoadSyllabusSubjects();
+
+    // Makes the remote file available at `localPath` inside the cache folder, downloading it on
+    // first use with its progress in the first status panel; false when it is not there after.
+    bool CacheRemoteFile(const GbkString& address, const std::string& localPath);
+
+    // The per-book catalogues of a book change, in this order. Words raise their failure (the
+    // book change stops); the other three show it and return. Views showing a list's records
+    // must be cleared before its loader runs, since a reply with rows replaces the records.
+    void LoadBookWords(const GbkString& syllabusId, const GbkString& bookId);
+    void LoadBookScenes(const GbkString& syllabusId, const GbkString& bookId);
+    void LoadBookPassages(const GbkString& syllabusId, const GbkString& bookId);
+    void LoadBookMiniLectures(const GbkString& syllabusId, const GbkString& bookId);
+
+    // The once-per-run catalogues of the session start, with Member.UserId; each loads only
+    // while its list is empty and reports its own failure.
+    void LoadUnitList();
+    void LoadHomeworkList();
+    void LoadClipList();
 
     MemberInfoRec Member;
     int OsMajorVersion = 5;
@@ -151,5 +173,7 @@ private:
 
     TstudyDM& dm_;
     WindowRegistry* registry_ = nullptr;
+    std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
+    std::unique_ptr<RemoteFileCache> cache_;
     QRect workArea_;  // set at creation, fitted with the frame at the first show
 };
