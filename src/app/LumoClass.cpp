@@ -4,7 +4,7 @@
 
 #include "KillProcessByExeName.h"
 #include "LaunchQuery.h"
-#include "LoginPlaceholder.h"
+#include "Tfmlogin.h"
 #include "WindowRegistry.h"
 #include "main/TFmMain.h"
 #include "service/AppError.h"
@@ -57,13 +57,13 @@ LumoClass::Outcome LumoClass::run(const QStringList& arguments) {
 
 void LumoClass::EndRunningInstance() {
     // Its result does not matter: a start goes on whether or not the other instance ended.
-    if (WindowRegistry::exists(LoginPlaceholder::windowClassName()))
-        KillProcessByExeName(executableName(), LoginPlaceholder::windowClassName());
+    if (WindowRegistry::exists(Tfmlogin::windowClassName()))
+        KillProcessByExeName(executableName(), Tfmlogin::windowClassName());
 }
 
 LumoClass::Outcome LumoClass::RunLoginMode() {
     if (!CreateDataModule()) return Outcome::Ended;
-    login_ = std::make_unique<LoginPlaceholder>(*studyDM_);
+    login_ = std::make_unique<Tfmlogin>(*studyDM_, fmMain_);
     login_->show();
     return Outcome::RunLoop;
 }

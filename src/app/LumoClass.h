@@ -5,7 +5,7 @@
 
 #include "MemberInfoRec.h"
 
-class LoginPlaceholder;
+class Tfmlogin;
 class QWidget;
 class TFmMain;
 class TstudyDM;
@@ -38,6 +38,7 @@ public:
     TstudyDM* studyDM() const { return studyDM_.get(); }
     TFmMain* FmMain() const { return fmMain_.get(); }
     QWidget* loginWindow() const;
+    Tfmlogin* fmlogin() const { return login_.get(); }
     const MemberInfoRec& member() const { return member_; }
 
     static QString executableName();
@@ -52,7 +53,7 @@ private:
     Outcome Fail(const QString& message);
 
     std::unique_ptr<TstudyDM> studyDM_;
-    std::unique_ptr<LoginPlaceholder> login_;
+    std::unique_ptr<Tfmlogin> login_;
     std::unique_ptr<TFmMain> fmMain_;
     MemberInfoRec member_;
     int exitCode_ = 0;

@@ -356,6 +356,24 @@ void TFmMain::LoadClipList() {
     catalogue_->LoadClipList(Member.UserId, MediaClipList);
 }
 
+bool TFmMain::LoadTeacherSetting() {
+    GbkString reply;
+    try {
+        reply = dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap()->LmvInclass_GetTeacherSetting(Member.UserId);
+    } catch (const std::exception&) {
+        ShowMessage(QStringLiteral("未能获取老师教授科目信息！"));
+        return true;
+    }
+    // The setting comes without a declaration although its values are GBK.
+    const TReplyDataset setting = ParseReplyDataset(reply, DeclarationRule::AlwaysPrefix);
+    const TReplyRow row = setting.firstRow();
+    if (row.isNull()) ShowMessage(QStringLiteral("未配置老师的学科信息, 退出程序."));
+    // A missing row reads as empty values, which is what the member keeps then.
+    Member.UserId = row.value("userid");
+    Member.Passwd = row.value("passwd");
+    return !row.isNull();
+}
+
 void TFmMain::ApplyColourKey() {
     // Without a compositor a see-through background would show garbage; the window stays opaque.
     if (!WindowSystemComposites()) return;

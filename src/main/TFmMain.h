@@ -72,6 +72,13 @@ public:
     void LoadHomeworkList();
     void LoadClipList();
 
+    // Reads the teacher setting of Member.UserId (the session start, for teachers) and puts its
+    // "userid" and "passwd" into Member. A failing call shows "未能获取老师教授科目信息！" and
+    // leaves Member as it was. A setting without a row shows "未配置老师的学科信息, 退出程序.",
+    // empties both fields and returns false: the session must end. Raises XmlParseError when
+    // the reply cannot be read.
+    bool LoadTeacherSetting();
+
     MemberInfoRec Member;
     int OsMajorVersion = 5;
     GbkString SubjectId;

@@ -1,0 +1,235 @@
+#include "QoroxIni.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QFile>
+#include <cerrno>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "service/AppError.h"
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r';
+}
+
+std::string_view trimBlanks(std::string_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+        if (fold(a[i]) != fold(b[i])) return false;
+    }
+    return true;
+}
+
+// One line of the file with its terminator kept apart, so that untouched lines are written
+// back byte for byte.
+struct Line {
+    std::string_view text;
+    std::string_view end;
+};
+
+std::vector<Line> splitLines(std::string_view content) {
+    std::vector<Line> lines;
+    while (!content.empty()) {
+        const std::size_t newline = content.find('\n');
+        if (newline == std::string_view::npos) {
+            lines.push_back({content, {}});
+            break;
+        }
+        std::size_t textEnd = newline;
+        if (textEnd > 0 && content[textEnd - 1] == '\r') --textEnd;
+        lines.push_back({content.substr(0, textEnd), content.substr(textEnd, newline + 1 - textEnd)});
+        content.remove_prefix(newline + 1);
+    }
+    return lines;
+}
+
+std::optional<std::string_view> sectionName(std::string_view line) {
+    line = trimBlanks(line);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    const std::size_t close = line.find(']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return trimBlanks(line.substr(1, close - 1));
+}
+
+std::optional<std::string_view> keyName(std::string_view line) {
+    const std::string_view trimmed = trimBlanks(line);
+    if (trimmed.empty() || trimmed.front() == ';') return std::nullopt;
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    return trimBlanks(line.substr(0, equals));
+}
+
+// Surrounding blanks are not part of a value unless quoted; one pair of enclosing double
+// quotes is removed, as the profile-string functions do.
+std::string decodeValue(std::string_view raw) {
+    raw = trimBlanks(raw);
+    if (raw.size() >= 2 && raw.front() == '"' && raw.back() == '"') raw = raw.substr(1, raw.size() - 2);
+    return std::string(raw);
+}
+
+std::string encodeValue(const std::string& value) {
+    if (value.empty()) return value;
+    const bool edgeBlank = isBlank(value.front()) || isBlank(value.back());
+    const bool looksQuoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+    return (edgeBlank || looksQuoted) ? '"' + value + '"' : value;
+}
+
+struct Section {
+    std::size_t header = 0;    // index of the "[name]" line
+    std::size_t lastLine = 0;  // index of its last key line (or the header)
+    std::optional<std::size_t> key;
+};
+
+std::optional<Section> findSection(const std::vector<Line>& lines, std::string_view section,
+                                   std::string_view key) {
+    std::optional<Section> found;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto name = sectionName(lines[i].text)) {
+            if (found) break;
+            if (sameName(*name, section)) found = Section{i, i, std::nullopt};
+            continue;
+        }
+        if (!found) continue;
+        if (const auto name = keyName(lines[i].text)) {
+            found->lastLine = i;
+            if (!found->key && sameName(*name, key)) found->key = i;
+        }
+    }
+    return found;
+}
+
+std::string errnoText(int error) {
+    return std::strerror(error);
+}
+
+// The whole file, an empty text when it does not exist; nullopt when it exists but cannot be
+// read, so that a write never replaces content it could not see.
+std::optional<std::string> readFile(const std::string& path, int& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = errno;
+        if (error == ENOENT) return std::string();
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            error = errno;
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) break;
+        content.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return content;
+}
+
+void replaceFile(const std::string& path, const std::string& content) {
+    auto fail = [&path](int error) {
+        return FileError("Unable to write to " + path + ": " + errnoText(error));
+    };
+    mode_t mode = 0600;
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
+
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0) throw fail(errno);
+    const char* data = content.data();
+    std::size_t left = content.size();
+    int error = 0;
+    while (left > 0 && error == 0) {
+        const ssize_t n = ::write(fd, data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            error = n < 0 ? errno : EIO;
+            break;
+        }
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    if (error == 0 && ::fchmod(fd, mode) != 0) error = errno;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
+    if (error != 0) {
+        ::unlink(temporary.c_str());
+        throw fail(error);
+    }
+}
+
+}  // namespace
+
+QoroxIni::QoroxIni(const QString& folder) : path_(folder + u'/' + fileName()) {}
+
+QString QoroxIni::programFolder() {
+    const QString overridden = qEnvironmentVariable("LUMOCLASS_PROGRAM_DIR");
+    if (!overridden.isEmpty()) return overridden;
+    return QCoreApplication::applicationDirPath();
+}
+
+GbkString QoroxIni::ReadIniValue(const GbkString& section, const GbkString& key) const {
+    int error = 0;
+    const std::optional<std::string> content = readFile(QFile::encodeName(path_).toStdString(), error);
+    if (!content) return {};
+    const std::vector<Line> lines = splitLines(*content);
+    const std::optional<Section> found = findSection(lines, section, key);
+    if (!found || !found->key) return {};
+    const std::string_view line = lines[*found->key].text;
+    return decodeValue(line.substr(line.find('=') + 1));
+}
+
+void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const {
+    const std::string path = QFile::encodeName(path_).toStdString();
+    if (value.find_first_of("\r\n") != std::string::npos)
+        throw FileError("Unable to write to " + path + ": the value holds a line break");
+    int error = 0;
+    const std::optional<std::string> content = readFile(path, error);
+    if (!content) throw FileError("Unable to write to " + path + ": " + errnoText(error));
+
+    const std::vector<Line> lines = splitLines(*content);
+    const std::string_view eol = content->find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const std::string encoded = encodeValue(value);
+    const std::optional<Section> found = findSection(lines, section, key);
+
+    std::string out;
+    out.reserve(content->size() + key.size() + encoded.size() + section.size() + 8);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const Line& line = lines[i];
+        if (found && found->key == i) {
+            out.append(line.text.substr(0, line.text.find('=') + 1)).append(encoded);
+            out.append(line.end.empty() ? eol : line.end);
+            continue;
+        }
+        out.append(line.text).append(line.end);
+        if (found && !found->key && found->lastLine == i) {
+            if (line.end.empty()) out.append(eol);
+            out.append(key).append("=").append(encoded).append(eol);
+        }
+    }
+    if (!found) {
+        if (!out.empty() && out.back() != '\n') out.append(eol);
+        out.append("[").append(section).append("]").append(eol);
+        out.append(key).append("=").append(encoded).append(eol);
+    }
+    replaceFile(path, out);
+}

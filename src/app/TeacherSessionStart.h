@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <memory>
+#include <string>
+
+#include "MemberInfoRec.h"
+#include "service/GbkText.h"
+
+class TFmMain;
+class TstudyDM;
+
+// What follows an accepted sign-in in the login dialog: the main window is opened (in the
+// entry's slot, unless it is already there) and given the member, the catalogues that do not
+// depend on a book are loaded, and the member's user type decides: pupils and parents (30, 50)
+// are refused, teachers (55, 100) get their teacher setting and the account server hears of the
+// sign-in, any other type keeps the window without a setting.
+//
+// A refusal or a teacher without setting requests the end of the program; the caller carries it
+// out once its own handler is done (endRequested()). The main window stays owned by the entry's
+// slot; the data module must outlive this object. Blocking, window thread only.
+class TeacherSessionStart {
+public:
+    TeacherSessionStart(TstudyDM& dm, std::unique_ptr<TFmMain>& fmMain);
+
+    // `account` is the account text as typed in the dialog. Raises ConvertError when the
+    // member's TypeId is not a decimal number (the window and its catalogues stay) and
+    // XmlParseError when a teacher setting reply cannot be read; every other failure is shown
+    // where it happens and the session goes on.
+    void Run(const MemberInfoRec& member, const GbkString& account);
+
+    bool endRequested() const { return endRequested_; }
+
+    // "http://" + host + the account API path with the user id and the account as given.
+    static std::string AccountNotificationUrl(const QString& accountHost, const GbkString& userId,
+                                              const GbkString& account);
+
+private:
+    void NotifyAccountServer(const GbkString& account);
+
+    TstudyDM& dm_;
+    std::unique_ptr<TFmMain>& fmMain_;
+    bool endRequested_ = false;
+};

@@ -1,0 +1,258 @@
+#include "Tfmlogin.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QScreen>
+#include <exception>
+
+#include "PasswordDigest.h"
+#include "TeacherSessionStart.h"
+#include "WindowRegistry.h"
+#include "main/TFmMain.h"
+#include "service/ShowMessage.h"
+#include "service/TstudyDM.h"
+
+namespace {
+
+const QColor kNavy(0, 0, 128);
+const GbkString kSection = "qorox";
+const GbkString kMemberIdKey = "memberid";
+const GbkString kPasswdKey = "passwd";
+
+QFont controlFont() {
+    QFont font(QStringLiteral("sans-serif"));
+    font.setPixelSize(13);
+    font.setBold(true);
+    return font;
+}
+
+template <class Control>
+Control* place(QWidget* parent, const char* name, int left, int top) {
+    auto* control = new Control(parent);
+    control->setObjectName(QLatin1String(name));
+    control->move(left, top);
+    control->setFont(controlFont());
+    QPalette navy = control->palette();
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        navy.setColor(role, kNavy);
+    control->setPalette(navy);
+    return control;
+}
+
+}  // namespace
+
+Tfmlogin::Tfmlogin(TstudyDM& dm, std::unique_ptr<TFmMain>& fmMain, const QString& programFolder,
+                   QWidget* parent)
+    : QWidget(parent), dm_(dm), fmMain_(fmMain), ini_(programFolder) {
+    setObjectName(QStringLiteral("fmlogin"));
+    registry_ = new WindowRegistry(windowClassName(), this);
+    dialogFlags_ = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint;
+    setWindowFlags(dialogFlags_);
+    setWindowTitle(caption());
+    // The program ends when this window is closed before a sign-in.
+    setAttribute(Qt::WA_QuitOnClose, true);
+    setFixedSize(clientSize());
+    dialogPalette_ = palette();
+
+    CreateControls();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    connect(btnlogin, &QPushButton::clicked, this, &Tfmlogin::btnloginClick);
+    connect(registry_, &WindowRegistry::messageReceived, this, [this](int message) {
+        if (message == kBringForwardMessage) WMBringForward();
+    });
+    FormCreate();
+}
+
+Tfmlogin::~Tfmlogin() = default;
+
+QString Tfmlogin::windowClassName() {
+    return QStringLiteral("QO-RO Editing Tool");
+}
+
+QString Tfmlogin::caption() {
+    return QStringLiteral("Lumovia-登录");
+}
+
+void Tfmlogin::CreateControls() {
+    Image1 = new QLabel(this);
+    Image1->setObjectName(QStringLiteral("Image1"));
+    Image1->setGeometry(8, 16, 100, 100);
+    Image1->setScaledContents(true);
+    Image1->setPixmap(ProductPicture());
+
+    Label1 = place<QLabel>(this, "Label1", 144, 37);
+    Label1->setText(QStringLiteral("帐户  "));
+    Label1->adjustSize();
+    Editmemberid = place<QLineEdit>(this, "Editmemberid", 192, 30);
+    Editmemberid->resize(121, 24);
+
+    Label2 = place<QLabel>(this, "Label2", 144, 64);
+    Label2->setText(QStringLiteral("密码  "));
+    Label2->adjustSize();
+    Editpasswd = place<QLineEdit>(this, "Editpasswd", 192, 62);
+    Editpasswd->resize(121, 24);
+    Editpasswd->setEchoMode(QLineEdit::Password);
+    // Qt's password edit shows a bullet by default; the dialog shows "*".
+    Editpasswd->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
+
+    pwdCheckBox = place<QCheckBox>(this, "pwdCheckBox", 192, 92);
+    pwdCheckBox->resize(86, 17);
+    pwdCheckBox->setText(QStringLiteral("记住密码"));
+    pwdCheckBox->setChecked(true);
+
+    btnlogin = place<QPushButton>(this, "btnlogin", 320, 102);
+    btnlogin->resize(75, 25);
+    btnlogin->setText(QStringLiteral("登录"));
+    btnlogin->setDefault(true);
+
+    setTabOrder(Editmemberid, Editpasswd);
+    setTabOrder(Editpasswd, btnlogin);
+    setTabOrder(btnlogin, pwdCheckBox);
+}
+
+void Tfmlogin::FormCreate() {
+    Editmemberid->setText(gbk::toQString(ini_.ReadIniValue(kSection, kMemberIdKey)));
+    Editpasswd->setText(gbk::toQString(ini_.ReadIniValue(kSection, kPasswdKey)));
+    Editpasswd->setFocus();
+}
+
+void Tfmlogin::FormActivate() {
+    Editpasswd->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void Tfmlogin::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
+void Tfmlogin::keyPressEvent(QKeyEvent* event) {
+    // The sign-in button is the default button: Enter anywhere in the dialog presses it.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter && event->modifiers() == Qt::NoModifier && btnlogin->isEnabled()) {
+        btnlogin->click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+void Tfmlogin::btnloginClick() {
+    // The dialog is where a failed sign-in is reported, as the default handler would.
+    try {
+        SignIn();
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()));
+    }
+}
+
+void Tfmlogin::SignIn() {
+    const GbkString account = gbk::fromQString(Editmemberid->text());
+    const GbkString password = PasswordDigest::passwordToSend(gbk::fromQString(Editpasswd->text()));
+    const GbkString reply = dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap()->LmvInclass_LogOn(account, password);
+    if (reply == "0") {
+        ShowMessage(QStringLiteral("密码错误"));
+        return;
+    }
+
+    btnlogin->setEnabled(false);
+    ShowSignedInLook();
+    try {
+        ini_.WriteIniValue(kSection, kMemberIdKey, account);
+        ini_.WriteIniValue(kSection, kPasswdKey, pwdCheckBox->isChecked() ? password : GbkString());
+        Member = ReadMemberInfo(reply, "usertypeid");
+    } catch (...) {
+        // A dialog left borderless with its button disabled could neither retry nor close.
+        ShowDialogLook();
+        btnlogin->setEnabled(true);
+        throw;
+    }
+    btnlogin->setEnabled(true);
+
+    TeacherSessionStart session(dm_, fmMain_);
+    session.Run(Member, account);
+    hide();
+    if (session.endRequested()) {
+        programEndRequested_ = true;
+        emit programEnding();
+        // Leaves the message loop once this handler has returned; the windows are then destroyed
+        // without being closed, so the main window's exit clean-up does not run.
+        QCoreApplication::exit(0);
+    }
+}
+
+void Tfmlogin::WMBringForward() {
+    QWidget* front = (fmMain_ && fmMain_->isVisible()) ? static_cast<QWidget*>(fmMain_.get()) : this;
+    if (front->isMinimized()) {
+        front->showNormal();
+    } else {
+        front->raise();
+        front->activateWindow();
+    }
+    if (fmMain_) fmMain_->showMaximized();
+    front->raise();
+    front->activateWindow();
+}
+
+void Tfmlogin::ShowSignedInLook() {
+    const QPoint position = pos();
+    const bool shown = isVisible();
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    QPalette white = dialogPalette_;
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    setAutoFillBackground(true);
+    move(position);
+    if (shown) show();
+}
+
+void Tfmlogin::ShowDialogLook() {
+    const QPoint position = pos();
+    const bool shown = isVisible();
+    setWindowFlags(dialogFlags_);
+    setPalette(dialogPalette_);
+    setAutoFillBackground(false);
+    move(position);
+    if (shown) show();
+}
+
+QPixmap Tfmlogin::ProductPicture() {
+    // A lit page over an open book in the product's navy and teal.
+    QPixmap picture(100, 100);
+    picture.fill(Qt::transparent);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    QLinearGradient sky(0, 0, 100, 100);
+    sky.setColorAt(0, QColor(20, 40, 120));
+    sky.setColorAt(1, QColor(0, 140, 160));
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(sky);
+    painter.drawRoundedRect(QRectF(2, 2, 96, 96), 18, 18);
+
+    painter.setBrush(QColor(255, 214, 90, 200));
+    painter.drawEllipse(QPointF(50, 34), 16, 16);
+
+    QPainterPath book;
+    book.moveTo(14, 62);
+    book.cubicTo(28, 54, 42, 56, 50, 64);
+    book.cubicTo(58, 56, 72, 54, 86, 62);
+    book.lineTo(86, 84);
+    book.cubicTo(72, 76, 58, 78, 50, 86);
+    book.cubicTo(42, 78, 28, 76, 14, 84);
+    book.closeSubpath();
+    painter.setBrush(Qt::white);
+    painter.drawPath(book);
+    painter.setPen(QPen(QColor(20, 40, 120), 2));
+    painter.drawLine(QPointF(50, 64), QPointF(50, 86));
+    return picture;
+}
