@@ -1,0 +1,197 @@
+// The remembered-credentials file and the password form the sign-in sends, on real files.
+#include <QtTest>
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cerrno>
+#include <cstring>
+
+#include "app/PasswordDigest.h"
+#include "app/QoroxIni.h"
+#include "service/AppError.h"
+#include "service/GbkText.h"
+
+namespace {
+
+QByteArray readAll(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+int modeOf(const QString& path) {
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0) return -1;
+    return static_cast<int>(info.st_mode & 07777);
+}
+
+}  // namespace
+
+class TestLoginIni : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> folder_;
+
+    QString iniPath() const { return folder_->filePath(QStringLiteral("qorox.ini")); }
+
+private slots:
+    void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+
+    void passwordForm_data() {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<QByteArray>("sent");
+        QTest::newRow("typed password is hashed")
+            << QByteArray("lumo2024") << QByteArray("a71055c199db1df4ca501348c3ae8e06");
+        QTest::newRow("empty password is hashed too")
+            << QByteArray() << QByteArray("d41d8cd98f00b204e9800998ecf8427e");
+        QTest::newRow("31 bytes are still typed text")
+            << QByteArray(31, 'x') << QByteArray(PasswordDigest::md5Hex(std::string(31, 'x')).c_str());
+        QTest::newRow("32 bytes pass as a remembered digest") << QByteArray(32, 'x') << QByteArray(32, 'x');
+        QTest::newRow("longer text passes unchanged") << QByteArray(40, 'Q') << QByteArray(40, 'Q');
+        // Bytes, not characters, count: 16 Chinese characters are 32 GBK bytes.
+        QTest::newRow("16 Chinese characters are 32 bytes")
+            << QByteArray(gbk::fromQString(QString(16, QChar(0x4E0A))).c_str())
+            << QByteArray(gbk::fromQString(QString(16, QChar(0x4E0A))).c_str());
+        QTest::newRow("digest over the GBK bytes")
+            << QByteArray(gbk::fromQString(QStringLiteral("上课了")).c_str())
+            << QByteArray("3da58783a439047ed9e9e96eed762a5a");
+    }
+    void passwordForm() {
+        QFETCH(QByteArray, typed);
+        QFETCH(QByteArray, sent);
+        QCOMPARE(QByteArray::fromStdString(PasswordDigest::passwordToSend(typed.toStdString())), sent);
+    }
+
+    void readingWhatIsNotThereGivesEmptyText_data() {
+        QTest::addColumn<QByteArray>("content");  // empty: no file at all
+        QTest::newRow("no file") << QByteArray();
+        QTest::newRow("other section") << QByteArray("[other]\nmemberid=x\n");
+        QTest::newRow("key in a later section") << QByteArray("[qorox]\npasswd=p\n[next]\nmemberid=x\n");
+        QTest::newRow("commented key") << QByteArray("[qorox]\n;memberid=x\n");
+        QTest::newRow("line without equals") << QByteArray("[qorox]\nmemberid\n");
+    }
+    void readingWhatIsNotThereGivesEmptyText() {
+        QFETCH(QByteArray, content);
+        if (!content.isEmpty()) writeAll(iniPath(), content);
+        QCOMPARE(QoroxIni(folder_->path()).ReadIniValue("qorox", "memberid"), GbkString());
+    }
+
+    void readingFindsTheValue_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("plain") << QByteArray("[qorox]\nmemberid=teacher\n") << QByteArray("teacher");
+        QTest::newRow("letter case of names")
+            << QByteArray("[QoroX]\nMemberID=teacher\n") << QByteArray("teacher");
+        QTest::newRow("blanks around names and value")
+            << QByteArray("  [ qorox ]  \r\n memberid = teacher \r\n") << QByteArray("teacher");
+        QTest::newRow("quotes keep blanks")
+            << QByteArray("[qorox]\nmemberid=\" a b \"\n") << QByteArray(" a b ");
+        QTest::newRow("first of two keys")
+            << QByteArray("[qorox]\nmemberid=one\nmemberid=two\n") << QByteArray("one");
+        QTest::newRow("no final line break") << QByteArray("[qorox]\nmemberid=last") << QByteArray("last");
+        QTest::newRow("GBK bytes") << QByteArray("[qorox]\nmemberid=\xCD\xF5\xC0\xCF\xCA\xA6\n")
+                                   << QByteArray("\xCD\xF5\xC0\xCF\xCA\xA6");
+    }
+    void readingFindsTheValue() {
+        QFETCH(QByteArray, content);
+        QFETCH(QByteArray, value);
+        writeAll(iniPath(), content);
+        QCOMPARE(QByteArray::fromStdString(QoroxIni(folder_->path()).ReadIniValue("qorox", "memberid")),
+                 value);
+    }
+
+    void writingKeepsEveryOtherByte_data() {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("after");
+        QTest::newRow("new file") << QByteArray() << QByteArray("[qorox]\nmemberid=NEW\n");
+        QTest::newRow("key replaced in place")
+            << QByteArray("; note\n[a]\nx = 1 \n[qorox]\nMemberId = old\npasswd=p\n[b]\ny=2")
+            << QByteArray("; note\n[a]\nx = 1 \n[qorox]\nMemberId =NEW\npasswd=p\n[b]\ny=2");
+        QTest::newRow("key added to its section")
+            << QByteArray("[qorox]\r\npasswd=p\r\n\r\n[b]\r\ny=2\r\n")
+            << QByteArray("[qorox]\r\npasswd=p\r\nmemberid=NEW\r\n\r\n[b]\r\ny=2\r\n");
+        QTest::newRow("section appended")
+            << QByteArray("[b]\ny=2") << QByteArray("[b]\ny=2\n[qorox]\nmemberid=NEW\n");
+    }
+    void writingKeepsEveryOtherByte() {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, after);
+        if (!before.isEmpty()) writeAll(iniPath(), before);
+        QoroxIni(folder_->path()).WriteIniValue("qorox", "memberid", "NEW");
+        QCOMPARE(readAll(iniPath()), after);
+    }
+
+    void writtenValuesReadBackExactly_data() {
+        QTest::addColumn<QByteArray>("value");
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("digest") << QByteArray("a71055c199db1df4ca501348c3ae8e06");
+        QTest::newRow("blanks at the ends") << QByteArray("  spaced account ");
+        QTest::newRow("quoted text") << QByteArray("\"quoted\"");
+        QTest::newRow("equals and semicolon") << QByteArray("a=b;c");
+        QTest::newRow("GBK bytes") << QByteArray(gbk::fromQString(QStringLiteral("王老师")).c_str());
+    }
+    void writtenValuesReadBackExactly() {
+        QFETCH(QByteArray, value);
+        const QoroxIni ini(folder_->path());
+        ini.WriteIniValue("qorox", "passwd", "first");
+        ini.WriteIniValue("qorox", "passwd", value.toStdString());
+        QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd")), value);
+    }
+
+    void newFileIsPrivateAndAnExistingOneKeepsItsMode() {
+        const QoroxIni ini(folder_->path());
+        ini.WriteIniValue("qorox", "memberid", "a");
+        QCOMPARE(modeOf(iniPath()), 0600);
+        QVERIFY(::chmod(QFile::encodeName(iniPath()).constData(), 0640) == 0);
+        ini.WriteIniValue("qorox", "passwd", "b");
+        QCOMPARE(modeOf(iniPath()), 0640);
+        // Nothing but the file itself is left in the folder.
+        QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"qorox.ini"});
+    }
+
+    void unwritableFileRaisesAndChangesNothing() {
+        // A folder in the file's place refuses the write even to root, who ignores modes.
+        QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("qorox.ini")));
+        const QoroxIni ini(folder_->path());
+        QCOMPARE(ini.ReadIniValue("qorox", "memberid"), GbkString());
+        QString message;
+        try {
+            ini.WriteIniValue("qorox", "memberid", "a");
+        } catch (const FileError& error) {
+            message = QString::fromUtf8(error.what());
+        }
+        QCOMPARE(message,
+                 "Unable to write to " + iniPath() + ": " + QString::fromUtf8(std::strerror(EISDIR)));
+        QVERIFY(QFileInfo(iniPath()).isDir());
+        QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{"qorox.ini"});
+    }
+
+    void lineBreakInAValueIsRefused() {
+        writeAll(iniPath(), "[qorox]\nmemberid=a\n");
+        QVERIFY_THROWS_EXCEPTION(FileError,
+                                 QoroxIni(folder_->path()).WriteIniValue("qorox", "memberid", "x\n[y]"));
+        QCOMPARE(readAll(iniPath()), QByteArray("[qorox]\nmemberid=a\n"));
+    }
+
+    void programFolderCanBeRedirected() {
+        qputenv("LUMOCLASS_PROGRAM_DIR", folder_->path().toLocal8Bit());
+        QCOMPARE(QoroxIni().filePath(), iniPath());
+        qunsetenv("LUMOCLASS_PROGRAM_DIR");
+        QCOMPARE(QoroxIni().filePath(), QCoreApplication::applicationDirPath() + "/qorox.ini");
+    }
+};
+
+QTEST_GUILESS_MAIN(TestLoginIni)
+#include "test_login_ini.moc"

@@ -1,0 +1,357 @@
+// The teacher session start after a sign-in in the login dialog, driven through the program
+// entry against the demo service (its request log shows what went out, in order) or a scripted
+// classroom service (whose recorded bodies show the arguments).
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "DemoService.h"
+#include "MessageRecorder.h"
+#include "ScriptedClassroom.h"
+#include "app/LumoClass.h"
+#include "app/Tfmlogin.h"
+#include "cache/CacheFolder.h"
+#include "main/TFmMain.h"
+#include "service/AppError.h"
+#include "service/GbkText.h"
+#include "service/HttpGetText.h"
+#include "service/ShowMessage.h"
+#include "service/TReplyDataset.h"
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+}
+
+// The demo's log once every request made so far is in it: a marker request of our own, logged
+// after all earlier ones, is waited for and left out.
+QStringList settledLog(DemoService& service) {
+    static int markers = 0;
+    const QString marker = QStringLiteral("/?settled=%1").arg(++markers);
+    HttpGetText(service.baseUrl(false).toStdString() + marker.toStdString());
+    if (!service.waitForRequest(" " + marker + " ")) return {"marker not logged"};
+    QStringList lines;
+    for (const QString& line : service.requestLog())
+        if (!line.contains(QStringLiteral("/?settled="))) lines << line;
+    return lines;
+}
+
+// The operation column of the demo's log: the SOAP operation, "account-notification" or "-".
+QStringList operationsOf(DemoService& service) {
+    QStringList operations;
+    for (const QString& line : settledLog(service)) operations << line.split(u' ').value(5);
+    return operations;
+}
+
+QStringList targetsOf(DemoService& service, const QString& operation) {
+    QStringList targets;
+    for (const QString& line : settledLog(service)) {
+        const QStringList fields = line.split(u' ');
+        if (fields.value(5) == operation) targets << fields.value(4);
+    }
+    return targets;
+}
+
+const QStringList kCatalogueStart = {"LmvInclass_LogOn", "LmvInclass_GetBookList", "LmvInclass_GetUnitList",
+                                     "LmvInclass_GetTestList", "LmvInclass_GetClipList"};
+
+const QStringList kTeacherStart =
+    kCatalogueStart + QStringList{"LmvInclass_GetTeacherSetting", "account-notification"};
+
+std::string memberReply(const std::string& userId, const std::string& typeId) {
+    return "<NewDataSet><Table user_id=\"" + userId + "\" passwd=\"pw-sign\" usertypeid=\"" + typeId +
+           "\" lastname=\"L\" firstname=\"F\" grade=\"3\" syllabusid=\"s1\" email=\"e\" "
+           "phone=\"p\"/></NewDataSet>";
+}
+
+// Where a SOAP body carries the user id argument.
+bool carriesUserId(const RecordedRequest& request, const std::string& userId) {
+    return request.body.find("<userid>" + userId + "</userid>") != std::string::npos;
+}
+
+}  // namespace
+
+class TestSessionStart : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<QTemporaryDir> programDir_;
+    std::unique_ptr<DemoService> demo_;
+    std::unique_ptr<LumoClass> entry_;
+
+    void startDemo(const QStringList& overrides = {}) {
+        demo_ = std::make_unique<DemoService>(overrides);
+        demo_->writeClientConfig();
+    }
+
+    // Both the classroom and the account server are the scripted service.
+    static void writeScriptedConfig(const ScriptedClassroom& service) {
+        const QByteArray host = QByteArray::fromStdString(service.host());
+        writeFile(qEnvironmentVariable("LUMOCLASS_CONFIG"),
+                  "[servers]\nclassroom = " + host + "\naccount = " + host + "\n");
+    }
+
+    Tfmlogin* start() {
+        entry_ = std::make_unique<LumoClass>();
+        if (entry_->run({}) != LumoClass::Outcome::RunLoop) return nullptr;
+        return entry_->fmlogin();
+    }
+
+    static void fillIn(Tfmlogin* login, const QString& account, const QString& password) {
+        login->Editmemberid->setText(account);
+        login->Editpasswd->setText(password);
+    }
+
+    static void signIn(Tfmlogin* login, const QString& account, const QString& password) {
+        fillIn(login, account, password);
+        QTest::mouseClick(login->btnlogin, Qt::LeftButton);
+    }
+
+    // Clicks the sign-in button from inside the running message loop, as a teacher does, and
+    // returns the loop's exit code once the program ends (-1 when it has not within the deadline).
+    int signInAndRunTheLoop(Tfmlogin* login, const QString& account, const QString& password) {
+        fillIn(login, account, password);
+        QTimer::singleShot(0, login->btnlogin,
+                           [login] { QTest::mouseClick(login->btnlogin, Qt::LeftButton); });
+        QTimer deadline;
+        deadline.setSingleShot(true);
+        connect(&deadline, &QTimer::timeout, this, [] { QCoreApplication::exit(-1); });
+        deadline.start(20000);
+        return QCoreApplication::exec();
+    }
+
+private slots:
+    void init() {
+        programDir_ = std::make_unique<QTemporaryDir>();
+        qputenv("LUMOCLASS_PROGRAM_DIR", programDir_->path().toLocal8Bit());
+    }
+    void cleanup() {
+        entry_.reset();
+        demo_.reset();
+        QCOMPARE(QApplication::topLevelWidgets().size(), 0);
+    }
+
+    void teacherSignInRunsTheWholeSessionInOrder() {
+        startDemo();
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "teacher", "lumo2024");
+        QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+        QCOMPARE(operationsOf(*demo_), kTeacherStart);
+        QCOMPARE(targetsOf(*demo_, "account-notification"),
+                 QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=t1001&account=teacher"});
+        TFmMain* window = entry_->FmMain();
+        QVERIFY(window && window->isVisible());
+        QVERIFY(window->cbbooks->count() > 0);
+        QVERIFY(!window->UnitList.IsEmpty());
+        QVERIFY(!window->HomeworkList.IsEmpty());
+        QVERIFY(!window->MediaClipList.IsEmpty());
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+    }
+
+    void refusedTypesSeeTheWindowAndEndWithoutTheCacheCleanUp_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("password");
+        QTest::newRow("pupil, 30") << "student"
+                                   << "learn30";
+        QTest::newRow("parent, 50") << "parent"
+                                    << "family50";
+    }
+    void refusedTypesSeeTheWindowAndEndWithoutTheCacheCleanUp() {
+        QFETCH(QString, account);
+        QFETCH(QString, password);
+        startDemo();
+        const QString cached = QString::fromStdString(CacheFolder::temporaryPath()) + "page-1.jpg";
+        writeFile(cached, "cached picture");
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        // When the refusal is shown the window is up; the teacher ticks the clean-up there, which
+        // an end of this kind must not run.
+        bool windowShownAtRefusal = false;
+        MessageSink recorder = SetMessageSink({});
+        SetMessageSink([&](const QString& text) {
+            recorder(text);
+            if (TFmMain* window = entry_->FmMain()) {
+                windowShownAtRefusal = window->isVisible();
+                window->CheckBoxDeleteFile->setChecked(true);
+            }
+        });
+        QCOMPARE(signInAndRunTheLoop(login, account, password), 0);
+        SetMessageSink(recorder);
+        QCOMPARE(messages.texts(), QStringList{"权限不够。退出！"});
+        QVERIFY(windowShownAtRefusal);
+        QVERIFY(login->programEndRequested());
+        QCOMPARE(operationsOf(*demo_), kCatalogueStart);
+        // The program's end destroys the windows without closing them.
+        entry_.reset();
+        QVERIFY(QFile::exists(cached));
+    }
+
+    void settingUserIdIsUsedByEveryLaterCall() {
+        ScriptedClassroom service;
+        writeScriptedConfig(service);
+        service.reply("LmvInclass_LogOn", memberReply("u-sign", "55"));
+        service.reply("LmvInclass_GetBookList", "<NewDataSet/>");
+        service.reply("LmvInclass_GetUnitList", "<NewDataSet/>");
+        service.reply("LmvInclass_GetTestList", "<NewDataSet/>");
+        service.reply("LmvInclass_GetClipList", "<NewDataSet/>");
+        service.reply(
+            "LmvInclass_GetTeacherSetting",
+            "<NewDataSet><Table userid=\" u-set \" passwd=\"pw-set\" subject=\"english\"/></NewDataSet>");
+        service.reply("LmvInclass_GetSceneTextJsonList", "");
+        const std::string notification =
+            "/api/zavive/RealNameAuthentication?device=pc&userid=u-set&account=Head";
+        service.get(notification, {200, "application/json", "{}"});
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "Head", "head2024");
+        TFmMain* window = entry_->FmMain();
+        QVERIFY(window);
+        QCOMPARE(window->Member.UserId, GbkString("u-set"));
+        QCOMPARE(window->Member.Passwd, GbkString("pw-set"));
+        QCOMPARE(window->Member.TypeId, GbkString("55"));
+
+        window->LoadBookScenes("s1", "b1");
+        std::map<std::string, std::string> userIdBy;
+        for (const RecordedRequest& request : service.requests()) {
+            const std::string operation = ScriptedClassroom::operationOf(request);
+            if (operation.empty()) {
+                QCOMPARE(request.target, notification);
+                continue;
+            }
+            for (const std::string id : {"u-sign", "u-set"})
+                if (carriesUserId(request, id)) userIdBy[operation] = id;
+        }
+        QCOMPARE(userIdBy["LmvInclass_GetTestList"], std::string("u-sign"));
+        QCOMPARE(userIdBy["LmvInclass_GetTeacherSetting"], std::string("u-sign"));
+        QCOMPARE(userIdBy["LmvInclass_GetSceneTextJsonList"], std::string("u-set"));
+        QCOMPARE(service.requests().back().target, std::string("/lmv-inclass/lmvInclass.asmx"));
+        QCOMPARE(service.requests()[service.requests().size() - 2].target, notification);
+    }
+
+    void failingSettingCallKeepsAWorkingWindow() {
+        QTemporaryDir overrides;
+        writeFile(overrides.filePath("faults/LmvInclass_GetTeacherSetting"),
+                  "soap-fault:No setting service\n");
+        startDemo({overrides.path()});
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "head", "head2024");
+        QCOMPARE(messages.texts(), QStringList{"未能获取老师教授科目信息！"});
+        QCOMPARE(targetsOf(*demo_, "account-notification"),
+                 QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=t1002&account=head"});
+        TFmMain* window = entry_->FmMain();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->Member.UserId, GbkString("t1002"));
+        QVERIFY(window->cbbooks->count() > 0);
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+    }
+
+    void settingWithoutRowEndsAfterTheNotification() {
+        startDemo();
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        QCOMPARE(signInAndRunTheLoop(login, "nosetting", "empty55"), 0);
+        QCOMPARE(messages.texts(), QStringList{"未配置老师的学科信息, 退出程序."});
+        QCOMPARE(operationsOf(*demo_), kTeacherStart);
+        QCOMPARE(targetsOf(*demo_, "account-notification"),
+                 QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=&account=nosetting"});
+        QCOMPARE(entry_->FmMain()->Member.UserId, GbkString());
+        QCOMPARE(entry_->FmMain()->Member.Passwd, GbkString());
+        QVERIFY(login->programEndRequested());
+    }
+
+    void unreadableSettingStopsTheSessionBeforeTheNotification() {
+        ScriptedClassroom service;
+        writeScriptedConfig(service);
+        service.reply("LmvInclass_LogOn", memberReply("u-sign", "100"));
+        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList",
+                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"})
+            service.reply(operation, "<NewDataSet/>");
+        const std::string setting = "<NewDataSet><Table userid=\"u-set\"";
+        service.reply("LmvInclass_GetTeacherSetting", setting);
+        QString expected;
+        try {
+            ParseReplyDataset(setting, DeclarationRule::AlwaysPrefix);
+        } catch (const XmlParseError& error) {
+            expected = QString::fromUtf8(error.what());
+        }
+        QVERIFY(!expected.isEmpty());
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "t", "pw");
+        QCOMPARE(messages.texts(), QStringList{expected});
+        QCOMPARE(ScriptedClassroom::operationOf(service.requests().back()),
+                 std::string("LmvInclass_GetTeacherSetting"));
+        QCOMPARE(entry_->FmMain()->Member.UserId, GbkString("u-sign"));
+        QVERIFY(entry_->FmMain()->isVisible());
+        QVERIFY(login->isVisible());
+        QVERIFY(!login->programEndRequested());
+    }
+
+    void failingNotificationIsShownAndTheSessionGoesOn() {
+        QTemporaryDir overrides;
+        writeFile(overrides.filePath("faults/http"), "/api/zavive/ http-500\n");
+        startDemo({overrides.path()});
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "teacher", "lumo2024");
+        QCOMPARE(messages.texts(), QStringList{"异常类名称:HttpError\r\n异常信息:HTTP 500"});
+        QVERIFY(entry_->FmMain()->isVisible());
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+    }
+
+    void otherUserTypeKeepsTheWindowWithoutSetting() {
+        startDemo();
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "guest", "visit20");
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(operationsOf(*demo_), kCatalogueStart);
+        QVERIFY(entry_->FmMain()->isVisible());
+        QCOMPARE(entry_->FmMain()->Member.UserId, GbkString("g2001"));
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+    }
+
+    void typeThatIsNoNumberStopsBeforeTheDecision() {
+        ScriptedClassroom service;
+        writeScriptedConfig(service);
+        service.reply("LmvInclass_LogOn", memberReply("u-sign", "1O0"));
+        service.reply("LmvInclass_GetBookList", "<NewDataSet/>");
+        service.reply("LmvInclass_GetUnitList",
+                      "<NewDataSet><Table unitcode=\"u1\" unitname=\"Unit 1\"/></NewDataSet>");
+        service.reply("LmvInclass_GetTestList", "<NewDataSet/>");
+        service.reply("LmvInclass_GetClipList", "<NewDataSet/>");
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, "t", "pw");
+        QCOMPARE(messages.texts(), QStringList{"'1O0' is not a valid integer value"});
+        TFmMain* window = entry_->FmMain();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->UnitList.Count(), std::size_t(1));
+        QCOMPARE(ScriptedClassroom::operationOf(service.requests().back()),
+                 std::string("LmvInclass_GetClipList"));
+        // The dialog stays up in the look of an accepted sign-in, its button usable.
+        QVERIFY(login->isVisible());
+        QVERIFY(login->windowFlags().testFlag(Qt::FramelessWindowHint));
+        QVERIFY(login->btnlogin->isEnabled());
+        QVERIFY(!login->programEndRequested());
+    }
+};
+
+QTEST_MAIN(TestSessionStart)
+#include "test_session_start.moc"
