@@ -27,42 +27,11 @@
 #include "service/HttpGetText.h"
 #include "service/TReplyDataset.h"
 #include "service/TstudyDM.h"
+#include "test_login_support.h"
 
 namespace {
 
 const GbkString kGuestDigest = PasswordDigest::md5Hex("visit20");
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
-
-// The demo's log once every request made so far is in it: a marker request of our own, logged
-// after all earlier ones, is waited for and left out.
-QStringList settledLog(DemoService& service) {
-    static int markers = 0;
-    const QString marker = QStringLiteral("/?settled=%1").arg(++markers);
-    HttpGetText(service.baseUrl(false).toStdString() + marker.toStdString());
-    if (!service.waitForRequest(" " + marker + " ")) return {"marker not logged"};
-    QStringList lines;
-    for (const QString& line : service.requestLog())
-        if (!line.contains(QStringLiteral("/?settled="))) lines << line;
-    return lines;
-}
-
-QStringList operationsOf(DemoService& service) {
-    QStringList operations;
-    for (const QString& line : settledLog(service)) operations << line.split(u' ').value(5);
-    return operations;
-}
 
 QString parserMessage(const std::string& text) {
     try {
@@ -99,27 +68,6 @@ private:
         entry_ = std::make_unique<LumoClass>();
         if (entry_->run({}) != LumoClass::Outcome::RunLoop) return nullptr;
         return entry_->fmlogin();
-    }
-
-    // Keys for Latin text; other text arrives as an input method commits it.
-    static void type(QLineEdit* edit, const QString& text) {
-        edit->selectAll();
-        QTest::keyClick(edit, Qt::Key_Delete);
-        bool latin = true;
-        for (QChar c : text) latin = latin && c.unicode() < 0x80;
-        if (latin) {
-            QTest::keyClicks(edit, text);
-        } else {
-            QInputMethodEvent commit;
-            commit.setCommitString(text);
-            QApplication::sendEvent(edit, &commit);
-        }
-    }
-
-    static void signIn(Tfmlogin* login, const QString& account, const QString& password) {
-        type(login->Editmemberid, account);
-        type(login->Editpasswd, password);
-        QTest::mouseClick(login->btnlogin, Qt::LeftButton);
     }
 
 private slots:
@@ -196,7 +144,7 @@ private slots:
         MessageRecorder messages;
         Tfmlogin* login = start();
         QCOMPARE(login->Editpasswd->text().toLatin1(), remembered);
-        if (!typed.isNull()) type(login->Editpasswd, typed);
+        if (!typed.isNull()) typeInto(login->Editpasswd, typed);
         if (backspace) {
             login->Editpasswd->end(false);
             QTest::keyClick(login->Editpasswd, Qt::Key_Backspace);

@@ -23,44 +23,9 @@
 #include "service/HttpGetText.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
+#include "test_login_support.h"
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
-
-// The demo's log once every request made so far is in it: a marker request of our own, logged
-// after all earlier ones, is waited for and left out.
-QStringList settledLog(DemoService& service) {
-    static int markers = 0;
-    const QString marker = QStringLiteral("/?settled=%1").arg(++markers);
-    HttpGetText(service.baseUrl(false).toStdString() + marker.toStdString());
-    if (!service.waitForRequest(" " + marker + " ")) return {"marker not logged"};
-    QStringList lines;
-    for (const QString& line : service.requestLog())
-        if (!line.contains(QStringLiteral("/?settled="))) lines << line;
-    return lines;
-}
-
-// The operation column of the demo's log: the SOAP operation, "account-notification" or "-".
-QStringList operationsOf(DemoService& service) {
-    QStringList operations;
-    for (const QString& line : settledLog(service)) operations << line.split(u' ').value(5);
-    return operations;
-}
-
-QStringList targetsOf(DemoService& service, const QString& operation) {
-    QStringList targets;
-    for (const QString& line : settledLog(service)) {
-        const QStringList fields = line.split(u' ');
-        if (fields.value(5) == operation) targets << fields.value(4);
-    }
-    return targets;
-}
 
 const QStringList kCatalogueStart = {"LmvInclass_LogOn", "LmvInclass_GetBookList", "LmvInclass_GetUnitList",
                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"};
@@ -107,29 +72,6 @@ private:
         return entry_->fmlogin();
     }
 
-    static void fillIn(Tfmlogin* login, const QString& account, const QString& password) {
-        login->Editmemberid->setText(account);
-        login->Editpasswd->setText(password);
-    }
-
-    static void signIn(Tfmlogin* login, const QString& account, const QString& password) {
-        fillIn(login, account, password);
-        QTest::mouseClick(login->btnlogin, Qt::LeftButton);
-    }
-
-    // Clicks the sign-in button from inside the running message loop, as a teacher does, and
-    // returns the loop's exit code once the program ends (-1 when it has not within the deadline).
-    int signInAndRunTheLoop(Tfmlogin* login, const QString& account, const QString& password) {
-        fillIn(login, account, password);
-        QTimer::singleShot(0, login->btnlogin,
-                           [login] { QTest::mouseClick(login->btnlogin, Qt::LeftButton); });
-        QTimer deadline;
-        deadline.setSingleShot(true);
-        connect(&deadline, &QTimer::timeout, this, [] { QCoreApplication::exit(-1); });
-        deadline.start(20000);
-        return QCoreApplication::exec();
-    }
-
 private slots:
     void init() {
         programDir_ = std::make_unique<QTemporaryDir>();
@@ -141,21 +83,76 @@ private slots:
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 
-    void teacherSignInRunsTheWholeSessionInOrder() {
+    // The whole start as the demo's log shows it; the books, units, homework and clips are in.
+    void signInRunsTheSessionInOrder_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<QStringList>("operations");
+        QTest::addColumn<QString>("notifiedUserId");  // null: no notification
+        QTest::newRow("teacher, 100") << "teacher"
+                                      << "lumo2024" << kTeacherStart << "t1001";
+        QTest::newRow("other type, 20") << "guest"
+                                        << "visit20" << kCatalogueStart << QString();
+    }
+    void signInRunsTheSessionInOrder() {
+        QFETCH(QString, account);
+        QFETCH(QString, password);
+        QFETCH(QStringList, operations);
+        QFETCH(QString, notifiedUserId);
         startDemo();
         MessageRecorder messages;
         Tfmlogin* login = start();
-        signIn(login, "teacher", "lumo2024");
+        signIn(login, account, password);
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
-        QCOMPARE(operationsOf(*demo_), kTeacherStart);
-        QCOMPARE(targetsOf(*demo_, "account-notification"),
-                 QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=t1001&account=teacher"});
+        QCOMPARE(operationsOf(*demo_), operations);
+        if (!notifiedUserId.isNull())
+            QCOMPARE(notificationTargets(*demo_),
+                     QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=" + notifiedUserId +
+                                 "&account=" + account});
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
         QVERIFY(window->cbbooks->count() > 0);
         QVERIFY(!window->UnitList.IsEmpty());
         QVERIFY(!window->HomeworkList.IsEmpty());
         QVERIFY(!window->MediaClipList.IsEmpty());
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+    }
+
+    // A failing teacher setting or notification is shown; the teacher keeps a working window.
+    void teacherFailuresAreShownAndTheSessionGoesOn_data() {
+        QTest::addColumn<QString>("faultFile");
+        QTest::addColumn<QByteArray>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("userId");  // the one notified and kept
+        QTest::newRow("setting call fails")
+            << "faults/LmvInclass_GetTeacherSetting" << QByteArray("soap-fault:No setting service")
+            << "未能获取老师教授科目信息！"
+            << "t1002";
+        QTest::newRow("notification fails") << "faults/http" << QByteArray("/api/zavive/ http-500")
+                                            << "异常类名称:HttpError\r\n异常信息:HTTP 500"
+                                            << "t1001";
+    }
+    void teacherFailuresAreShownAndTheSessionGoesOn() {
+        QFETCH(QString, faultFile);
+        QFETCH(QByteArray, fault);
+        QFETCH(QString, message);
+        QFETCH(QString, userId);
+        QTemporaryDir overrides;
+        writeFile(overrides.filePath(faultFile), fault + "\n");
+        startDemo({overrides.path()});
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        // "head" signs in as t1002; the setting would make it t1001.
+        signIn(login, "head", "head2024");
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(
+            notificationTargets(*demo_),
+            QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=" + userId + "&account=head"});
+        TFmMain* window = entry_->FmMain();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(window->Member.UserId, userId.toStdString());
+        QVERIFY(window->cbbooks->count() > 0);
         QVERIFY(!login->isVisible());
         QVERIFY(!login->programEndRequested());
     }
@@ -240,25 +237,6 @@ private slots:
         QCOMPARE(service.requests()[service.requests().size() - 2].target, notification);
     }
 
-    void failingSettingCallKeepsAWorkingWindow() {
-        QTemporaryDir overrides;
-        writeFile(overrides.filePath("faults/LmvInclass_GetTeacherSetting"),
-                  "soap-fault:No setting service\n");
-        startDemo({overrides.path()});
-        MessageRecorder messages;
-        Tfmlogin* login = start();
-        signIn(login, "head", "head2024");
-        QCOMPARE(messages.texts(), QStringList{"未能获取老师教授科目信息！"});
-        QCOMPARE(targetsOf(*demo_, "account-notification"),
-                 QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=t1002&account=head"});
-        TFmMain* window = entry_->FmMain();
-        QVERIFY(window && window->isVisible());
-        QCOMPARE(window->Member.UserId, GbkString("t1002"));
-        QVERIFY(window->cbbooks->count() > 0);
-        QVERIFY(!login->isVisible());
-        QVERIFY(!login->programEndRequested());
-    }
-
     void settingWithoutRowEndsAfterTheNotification() {
         startDemo();
         MessageRecorder messages;
@@ -266,7 +244,7 @@ private slots:
         QCOMPARE(signInAndRunTheLoop(login, "nosetting", "empty55"), 0);
         QCOMPARE(messages.texts(), QStringList{"未配置老师的学科信息, 退出程序."});
         QCOMPARE(operationsOf(*demo_), kTeacherStart);
-        QCOMPARE(targetsOf(*demo_, "account-notification"),
+        QCOMPARE(notificationTargets(*demo_),
                  QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=&account=nosetting"});
         QCOMPARE(entry_->FmMain()->Member.UserId, GbkString());
         QCOMPARE(entry_->FmMain()->Member.Passwd, GbkString());
@@ -298,32 +276,6 @@ private slots:
         QCOMPARE(entry_->FmMain()->Member.UserId, GbkString("u-sign"));
         QVERIFY(entry_->FmMain()->isVisible());
         QVERIFY(login->isVisible());
-        QVERIFY(!login->programEndRequested());
-    }
-
-    void failingNotificationIsShownAndTheSessionGoesOn() {
-        QTemporaryDir overrides;
-        writeFile(overrides.filePath("faults/http"), "/api/zavive/ http-500\n");
-        startDemo({overrides.path()});
-        MessageRecorder messages;
-        Tfmlogin* login = start();
-        signIn(login, "teacher", "lumo2024");
-        QCOMPARE(messages.texts(), QStringList{"异常类名称:HttpError\r\n异常信息:HTTP 500"});
-        QVERIFY(entry_->FmMain()->isVisible());
-        QVERIFY(!login->isVisible());
-        QVERIFY(!login->programEndRequested());
-    }
-
-    void otherUserTypeKeepsTheWindowWithoutSetting() {
-        startDemo();
-        MessageRecorder messages;
-        Tfmlogin* login = start();
-        signIn(login, "guest", "visit20");
-        QVERIFY(messages.texts().isEmpty());
-        QCOMPARE(operationsOf(*demo_), kCatalogueStart);
-        QVERIFY(entry_->FmMain()->isVisible());
-        QCOMPARE(entry_->FmMain()->Member.UserId, GbkString("g2001"));
-        QVERIFY(!login->isVisible());
         QVERIFY(!login->programEndRequested());
     }
 
