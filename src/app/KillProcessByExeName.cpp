@@ -35,9 +35,11 @@ bool hasEnded(qint64 pid) {
     return state == 'Z' || state == 'X';
 }
 
-bool waitForEnd(qint64 pid, int milliseconds) {
+// The main thread of a process can already be a zombie while its other threads still hold
+// the registration socket open; the window is gone only when the registration is.
+bool waitForEnd(qint64 pid, const QString& windowClass, int milliseconds) {
     QDeadlineTimer deadline(milliseconds);
-    while (!hasEnded(pid)) {
+    while (!hasEnded(pid) || WindowRegistry::ownerPid(windowClass) == pid) {
         if (deadline.hasExpired()) return false;
         QThread::msleep(20);
     }
@@ -51,7 +53,7 @@ bool KillProcessByExeName(const QString& exeName, const QString& windowClass) {
     if (pid <= 0 || pid == getpid()) return true;
     if (executableName(pid).compare(exeName, Qt::CaseInsensitive) != 0) return true;
     if (::kill(static_cast<pid_t>(pid), SIGTERM) != 0) return hasEnded(pid);
-    if (waitForEnd(pid, 3000)) return true;
+    if (waitForEnd(pid, windowClass, 3000)) return true;
     if (::kill(static_cast<pid_t>(pid), SIGKILL) != 0) return hasEnded(pid);
-    return waitForEnd(pid, 2000);
+    return waitForEnd(pid, windowClass, 2000);
 }
