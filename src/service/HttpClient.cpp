@@ -39,14 +39,12 @@ CURLSH* sharedConnections() {
     static std::mutex locks[CURL_LOCK_DATA_LAST];
     static CURLSH* share = [] {
         CURLSH* s = curl_share_init();
-        if (!s)
-            return s;
-        curl_share_setopt(s, CURLSHOPT_LOCKFUNC, +[](CURL*, curl_lock_data data, curl_lock_access, void*) {
-            locks[data].lock();
-        });
-        curl_share_setopt(s, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data data, void*) {
-            locks[data].unlock();
-        });
+        if (!s) return s;
+        curl_share_setopt(
+            s, CURLSHOPT_LOCKFUNC,
+            +[](CURL*, curl_lock_data data, curl_lock_access, void*) { locks[data].lock(); });
+        curl_share_setopt(
+            s, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data data, void*) { locks[data].unlock(); });
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
         curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
         return s;
@@ -63,8 +61,7 @@ CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, char* errorBu
     CurlHandle curl(curl_easy_init());
     if (!curl) throw HttpError("cannot create an HTTP client");
     CURL* h = curl.get();
-    if (CURLSH* share = sharedConnections())
-        curl_easy_setopt(h, CURLOPT_SHARE, share);
+    if (CURLSH* share = sharedConnections()) curl_easy_setopt(h, CURLOPT_SHARE, share);
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
     curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
@@ -125,6 +122,17 @@ std::string responseContentType(CURL* h) {
     return type ? std::string(type) : std::string();
 }
 
+// Runs the prepared request with the body collected in memory.
+HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
+    HttpResponse response;
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToString);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
+    perform(h, errorBuffer);
+    response.status = responseStatus(h);
+    response.contentType = responseContentType(h);
+    return response;
+}
+
 }  // namespace
 
 HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)) {}
@@ -161,26 +169,13 @@ HttpResponse HttpClient::post(const std::string& url, const ByteString& body,
     curl_easy_setopt(h, CURLOPT_POST, 1L);
     curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data());
     curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
-    HttpResponse response;
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToString);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
-    perform(h, errorBuffer);
-    response.status = responseStatus(h);
-    response.contentType = responseContentType(h);
-    return response;
+    return collectResponse(h, errorBuffer);
 }
 
 HttpResponse HttpClient::get(const std::string& url) const {
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CurlHandle curl = newHandle(url, tls_, errorBuffer);
-    CURL* h = curl.get();
-    HttpResponse response;
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToString);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
-    perform(h, errorBuffer);
-    response.status = responseStatus(h);
-    response.contentType = responseContentType(h);
-    return response;
+    return collectResponse(curl.get(), errorBuffer);
 }
 
 ByteString HttpClient::getBody(const std::string& url) const {

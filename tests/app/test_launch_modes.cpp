@@ -42,15 +42,6 @@ QStringList comboTexts(const QComboBox* combo) {
     return texts;
 }
 
-QString parserMessage(const std::string& text) {
-    try {
-        ParseReplyDataset(text, DeclarationRule::Plain);
-    } catch (const XmlParseError& error) {
-        return QString::fromUtf8(error.what());
-    }
-    return {};
-}
-
 }  // namespace
 
 class TestLaunchModes : public QObject {
@@ -232,7 +223,7 @@ private slots:
         MessageRecorder messages;
         LumoClass entry;
         QCOMPARE(entry.run({"-1", query(*service_)}), LumoClass::Outcome::Ended);
-        const QString expected = parserMessage(reply);
+        const QString expected = ScriptedClassroom::parserMessage(reply);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(messages.texts(), QStringList{expected});
         QVERIFY(entry.FmMain() == nullptr);

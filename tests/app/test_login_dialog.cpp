@@ -33,15 +33,6 @@ namespace {
 
 const GbkString kGuestDigest = PasswordDigest::md5Hex("visit20");
 
-QString parserMessage(const std::string& text) {
-    try {
-        ParseReplyDataset(text, DeclarationRule::Plain);
-    } catch (const XmlParseError& error) {
-        return QString::fromUtf8(error.what());
-    }
-    return {};
-}
-
 bool hasDialogLook(const Tfmlogin* login) {
     return !login->windowFlags().testFlag(Qt::FramelessWindowHint) &&
            login->windowFlags().testFlag(Qt::WindowCloseButtonHint);
@@ -261,7 +252,7 @@ private slots:
         MessageRecorder messages;
         Tfmlogin* login = start();
         signIn(login, "guest", "visit20");
-        const QString expected = parserMessage(reply);
+        const QString expected = ScriptedClassroom::parserMessage(reply);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(messages.texts(), QStringList{expected});
         QCOMPARE(fileBytes(iniPath()),

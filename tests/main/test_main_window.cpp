@@ -13,8 +13,8 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
-#include "../app/ScriptedClassroom.h"
 #include "MessageRecorder.h"
+#include "ScriptedClassroom.h"
 #include "app/WindowRegistry.h"
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
@@ -40,15 +40,6 @@ std::unique_ptr<TstudyDM> dataModule(const std::string& host) {
     auto dm = std::make_unique<TstudyDM>(config);
     dm->SetUpClassroomProxy();
     return dm;
-}
-
-QString parserMessage(const std::string& text) {
-    try {
-        ParseReplyDataset(text, DeclarationRule::Plain);
-    } catch (const XmlParseError& error) {
-        return QString::fromUtf8(error.what());
-    }
-    return {};
 }
 
 }  // namespace
@@ -109,7 +100,8 @@ private slots:
         QTest::addColumn<int>("books");
         QTest::newRow("fault") << true << QByteArray("Book list unavailable") << "Book list unavailable" << 0;
         const QByteArray broken = "<NewDataSet><Table bookname=\"a\"";
-        QTest::newRow("unreadable") << false << broken << parserMessage(broken.toStdString()) << 0;
+        QTest::newRow("unreadable") << false << broken
+                                    << ScriptedClassroom::parserMessage(broken.toStdString()) << 0;
         QTest::newRow("grade not a number after two good rows")
             << false
             << QByteArray(

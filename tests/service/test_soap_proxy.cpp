@@ -6,6 +6,7 @@
 
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "ScriptedClassroom.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HTTPRIOLmvInClass.h"
@@ -13,36 +14,6 @@
 namespace {
 
 const char* const kPath = "/lmv-inclass/lmvInclass.asmx";
-
-std::string escapeXml(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        if (c == '<')
-            out += "&lt;";
-        else if (c == '>')
-            out += "&gt;";
-        else if (c == '&')
-            out += "&amp;";
-        else
-            out += c;
-    }
-    return out;
-}
-
-std::string envelope(const std::string& operation, const std::string& resultText) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-           "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><" +
-           operation + "Response xmlns=\"http://tempuri.org/\"><" + operation + "Result>" +
-           escapeXml(resultText) + "</" + operation + "Result></" + operation +
-           "Response></soap:Body></soap:Envelope>";
-}
-
-std::string faultEnvelope(const std::string& text) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-           "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><soap:Fault>"
-           "<faultcode>soap:Server</faultcode><faultstring>" +
-           text + "</faultstring></soap:Fault></soap:Body></soap:Envelope>";
-}
 
 // The operation element of a recorded request: its name, namespace and children in order.
 struct BodyElement {
@@ -99,7 +70,7 @@ private slots:
         nextResult_.clear();
         server_ = std::make_unique<RecordingHttpServer>([this](const RecordedRequest& request) {
             return ScriptedResponse{200, "text/xml; charset=utf-8",
-                                    envelope(operationOf(request), nextResult_)};
+                                    ScriptedClassroom::envelope(operationOf(request), nextResult_)};
         });
         proxy_.setURL(server_->baseUrl() + kPath);
         proxy_.setUseUtf8InHeader(true);
@@ -173,10 +144,12 @@ private slots:
         QTest::addColumn<QString>("errorType");
         QTest::addColumn<QString>("message");
         QTest::newRow("fault with 500")
-            << 500 << "text/xml" << QString::fromStdString(faultEnvelope("用户不存在")) << "SoapFault"
+            << 500 << "text/xml" << QString::fromStdString(ScriptedClassroom::faultEnvelope("用户不存在"))
+            << "SoapFault"
             << "用户不存在";
         QTest::newRow("fault with 200")
-            << 200 << "text/xml" << QString::fromStdString(faultEnvelope("busy")) << "SoapFault"
+            << 200 << "text/xml" << QString::fromStdString(ScriptedClassroom::faultEnvelope("busy"))
+            << "SoapFault"
             << "busy";
         QTest::newRow("404 with html") << 404 << "text/html"
                                        << "<html><body>Not here</body></html>"
@@ -191,7 +164,8 @@ private slots:
                                  << "SoapError"
                                  << "not a SOAP message";
         QTest::newRow("wrong element")
-            << 200 << "text/xml" << QString::fromStdString(envelope("Other", "x")) << "SoapError"
+            << 200 << "text/xml" << QString::fromStdString(ScriptedClassroom::envelope("Other", "x"))
+            << "SoapError"
             << "no LmvInclass_GetBookListResponse";
     }
     void failuresRaiseWithTheirMessage() {

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "RecordingHttpServer.h"
+#include "service/AppError.h"
+#include "service/TReplyDataset.h"
 
 // A classroom service for tests on a RecordingHttpServer: SOAP operations answer with a
 // result text (a dataset, "0", ...) or a fault, plain GETs with a body or a status. Replies
@@ -80,6 +82,16 @@ public:
         }
         return out;
     }
+    // What the client reports for a reply it cannot read: libxml2's message for that text.
+    static QString parserMessage(const std::string& text) {
+        try {
+            ParseReplyDataset(text, DeclarationRule::Plain);
+        } catch (const XmlParseError& error) {
+            return QString::fromUtf8(error.what());
+        }
+        return {};
+    }
+
     static std::string envelope(const std::string& operation, const std::string& resultText) {
         return "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
                "<soap:Envelope xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><" +
