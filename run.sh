@@ -57,6 +57,15 @@ run_tests() {
     return $status
 }
 
+SERVICE_PID=""
+stop_service() {
+    if [ -n "$SERVICE_PID" ]; then
+        kill "$SERVICE_PID" 2>/dev/null || true
+        wait "$SERVICE_PID" 2>/dev/null || true
+        SERVICE_PID=""
+    fi
+}
+
 run_demo() {
     build "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     local service="$ROOT/build/demo/lumoclass-demo-service"
@@ -68,11 +77,11 @@ run_demo() {
     : >"$log"
     "$service" --data "$ROOT/demo/data" --state "$state" --listen 127.0.0.1:0 \
         --write-client-config "$config" >"$log" 2>&1 &
-    local pid=$!
-    trap 'kill $pid 2>/dev/null; wait $pid 2>/dev/null || true' EXIT
+    SERVICE_PID=$!
+    trap stop_service EXIT
     for _ in $(seq 1 600); do
         grep -qx ready "$log" && break
-        kill -0 $pid 2>/dev/null || { cat "$log"; echo "run.sh: the demo service did not start" >&2; exit 1; }
+        kill -0 "$SERVICE_PID" 2>/dev/null || { cat "$log"; echo "run.sh: the demo service did not start" >&2; exit 1; }
         sleep 0.1
     done
     grep -qx ready "$log" || { cat "$log"; echo "run.sh: the demo service did not get ready" >&2; exit 1; }
