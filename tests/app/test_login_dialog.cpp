@@ -40,35 +40,16 @@ bool hasDialogLook(const Tfmlogin* login) {
 
 }  // namespace
 
-class TestLoginDialog : public QObject {
+class TestLoginDialog : public QObject, protected SignInFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> programDir_;
-    std::unique_ptr<DemoService> demo_;
-    std::unique_ptr<LumoClass> entry_;
-
     QString iniPath() const { return programDir_->filePath(QStringLiteral("qorox.ini")); }
 
-    void startDemo(const QStringList& overrides = {}) {
-        demo_ = std::make_unique<DemoService>(overrides);
-        demo_->writeClientConfig();
-    }
-
-    Tfmlogin* start() {
-        entry_ = std::make_unique<LumoClass>();
-        if (entry_->run({}) != LumoClass::Outcome::RunLoop) return nullptr;
-        return entry_->fmlogin();
-    }
-
 private slots:
-    void init() {
-        programDir_ = std::make_unique<QTemporaryDir>();
-        qputenv("LUMOCLASS_PROGRAM_DIR", programDir_->path().toLocal8Bit());
-    }
+    void init() { prepare(); }
     void cleanup() {
-        entry_.reset();
-        demo_.reset();
+        release();
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 

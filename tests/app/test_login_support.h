@@ -11,7 +11,11 @@
 #include <QPushButton>
 #include <QTimer>
 
+#include <QTemporaryDir>
+#include <memory>
+
 #include "DemoService.h"
+#include "app/LumoClass.h"
 #include "app/Tfmlogin.h"
 #include "service/HttpGetText.h"
 
@@ -91,3 +95,33 @@ inline int signInAndRunTheLoop(Tfmlogin* login, const QString& account, const QS
     deadline.start(20000);
     return QCoreApplication::exec();
 }
+
+// What both sign-in test classes hold: a program folder of their own for qorox.ini, the demo
+// service and the entry under test. Each test's init() calls prepare(), cleanup() release().
+class SignInFixture {
+protected:
+    std::unique_ptr<QTemporaryDir> programDir_;
+    std::unique_ptr<DemoService> demo_;
+    std::unique_ptr<LumoClass> entry_;
+
+    void prepare() {
+        programDir_ = std::make_unique<QTemporaryDir>();
+        qputenv("LUMOCLASS_PROGRAM_DIR", programDir_->path().toLocal8Bit());
+    }
+    void release() {
+        entry_.reset();
+        demo_.reset();
+    }
+
+    void startDemo(const QStringList& overrides = {}) {
+        demo_ = std::make_unique<DemoService>(overrides);
+        demo_->writeClientConfig();
+    }
+
+    // Starts the program in the login mode; the dialog, or null when it did not come up.
+    Tfmlogin* start() {
+        entry_ = std::make_unique<LumoClass>();
+        if (entry_->run({}) != LumoClass::Outcome::RunLoop) return nullptr;
+        return entry_->fmlogin();
+    }
+};

@@ -46,19 +46,10 @@ bool carriesUserId(const RecordedRequest& request, const std::string& userId) {
 
 }  // namespace
 
-class TestSessionStart : public QObject {
+class TestSessionStart : public QObject, protected SignInFixture {
     Q_OBJECT
 
 private:
-    std::unique_ptr<QTemporaryDir> programDir_;
-    std::unique_ptr<DemoService> demo_;
-    std::unique_ptr<LumoClass> entry_;
-
-    void startDemo(const QStringList& overrides = {}) {
-        demo_ = std::make_unique<DemoService>(overrides);
-        demo_->writeClientConfig();
-    }
-
     // Both the classroom and the account server are the scripted service.
     static void writeScriptedConfig(const ScriptedClassroom& service) {
         const QByteArray host = QByteArray::fromStdString(service.host());
@@ -66,20 +57,10 @@ private:
                   "[servers]\nclassroom = " + host + "\naccount = " + host + "\n");
     }
 
-    Tfmlogin* start() {
-        entry_ = std::make_unique<LumoClass>();
-        if (entry_->run({}) != LumoClass::Outcome::RunLoop) return nullptr;
-        return entry_->fmlogin();
-    }
-
 private slots:
-    void init() {
-        programDir_ = std::make_unique<QTemporaryDir>();
-        qputenv("LUMOCLASS_PROGRAM_DIR", programDir_->path().toLocal8Bit());
-    }
+    void init() { prepare(); }
     void cleanup() {
-        entry_.reset();
-        demo_.reset();
+        release();
         QCOMPARE(QApplication::topLevelWidgets().size(), 0);
     }
 
