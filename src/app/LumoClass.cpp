@@ -2,10 +2,10 @@
 
 #include <exception>
 
-#include "KillProcessByExeName.h"
+#include "platform/KillProcessByExeName.h"
 #include "LaunchQuery.h"
 #include "Tfmlogin.h"
-#include "WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"

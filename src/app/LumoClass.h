@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "MemberInfoRec.h"
+#include "catalogue/MemberInfoRec.h"
 
 class Tfmlogin;
 class QWidget;

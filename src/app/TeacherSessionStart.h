@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "MemberInfoRec.h"
+#include "catalogue/MemberInfoRec.h"
 #include "service/GbkText.h"
 
 class TFmMain;

@@ -15,7 +15,7 @@
 
 #include "PasswordDigest.h"
 #include "TeacherSessionStart.h"
-#include "WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
 #include "service/ShowMessage.h"
 #include "service/TstudyDM.h"

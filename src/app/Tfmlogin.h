@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "MemberInfoRec.h"
+#include "catalogue/MemberInfoRec.h"
 #include "QoroxIni.h"
 
 class QCheckBox;

@@ -22,7 +22,7 @@
 #include <exception>
 
 #include "LogoArtwork.h"
-#include "app/WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "ImageList.h"
-#include "app/MemberInfoRec.h"
+#include "catalogue/ImageList.h"
+#include "catalogue/MemberInfoRec.h"
 #include "catalogue/TDictonaryTestPaperObj.h"
 #include "catalogue/TMaterialObj.h"
 #include "catalogue/TMediaClipObj.h"

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
-#include "app/WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);

@@ -20,7 +20,7 @@
 #include "app/LumoClass.h"
 #include "app/PasswordDigest.h"
 #include "app/Tfmlogin.h"
-#include "app/WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"

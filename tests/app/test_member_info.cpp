@@ -2,7 +2,7 @@
 #include <QtTest>
 
 #include "MessageRecorder.h"
-#include "app/MemberInfoRec.h"
+#include "catalogue/MemberInfoRec.h"
 #include "service/AppError.h"
 
 class TestMemberInfo : public QObject {

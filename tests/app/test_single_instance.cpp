@@ -5,7 +5,7 @@
 #include <unistd.h>
 #include <QProcess>
 
-#include "app/WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 
 namespace {
 

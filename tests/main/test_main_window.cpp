@@ -15,7 +15,7 @@
 
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
-#include "app/WindowRegistry.h"
+#include "platform/WindowRegistry.h"
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
 #include "service/AppError.h"
