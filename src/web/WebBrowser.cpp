@@ -1,0 +1,200 @@
+#include "WebBrowser.h"
+
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QScreen>
+#include <QShortcut>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWebEngineCertificateError>
+#include <QWebEngineFullScreenRequest>
+#include <QWebEnginePage>
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+#include <QWebEngineView>
+
+#include "CertificateVerifier.h"
+#include "ScriptError.h"
+#include "service/HttpClient.h"
+
+namespace {
+
+// A script that hangs (a page stuck in a modal dialog, a renderer that died) must not freeze
+// the window for ever.
+constexpr int kScriptTimeoutMs = 10000;
+
+QWebEngineProfile* sharedProfile() {
+    static bool configured = false;
+    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
+    if (!configured) {
+        configured = true;
+        QWebEngineSettings* settings = profile->settings();
+        // The teacher started playback by clicking the list, not the page.
+        settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
+        settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
+        // Without plugins the engine downloads a PDF instead of showing it.
+        settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
+        settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
+    }
+    return profile;
+}
+
+// Reports a missing function or a thrown error back as text: the engine itself answers all of
+// these, and `undefined`, with the same empty result.
+QString wrapped(const QString& functionCall) {
+    return QStringLiteral("(function(){try{") + functionCall +
+           QStringLiteral(";return \"ok\"}catch(e){return \"error:\"+e}})()");
+}
+
+}  // namespace
+
+WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
+    layout_ = new QVBoxLayout(this);
+    layout_->setContentsMargins(0, 0, 0, 0);
+    layout_->setSpacing(0);
+}
+
+WebBrowser::~WebBrowser() {
+    // A full-screen view has no parent; the page goes with its view.
+    delete view_.data();
+}
+
+void WebBrowser::PrepareProcess() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    if (!flags.contains("--process-per-site")) {
+        if (!flags.isEmpty()) flags += ' ';
+        flags += "--process-per-site";
+        qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+    }
+}
+
+void WebBrowser::CreateView() {
+    view_ = new QWebEngineView(this);
+    view_->setObjectName(QStringLiteral("WebView"));
+    page_ = new QWebEnginePage(sharedProfile(), view_);
+    view_->setPage(page_);
+    layout_->addWidget(view_);
+    connect(page_, &QWebEnginePage::certificateError, this, &WebBrowser::OnCertificateError);
+    connect(page_, &QWebEnginePage::fullScreenRequested, this, &WebBrowser::OnFullScreenRequested);
+    connect(page_, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
+    connect(page_, &QWebEnginePage::titleChanged, view_.data(), &QWidget::setWindowTitle);
+    escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), view_, nullptr, nullptr, Qt::WindowShortcut);
+    escape_->setEnabled(false);
+    connect(escape_, &QShortcut::activated, this, &WebBrowser::OnEscape);
+}
+
+QWidget* WebBrowser::View() const {
+    return view_.data();
+}
+
+void WebBrowser::Navigate(const QString& url) {
+    if (!view_) CreateView();
+    emit navigationRequested(url);
+    page_->load(QUrl(url));
+}
+
+QString WebBrowser::LocationName() const {
+    return view_ ? page_->title() : QString();
+}
+
+QString WebBrowser::LocationURL() const {
+    if (!view_) return QString();
+    // Until the first document has committed the engine reports no URL; the address asked
+    // for is the current location from the caller's point of view.
+    const QUrl url = page_->url();
+    return (url.isEmpty() ? page_->requestedUrl() : url).toString();
+}
+
+void WebBrowser::RunScript(const QString& functionCall) {
+    if (!view_) throw ScriptError("no document is loaded");
+    QEventLoop loop;
+    QPointer<QEventLoop> waiting(&loop);
+    QVariant result;
+    bool answered = false;
+    page_->runJavaScript(wrapped(functionCall), [&result, &answered, waiting](const QVariant& value) {
+        // The wait may have timed out and returned long ago.
+        if (!waiting) return;
+        result = value;
+        answered = true;
+        waiting->quit();
+    });
+    if (!answered) {
+        QTimer::singleShot(kScriptTimeoutMs, &loop, &QEventLoop::quit);
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    if (!answered) throw ScriptError("the page did not answer " + functionCall.toStdString());
+    const QString text = result.toString();
+    if (text == QLatin1String("ok")) return;
+    if (text.startsWith(QLatin1String("error:"))) throw ScriptError(text.mid(6).toStdString());
+    throw ScriptError("the page did not run " + functionCall.toStdString());
+}
+
+void WebBrowser::ShowFullScreen() {
+    if (LocationName().isEmpty()) return;
+    EnterViewFullScreen();
+}
+
+void WebBrowser::ExitFullScreen() {
+    OnEscape();
+}
+
+void WebBrowser::OnFullScreenRequested(QWebEngineFullScreenRequest request) {
+    request.accept();
+    pageFullScreen_ = request.toggleOn();
+    if (request.toggleOn())
+        EnterViewFullScreen();
+    else
+        LeaveViewFullScreen();
+}
+
+void WebBrowser::EnterViewFullScreen() {
+    if (fullScreen_ || !view_) return;
+    QScreen* screen = window()->screen();
+    fullScreen_ = true;
+    layout_->removeWidget(view_);
+    view_->setParent(nullptr);
+    if (screen != nullptr) view_->setGeometry(screen->geometry());
+    view_->setWindowTitle(page_->title());
+    view_->showFullScreen();
+    view_->activateWindow();
+    view_->setFocus();
+    escape_->setEnabled(true);
+}
+
+void WebBrowser::LeaveViewFullScreen() {
+    if (!fullScreen_ || !view_) return;
+    fullScreen_ = false;
+    escape_->setEnabled(false);
+    view_->showNormal();
+    view_->setParent(this);
+    layout_->addWidget(view_);
+    view_->show();
+    window()->activateWindow();
+}
+
+void WebBrowser::OnEscape() {
+    // The engine does not react to Esc itself; a page in full screen is told to leave it,
+    // which comes back through OnFullScreenRequested.
+    if (pageFullScreen_) {
+        page_->triggerAction(QWebEnginePage::ExitFullScreen);
+        return;
+    }
+    LeaveViewFullScreen();
+}
+
+void WebBrowser::OnCertificateError(const QWebEngineCertificateError& error) {
+    QWebEngineCertificateError decision = error;
+    const TlsPolicy tls = HttpClient::defaultTls();
+    const bool trusted = !tls.verify || CertificateVerifier::VerifiesAgainst(
+                                            decision.certificateChain(), decision.url().host(),
+                                            QString::fromStdString(tls.caFile));
+    if (trusted)
+        decision.acceptCertificate();
+    else
+        decision.rejectCertificate();
+}

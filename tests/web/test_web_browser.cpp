@@ -1,0 +1,144 @@
+// The browser wrapper with a real engine against the demo service: loading, script calls and
+// their errors, the certificate rule and full screen.
+#include <QtTest>
+
+#include <QApplication>
+#include <QVBoxLayout>
+#include <QWebEngineView>
+#include <memory>
+
+#include "DemoService.h"
+#include "TestCertificates.h"
+#include "service/HttpClient.h"
+#include "web/PageScript.h"
+#include "web/ScriptError.h"
+#include "web/WebBrowser.h"
+
+class TestWebBrowser : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DemoService> service_;
+    QTemporaryDir otherAuthority_;
+    std::unique_ptr<QWidget> window_;
+    WebBrowser* browser_ = nullptr;
+
+    QString playerUrl() const {
+        return service_->baseUrl(true) + "/mediaplayerhtml/index.html?type=ml&media=video&width=640px&url=x";
+    }
+    bool load(const QString& url) {
+        QSignalSpy finished(browser_, &WebBrowser::loadFinished);
+        browser_->Navigate(url);
+        if (!finished.wait(20000)) return false;
+        return finished.first().first().toBool();
+    }
+
+private slots:
+    void initTestCase() {
+        service_ = std::make_unique<DemoService>();
+        HttpClient::setDefaultTls(TlsPolicy{true, service_->caFile().toStdString()});
+    }
+
+    void init() {
+        window_ = std::make_unique<QWidget>();
+        window_->resize(800, 600);
+        browser_ = new WebBrowser(window_.get());
+        auto* layout = new QVBoxLayout(window_.get());
+        layout->addWidget(browser_);
+        window_->show();
+    }
+    void cleanup() {
+        window_.reset();
+        HttpClient::setDefaultTls(TlsPolicy{true, service_->caFile().toStdString()});
+    }
+
+    void nothingExistsBeforeTheFirstNavigation() {
+        QCOMPARE(browser_->LocationName(), QString());
+        QCOMPARE(browser_->LocationURL(), QString());
+        PauseWebPlayer(*browser_);
+        browser_->ShowFullScreen();
+        QVERIFY(!browser_->IsFullScreen());
+        QVERIFY_THROWS_EXCEPTION(ScriptError, browser_->RunScript("pause()"));
+        QVERIFY(browser_->View() == nullptr);
+    }
+
+    void scriptCallsReportMissingFunctionsAndErrors() {
+        QVERIFY(load(playerUrl()));
+        QVERIFY(!browser_->LocationName().isEmpty());
+        QVERIFY(browser_->LocationURL().startsWith(service_->baseUrl(true) + "/mediaplayerhtml/"));
+        RunPageScript(*browser_, "hideSubtitles()");
+        try {
+            browser_->RunScript("noSuchFunction()");
+            QFAIL("a missing function must raise");
+        } catch (const ScriptError& error) {
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("ReferenceError: noSuchFunction is not defined"));
+        }
+        QVERIFY_THROWS_EXCEPTION(ScriptError, browser_->RunScript("(function(){throw new Error('x')})()"));
+        // Pausing never raises, whatever the page holds.
+        PauseWebPlayer(*browser_);
+        QVERIFY(load("about:blank"));
+        PauseWebPlayer(*browser_);
+    }
+
+    void certificateIsAcceptedOnlyFromTheConfiguredAuthority_data() {
+        QTest::addColumn<bool>("verify");
+        QTest::addColumn<bool>("otherAuthority");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("configured authority") << true << false << true;
+        QTest::newRow("another authority") << true << true << false;
+        QTest::newRow("verification off") << false << true << true;
+    }
+    void certificateIsAcceptedOnlyFromTheConfiguredAuthority() {
+        QFETCH(bool, verify);
+        QFETCH(bool, otherAuthority);
+        QFETCH(bool, loads);
+        const TestCertificates other = TestCertificates::create(otherAuthority_.path().toStdString());
+        HttpClient::setDefaultTls(
+            TlsPolicy{verify, otherAuthority ? other.caFile : service_->caFile().toStdString()});
+        // A fresh address each row: the engine remembers an accepted certificate per host.
+        DemoService service;
+        QCOMPARE(load(service.baseUrl(true) + "/mediaplayerhtml/index.html?media=audio&width=1px&url=x"),
+                 loads);
+    }
+
+    void fullScreenCoversTheScreenAndEscReturns() {
+        QVERIFY(load(playerUrl()));
+        browser_->ShowFullScreen();
+        QWidget* view = browser_->View();
+        QVERIFY(browser_->IsFullScreen());
+        QVERIFY(view->isWindow());
+        QTRY_VERIFY(view->isFullScreen());
+        QCOMPARE(view->geometry(), window_->screen()->geometry());
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!browser_->IsFullScreen());
+        QCOMPARE(view->parentWidget(), browser_);
+        QVERIFY(!view->isWindow());
+    }
+
+    void pageRequestAfterAClickGoesFullScreen() {
+        QVERIFY(
+            load("data:text/html,<title>t</title><body style='margin:0'>"
+                 "<button id=b style='width:100%;height:300px' "
+                 "onclick='document.body.requestFullscreen()'>go</button>"));
+        QWidget* view = browser_->View();
+        QWidget* target = view->focusProxy() ? view->focusProxy() : view;
+        QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(50, 50));
+        QTRY_VERIFY(browser_->IsFullScreen());
+        QTRY_VERIFY(view->isFullScreen());
+        QVERIFY(QTest::qWaitForWindowActive(view));
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!browser_->IsFullScreen());
+        QVERIFY(!view->isWindow());
+    }
+};
+
+int main(int argc, char** argv) {
+    WebBrowser::PrepareProcess();
+    QApplication application(argc, argv);
+    TestWebBrowser test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_web_browser.moc"
