@@ -1,0 +1,44 @@
+#include "FillTestPaperFilterCombo.h"
+
+#include <QComboBox>
+#include <QStringList>
+#include <algorithm>
+#include <unordered_set>
+
+namespace {
+
+const GbkString* fieldFor(const TDictonaryTestPaperObj& record, const GbkString& key) {
+    if (key == "testyear") return &record.testyear;
+    if (key == "testarea") return &record.testarea;
+    if (key == "testtype") return &record.testtype;
+    return nullptr;
+}
+
+}  // namespace
+
+void FillTestPaperFilterCombo(const TObjectList<TDictonaryTestPaperObj>& testPapers, const GbkString& key,
+                              QComboBox* combo) {
+    combo->clear();
+    auto placeholder = std::make_shared<TDictonaryTestPaperObj>();
+    placeholder->testpaperid = "0";
+    placeholder->testpaperstatus = "0";
+
+    // The empty entry is already present, so an empty value never adds a second one.
+    std::unordered_set<GbkString> seen{GbkString()};
+    QStringList values;
+    for (const auto& record : testPapers) {
+        const GbkString* value = fieldFor(*record, key);
+        if (value == nullptr) break;
+        if (key == "testyear" && *value == "0") continue;
+        if (seen.insert(*value).second) values << gbk::toQString(*value);
+    }
+    // The same order the result list box keeps: by character codes.
+    std::sort(values.begin(), values.end());
+    combo->addItem(QString(), QVariant::fromValue(placeholder));
+    combo->addItems(values);
+    combo->setCurrentIndex(-1);
+}
+
+const TDictonaryTestPaperObj* ComboTestPaper(const QComboBox* combo, int index) {
+    return combo->itemData(index).value<std::shared_ptr<TDictonaryTestPaperObj>>().get();
+}

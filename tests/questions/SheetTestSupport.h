@@ -1,0 +1,82 @@
+#pragma once
+
+// Helpers shared by the question bank and assignment sheet tests: a data module pointed at a
+// test server, a recorder standing in for the browsers, and user input on lists and drop-downs.
+#include <QtTest>
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QListWidget>
+#include <QTreeWidget>
+#include <memory>
+
+#include "questions/BrowserNavigation.h"
+#include "service/ClientConfig.h"
+#include "service/TstudyDM.h"
+#include "web/WebBrowser.h"
+
+inline std::unique_ptr<TstudyDM> dataModule(const QString& classroomHost, const QString& questionHost = {}) {
+    ClientConfig config;
+    config.classroomHost = classroomHost;
+    if (!questionHost.isEmpty()) config.questionHost = questionHost;
+    auto dm = std::make_unique<TstudyDM>(config);
+    dm->SetUpClassroomProxy();
+    return dm;
+}
+
+// "browserName url" per navigation, in order; no browser engine is started.
+struct NavigationLog {
+    QStringList entries;
+    BrowserNavigation recorder() {
+        return
+            [this](WebBrowser& browser, const QString& url) { entries << browser.objectName() + ' ' + url; };
+    }
+};
+
+// Chooses the entry with `text` as a user does, with the arrow keys on the closed drop-down.
+inline bool choose(QComboBox* combo, const QString& text) {
+    const int target = combo->findText(text, Qt::MatchExactly);
+    if (target < 0) return false;
+    combo->setFocus();
+    const Qt::Key key = combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up;
+    for (int guard = 0; combo->currentIndex() != target && guard <= combo->count(); ++guard)
+        QTest::keyClick(combo, key);
+    return combo->currentIndex() == target;
+}
+
+inline void clickAt(QAbstractItemView* view, const QModelIndex& index, bool twice = false) {
+    const QPoint centre = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+    if (twice) QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+}
+
+inline void clickRow(QTreeWidget* list, int row, bool twice = false) {
+    clickAt(list, list->model()->index(row, 0), twice);
+}
+
+inline void clickEntry(QListWidget* list, int row) {
+    clickAt(list, list->model()->index(row, 0));
+}
+
+inline QStringList entryTexts(const QListWidget* list) {
+    QStringList texts;
+    for (int i = 0; i < list->count(); ++i) texts << list->item(i)->text();
+    return texts;
+}
+
+inline QStringList comboTexts(const QComboBox* combo) {
+    QStringList texts;
+    for (int i = 0; i < combo->count(); ++i) texts << combo->itemText(i);
+    return texts;
+}
+
+// Each row's columns joined with "|".
+inline QStringList rowTexts(const QTreeWidget* list) {
+    QStringList rows;
+    for (int i = 0; i < list->topLevelItemCount(); ++i) {
+        QStringList columns;
+        for (int c = 0; c < list->columnCount(); ++c) columns << list->topLevelItem(i)->text(c);
+        rows << columns.join(u'|');
+    }
+    return rows;
+}

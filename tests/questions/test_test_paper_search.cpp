@@ -1,0 +1,244 @@
+// The test paper search of the question bank sheet against a scripted classroom service:
+// loading, the three filters and the keyword as the teacher uses them, and opening a paper.
+#include <QtTest>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "MessageRecorder.h"
+#include "ScriptedClassroom.h"
+#include "SheetTestSupport.h"
+#include "questions/FillTestPaperFilterCombo.h"
+#include "questions/QuestionBankPage.h"
+
+namespace {
+
+// "北京" twice (once with blanks), "Beijing" and "beijing", one empty area, a year "0", names differing only
+// in case, and a traditional name whose GBK bytes hold a "y".
+const std::string kPapers =
+    "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>"
+    "<Table testpaperid=\"p1\" testyear=\"2019\" testpapername=\"Unit 3 test\" testtype=\"单元\" "
+    "testpaperstatus=\"1\" testarea=\"北京\"/>"
+    "<Table testpaperid=\"p2\" testyear=\"2020\" testpapername=\"unit 3 test\" testtype=\"单元\" "
+    "testpaperstatus=\"1\" testarea=\" 北京 \"/>"
+    "<Table testpaperid=\"p3\" testyear=\"0\" testpapername=\"期中測驗\" testtype=\"期中\" "
+    "testpaperstatus=\"2\" testarea=\"\"/>"
+    "<Table testpaperid=\"p4\" testyear=\"2019\" testpapername=\"Beijing final\" testtype=\"期末\" "
+    "testpaperstatus=\"1\" testarea=\"上海\"/>"
+    "<Table testpaperid=\"p5\" testyear=\"2019\" testpapername=\"Mock\" testtype=\"Mock\" "
+    "testpaperstatus=\"1\" testarea=\"beijing\"/>"
+    "<Table testpaperid=\"p6\" testyear=\"2021\" testpapername=\"Final B\" testtype=\"期末\" "
+    "testpaperstatus=\"1\" testarea=\"Beijing\"/>"
+    "</NewDataSet>";
+
+}  // namespace
+
+class TestTestPaperSearch : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScriptedClassroom> service_;
+    std::unique_ptr<TstudyDM> dm_;
+    MemberInfoRec member_;
+    TObjectList<TDictonaryTestPaperObj> papers_;
+    NavigationLog navigations_;
+    std::unique_ptr<QuestionBankPage> page_;
+
+    // The paper list is scripted by init() or by the test before.
+    QuestionBankPage& openPage(bool takeAll = true) {
+        page_ = std::make_unique<QuestionBankPage>(
+            dm_->HTTPRIOLmvInClass_, dm_->config(), member_, papers_, [] { return nullptr; },
+            navigations_.recorder());
+        page_->resize(1000, 700);
+        page_->show();
+        page_->FillInTestPaperObjList(takeAll);
+        // What the navigation does after the first load.
+        FillTestPaperFilterCombo(papers_, "testyear", page_->cbTestyear);
+        FillTestPaperFilterCombo(papers_, "testarea", page_->CBTestArea);
+        FillTestPaperFilterCombo(papers_, "testtype", page_->cboxtesttype);
+        return *page_;
+    }
+
+private slots:
+    void init() {
+        service_ = std::make_unique<ScriptedClassroom>();
+        dm_ = dataModule(QString::fromStdString(service_->host()));
+        member_ = MemberInfoRec();
+        member_.UserId = "t-sign";
+        navigations_.entries.clear();
+        service_->reply("LmvInclass_GetAllTestPaperList", kPapers);
+    }
+    void cleanup() {
+        page_.reset();
+        papers_.Clear();
+    }
+
+    void loadsThePapersAndOffersEachValueOnce() {
+        MessageRecorder messages;
+        QuestionBankPage& page = openPage();
+        QCOMPARE(page.Label10->text(), QStringLiteral(" 共0套"));
+        QCOMPARE(papers_.Count(), std::size_t(6));
+        QCOMPARE(papers_.Items(1)->testarea, gbk::fromUtf8("北京"));
+        const RecordedRequest& request = service_->requests().front();
+        QVERIFY(request.body.find("<userid>t-sign</userid>") != std::string::npos);
+        QVERIFY(request.body.find("<testtypeid>0</testtypeid>") != std::string::npos);
+        // Year "0" is never offered; an empty area is the empty entry; exact texts, sorted.
+        QCOMPARE(comboTexts(page.cbTestyear), (QStringList{"", "2019", "2020", "2021"}));
+        QCOMPARE(comboTexts(page.CBTestArea), (QStringList{"", "Beijing", "beijing", "上海", "北京"}));
+        QCOMPARE(comboTexts(page.cboxtesttype), (QStringList{"", "Mock", "单元", "期中", "期末"}));
+        for (QComboBox* combo : {page.cbTestyear, page.CBTestArea, page.cboxtesttype}) {
+            QCOMPARE(combo->currentIndex(), -1);
+            QVERIFY(!combo->isEditable());
+            const TDictonaryTestPaperObj* placeholder = ComboTestPaper(combo, 0);
+            QVERIFY(placeholder);
+            QCOMPARE(placeholder->testpaperid, GbkString("0"));
+            QCOMPARE(placeholder->testpaperstatus, GbkString("0"));
+        }
+        QVERIFY(messages.texts().isEmpty());
+    }
+
+    void withoutTakeAllWithdrawnPapersAreLeftOut() {
+        openPage(false);
+        QCOMPARE(papers_.Count(), std::size_t(5));
+        for (const auto& paper : papers_) QVERIFY(paper->testpaperid != "p3");
+    }
+
+    void failedLoadIsSilentAndLeavesOnlyTheEmptyEntries_data() {
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::newRow("fault") << true << QByteArray("no papers today");
+        QTest::newRow("cut off") << false << QByteArray(kPapers.substr(0, 120).c_str());
+    }
+    void failedLoadIsSilentAndLeavesOnlyTheEmptyEntries() {
+        QFETCH(bool, fault);
+        QFETCH(QByteArray, reply);
+        if (fault)
+            service_->fault("LmvInclass_GetAllTestPaperList", reply.toStdString());
+        else
+            service_->reply("LmvInclass_GetAllTestPaperList", reply.toStdString());
+        MessageRecorder messages;
+        QuestionBankPage& page = openPage();
+        QVERIFY(messages.texts().isEmpty());
+        QVERIFY(papers_.IsEmpty());
+        QCOMPARE(comboTexts(page.CBTestArea), QStringList{""});
+        page.Button61->click();
+        QCOMPARE(page.CBTestPaper->count(), 0);
+        QCOMPARE(page.Label10->text(), QStringLiteral("共0套"));
+    }
+
+    void filtersFindThePapers_data() {
+        QTest::addColumn<QString>("year");
+        QTest::addColumn<QString>("area");
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("keyword");
+        QTest::addColumn<QStringList>("found");
+        const QStringList all = {"Beijing final", "Final B",     "Mock",
+                                 "Unit 3 test",   "unit 3 test", "期中測驗"};
+        QTest::newRow("nothing set shows every paper") << ""
+                                                       << ""
+                                                       << ""
+                                                       << "" << all;
+        QTest::newRow("a year leaves out year 0")
+            << "2019"
+            << ""
+            << ""
+            << "" << QStringList{"Beijing final", "Mock", "Unit 3 test"};
+        QTest::newRow("an area holds the trimmed duplicate")
+            << ""
+            << "北京"
+            << ""
+            << "" << QStringList{"Unit 3 test", "unit 3 test"};
+        QTest::newRow("areas are case-sensitive") << ""
+                                                  << "beijing"
+                                                  << ""
+                                                  << "" << QStringList{"Mock"};
+        QTest::newRow("year and type together") << "2020"
+                                                << ""
+                                                << "单元"
+                                                << "" << QStringList{"unit 3 test"};
+        QTest::newRow("keyword is case-sensitive") << ""
+                                                   << ""
+                                                   << ""
+                                                   << "Unit" << QStringList{"Unit 3 test"};
+        QTest::newRow("keyword inside the name only") << ""
+                                                      << "上海"
+                                                      << ""
+                                                      << "Beijing" << QStringList{"Beijing final"};
+        QTest::newRow("Chinese keyword") << ""
+                                         << ""
+                                         << ""
+                                         << "測驗" << QStringList{"期中測驗"};
+        QTest::newRow("keyword never matches half a character") << ""
+                                                                << ""
+                                                                << ""
+                                                                << "y" << QStringList{};
+        QTest::newRow("keyword untrimmed") << ""
+                                           << ""
+                                           << ""
+                                           << " 3 " << QStringList{"Unit 3 test", "unit 3 test"};
+    }
+    void filtersFindThePapers() {
+        QFETCH(QString, year);
+        QFETCH(QString, area);
+        QFETCH(QString, type);
+        QFETCH(QString, keyword);
+        QFETCH(QStringList, found);
+        QuestionBankPage& page = openPage();
+        QVERIFY(choose(page.cbTestyear, year));
+        QVERIFY(choose(page.CBTestArea, area));
+        QVERIFY(choose(page.cboxtesttype, type));
+        page.EditSearch->setText(keyword);
+        QTest::mouseClick(page.Button61, Qt::LeftButton);
+        QCOMPARE(entryTexts(page.CBTestPaper), found);
+        QCOMPARE(page.Label10->text(), QStringLiteral("共%1套").arg(found.size()));
+    }
+
+    void dropDownsSearchAtOnceTheKeywordOnlyOnLeaving() {
+        QuestionBankPage& page = openPage();
+        QVERIFY(QTest::qWaitForWindowActive(&page));
+        QVERIFY(choose(page.CBTestArea, QStringLiteral("北京")));
+        QCOMPARE(entryTexts(page.CBTestPaper), (QStringList{"Unit 3 test", "unit 3 test"}));
+
+        page.EditSearch->setFocus();
+        QTest::keyClicks(page.EditSearch, QStringLiteral("Unit"));
+        QTest::keyClick(page.EditSearch, Qt::Key_Return);
+        QCOMPARE(page.CBTestPaper->count(), 2);
+        page.CBTestPaper->setFocus(Qt::TabFocusReason);
+        QTRY_COMPARE(entryTexts(page.CBTestPaper), QStringList{"Unit 3 test"});
+        QCOMPARE(page.Label10->text(), QStringLiteral("共1套"));
+
+        // The year choice searches with the keyword already typed.
+        QVERIFY(choose(page.cbTestyear, QStringLiteral("2020")));
+        QCOMPARE(page.CBTestPaper->count(), 0);
+    }
+
+    void choosingAPaperOpensItsSourceWithTheCurrentUser() {
+        QuestionBankPage& page = openPage();
+        page.Button61->click();
+        // Clicking the list without an entry under the pointer does nothing.
+        QTest::mouseClick(page.CBTestPaper->viewport(), Qt::LeftButton, {},
+                          QPoint(5, page.CBTestPaper->viewport()->height() - 5));
+        QVERIFY(navigations_.entries.isEmpty());
+        QVERIFY(!page.lbstorequestion->isVisible());
+
+        member_.UserId = "t-setting";
+        clickEntry(
+            page.CBTestPaper,
+            page.CBTestPaper->row(page.CBTestPaper->findItems("Unit 3 test", Qt::MatchExactly).value(0)));
+        QCOMPARE(navigations_.entries,
+                 QStringList{"WBVantorQuestion https://" + QString::fromStdString(service_->host()) +
+                             "/homework/source?sourceid=p1&userid=t-setting"});
+        QCOMPARE(page.LbURL->text(), QStringLiteral("Unit 3 test"));
+        QVERIFY(page.lbstorequestion->isVisible());
+        QCOMPARE(page.lbstorequestion->text(), QStringLiteral("当前试卷号：p1"));
+
+        // The keyboard moves the choice as well.
+        QTest::keyClick(page.CBTestPaper, Qt::Key_Down);
+        QCOMPARE(navigations_.entries.size(), 2);
+        QVERIFY(navigations_.entries.last().contains(QStringLiteral("sourceid=p2&")));
+    }
+};
+
+QTEST_MAIN(TestTestPaperSearch)
+#include "test_test_paper_search.moc"
