@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <string>
+
+// Decodes a cached page picture for the center pane. The pane shows the page at most as high
+// as a screen, so a JPEG is decoded at the strongest power-of-two DCT reduction (1/2, 1/4,
+// 1/8) that still leaves it at least `minHeight` pixels high: for a 300 dpi scan on a 1080-line
+// projector that is half size, which costs less than a full decode and looks the same once
+// stretched to the pane. GIF and PNG go through LoadImageFile at full size. The picture comes
+// back with 32-bit pixels, ready to be drawn.
+//
+// The picture's own (undecoded) size comes back in `naturalSize`, as a full decode would give
+// it. A JPEG that cannot be read gives a null image and leaves `naturalSize` alone; GIF and
+// PNG failures raise ImageError as LoadImageFile does. Paths are raw file-name bytes.
+class PageImageLoader {
+public:
+    static QImage LoadForDisplay(const std::string& path, int minHeight, QSize& naturalSize);
+};

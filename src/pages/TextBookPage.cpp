@@ -1,0 +1,526 @@
+#include "TextBookPage.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QScreen>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+#include <cmath>
+#include <exception>
+
+#include "PageArrowArtwork.h"
+#include "PageImageLoader.h"
+#include "PagePicture.h"
+#include "PageScrollBox.h"
+#include "PaneSplitter.h"
+#include "cache/CacheFileName.h"
+#include "catalogue/BuiltInPictures.h"
+#include "catalogue/HalftoneStretch.h"
+#include "catalogue/ImageLoader.h"
+#include "service/ShowMessage.h"
+#include "service/TReplyDataset.h"
+#include "service/lmvInclassSoap.h"
+
+namespace {
+
+constexpr int kLeftColumnWidth = 185;
+constexpr int kThumbWidth = 100;
+constexpr int kThumbHeight = 140;
+constexpr int kOpenPaneHeight = 100;
+constexpr int kCollapsedPaneHeight = 1;
+constexpr int kArrowMargin = 10;
+constexpr int kArrowTop = 250;
+constexpr int kStatusPanelWidths[] = {800, 200};
+
+constexpr int kPageRole = Qt::UserRole;
+constexpr int kImageIndexRole = Qt::UserRole + 1;
+
+QToolButton* arrow(QWidget* parent, const char* name, PageArrowArtwork::Direction direction,
+                   const QString& caption) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setIcon(QIcon(PageArrowArtwork::render(direction)));
+    button->setIconSize(PageArrowArtwork::size());
+    button->setFixedSize(PageArrowArtwork::size());
+    button->setAutoRaise(true);
+    // Only the artwork is drawn: the page shows around the disc.
+    button->setStyleSheet(
+        QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
+    button->setCursor(Qt::PointingHandCursor);
+    button->setAccessibleName(caption);
+    button->setToolTip(caption);
+    return button;
+}
+
+// Both sizes known to the service: neither is "0" and both are whole numbers. Anything else
+// cannot be shown as a size, so the page is measured instead.
+bool knownSize(const TPageObj& page, int& width, int& height) {
+    if (page.width == "0" || page.height == "0") return false;
+    try {
+        width = gbk::toInt(page.width);
+        height = gbk::toInt(page.height);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+const QImage& placeholderThumbnail() {
+    static const QImage thumbnail = HalftoneStretch(BuiltInPictures::ImgNoPic(), kThumbWidth, kThumbHeight);
+    return thumbnail;
+}
+
+}  // namespace
+
+TextBookPage::TextBookPage(Context context, QWidget* parent) : QWidget(parent), context_(std::move(context)) {
+    setObjectName(QStringLiteral("TabTextBook"));
+    CreateLeftColumn();
+    CreateRightArea();
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(Panel4);
+    layout->addWidget(PanelRight, 1);
+    CollapseNeighbourPanes();
+}
+
+TextBookPage::~TextBookPage() = default;
+
+void TextBookPage::CreateLeftColumn() {
+    Panel4 = new QWidget(this);
+    Panel4->setObjectName(QStringLiteral("Panel4"));
+    Panel4->setFixedWidth(kLeftColumnWidth);
+
+    Panel1 = new QWidget(Panel4);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    Panel1->setFixedHeight(88);
+    CheckBoxPrevious = new QCheckBox(QStringLiteral("显示上一页"), Panel1);
+    CheckBoxPrevious->setObjectName(QStringLiteral("CheckBoxPrevious"));
+    CheckBoxPrevious->setGeometry(8, 6, 170, 20);
+    CheckBoxNext = new QCheckBox(QStringLiteral("显示下一页"), Panel1);
+    CheckBoxNext->setObjectName(QStringLiteral("CheckBoxNext"));
+    CheckBoxNext->setGeometry(8, 28, 170, 20);
+    LabelTextBook = new QLabel(Panel1);
+    LabelTextBook->setObjectName(QStringLiteral("LabelTextBook"));
+    LabelTextBook->setGeometry(8, 50, 170, 36);
+    LabelTextBook->setWordWrap(true);
+    LabelTextBook->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+
+    LVTextBook = new QListWidget(Panel4);
+    LVTextBook->setObjectName(QStringLiteral("LVTextBook"));
+    LVTextBook->setViewMode(QListView::IconMode);
+    LVTextBook->setIconSize(QSize(kThumbWidth, kThumbHeight));
+    LVTextBook->setMovement(QListView::Static);
+    LVTextBook->setResizeMode(QListView::Adjust);
+    LVTextBook->setWordWrap(true);
+    LVTextBook->setSpacing(4);
+    LVTextBook->setSelectionMode(QAbstractItemView::SingleSelection);
+    LVTextBook->setDragEnabled(false);
+    LVTextBook->installEventFilter(this);
+
+    auto* column = new QVBoxLayout(Panel4);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(Panel1);
+    column->addWidget(LVTextBook, 1);
+
+    connect(LVTextBook, &QListWidget::itemClicked, this, &TextBookPage::LVTextBookClick);
+    connect(CheckBoxPrevious, &QCheckBox::toggled, this, &TextBookPage::CheckBoxPreviousClick);
+    connect(CheckBoxNext, &QCheckBox::toggled, this, &TextBookPage::CheckBoxNextClick);
+}
+
+void TextBookPage::CreateRightArea() {
+    PanelRight = new QWidget(this);
+    PanelRight->setObjectName(QStringLiteral("PanelRight"));
+
+    // A pane: a panel filled by its scroll box, whose client holds the picture.
+    const auto pane = [this](const char* panelName, const char* boxName, const char* pictureName,
+                             PageScrollBox*& box, PagePicture*& picture) {
+        auto* panel = new QWidget(PanelRight);
+        panel->setObjectName(QLatin1String(panelName));
+        box = new PageScrollBox(panel);
+        box->setObjectName(QLatin1String(boxName));
+        picture = new PagePicture(box->client());
+        picture->setObjectName(QLatin1String(pictureName));
+        picture->resize(0, 0);
+        auto* fill = new QVBoxLayout(panel);
+        fill->setContentsMargins(0, 0, 0, 0);
+        fill->addWidget(box);
+        return panel;
+    };
+    PanelPrevious =
+        pane("PanelPrevious", "ScrollBoxprevious", "ImagePrevious", ScrollBoxprevious, ImagePrevious);
+    PanelCenter = pane("PanelCenter", "ScrollBoxCenter", "ImageCenter", ScrollBoxCenter, ImageCenter);
+    PanelNext = pane("PanelNext", "ScrollBoxNext", "ImageNext", ScrollBoxNext, ImageNext);
+    PanelCenter->setMinimumHeight(0);
+    ScrollBoxCenter->setMinimumSize(0, 0);
+
+    Imageleft =
+        arrow(ScrollBoxCenter, "Imageleft", PageArrowArtwork::Direction::Previous, QStringLiteral("上一页"));
+    Imageright =
+        arrow(ScrollBoxCenter, "Imageright", PageArrowArtwork::Direction::Next, QStringLiteral("下一页"));
+    Imageleft->raise();
+    Imageright->raise();
+
+    for (PagePicture* neighbour : {ImagePrevious, ImageNext}) {
+        neighbour->setCursor(Qt::OpenHandCursor);
+        neighbour->installEventFilter(this);
+    }
+
+    Splitter3 = new PaneSplitter(PanelPrevious, PaneSplitter::Side::Above, PanelRight);
+    Splitter3->setObjectName(QStringLiteral("Splitter3"));
+    Splitter2 = new PaneSplitter(PanelNext, PaneSplitter::Side::Below, PanelRight);
+    Splitter2->setObjectName(QStringLiteral("Splitter2"));
+
+    StatusBar1 = new QStatusBar(PanelRight);
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    StatusBar1Panel0 = new QLabel(StatusBar1);
+    StatusBar1Panel0->setObjectName(QStringLiteral("StatusBar1Panel0"));
+    StatusBar1Panel1 = new QLabel(StatusBar1);
+    StatusBar1Panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    // The panels keep their design widths where the bar allows and share a narrower bar 4 : 1.
+    for (auto [label, width] : {std::pair{StatusBar1Panel0, kStatusPanelWidths[0]},
+                                std::pair{StatusBar1Panel1, kStatusPanelWidths[1]}}) {
+        label->setMaximumWidth(width);
+        label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        StatusBar1->addWidget(label, width);
+    }
+
+    auto* stack = new QVBoxLayout(PanelRight);
+    stack->setContentsMargins(0, 0, 0, 0);
+    stack->setSpacing(0);
+    stack->addWidget(PanelPrevious);
+    stack->addWidget(Splitter3);
+    stack->addWidget(PanelCenter, 1);
+    stack->addWidget(Splitter2);
+    stack->addWidget(StatusBar1);
+    stack->addWidget(PanelNext);
+
+    connect(ScrollBoxCenter, &PageScrollBox::resized, this, &TextBookPage::ScrollBoxCenterResize);
+    connect(ScrollBoxprevious, &PageScrollBox::resized, this, &TextBookPage::ScrollBoxpreviousResize);
+    connect(ScrollBoxNext, &PageScrollBox::resized, this, &TextBookPage::ScrollBoxNextResize);
+    connect(Imageleft, &QToolButton::clicked, this, &TextBookPage::ImageleftClick);
+    connect(Imageright, &QToolButton::clicked, this, &TextBookPage::ImagerightClick);
+    connect(Splitter2, &PaneSplitter::moved, this, &TextBookPage::Splitter2Moved);
+}
+
+void TextBookPage::CollapseNeighbourPanes() {
+    PanelPrevious->setFixedHeight(kCollapsedPaneHeight);
+    PanelNext->setFixedHeight(kCollapsedPaneHeight);
+}
+
+TPageObj* TextBookPage::PageOf(const QListWidgetItem* item) {
+    return item ? static_cast<TPageObj*>(item->data(kPageRole).value<void*>()) : nullptr;
+}
+
+std::string TextBookPage::pagePath(const TPageObj& page) const {
+    return context_.cacheFolder + CacheFileName::PageFileName(page.pageid, page.pagefile);
+}
+
+int TextBookPage::selectedIndex() const {
+    const QList<QListWidgetItem*> selected = LVTextBook->selectedItems();
+    return selected.isEmpty() ? -1 : LVTextBook->row(selected.first());
+}
+
+void TextBookPage::selectIndex(int index) {
+    LVTextBook->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+}
+
+void TextBookPage::ClearPageView() {
+    ++recordGeneration_;
+    ++thumbnailPass_;
+    LVTextBook->clear();
+    context_.pageThumbList.Clear();
+}
+
+void TextBookPage::LoadBookPageList(const GbkString& bookId) {
+    ClearPageView();
+    context_.pageList.Clear();
+    GbkString baseUrl = "https://" + context_.contentHost;
+    while (!baseUrl.empty() && baseUrl.back() == '/') baseUrl.pop_back();
+    const GbkString reply = context_.service.LmvInclass_GetPageList(bookId, baseUrl);
+    const TReplyDataset pages = ParseReplyDataset(reply, DeclarationRule::Plain);
+    for (TReplyRow row = pages.firstRow(); !row.isNull(); row = row.next())
+        context_.pageList.Add(TPageObj::fromRow(row));
+}
+
+QImage TextBookPage::thumbnailOf(bool available, const std::string& path) const {
+    if (available) {
+        try {
+            int width = 0, height = 0;
+            QImage thumbnail = LoadImageThumbnail(path, kThumbWidth, kThumbHeight, width, height);
+            if (!thumbnail.isNull()) return thumbnail;
+        } catch (const std::exception&) {
+            // A damaged cached picture must not cut the list short: it shows as missing.
+        }
+    }
+    return placeholderThumbnail();
+}
+
+void TextBookPage::RefreshBookPageList() {
+    const unsigned pass = ++thumbnailPass_;
+    LVTextBook->clear();
+    context_.pageThumbList.Clear();
+    context_.pageThumbList.setImageSize(QSize(kThumbWidth, kThumbHeight));
+    const TObjectList<TPageObj>& pages = context_.pageList;
+    const std::size_t count = pages.Count();
+    for (std::size_t i = 0; i < count; ++i) {
+        // Events were processed since the last page: a book change may have emptied the view
+        // and replaced the records, and this pass must then read nothing more.
+        if (pass != thumbnailPass_ || i >= pages.Count()) return;
+        TPageObj* page = pages.Items(i);
+        auto* item = new QListWidgetItem(gbk::toQString(page->pagename));
+        item->setData(kPageRole, QVariant::fromValue(static_cast<void*>(page)));
+        LVTextBook->addItem(item);
+
+        const std::string path = pagePath(*page);
+        const bool available = context_.cacheRemoteFile(page->pagefile, path);
+        if (pass != thumbnailPass_) return;  // the item went with the emptied view
+
+        const int index = context_.pageThumbList.Add(QPixmap::fromImage(thumbnailOf(available, path)));
+        item->setIcon(QIcon(context_.pageThumbList.Item(index)));
+        item->setData(kImageIndexRole, index);
+        LVTextBook->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+        StatusBar1Panel0->clear();
+        QCoreApplication::processEvents();
+    }
+}
+
+void TextBookPage::updatePageSize(TPageObj& page, int measuredWidth, int measuredHeight) {
+    const GbkString width = std::to_string(measuredWidth);
+    const GbkString height = std::to_string(measuredHeight);
+    GbkString reply;
+    try {
+        reply = context_.service.LmvInclass_UpdatePageSize(page.pageid, page.bookid, width, height);
+    } catch (const std::exception&) {
+        return;  // the record keeps its unknown size, so the next display tries again
+    }
+    if (reply == "1") {
+        page.width = width;
+        page.height = height;
+    }
+}
+
+int TextBookPage::displayHeightLimit() const {
+    // The center pane never grows beyond a screen, so no picture is decoded taller than that.
+    qreal limit = PanelCenter->height() * devicePixelRatioF();
+    for (const QScreen* screen : QGuiApplication::screens())
+        limit = std::max(limit, screen->availableGeometry().height() * screen->devicePixelRatio());
+    return static_cast<int>(std::ceil(limit));
+}
+
+void TextBookPage::LVTextBookClick() {
+    const int index = selectedIndex();
+    if (index < 0) return;
+    TPageObj* page = PageOf(LVTextBook->item(index));
+    if (page == nullptr) return;
+    const unsigned generation = recordGeneration_;
+
+    page->pageid = gbk::trimmed(page->pageid);
+    const std::string path = pagePath(*page);
+    const bool available = context_.cacheRemoteFile(page->pagefile, path);
+    if (generation != recordGeneration_) return;  // the record was destroyed meanwhile
+    if (!available) {
+        ShowMessage(QStringLiteral("获取当前页面失败，请重新尝试！"));
+        return;
+    }
+
+    QSize natural(0, 0);
+    const QImage picture = PageImageLoader::LoadForDisplay(path, displayHeightLimit(), natural);
+    CurrentPageWidth = natural.width();
+    CurrentPageHeight = natural.height();
+    int recordWidth = 0, recordHeight = 0;
+    if (knownSize(*page, recordWidth, recordHeight)) {
+        CurrentPageWidth = recordWidth;
+        CurrentPageHeight = recordHeight;
+    } else if (!picture.isNull()) {
+        // A picture that did not decode has no size to report.
+        updatePageSize(*page, natural.width(), natural.height());
+    }
+
+    CurrentPageFile = path;
+    currentPicturePath_ = path;
+    currentPicture_ = picture;
+    currentNaturalSize_ = natural;
+    ScrollBoxCenterResize();
+    ScrollBoxCenter->verticalScrollBar()->setValue(0);
+    ScrollBoxCenter->setVerticalRange(ImageCenter->height());
+    CenterImageInBox(ImageCenter, ScrollBoxCenter);
+
+    if (CheckBoxPrevious->isChecked() && index > 0 &&
+        !showNeighbour(index - 1, ImagePrevious, ScrollBoxprevious, PreviousPageFile, generation))
+        return;
+    if (CheckBoxNext->isChecked() && index < LVTextBook->count() - 1 &&
+        !showNeighbour(index + 1, ImageNext, ScrollBoxNext, NextPageFile, generation))
+        return;
+    StatusBar1Panel0->setText(QStringLiteral("图片：%1 x %2").arg(CurrentPageWidth).arg(CurrentPageHeight));
+}
+
+bool TextBookPage::showNeighbour(int index, PagePicture* picture, PageScrollBox* box, std::string& file,
+                                 unsigned generation) {
+    const TPageObj* page = PageOf(LVTextBook->item(index));
+    if (page == nullptr) return true;
+    const std::string path = pagePath(*page);
+    const GbkString address = page->web_path + page->book_path + page->pagefile;
+    const bool available = context_.cacheRemoteFile(address, path);
+    if (generation != recordGeneration_ || !available) return false;
+    int width = 0, height = 0;
+    const QImage image = LoadImageFile(path, width, height);
+    picture->setPicture(image);
+    picture->resize(image.size());
+    box->setRanges(image.width(), image.height());
+    file = path;
+    CenterImageInBox(picture, box);
+    return true;
+}
+
+void TextBookPage::ScrollBoxCenterResize() {
+    Imageleft->move(kArrowMargin, kArrowTop);
+    Imageright->move(ScrollBoxCenter->width() - Imageright->width() - kArrowMargin, kArrowTop);
+    if (CurrentPageFile.empty()) return;
+
+    // The picture is decoded again only for another file, or when the pane has outgrown the
+    // reduced decode (a taller screen).
+    const int needed = static_cast<int>(std::ceil(PanelCenter->height() * devicePixelRatioF()));
+    const bool reduced = currentPicture_.height() < currentNaturalSize_.height();
+    if (currentPicturePath_ != CurrentPageFile || (reduced && currentPicture_.height() < needed)) {
+        QSize natural(0, 0);
+        currentPicture_ = PageImageLoader::LoadForDisplay(CurrentPageFile, displayHeightLimit(), natural);
+        currentNaturalSize_ = natural;
+        currentPicturePath_ = CurrentPageFile;
+    }
+    if (ImageCenter->picture().cacheKey() != currentPicture_.cacheKey() ||
+        ImageCenter->picture().isNull() != currentPicture_.isNull())
+        ImageCenter->setPicture(currentPicture_);
+
+    const QSize natural = currentNaturalSize_;
+    const int height = PanelCenter->height();
+    // Round half to even, as the default floating-point rounding does.
+    const int width = natural.height() > 0
+                          ? static_cast<int>(std::lrint(double(height) * natural.width() / natural.height()))
+                          : 0;
+    const int left = std::max((PanelCenter->width() - width) / 2, 0);
+    ImageCenter->setGeometry(left, 0, width, height);
+    // The horizontal range stays the natural width; the vertical one is the shown height.
+    ScrollBoxCenter->setRanges(natural.width(), height);
+}
+
+void TextBookPage::ScrollBoxpreviousResize() {
+    // The pane holds the picture of PreviousPageFile at its natural size already.
+    if (!PreviousPageFile.empty())
+        ScrollBoxprevious->setRanges(ImagePrevious->width(), ImagePrevious->height());
+}
+
+void TextBookPage::ScrollBoxNextResize() {
+    if (!NextPageFile.empty()) ScrollBoxNext->setRanges(ImageNext->width(), ImageNext->height());
+}
+
+void TextBookPage::CenterImageInBox(QWidget* picture, PageScrollBox* box) {
+    const int left = picture->width() < box->width() ? (box->width() - picture->width()) / 2 : 0;
+    picture->move(left, 0);
+}
+
+void TextBookPage::dragBy(PagePicture* picture, PageScrollBox* box, int x, int y) {
+    // A pane without a picture has no range: there is nothing to scroll.
+    if (box->horizontalRange() > 0) {
+        QScrollBar* bar = box->horizontalScrollBar();
+        bar->setValue(bar->value() - picture->width() / box->horizontalRange() * (x - DragStartX));
+    }
+    if (box->verticalRange() > 0) {
+        QScrollBar* bar = box->verticalScrollBar();
+        bar->setValue(bar->value() - picture->height() / box->verticalRange() * (y - DragStartY));
+    }
+}
+
+void TextBookPage::ImagePreviousMouseDown(int x, int y) {
+    DragPrevious = true;
+    DragStartX = x;
+    DragStartY = y;
+}
+
+void TextBookPage::ImagePreviousMouseMove(int x, int y) {
+    if (DragPrevious) dragBy(ImagePrevious, ScrollBoxprevious, x, y);
+}
+
+void TextBookPage::ImagePreviousMouseUp() {
+    DragPrevious = false;
+}
+
+void TextBookPage::ImageNextMouseDown(int x, int y) {
+    DragNext = true;
+    DragStartX = x;
+    DragStartY = y;
+}
+
+void TextBookPage::ImageNextMouseMove(int x, int y) {
+    if (DragNext) dragBy(ImageNext, ScrollBoxNext, x, y);
+}
+
+void TextBookPage::ImageNextMouseUp() {
+    DragNext = false;
+}
+
+void TextBookPage::CheckBoxPreviousClick() {
+    PanelPrevious->setFixedHeight(CheckBoxPrevious->isChecked() ? kOpenPaneHeight : kCollapsedPaneHeight);
+}
+
+void TextBookPage::CheckBoxNextClick() {
+    PanelNext->setFixedHeight(CheckBoxNext->isChecked() ? kOpenPaneHeight : kCollapsedPaneHeight);
+}
+
+void TextBookPage::ImageleftClick() {
+    const int index = selectedIndex() - 1;
+    if (index < 0) return;
+    selectIndex(index);
+    LVTextBookClick();
+}
+
+void TextBookPage::ImagerightClick() {
+    const int index = selectedIndex() + 1;
+    if (index >= LVTextBook->count()) return;
+    selectIndex(index);
+    LVTextBookClick();
+}
+
+void TextBookPage::Splitter2Moved() {
+    window()->update();
+}
+
+bool TextBookPage::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ImagePrevious || watched == ImageNext) {
+        const bool previous = watched == ImagePrevious;
+        const auto at = [event] { return static_cast<QMouseEvent*>(event)->position().toPoint(); };
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+                previous ? ImagePreviousMouseDown(at().x(), at().y())
+                         : ImageNextMouseDown(at().x(), at().y());
+                return true;
+            case QEvent::MouseMove:
+                previous ? ImagePreviousMouseMove(at().x(), at().y())
+                         : ImageNextMouseMove(at().x(), at().y());
+                return true;
+            case QEvent::MouseButtonRelease:
+                previous ? ImagePreviousMouseUp() : ImageNextMouseUp();
+                return true;
+            default:
+                break;
+        }
+    } else if (watched == LVTextBook && event->type() == QEvent::KeyPress) {
+        // Keyboard users show the selected page with Enter, as a click does.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            LVTextBookClick();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

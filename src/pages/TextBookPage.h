@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "catalogue/ImageList.h"
+#include "catalogue/TObjectList.h"
+#include "catalogue/TPageObj.h"
+#include "service/GbkText.h"
+
+class QCheckBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QStatusBar;
+class QToolButton;
+class lmvInclassSoap;
+class PagePicture;
+class PageScrollBox;
+class PaneSplitter;
+
+// The textbook sheet ("教材"): a column of page thumbnails beside three stacked page panes, the
+// previous page, the current page fitted to the pane's height with the two page arrows over it,
+// and the next page, with the status bar whose first panel carries every status text of the
+// window. It loads a book's page records, builds the thumbnails and shows a page, measuring its
+// size and reporting it to the service when the service does not know it yet.
+//
+// The window owns the page records and the thumbnail image list and lends them through the
+// Context; the sheet's thumbnail items point at those records without owning them. Every
+// routine runs on the window thread and may process pending events while a picture is fetched,
+// so a book change can arrive in the middle of one: ClearPageView (which LoadBookPageList calls
+// before it replaces the records) ends a running thumbnail pass and any page display at once,
+// and neither reads a record afterwards. Failures: the page list call raises; a page that
+// cannot be fetched shows "获取当前页面失败，请重新尝试！"; the rest is quiet.
+class TextBookPage : public QWidget {
+    Q_OBJECT
+
+public:
+    // Makes the remote file available at the local path in the cache folder; true when it is
+    // there afterwards. May process pending events.
+    using CacheFetch = std::function<bool(const GbkString& address, const std::string& localPath)>;
+
+    struct Context {
+        lmvInclassSoap& service;
+        GbkString contentHost;            // HOST[:PORT] of the content server
+        const std::string& cacheFolder;   // ends with "/"; read at each use, as it is set late
+        TObjectList<TPageObj>& pageList;  // the window's page records
+        ImageList& pageThumbList;         // the window's thumbnail pictures
+        CacheFetch cacheRemoteFile;
+    };
+
+    explicit TextBookPage(Context context, QWidget* parent = nullptr);
+    ~TextBookPage() override;
+
+    // Replaces the page records by the book's pages from the service. The view is emptied
+    // first, so no thumbnail outlives its record even when the call then raises.
+    void LoadBookPageList(const GbkString& bookId);
+    // Builds one thumbnail per page record, in order; the last one ends up selected.
+    void RefreshBookPageList();
+    // Shows the page of the selected thumbnail; nothing when none is selected.
+    void LVTextBookClick();
+    // Empties the thumbnail view and its pictures and ends a running thumbnail pass.
+    void ClearPageView();
+    // Collapses the neighbour panes to 1 pixel, as every showing of the window does.
+    void CollapseNeighbourPanes();
+
+    // The page record a thumbnail item carries, or null.
+    static TPageObj* PageOf(const QListWidgetItem* item);
+
+    // Pane handlers.
+    void ScrollBoxCenterResize();
+    void ScrollBoxpreviousResize();
+    void ScrollBoxNextResize();
+    void ImagePreviousMouseDown(int x, int y);
+    void ImagePreviousMouseMove(int x, int y);
+    void ImagePreviousMouseUp();
+    void ImageNextMouseDown(int x, int y);
+    void ImageNextMouseMove(int x, int y);
+    void ImageNextMouseUp();
+    void CheckBoxPreviousClick();
+    void CheckBoxNextClick();
+    void ImageleftClick();
+    void ImagerightClick();
+    void Splitter2Moved();
+    // Top 0; centred horizontally when narrower than the box, else at the left edge.
+    static void CenterImageInBox(QWidget* picture, PageScrollBox* box);
+
+    // Left column.
+    QWidget* Panel4 = nullptr;
+    QWidget* Panel1 = nullptr;
+    QCheckBox* CheckBoxPrevious = nullptr;
+    QCheckBox* CheckBoxNext = nullptr;
+    QLabel* LabelTextBook = nullptr;
+    QListWidget* LVTextBook = nullptr;
+
+    // Right area, top to bottom.
+    QWidget* PanelRight = nullptr;
+    QWidget* PanelPrevious = nullptr;
+    PageScrollBox* ScrollBoxprevious = nullptr;
+    PagePicture* ImagePrevious = nullptr;
+    PaneSplitter* Splitter3 = nullptr;
+    QWidget* PanelCenter = nullptr;
+    PageScrollBox* ScrollBoxCenter = nullptr;
+    PagePicture* ImageCenter = nullptr;
+    QToolButton* Imageleft = nullptr;
+    QToolButton* Imageright = nullptr;
+    PaneSplitter* Splitter2 = nullptr;
+    QStatusBar* StatusBar1 = nullptr;
+    QLabel* StatusBar1Panel0 = nullptr;  // carries every status text
+    QLabel* StatusBar1Panel1 = nullptr;
+    QWidget* PanelNext = nullptr;
+    PageScrollBox* ScrollBoxNext = nullptr;
+    PagePicture* ImageNext = nullptr;
+
+    // Cache paths of the pictures last shown in the three panes; empty until shown.
+    std::string PreviousPageFile;
+    std::string CurrentPageFile;
+    std::string NextPageFile;
+    int CurrentPageWidth = 0;
+    int CurrentPageHeight = 0;
+
+    bool DragPrevious = false;
+    bool DragNext = false;
+    int DragStartX = 0;
+    int DragStartY = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateLeftColumn();
+    void CreateRightArea();
+
+    int selectedIndex() const;
+    void selectIndex(int index);
+    std::string pagePath(const TPageObj& page) const;
+    QImage thumbnailOf(bool available, const std::string& path) const;
+    void updatePageSize(TPageObj& page, int measuredWidth, int measuredHeight);
+    bool showNeighbour(int index, PagePicture* picture, PageScrollBox* box, std::string& file,
+                       unsigned generation);
+    void dragBy(PagePicture* picture, PageScrollBox* box, int x, int y);
+    int displayHeightLimit() const;
+
+    Context context_;
+    // Bumped whenever the records the view points at may be destroyed; a routine that processed
+    // events compares it with the value it started with before it touches a record again.
+    unsigned recordGeneration_ = 0;
+    // Bumped when a thumbnail pass must end (a new pass, an emptied view).
+    unsigned thumbnailPass_ = 0;
+    // The decoded picture of CurrentPageFile, so resizing the pane never decodes again.
+    QImage currentPicture_;
+    QSize currentNaturalSize_;
+    std::string currentPicturePath_;
+};
