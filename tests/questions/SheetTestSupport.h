@@ -33,29 +33,30 @@ struct NavigationLog {
     }
 };
 
-// Chooses the entry with `text` as a user does, with the arrow keys on the closed drop-down.
+// Chooses the entry with `text` as a user does: opens the drop-down and clicks the entry.
 inline bool choose(QComboBox* combo, const QString& text) {
     const int target = combo->findText(text, Qt::MatchExactly);
     if (target < 0) return false;
-    combo->setFocus();
-    const Qt::Key key = combo->currentIndex() < target ? Qt::Key_Down : Qt::Key_Up;
-    for (int guard = 0; combo->currentIndex() != target && guard <= combo->count(); ++guard)
-        QTest::keyClick(combo, key);
-    return combo->currentIndex() == target;
+    combo->showPopup();
+    QAbstractItemView* view = combo->view();
+    if (!QTest::qWaitForWindowExposed(view->window())) return false;
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(target, 0)).center());
+    return combo->currentIndex() == target && !view->isVisible();
 }
 
-inline void clickAt(QAbstractItemView* view, const QModelIndex& index, bool twice = false) {
-    const QPoint centre = view->visualRect(index).center();
+inline void clickRow(QAbstractItemView* view, int row) {
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(row, 0)).center());
+}
+
+// What the window system delivers for a double click: press, release, press, double click, release.
+inline void doubleClickRow(QAbstractItemView* view, int row) {
+    const QPoint centre = view->visualRect(view->model()->index(row, 0)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
-    if (twice) QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
-}
-
-inline void clickRow(QTreeWidget* list, int row, bool twice = false) {
-    clickAt(list, list->model()->index(row, 0), twice);
-}
-
-inline void clickEntry(QListWidget* list, int row) {
-    clickAt(list, list->model()->index(row, 0));
+    QTest::mousePress(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, centre);
+    QTest::mouseRelease(view->viewport(), Qt::LeftButton, {}, centre);
 }
 
 inline QStringList entryTexts(const QListWidget* list) {

@@ -223,7 +223,7 @@ private slots:
         QVERIFY(!page.lbstorequestion->isVisible());
 
         member_.UserId = "t-setting";
-        clickEntry(
+        clickRow(
             page.CBTestPaper,
             page.CBTestPaper->row(page.CBTestPaper->findItems("Unit 3 test", Qt::MatchExactly).value(0)));
         QCOMPARE(navigations_.entries,
@@ -234,6 +234,7 @@ private slots:
         QCOMPARE(page.lbstorequestion->text(), QStringLiteral("当前试卷号：p1"));
 
         // The keyboard moves the choice as well.
+        page.CBTestPaper->setFocus();
         QTest::keyClick(page.CBTestPaper, Qt::Key_Down);
         QCOMPARE(navigations_.entries.size(), 2);
         QVERIFY(navigations_.entries.last().contains(QStringLiteral("sourceid=p2&")));

@@ -1,0 +1,287 @@
+// The question search of the question bank sheet against a scripted classroom service: the
+// unit's sections, the query and its failures, the reply reader, showing a question and the
+// hidden question types.
+#include <QtTest>
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "MessageRecorder.h"
+#include "ScriptedClassroom.h"
+#include "SheetTestSupport.h"
+#include "questions/QuestionBankPage.h"
+
+namespace {
+
+const std::string kSections =
+    "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>"
+    "<Table unitcode=\"u1\" sectionid=\"s1\" sectionname=\"Reading\" questioncount=\"12\"/>"
+    "<Table unitcode=\"u1\" sectionid=\"s2\" sectionname=\"语法\" questioncount=\" 3 \"/>"
+    "</NewDataSet>";
+
+const std::string kTwoQuestions =
+    "<NewDataSet><Table qid=\"1110\" typetext=\"单选题\" rt=\"3\"/>"
+    "<Table qid=\" 1111 \" typetext=\"完形填空\" rating=\"4\"/></NewDataSet>";
+
+}  // namespace
+
+class TestQuestionSearch : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<ScriptedClassroom> service_;
+    std::unique_ptr<TstudyDM> dm_;
+    MemberInfoRec member_;
+    TObjectList<TDictonaryTestPaperObj> papers_;
+    NavigationLog navigations_;
+    std::unique_ptr<TUnitObj> unit_;  // the unit the window has chosen, if any
+    std::unique_ptr<QuestionBankPage> page_;
+
+    QuestionBankPage& openPage() {
+        page_ = std::make_unique<QuestionBankPage>(
+            dm_->HTTPRIOLmvInClass_, dm_->config(), member_, papers_, [this] { return unit_.get(); },
+            navigations_.recorder());
+        page_->resize(1000, 700);
+        page_->show();
+        page_->PageControl1->setCurrentWidget(page_->TabSheet2);
+        return *page_;
+    }
+    void chooseUnit(const char* code) {
+        unit_ = std::make_unique<TUnitObj>();
+        unit_->unitcode = code;
+    }
+    std::vector<RecordedRequest> requestsOf(const std::string& operation) const {
+        std::vector<RecordedRequest> found;
+        for (const RecordedRequest& request : service_->requests())
+            if (ScriptedClassroom::operationOf(request) == operation) found.push_back(request);
+        return found;
+    }
+    static bool carries(const RecordedRequest& request, const std::string& element) {
+        return request.body.find(element) != std::string::npos;
+    }
+
+private slots:
+    void init() {
+        service_ = std::make_unique<ScriptedClassroom>();
+        dm_ = dataModule(QString::fromStdString(service_->host()), QStringLiteral("questions.example"));
+        member_ = MemberInfoRec();
+        member_.UserId = "t1";
+        unit_.reset();
+        navigations_.entries.clear();
+        service_->reply("LmvInclass_GetSectionList", kSections);
+    }
+    void cleanup() { page_.reset(); }
+
+    void sectionsAreListedWithTheirCountsNoneChosen() {
+        MessageRecorder messages;
+        QuestionBankPage& page = openPage();
+        page.RetriveUnitSectionList("u1");
+        QCOMPARE(comboTexts(page.cbsection), (QStringList{"Reading (含12题)", "语法 (含3题)"}));
+        QCOMPARE(page.cbsection->currentIndex(), -1);
+        QVERIFY(messages.texts().isEmpty());
+        const RecordedRequest request = requestsOf("LmvInclass_GetSectionList").at(0);
+        QVERIFY(carries(request, "<userid>t1</userid>"));
+        QVERIFY(carries(request, "<subject>english</subject>"));
+        QVERIFY(carries(request, "<unitcode>u1</unitcode>"));
+        // Refilling is not the teacher's choice: no query runs.
+        QVERIFY(requestsOf("LmvInclass_getQuestionListFromaSection").empty());
+    }
+
+    void sectionFailureShowsTheTwoLineBox_data() {
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("fault") << true << QByteArray("no sections")
+                               << "异常类名称:SoapFault\r\n异常信息:no sections";
+        const QByteArray cut = "<NewDataSet><Table sectionid=\"s1\"";
+        QTest::newRow("cut off") << false << cut
+                                 << "异常类名称:XmlParseError\r\n异常信息:" +
+                                        ScriptedClassroom::parserMessage(cut.toStdString());
+    }
+    void sectionFailureShowsTheTwoLineBox() {
+        QFETCH(bool, fault);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, message);
+        QuestionBankPage& page = openPage();
+        page.RetriveUnitSectionList("u1");
+        if (fault)
+            service_->fault("LmvInclass_GetSectionList", reply.toStdString());
+        else
+            service_->reply("LmvInclass_GetSectionList", reply.toStdString());
+        MessageRecorder messages;
+        page.RetriveUnitSectionList("u2");
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(page.cbsection->count(), 0);
+    }
+
+    void queryNeedsAUnitOrASection_data() {
+        QTest::addColumn<QByteArray>("unit");
+        QTest::addColumn<QString>("section");
+        QTest::addColumn<bool>("queried");
+        QTest::newRow("neither") << QByteArray() << QString() << false;
+        QTest::newRow("section without unit") << QByteArray() << "语法 (含3题)" << true;
+        QTest::newRow("unit without section") << QByteArray("u1") << QString() << true;
+        QTest::newRow("both") << QByteArray("u1") << "Reading (含12题)" << true;
+    }
+    void queryNeedsAUnitOrASection() {
+        QFETCH(QByteArray, unit);
+        QFETCH(QString, section);
+        QFETCH(bool, queried);
+        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        QuestionBankPage& page = openPage();
+        page.RetriveUnitSectionList("u1");
+        if (!unit.isEmpty()) chooseUnit(unit.constData());
+        MessageRecorder messages;
+        if (section.isEmpty())
+            page.BitBtn16Click();
+        else
+            QVERIFY(choose(page.cbsection, section));
+        const auto queries = requestsOf("LmvInclass_getQuestionListFromaSection");
+        if (!queried) {
+            QCOMPARE(messages.texts(), QStringList{"请先选择查询条件！"});
+            QVERIFY(queries.empty());
+            return;
+        }
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(queries.size(), std::size_t(1));
+        const std::string sectionId = section.isEmpty() ? "" : section.startsWith("语法") ? "s2" : "s1";
+        QVERIFY(carries(queries[0], "<userid>t1</userid>"));
+        QVERIFY(carries(queries[0], "<subject>english</subject>"));
+        QVERIFY(carries(queries[0], "<unitcode>" + unit.toStdString() + "</unitcode>"));
+        QVERIFY(carries(queries[0], "<sectionid>" + sectionId + "</sectionid>"));
+        QCOMPARE(page.VantorquestionListView->topLevelItemCount(), 2);
+        QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：2"));
+    }
+
+    void replyIsReadWithItsOwnOrAnAddedDeclaration_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QStringList>("rows");
+        QTest::newRow("declared, rows under the document element")
+            << QByteArray("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n") + kTwoQuestions.c_str()
+            << QStringList{"1110|单选题|3", "1111|完形填空|4"};
+        QTest::newRow("no declaration, rows wrapped")
+            << QByteArray(
+                   "<NewDataSet><Questions><Table qid=\"7\" typetext=\"阅读理解\" rt=\"2\"/>"
+                   "<Table qid=\"8\" typetext=\"书面表达\" rt=\"5\"/></Questions></NewDataSet>")
+            << QStringList{"7|阅读理解|2", "8|书面表达|5"};
+        QTest::newRow("only questionid") << QByteArray(
+                                                "<NewDataSet><Table questionid=\" 42 \" qtpid=\"1\" "
+                                                "typetext=\"单选题\" rt=\"1\"/></NewDataSet>")
+                                         << QStringList{"42|单选题|1"};
+        QTest::newRow("no id at all: rt in the type column")
+            << QByteArray(
+                   "<NewDataSet><Table qid=\" \" questiontypeid=\"1\" typetext=\"单选题\" "
+                   "rt=\"5\"/></NewDataSet>")
+            << QStringList{"|5|"};
+        QTest::newRow("no rows") << QByteArray("<NewDataSet/>") << QStringList{};
+    }
+    void replyIsReadWithItsOwnOrAnAddedDeclaration() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QStringList, rows);
+        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        QuestionBankPage& page = openPage();
+        chooseUnit("u1");
+        page.BitBtn16Click();
+        service_->reply("LmvInclass_getQuestionListFromaSection", reply.toStdString());
+        MessageRecorder messages;
+        page.BitBtn16Click();
+        QVERIFY(messages.texts().isEmpty());
+        QCOMPARE(rowTexts(page.VantorquestionListView), rows);
+        QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：%1").arg(rows.size()));
+    }
+
+    void queryFailureShowsTheTwoLineBox_data() {
+        QTest::addColumn<bool>("fault");
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<int>("rowsLeft");
+        QTest::newRow("fault: the list keeps its rows")
+            << true << QByteArray("question bank closed")
+            << "异常类名称:SoapFault\r\n异常信息:question bank closed" << 2;
+        // A reply without "<?xml" gets the declaration line, so the parser reports that text.
+        const QByteArray cut = "<NewDataSet><Table qid=\"1\"";
+        QString parser;
+        try {
+            ParseReplyDataset(cut.toStdString(), DeclarationRule::PrefixIfMissing);
+        } catch (const XmlParseError& error) {
+            parser = QString::fromUtf8(error.what());
+        }
+        QTest::newRow("cut off: the list was emptied")
+            << false << cut << "异常类名称:XmlParseError\r\n异常信息:" + parser << 0;
+    }
+    void queryFailureShowsTheTwoLineBox() {
+        QFETCH(bool, fault);
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, message);
+        QFETCH(int, rowsLeft);
+        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        QuestionBankPage& page = openPage();
+        chooseUnit("u1");
+        page.BitBtn16Click();
+        if (fault)
+            service_->fault("LmvInclass_getQuestionListFromaSection", reply.toStdString());
+        else
+            service_->reply("LmvInclass_getQuestionListFromaSection", reply.toStdString());
+        MessageRecorder messages;
+        page.BitBtn16Click();
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(page.VantorquestionListView->topLevelItemCount(), rowsLeft);
+        QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：2"));
+    }
+
+    void clickShowsTheQuestionDoubleClickItsAddress() {
+        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        QuestionBankPage& page = openPage();
+        chooseUnit("u1");
+        page.BitBtn16Click();
+        QVERIFY(navigations_.entries.isEmpty());
+        QVERIFY(!page.lbstorequestion->isVisible());
+
+        clickRow(page.VantorquestionListView, 1);
+        const QString address = QStringLiteral("http://questions.example:8090/question/index/1111");
+        QCOMPARE(navigations_.entries, QStringList{"WBVantorQuestion " + address});
+        QVERIFY(page.lbstorequestion->isVisible());
+        QCOMPARE(page.lbstorequestion->text(), QStringLiteral("当前题号：1111"));
+        QCOMPARE(page.LbURL->text(), QStringLiteral("题目显示"));
+
+        doubleClickRow(page.VantorquestionListView, 1);
+        QCOMPARE(navigations_.entries.last(), "WBVantorQuestion " + address);
+        QCOMPARE(page.LbURL->text(), address);
+        QCOMPARE(page.lbstorequestion->text(), QStringLiteral("1111"));
+
+        // A new query empties the list: nothing selected, nothing shown.
+        const int shown = navigations_.entries.size();
+        page.BitBtn16Click();
+        page.VantorquestionListViewDblClick();
+        QCOMPARE(navigations_.entries.size(), shown);
+    }
+
+    void questionTypesLoadOnceIntoTheHiddenDropDown() {
+        service_->reply("LmvInclass_GetQuestionTypeList",
+                        "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>"
+                        "<Table questiontypeid=\"1\" QuestTypeName=\" 单选题 \"/>"
+                        "<Table questiontypeid=\"2\" QuestTypeName=\"完形填空\"/></NewDataSet>");
+        QuestionBankPage& page = openPage();
+        page.LoadQuestionTypeList();
+        page.LoadQuestionTypeList();
+        QCOMPARE(comboTexts(page.CBVantorQuestionType), (QStringList{"", "单选题", "完形填空"}));
+        QCOMPARE(page.CBVantorQuestionType->currentIndex(), 0);
+        QCOMPARE(requestsOf("LmvInclass_GetQuestionTypeList").size(), std::size_t(1));
+        for (QWidget* hidden : std::initializer_list<QWidget*>{page.CBVantorQuestionType, page.BitBtn16,
+                                                               page.LabelQuestionType})
+            QVERIFY(!hidden->isVisible());
+    }
+
+    void questionTypeFailuresAreIgnoredAfterTwoTries() {
+        service_->fault("LmvInclass_GetQuestionTypeList", "no types");
+        MessageRecorder messages;
+        QuestionBankPage& page = openPage();
+        page.LoadQuestionTypeList();
+        QCOMPARE(page.CBVantorQuestionType->count(), 0);
+        QCOMPARE(requestsOf("LmvInclass_GetQuestionTypeList").size(), std::size_t(2));
+        QVERIFY(messages.texts().isEmpty());
+    }
+};
+
+QTEST_MAIN(TestQuestionSearch)
+#include "test_question_search.moc"
