@@ -9,6 +9,7 @@
 
 #include "HalftoneStretch.h"
 #include "ImageError.h"
+#include "ImageLimits.h"
 #include "PngReader.h"
 
 namespace {
@@ -38,6 +39,17 @@ PictureKind kindOf(const std::string& path) {
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
+
+// Qt's own cap (128 MB by default in Qt 6) would refuse some pictures the limits allow; the limits
+// decide, and this cap only backs them up for what a header does not declare (a GIF frame).
+constexpr int kReaderAllocationLimitMiB = int(imagelimits::kMaxBufferBytes >> 20);
+
+// Qt decodes JPEG and GIF pictures into 32-bit bitmaps.
+constexpr int kDecodedBytesPerPixel = 4;
+
+bool declaredSizeAllowed(const QSize& size) {
+    return imagelimits::Allowed(size.width(), size.height(), kDecodedBytesPerPixel);
+}
 
 // Qt's readers take a QString file name, which cannot carry GBK bytes; read the bytes ourselves.
 bool readWholeFile(const std::string& path, QByteArray& data) {
@@ -94,8 +106,9 @@ QImage decodeJpeg(const QByteArray& data, QSize& fullSize, int thumbWidth = 0, i
     }
     QImageReader reader(&buffer, "jpg");
     reader.setAutoTransform(false);
+    reader.setAllocationLimit(kReaderAllocationLimitMiB);
     fullSize = reader.size();
-    if (!fullSize.isValid() || fullSize.isEmpty()) {
+    if (!fullSize.isValid() || fullSize.isEmpty() || !declaredSizeAllowed(fullSize)) {
         return {};
     }
     if (thumbWidth > 0 && thumbHeight > 0) {
@@ -125,6 +138,12 @@ QImage decodeGif(const std::string& path) {
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer, "gif");
+    reader.setAllocationLimit(kReaderAllocationLimitMiB);
+    // The logical screen size is what the decoder allocates; refuse a hostile one up front.
+    const QSize declared = reader.size();
+    if (declared.isValid() && !declaredSizeAllowed(declared)) {
+        throw ImageError("Cannot decode GIF file " + path);
+    }
     QImage frame;
     if (!reader.read(&frame)) {
         throw ImageError("Cannot decode GIF file " + path);

@@ -8,12 +8,13 @@
 #include <memory>
 
 #include "ImageError.h"
+#include "ImageLimits.h"
 
 namespace {
 
 // A corrupt or hostile file may declare a picture of tens of gigabytes; refuse it before the
 // buffer is allocated rather than let the load exhaust memory. A scanned page needs about 16 MiB.
-constexpr size_t kMaxPixelBytes = size_t{256} << 20;
+constexpr size_t kMaxPixelBytes = size_t(imagelimits::kMaxBufferBytes);
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -57,6 +58,11 @@ bool readHeaderWithTransforms(png_structp png, png_infop info, std::FILE* file, 
     png_uint_32 width = 0, height = 0;
     int bitDepth = 0, colorType = 0;
     png_get_IHDR(png, info, &width, &height, &bitDepth, &colorType, nullptr, nullptr, nullptr);
+    // Refused on the declared size alone, before any transformation or buffer: the smallest
+    // decoded layout is 2 bytes per pixel.
+    if (!imagelimits::Allowed(width, height, 2)) {
+        return false;
+    }
 
     const bool hasTransparencyChunk = png_get_valid(png, info, PNG_INFO_tRNS) == PNG_INFO_tRNS;
     png_set_invert_alpha(png);

@@ -117,6 +117,12 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
         } else if (section == u"tls" && key == u"verify") {
             if (!parseBool(value, &config.tlsVerify))
                 badValue(path, fullKey, value, QStringLiteral("expected true or false"));
+        } else if (section == u"http" && (key == u"connect_timeout" || key == u"idle_timeout")) {
+            bool ok = false;
+            const int seconds = value.toInt(&ok);
+            if (!ok || seconds < 1 || seconds > 3600 || value.startsWith(u'+'))
+                badValue(path, fullKey, value, QStringLiteral("expected whole seconds from 1 to 3600"));
+            (key == u"connect_timeout" ? config.connectTimeout : config.idleTimeout) = seconds;
         } else if (section == u"tls" && key == u"ca_file") {
             const QFileInfo info(value);
             if (!value.isEmpty() && !(info.isFile() && info.isReadable())) {

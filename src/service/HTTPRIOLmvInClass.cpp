@@ -1,15 +1,13 @@
 #include "HTTPRIOLmvInClass.h"
 
-#include <QByteArray>
-
 #include "AppError.h"
 
 HTTPRIOLmvInClass::HTTPRIOLmvInClass(std::string serviceNamespace)
     : namespace_(std::move(serviceNamespace)), http_(HttpClient::defaultTls()) {}
 
 std::string HTTPRIOLmvInClass::invoke(
-    const std::string& operation,
-    std::initializer_list<std::pair<const char*, const GbkString*>> parameters) {
+    const std::string& operation, std::initializer_list<std::pair<const char*, const GbkString*>> parameters,
+    bool bytesResult) {
     if (url_.empty()) throw SoapError("No URL was set for the classroom service (" + operation + ")");
     soap::Parameters wire;
     wire.reserve(parameters.size());
@@ -21,7 +19,10 @@ std::string HTTPRIOLmvInClass::invoke(
     };
     const HttpResponse response = http_.post(url_, soap::buildRequest(namespace_, operation, wire), headers);
     const bool success = response.status >= 200 && response.status <= 299;
-    if (success) return soap::readResult(response.body, operation);
+    if (success) {
+        return bytesResult ? soap::readBytesResult(response.body, operation)
+                           : soap::readResult(response.body, operation);
+    }
     // A fault arrives with status 500; any other error status is reported as such.
     try {
         soap::readResult(response.body, operation);
@@ -41,13 +42,7 @@ GbkString HTTPRIOLmvInClass::callText(
 ByteString HTTPRIOLmvInClass::callBytes(
     const std::string& operation,
     std::initializer_list<std::pair<const char*, const GbkString*>> parameters) {
-    std::string text = invoke(operation, parameters);
-    std::erase_if(text, [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; });
-    auto decoded =
-        QByteArray::fromBase64Encoding(QByteArray::fromRawData(text.data(), qsizetype(text.size())),
-                                       QByteArray::AbortOnBase64DecodingErrors);
-    if (!decoded) throw SoapError("The reply of " + operation + " is not valid base64");
-    return ByteString(decoded.decoded.constData(), static_cast<std::size_t>(decoded.decoded.size()));
+    return invoke(operation, parameters, true);
 }
 
 #define LMV_PARAM(name) \

@@ -63,9 +63,10 @@ public:
                                                      const GbkString& sectionid) override;
 
 private:
-    // Posts one operation; returns the result element's UTF-8 text.
+    // Posts one operation; returns the result element's UTF-8 text, or its decoded bytes.
     std::string invoke(const std::string& operation,
-                       std::initializer_list<std::pair<const char*, const GbkString*>> parameters);
+                       std::initializer_list<std::pair<const char*, const GbkString*>> parameters,
+                       bool bytesResult = false);
     GbkString callText(const std::string& operation,
                        std::initializer_list<std::pair<const char*, const GbkString*>> parameters);
     ByteString callBytes(const std::string& operation,

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <mutex>
 
@@ -29,6 +31,10 @@ std::mutex& defaultTlsMutex() {
 TlsPolicy& defaultTlsStorage() {
     static TlsPolicy policy;
     return policy;
+}
+HttpTimeouts& defaultTimeoutStorage() {
+    static HttpTimeouts timeouts;
+    return timeouts;
 }
 
 // One connection cache for the whole process. A list of two hundred thumbnails from the same
@@ -55,7 +61,8 @@ CURLSH* sharedConnections() {
 // Where the system keeps its authorities, so an extra CA file adds to them instead of replacing.
 constexpr const char* kSystemCaPath = "/etc/ssl/certs";
 
-CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, char* errorBuffer) {
+CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, const HttpTimeouts& timeouts,
+                     char* errorBuffer) {
     static std::once_flag once;
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     CurlHandle curl(curl_easy_init());
@@ -68,9 +75,9 @@ CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, char* errorBu
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_USERAGENT, "LumoviaClass/1.0");
     // A weak school network must not freeze the window for ever.
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 30L);
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L);
+    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeouts.idleSeconds);
     if (tls.verify) {
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -85,9 +92,30 @@ CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, char* errorBu
     return curl;
 }
 
-size_t appendToString(char* data, size_t size, size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
+// Where a reply body is collected. The callback runs inside libcurl's C frames, which no C++
+// exception may cross: it records what went wrong and stops the transfer, and the caller raises
+// once libcurl has returned.
+struct BodySink {
+    std::string* body = nullptr;
+    std::size_t limit = 0;
+    bool tooLarge = false;
+    std::exception_ptr error;
+};
+
+size_t appendToBody(char* data, size_t size, size_t count, void* target) {
+    auto* sink = static_cast<BodySink*>(target);
+    const size_t bytes = size * count;
+    if (bytes > sink->limit - std::min(sink->limit, sink->body->size())) {
+        sink->tooLarge = true;
+        return 0;  // makes libcurl stop with a write error
+    }
+    try {
+        sink->body->append(data, bytes);
+    } catch (...) {
+        sink->error = std::current_exception();
+        return 0;
+    }
+    return bytes;
 }
 
 size_t writeToFd(char* data, size_t size, size_t count, void* target) {
@@ -122,12 +150,27 @@ std::string responseContentType(CURL* h) {
     return type ? std::string(type) : std::string();
 }
 
-// Runs the prepared request with the body collected in memory.
+std::string tooLargeMessage(CURL* h) {
+    char* url = nullptr;
+    curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &url);
+    return "The reply from " + std::string(url ? url : "the server") + " is larger than " +
+           std::to_string(kMaxReplyBytes >> 20) + " MiB";
+}
+
+// Runs the prepared request with the body collected in memory, up to kMaxReplyBytes: a larger
+// declared length is refused when the header arrives, a longer body at the byte that passes it.
 HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
     HttpResponse response;
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToString);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &response.body);
-    perform(h, errorBuffer);
+    BodySink sink;
+    sink.body = &response.body;
+    sink.limit = kMaxReplyBytes;
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
+    const CURLcode rc = curl_easy_perform(h);
+    if (sink.error) std::rethrow_exception(sink.error);
+    if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
+    if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
     response.status = responseStatus(h);
     response.contentType = responseContentType(h);
     return response;
@@ -135,7 +178,7 @@ HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
 
 }  // namespace
 
-HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)) {}
+HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)), timeouts_(defaultTimeouts()) {}
 
 void HttpClient::setDefaultTls(TlsPolicy tls) {
     std::lock_guard lock(defaultTlsMutex());
@@ -147,10 +190,20 @@ TlsPolicy HttpClient::defaultTls() {
     return defaultTlsStorage();
 }
 
+void HttpClient::setDefaultTimeouts(HttpTimeouts timeouts) {
+    std::lock_guard lock(defaultTlsMutex());
+    defaultTimeoutStorage() = timeouts;
+}
+
+HttpTimeouts HttpClient::defaultTimeouts() {
+    std::lock_guard lock(defaultTlsMutex());
+    return defaultTimeoutStorage();
+}
+
 HttpResponse HttpClient::post(const std::string& url, const ByteString& body,
                               const std::vector<std::string>& headers) const {
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    CurlHandle curl = newHandle(url, tls_, errorBuffer);
+    CurlHandle curl = newHandle(url, tls_, timeouts_, errorBuffer);
     CURL* h = curl.get();
     HeaderList list;
     for (const std::string& header : headers) {
@@ -174,7 +227,7 @@ HttpResponse HttpClient::post(const std::string& url, const ByteString& body,
 
 HttpResponse HttpClient::get(const std::string& url) const {
     char errorBuffer[CURL_ERROR_SIZE] = {};
-    CurlHandle curl = newHandle(url, tls_, errorBuffer);
+    CurlHandle curl = newHandle(url, tls_, timeouts_, errorBuffer);
     return collectResponse(curl.get(), errorBuffer);
 }
 
@@ -200,7 +253,7 @@ void HttpClient::downloadToFile(const std::string& url, const std::string& path)
     long status = 0;
     try {
         char errorBuffer[CURL_ERROR_SIZE] = {};
-        CurlHandle curl = newHandle(url, tls_, errorBuffer);
+        CurlHandle curl = newHandle(url, tls_, timeouts_, errorBuffer);
         CURL* h = curl.get();
         int target = fd;
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeToFd);

@@ -12,6 +12,16 @@ struct TlsPolicy {
     std::string caFile;
 };
 
+// How long a request may wait: for the connection, and with no data at all arriving.
+struct HttpTimeouts {
+    long connectSeconds = 30;
+    long idleSeconds = 60;
+};
+
+// The largest reply body kept in memory (SOAP replies, HttpGetText, documents): far above any
+// real catalogue, far below what would exhaust the machine. A larger one raises HttpError.
+constexpr std::size_t kMaxReplyBytes = std::size_t(64) << 20;
+
 struct HttpResponse {
     long status = 0;
     std::string contentType;
@@ -22,7 +32,8 @@ struct HttpResponse {
 // easy handle and releases it before returning; only libcurl's connection and name caches are
 // shared by the whole process, so a list of pictures from one server reuses one kept-alive
 // connection. Calls block the calling thread; connecting gives up after 30 s and a transfer
-// after 60 s without data. Transport failures raise HttpError with libcurl's message.
+// after 60 s without data (ClientConfig can shorten both). Transport failures raise HttpError
+// with libcurl's message.
 class HttpClient {
 public:
     explicit HttpClient(TlsPolicy tls = {});
@@ -42,7 +53,11 @@ public:
     // The policy every client of this process uses; set once at start from the configuration.
     static void setDefaultTls(TlsPolicy tls);
     static TlsPolicy defaultTls();
+    // The time-outs of every client made after this call; set once at start.
+    static void setDefaultTimeouts(HttpTimeouts timeouts);
+    static HttpTimeouts defaultTimeouts();
 
 private:
     TlsPolicy tls_;
+    HttpTimeouts timeouts_;
 };

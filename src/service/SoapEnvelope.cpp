@@ -2,6 +2,8 @@
 
 #include <libxml/tree.h>
 
+#include <QByteArray>
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -119,6 +121,16 @@ std::string readResult(const std::string& responseBody, const std::string& opera
     }
     xmlNode* result = firstElement(payload);
     return result ? textOf(result) : std::string();
+}
+
+std::string readBytesResult(const std::string& responseBody, const std::string& operation) {
+    std::string text = readResult(responseBody, operation);
+    std::erase_if(text, [](char c) { return c == ' ' || c == '\n' || c == '\r' || c == '\t'; });
+    auto decoded =
+        QByteArray::fromBase64Encoding(QByteArray::fromRawData(text.data(), qsizetype(text.size())),
+                                       QByteArray::AbortOnBase64DecodingErrors);
+    if (!decoded) throw SoapError("The reply of " + operation + " is not valid base64");
+    return std::string(decoded.decoded.constData(), static_cast<std::size_t>(decoded.decoded.size()));
 }
 
 }  // namespace soap

@@ -18,4 +18,8 @@ std::string buildRequest(const std::string& serviceNamespace, const std::string&
 // envelope cannot be read or has no such element.
 std::string readResult(const std::string& responseBody, const std::string& operation);
 
+// The same for an operation whose result is a byte array: the result text is base64, white
+// space inside it allowed. Raises as readResult does, and SoapError when it is not base64.
+std::string readBytesResult(const std::string& responseBody, const std::string& operation);
+
 }  // namespace soap

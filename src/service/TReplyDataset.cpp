@@ -1,9 +1,11 @@
 #include "TReplyDataset.h"
 
+#include <libxml/entities.h>
 #include <libxml/tree.h>
 
 #include <cstring>
 
+#include "AppError.h"
 #include "ShowMessage.h"
 #include "XmlParser.h"
 
@@ -14,6 +16,32 @@ constexpr const char* kGb2312Declaration = "<?xml version=\"1.0\" encoding=\"GB2
 xmlNode* elementFrom(xmlNode* node) {
     while (node && node->type != XML_ELEMENT_NODE) node = node->next;
     return node;
+}
+
+// An attribute value with entity references is expanded here, after parsing, where libxml2's
+// own expansion limits do not reach: ten nested entities of ten references each ("billion
+// laughs") would grow one value to gigabytes. Real values are far below these bounds.
+constexpr std::size_t kMaxExpandedValueBytes = std::size_t(1) << 20;
+constexpr int kMaxEntityDepth = 16;
+
+void appendExpanded(const xmlNode* node, std::string& out, int depth) {
+    if (depth > kMaxEntityDepth) throw XmlParseError("Detected an entity reference loop");
+    for (; node; node = node->next) {
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            if (node->content) out += reinterpret_cast<const char*>(node->content);
+        } else if (node->type == XML_ENTITY_REF_NODE) {
+            const xmlEntity* entity = xmlGetDocEntity(node->doc, node->name);
+            if (entity && entity->children) {
+                appendExpanded(entity->children, out, depth + 1);
+            } else if (entity && entity->content) {
+                out += reinterpret_cast<const char*>(entity->content);
+            } else if (node->content) {
+                out += reinterpret_cast<const char*>(node->content);
+            }
+        }
+        if (out.size() > kMaxExpandedValueBytes)
+            throw XmlParseError("Maximum entity amplification exceeded in an attribute value");
+    }
 }
 
 }  // namespace
@@ -28,10 +56,9 @@ GbkString TReplyRow::value(const char* name) const {
         const char* content = reinterpret_cast<const char*>(text->content);
         return gbk::fromUtf8(gbk::trimmed(content ? content : ""));
     }
-    xmlChar* content = xmlNodeListGetString(node_->doc, attr->children, 1);
-    GbkString result = gbk::fromUtf8(gbk::trimmed(content ? reinterpret_cast<const char*>(content) : ""));
-    xmlFree(content);
-    return result;
+    std::string content;
+    appendExpanded(attr->children, content, 0);
+    return gbk::fromUtf8(gbk::trimmed(content));
 }
 
 TReplyRow TReplyRow::next() const {

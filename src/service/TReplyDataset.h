@@ -17,6 +17,8 @@ public:
 
     bool isNull() const { return node_ == nullptr; }
     // The attribute's value as GBK, trimmed of codes 0..32 at both ends; empty when missing.
+    // Entity references are expanded; a value that would pass 1 MiB that way, or entities
+    // nested deeper than 16, raise XmlParseError (a hostile reply, not a dataset).
     GbkString value(const char* name) const;
     // The next row in document order, or a null row after the last.
     TReplyRow next() const;

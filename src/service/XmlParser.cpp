@@ -26,9 +26,14 @@ xmlParserInputPtr refuseExternalEntity(const char*, const char*, xmlParserCtxtPt
 // (such as "Extra content") after it has given up.
 thread_local std::string firstError;
 
-void recordFirstError(void*, xmlErrorPtr error) {
-    if (firstError.empty() && error && error->message && error->level >= XML_ERR_ERROR)
+// Runs inside libxml2's C frames: nothing may be thrown through them.
+void recordFirstError(void*, xmlErrorPtr error) noexcept {
+    if (!firstError.empty() || !error || !error->message || error->level < XML_ERR_ERROR) return;
+    try {
         firstError = error->message;
+    } catch (...) {
+        // Out of memory: the parse fails all the same, with libxml2's own last error.
+    }
 }
 
 void setUpOnce() {
