@@ -3,7 +3,18 @@
 #include <QPaintEvent>
 #include <QPainter>
 
-PagePicture::PagePicture(QWidget* parent) : QWidget(parent) {}
+namespace {
+
+// How long a size must stay unchanged before the smooth copy is made for it.
+constexpr int kSettleMs = 120;
+
+}  // namespace
+
+PagePicture::PagePicture(QWidget* parent) : QWidget(parent) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &PagePicture::finishRescale);
+}
 
 void PagePicture::setPicture(const QImage& picture) {
     // 32-bit pixels are what the raster engine stretches and copies fastest.
@@ -13,9 +24,16 @@ void PagePicture::setPicture(const QImage& picture) {
     else
         picture_ = picture.convertToFormat(picture.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
                                                                      : QImage::Format_RGB32);
+    // An opaque picture covers the whole control, so nothing beneath needs painting.
+    setAttribute(Qt::WA_OpaquePaintEvent, !picture_.isNull() && !picture_.hasAlphaChannel());
     halved_.clear();
     stretched_ = QImage();
+    settle_.stop();
     update();
+}
+
+QSize PagePicture::deviceSize() const {
+    return (QSizeF(size()) * devicePixelRatioF()).toSize();
 }
 
 const QImage& PagePicture::sourceFor(QSize target) {
@@ -31,6 +49,28 @@ const QImage& PagePicture::sourceFor(QSize target) {
     }
 }
 
+void PagePicture::stretch() {
+    const QSize device = deviceSize();
+    const QImage& source = sourceFor(device);
+    stretched_ =
+        QImage(device, source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    if (source.hasAlphaChannel()) stretched_.fill(Qt::transparent);
+    QPainter painter(&stretched_);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRect(QPoint(0, 0), device), source);
+    painter.end();
+    stretched_.setDevicePixelRatio(devicePixelRatioF());
+}
+
+void PagePicture::finishRescale() {
+    settle_.stop();
+    if (picture_.isNull() || picture_.size() == size() || stretched_.size() == deviceSize() || width() <= 0 ||
+        height() <= 0)
+        return;
+    stretch();
+    update();
+}
+
 void PagePicture::paintEvent(QPaintEvent* event) {
     if (picture_.isNull() || width() <= 0 || height() <= 0) return;
     QPainter painter(this);
@@ -38,18 +78,12 @@ void PagePicture::paintEvent(QPaintEvent* event) {
         painter.drawImage(event->rect(), picture_, event->rect());
         return;
     }
-    const qreal ratio = devicePixelRatioF();
-    const QSize device = (QSizeF(size()) * ratio).toSize();
-    if (stretched_.size() != device) {
-        const QImage& source = sourceFor(device);
-        stretched_ = QImage(
-            device, source.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-        stretched_.fill(Qt::transparent);
-        QPainter stretch(&stretched_);
-        stretch.setRenderHint(QPainter::SmoothPixmapTransform);
-        stretch.drawImage(QRect(QPoint(0, 0), device), source);
-        stretch.end();
-        stretched_.setDevicePixelRatio(ratio);
+    if (stretched_.isNull()) stretch();
+    if (stretched_.size() == deviceSize()) {
+        painter.drawImage(QPoint(0, 0), stretched_);
+        return;
     }
-    painter.drawImage(QPoint(0, 0), stretched_);
+    // A size in the middle of a resize: a quick draw now, the smooth one once it settles.
+    painter.drawImage(rect(), stretched_);
+    settle_.start();
 }

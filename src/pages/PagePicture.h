@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <vector>
 
@@ -8,7 +9,12 @@
 // the natural size for the neighbour panes and the fitted size for the center pane) with
 // bilinear filtering from a copy at most twice the shown size, so a scanned page stays legible
 // from the back of a classroom. The stretched copy is made once per size and reused by later
-// paints; the halved copies once per picture. Without a picture it draws nothing.
+// paints; the halved copies once per picture.
+//
+// A new picture is drawn smoothly at once. While the control is being resized, each new size
+// is first drawn quickly from the last smooth copy (nearly the same size, so the difference
+// does not show) and the smooth copy follows once the size has settled for a moment, so
+// dragging a splitter or the window edge stays fluid. Without a picture it draws nothing.
 class PagePicture : public QWidget {
     Q_OBJECT
 
@@ -19,13 +25,19 @@ public:
     void setPicture(const QImage& picture);
     const QImage& picture() const { return picture_; }
 
+    // Makes the smooth copy for the current size now instead of after the settling pause.
+    void finishRescale();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
+    QSize deviceSize() const;
     const QImage& sourceFor(QSize target);
+    void stretch();
 
     QImage picture_;
     std::vector<QImage> halved_;  // picture_ halved once, twice, ...
-    QImage stretched_;            // the picture at the last painted size
+    QImage stretched_;            // the picture smoothly stretched to the last settled size
+    QTimer settle_;
 };

@@ -120,8 +120,14 @@ void TextBookPage::CreateLeftColumn() {
     LVTextBook->setIconSize(QSize(kThumbWidth, kThumbHeight));
     LVTextBook->setMovement(QListView::Static);
     LVTextBook->setResizeMode(QListView::Adjust);
+    // Every cell holds a thumbnail over two lines of caption: with cells of one size the view
+    // places a new item without measuring all the others again, which keeps a long book's
+    // thumbnail pass linear.
     LVTextBook->setWordWrap(true);
-    LVTextBook->setSpacing(4);
+    LVTextBook->setUniformItemSizes(true);
+    LVTextBook->setGridSize(
+        QSize(kThumbWidth + 60, kThumbHeight + 2 * LVTextBook->fontMetrics().height() + 12));
+    LVTextBook->setTextElideMode(Qt::ElideRight);
     LVTextBook->setSelectionMode(QAbstractItemView::SingleSelection);
     LVTextBook->setDragEnabled(false);
     LVTextBook->installEventFilter(this);
@@ -287,10 +293,16 @@ void TextBookPage::RefreshBookPageList() {
         if (pass != thumbnailPass_) return;  // the item went with the emptied view
 
         const int index = context_.pageThumbList.Add(QPixmap::fromImage(thumbnailOf(available, path)));
-        item->setIcon(QIcon(context_.pageThumbList.Item(index)));
+        // The thumbnail stands for itself when selected too: a tinted copy per selected page
+        // would pile up in the pixmap cache while the selection runs through the book.
+        QIcon icon;
+        icon.addPixmap(context_.pageThumbList.Item(index), QIcon::Normal);
+        icon.addPixmap(context_.pageThumbList.Item(index), QIcon::Selected);
+        item->setIcon(icon);
         item->setData(kImageIndexRole, index);
         LVTextBook->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
-        StatusBar1Panel0->clear();
+        // An empty panel is left alone: clearing it again would lay the status bar out anew.
+        if (!StatusBar1Panel0->text().isEmpty()) StatusBar1Panel0->clear();
         QCoreApplication::processEvents();
     }
 }

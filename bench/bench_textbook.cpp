@@ -1,0 +1,361 @@
+// The textbook sheet against its references, side by side in one run:
+//
+// BM_ShowCachedPage: a cached 2480 x 3508 JPEG page shown in the center pane (click to painted)
+// against libjpeg-turbo decoding the same file in full; then ten resizes of the pane (each
+// handled and the page drawn, the last one smoothly) against the same decode, and the same
+// resizes with the whole sheet repainted. Counters: medians of the times, their ratios to the
+// decode, and how many times the resizes decoded the page again (the kept picture changed).
+//
+// BM_OpenTextbook: the thumbnails of a book whose pages are all cached, built by the sheet,
+// against LoadImageThumbnail over the same files (the per-page time of bench_thumbnails, on the
+// same kind of page). Counters: time to the first painted thumbnail, the whole pass, the ratio
+// to the reference, and the growth of resident memory over the pass against the budget of
+// 1.5 x pages x 100 x 140 x 4 bytes.
+//
+// LUMO_BENCH_PAGES sets the book's page count (default 300). Runs on the offscreen platform
+// unless QT_QPA_PLATFORM says otherwise.
+#include <benchmark/benchmark.h>
+#include <jpeglib.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QListWidget>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cache/RemoteFileCache.h"
+#include "catalogue/ImageLoader.h"
+#include "pages/PagePicture.h"
+#include "pages/TextBookPage.h"
+#include "service/HTTPRIOLmvInClass.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double millisecondsSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// A scanned textbook page (the generator of bench_thumbnails): paper with grain, an
+// illustration with edges and texture, and paragraphs of glyph-sized marks.
+QImage makePage(std::uint32_t seed, int w, int h) {
+    std::uint32_t state = seed * 2654435761u + 12345u;
+    auto next = [&state] {
+        state ^= state << 13;
+        state ^= state >> 17;
+        state ^= state << 5;
+        return state;
+    };
+    QImage page(w, h, QImage::Format_RGB888);
+    for (int y = 0; y < h; ++y) {
+        uchar* p = page.scanLine(y);
+        for (int x = 0; x < w * 3; x += 3) {
+            const int grain = int(next() % 7);
+            p[x] = uchar(246 + grain);
+            p[x + 1] = uchar(244 + grain);
+            p[x + 2] = uchar(236 + grain);
+        }
+    }
+    const int pw = w / 2 + int(next() % (w / 3)), ph = h / 5 + int(next() % (h / 5));
+    const int px = (w - pw) / 2, py = h / 14;
+    const int sunX = pw / 2 + int(next() % (pw / 3)), sunY = ph / 4, sunR = ph / 6;
+    for (int y = py; y < py + ph; ++y) {
+        uchar* p = page.scanLine(y);
+        for (int x = px; x < px + pw; ++x) {
+            const int dx = x - px, dy = y - py;
+            const bool sun = (dx - sunX) * (dx - sunX) + (dy - sunY) * (dy - sunY) < sunR * sunR;
+            const bool grass = dy > ph * 2 / 3 + int(20 * ((dx / 37) % 3));
+            const int noise = int(next() % 24);
+            uchar* q = p + x * 3;
+            if (sun) {
+                q[0] = 250, q[1] = uchar(190 + noise), q[2] = 40;
+            } else if (grass) {
+                q[0] = uchar(40 + noise), q[1] = uchar(150 + noise), q[2] = 50;
+            } else {
+                q[0] = uchar(90 + 100 * dy / ph), q[1] = uchar(150 + 60 * dx / pw), q[2] = uchar(230 - noise);
+            }
+        }
+    }
+    const int lineHeight = h / 55, glyph = lineHeight * 6 / 10;
+    int line = py + ph + 2 * lineHeight;
+    while (line + lineHeight < h - h / 16) {
+        const int paragraphLines = 3 + int(next() % 6);
+        for (int l = 0; l < paragraphLines && line + lineHeight < h - h / 16; ++l, line += lineHeight) {
+            int x = w / 12;
+            const int right = l + 1 == paragraphLines ? w / 3 + int(next() % (w / 3)) : w - w / 12;
+            while (x + glyph < right) {
+                const int letters = 2 + int(next() % 8);
+                for (int k = 0; k < letters && x + glyph < right; ++k) {
+                    const int gw = glyph / 2 + int(next() % (glyph / 2 + 1));
+                    const std::uint32_t shape = next() | 0x0990u;
+                    for (int y = line; y < line + glyph; ++y) {
+                        uchar* p = page.scanLine(y);
+                        for (int gx = x; gx < x + gw; ++gx) {
+                            const int cell = ((y - line) * 4 / glyph) * 4 + (gx - x) * 4 / gw;
+                            if ((shape >> cell) & 1) p[gx * 3] = 30, p[gx * 3 + 1] = 30, p[gx * 3 + 2] = 35;
+                        }
+                    }
+                    x += gw + glyph / 6;
+                }
+                x += glyph;
+            }
+        }
+        line += lineHeight;
+    }
+    return page;
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+// The reference: libjpeg-turbo decoding the whole picture at full size.
+QImage referenceDecode(const std::string& path) {
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return {};
+    jpeg_error_mgr errors;
+    jpeg_decompress_struct cinfo;
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_decompress(&cinfo);
+    jpeg_stdio_src(&cinfo, file.get());
+    jpeg_read_header(&cinfo, TRUE);
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    QImage decoded(int(cinfo.output_width), int(cinfo.output_height), QImage::Format_RGB888);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = decoded.scanLine(int(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return decoded;
+}
+
+long residentBytes() {
+    long pages = 0, resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2) resident = 0;
+        std::fclose(statm);
+    }
+    return resident * sysconf(_SC_PAGESIZE);
+}
+
+// The sheet with what the window lends it; every page is cached, so no request is made and
+// the service proxy is never called.
+struct Sheet {
+    explicit Sheet(std::string folder) : cacheFolder(std::move(folder)) {
+        files = std::make_unique<RemoteFileCache>(
+            cacheFolder, [](const QString&) {}, [] { QCoreApplication::processEvents(); });
+        page = std::make_unique<TextBookPage>(
+            TextBookPage::Context{service, "127.0.0.1:9", cacheFolder, pages, thumbnails,
+                                  [this](const GbkString& address, const std::string& path) {
+                                      return files->CacheRemoteFile(address, path);
+                                  }});
+    }
+    void addPage(const std::string& id, const std::string& extension, QSize size) {
+        TPageObj record;
+        record.pageid = id;
+        record.pagename = id;
+        record.pagefile = "https://content.invalid/pages/" + id + extension;
+        record.width = std::to_string(size.width());
+        record.height = std::to_string(size.height());
+        pages.Add(record);
+    }
+
+    HTTPRIOLmvInClass service;
+    std::string cacheFolder;
+    TObjectList<TPageObj> pages;
+    ImageList thumbnails;
+    std::unique_ptr<RemoteFileCache> files;
+    std::unique_ptr<TextBookPage> page;
+};
+
+std::string folderOf(const QTemporaryDir& dir) {
+    return dir.path().toStdString() + "/";
+}
+
+// The page picture's paint at its current size, as the window would run it, into a frame.
+void paintPicture(PagePicture& picture, QImage& frame) {
+    if (frame.size() != picture.size()) frame = QImage(picture.size(), QImage::Format_RGB32);
+    picture.render(&frame, QPoint(), QRegion(), QWidget::DrawChildren);
+}
+
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void BM_ShowCachedPage(benchmark::State& state) {
+    QTemporaryDir dir;
+    const std::string folder = folderOf(dir);
+    const QSize size(2480, 3508);
+    const std::string path = folder + "page.jpg";
+    makePage(7, size.width(), size.height()).save(QString::fromStdString(path), "JPG", 85);
+    referenceDecode(path);  // the file is read once before anything is timed
+
+    Sheet sheet(folder);
+    sheet.addPage("page", ".jpg", size);
+    sheet.page->resize(1280, 1000);
+    sheet.page->show();
+    QCoreApplication::processEvents();
+    sheet.page->RefreshBookPageList();
+    TextBookPage& page = *sheet.page;
+
+    // The center pane resized the way its splitter does it: the next pane grows or shrinks.
+    const int nextPane[10] = {60, 20, 90, 40, 120, 10, 80, 30, 100, 1};
+    std::vector<double> show, reference, resizes, windowResizes;
+    int redecoded = 0;
+    for (auto _ : state) {
+        for (int pass = 0; pass < 2; ++pass) {
+            if ((pass == 0) == (state.iterations() % 2 == 0)) {
+                const auto start = Clock::now();
+                QImage decoded = referenceDecode(path);
+                benchmark::DoNotOptimize(decoded.constBits());
+                reference.push_back(millisecondsSince(start));
+            } else {
+                page.LVTextBook->clearSelection();
+                page.LVTextBook->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
+                const auto start = Clock::now();
+                page.LVTextBookClick();
+                page.ImageCenter->repaint();
+                show.push_back(millisecondsSince(start));
+            }
+        }
+        const qint64 decoded = page.ImageCenter->picture().cacheKey();
+        // The pane's own work per resize: the layout with the fit rule, and the page drawn at
+        // its new size. The repaint of the rest of the window (scroll bars, status bar,
+        // splitter, backing store) is timed apart.
+        QImage frame;
+        auto start = Clock::now();
+        for (int height : nextPane) {
+            page.PanelNext->setFixedHeight(height);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            paintPicture(*page.ImageCenter, frame);
+        }
+        // The smooth picture for the final size, which otherwise follows a moment later.
+        page.ImageCenter->finishRescale();
+        paintPicture(*page.ImageCenter, frame);
+        resizes.push_back(millisecondsSince(start));
+
+        start = Clock::now();
+        for (int height : nextPane) {
+            page.PanelNext->setFixedHeight(height + 5);
+            QCoreApplication::processEvents();
+            page.repaint();
+        }
+        page.ImageCenter->finishRescale();
+        page.repaint();
+        windowResizes.push_back(millisecondsSince(start));
+        if (page.ImageCenter->picture().cacheKey() != decoded) ++redecoded;
+    }
+    state.counters["show_ms"] = median(show);
+    state.counters["reference_decode_ms"] = median(reference);
+    state.counters["show_ratio"] = median(show) / median(reference);
+    state.counters["ten_resizes_ms"] = median(resizes);
+    state.counters["ten_resizes_ratio"] = median(resizes) / median(reference);
+    state.counters["ten_resizes_window_ms"] = median(windowResizes);
+    state.counters["ten_resizes_window_ratio"] = median(windowResizes) / median(reference);
+    state.counters["resize_decodes"] = redecoded;
+    state.counters["center_pane_height"] = page.PanelCenter->height();
+}
+BENCHMARK(BM_ShowCachedPage)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+int bookPages() {
+    const char* count = std::getenv("LUMO_BENCH_PAGES");
+    return count ? std::max(1, std::atoi(count)) : 300;
+}
+
+// Paint events of the thumbnail view, to see when the first thumbnail is on screen.
+class FirstPaint : public QObject {
+public:
+    FirstPaint(QListWidget* list, Clock::time_point start) : list_(list), start_(start) {
+        list->viewport()->installEventFilter(this);
+    }
+    double milliseconds = -1;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && milliseconds < 0 && list_->count() > 0 &&
+            !list_->item(0)->icon().isNull())
+            milliseconds = millisecondsSince(start_);
+        return false;
+    }
+
+private:
+    QListWidget* list_;
+    Clock::time_point start_;
+};
+
+void BM_OpenTextbook(benchmark::State& state) {
+    QTemporaryDir dir;
+    const std::string folder = folderOf(dir);
+    const int pages = bookPages();
+    const QSize size(1654, 2339);
+    std::fprintf(stderr, "generating %d JPEG pages of %d x %d in %s\n", pages, size.width(), size.height(),
+                 qPrintable(dir.path()));
+    std::vector<std::string> paths;
+    for (int i = 0; i < pages; ++i) {
+        paths.push_back(folder + "page" + std::to_string(i) + ".jpg");
+        makePage(std::uint32_t(i), size.width(), size.height())
+            .save(QString::fromStdString(paths.back()), "JPG", 85);
+    }
+    const auto referencePass = [&paths] {
+        const auto start = Clock::now();
+        for (const std::string& path : paths) {
+            int w = 0, h = 0;
+            QImage thumbnail = LoadImageThumbnail(path, 100, 140, w, h);
+            benchmark::DoNotOptimize(thumbnail.constBits());
+        }
+        return millisecondsSince(start);
+    };
+    referencePass();  // every file read once before anything is timed
+
+    double reference = 0, pass = 0, firstThumbnail = 0, growth = 0;
+    for (auto _ : state) {
+        Sheet sheet(folder);
+        for (int i = 0; i < pages; ++i) sheet.addPage("page" + std::to_string(i), ".jpg", size);
+        sheet.page->resize(1280, 960);
+        sheet.page->show();
+        QCoreApplication::processEvents();
+
+        reference += referencePass() / 2;
+        const long before = residentBytes();
+        const auto start = Clock::now();
+        FirstPaint first(sheet.page->LVTextBook, start);
+        sheet.page->RefreshBookPageList();
+        pass += millisecondsSince(start);
+        growth += double(residentBytes() - before);
+        firstThumbnail += first.milliseconds;
+        reference += referencePass() / 2;
+        if (sheet.page->LVTextBook->count() != pages) state.SkipWithError("the thumbnail pass stopped early");
+    }
+    const double n = double(state.iterations());
+    state.counters["pages"] = pages;
+    state.counters["first_thumbnail_ms"] = firstThumbnail / n;
+    state.counters["pass_ms"] = pass / n;
+    state.counters["reference_ms"] = reference / n;
+    state.counters["pass_ratio"] = pass / reference;
+    state.counters["rss_growth_MB"] = growth / n / (1 << 20);
+    state.counters["rss_budget_MB"] = 1.5 * pages * 100 * 140 * 4 / double(1 << 20);
+}
+BENCHMARK(BM_OpenTextbook)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
