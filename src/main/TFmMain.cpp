@@ -22,6 +22,7 @@
 #include <exception>
 
 #include "LogoArtwork.h"
+#include "pages/TextBookPage.h"
 #include "platform/WindowRegistry.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
@@ -179,7 +180,9 @@ void TFmMain::CreatePageControl() {
     TabDialogue = sheet(PageControlClass, "TabDialogue", QStringLiteral("句型"));
     TabScene = sheet(PageControlClass, "TabScene", QStringLiteral("场景"));
     TabSyllabusWord = sheet(PageControlClass, "TabSyllabusWord", QStringLiteral("单词"));
-    TabTextBook = sheet(PageControlClass, "TabTextBook", QStringLiteral("教材"));
+    CreateTextBookSheet();
+    TabTextBook = TextBookSheet;
+    PageControlClass->addTab(TextBookSheet, QStringLiteral("教材"));
     TabQuestionBank = sheet(PageControlClass, "TabQuestionBank", QStringLiteral("题库"));
     TabSheet29 = sheet(PageControlClass, "TabSheet29", QStringLiteral("汉化"));
     TabHomework = sheet(PageControlClass, "TabHomework", QStringLiteral("作业"));
@@ -193,7 +196,6 @@ void TFmMain::CreatePageControl() {
     imgLogo->setFixedSize(LogoArtwork::size());
     TabSheetLogo->installEventFilter(this);
 
-    CreateTextBookSheet();
     CreateAssignmentSheets();
     VantorquestionListView = reportList(TabQuestionBank, "VantorquestionListView");
     auto* questionLayout = new QVBoxLayout(TabQuestionBank);
@@ -201,26 +203,22 @@ void TFmMain::CreatePageControl() {
 }
 
 void TFmMain::CreateTextBookSheet() {
-    auto* layout = new QVBoxLayout(TabTextBook);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    PanelPrevious = new QWidget(TabTextBook);
-    PanelPrevious->setObjectName(QStringLiteral("PanelPrevious"));
-    auto* centre = new QWidget(TabTextBook);
-    centre->setObjectName(QStringLiteral("PanelCenter"));
-    StatusBar1 = new QStatusBar(TabTextBook);
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
-    // Two panels sharing the bar 800 : 200; the first carries every status text.
-    StatusBar1Panel0 = new QLabel(StatusBar1);
-    StatusBar1->addWidget(StatusBar1Panel0, 4);
-    StatusBar1->addWidget(new QLabel(StatusBar1), 1);
-    PanelNext = new QWidget(TabTextBook);
-    PanelNext->setObjectName(QStringLiteral("PanelNext"));
-    layout->addWidget(PanelPrevious);
-    layout->addWidget(centre, 1);
-    layout->addWidget(StatusBar1);
-    layout->addWidget(PanelNext);
+    // The cache folder is read at each use: it is known only after the sheets exist.
+    TextBookSheet = new TextBookPage(
+        TextBookPage::Context{
+            .service = *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(),
+            .contentHost = gbk::fromQString(dm_.config().contentHost),
+            .cacheFolder = TempPath,
+            .pageList = PageList,
+            .pageThumbList = PageThumbList,
+            .cacheRemoteFile =
+                [this](const GbkString& address, const std::string& localPath) {
+                    return CacheRemoteFile(address, localPath);
+                },
+        },
+        PageControlClass);
+    StatusBar1 = TextBookSheet->StatusBar1;
+    StatusBar1Panel0 = TextBookSheet->StatusBar1Panel0;
 }
 
 void TFmMain::CreateAssignmentSheets() {
@@ -328,6 +326,18 @@ bool TFmMain::CacheRemoteFile(const GbkString& address, const std::string& local
     return cache_->CacheRemoteFile(address, localPath);
 }
 
+void TFmMain::LoadBookPageList(const GbkString& bookId) {
+    TextBookSheet->LoadBookPageList(bookId);
+}
+
+void TFmMain::RefreshBookPageList() {
+    TextBookSheet->RefreshBookPageList();
+}
+
+void TFmMain::LVTextBookClick() {
+    TextBookSheet->LVTextBookClick();
+}
+
 void TFmMain::LoadBookWords(const GbkString& syllabusId, const GbkString& bookId) {
     catalogue_->LoadBookWords(Member.UserId, syllabusId, bookId, WordList);
 }
@@ -411,8 +421,7 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFmMain::FormShow() {
-    PanelPrevious->setFixedHeight(1);
-    PanelNext->setFixedHeight(1);
+    TextBookSheet->CollapseNeighbourPanes();
 }
 
 void TFmMain::FormClose() {

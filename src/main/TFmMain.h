@@ -27,6 +27,7 @@ class QTabWidget;
 class QTreeWidget;
 class CatalogueLoader;
 class RemoteFileCache;
+class TextBookPage;
 class TstudyDM;
 class WindowRegistry;
 
@@ -57,6 +58,12 @@ public:
     // Makes the remote file available at `localPath` inside the cache folder, downloading it on
     // first use with its progress in the first status panel; false when it is not there after.
     bool CacheRemoteFile(const GbkString& address, const std::string& localPath);
+
+    // The textbook sheet's routines for the navigation: the book's page records, the
+    // thumbnails, and the page of the selected thumbnail.
+    void LoadBookPageList(const GbkString& bookId);
+    void RefreshBookPageList();
+    void LVTextBookClick();
 
     // The per-book catalogues of a book change, in this order. Words raise their failure (the
     // book change stops); the other three show it and return. Views showing a list's records
@@ -140,10 +147,10 @@ public:
     QTreeWidget* VantorquestionListView = nullptr;
     QTreeWidget* LVHomework = nullptr;
     QTreeWidget* LVTestPaper = nullptr;
-    QWidget* PanelPrevious = nullptr;
-    QWidget* PanelNext = nullptr;
+    TextBookPage* TextBookSheet = nullptr;  // the same object as TabTextBook
+    // The textbook sheet's status bar; its first panel carries every status text of the window.
     QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusBar1Panel0 = nullptr;  // the first panel, which carries every status text
+    QLabel* StatusBar1Panel0 = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -18,6 +18,7 @@
 #include "platform/WindowRegistry.h"
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
+#include "pages/TextBookPage.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
 #include "service/TReplyDataset.h"
@@ -175,8 +176,9 @@ private slots:
         }
         QVERIFY(!pages->tabBar()->isVisible());
         QCOMPARE(pages->currentWidget(), window.TabSheetLogo);
-        QCOMPARE(window.PanelPrevious->height(), 1);
-        QCOMPARE(window.PanelNext->height(), 1);
+        QCOMPARE(window.TextBookSheet->PanelPrevious->height(), 1);
+        QCOMPARE(window.TextBookSheet->PanelNext->height(), 1);
+        QCOMPARE(window.StatusBar1Panel0, window.TextBookSheet->StatusBar1Panel0);
         QVERIFY(window.StatusBar1Panel0->text().isEmpty());
     }
 
