@@ -88,11 +88,15 @@ function setState(text) { stateText.textContent = text; document.title = "Lumovi
 function play() { isPaused = false; pausedBox.style.display = "none"; setState("playing");
   var p = sound.play(); if (p && p.catch) p.catch(function () { setState("playing (muted)"); }); }
 document.getElementById("play").onclick = play;
-function showSubtitles() { subtitleBox.style.display = "block"; return "shown"; }
-function hideSubtitles() { subtitleBox.style.display = "none"; return "hidden"; }
-function fullScreen() { stage.classList.add("full");
+function record(name) {
+  try { fetch("/mediaplayerhtml/calls?fn=" + name, { cache: "no-store" }).catch(function () {}); } catch (e) {}
+}
+function showSubtitles() { record("showSubtitles"); subtitleBox.style.display = "block"; return "shown"; }
+function hideSubtitles() { record("hideSubtitles"); subtitleBox.style.display = "none"; return "hidden"; }
+function fullScreen() { record("fullScreen"); stage.classList.add("full");
   if (stage.requestFullscreen) { stage.requestFullscreen().catch(function () {}); } return "full"; }
-function pause() { isPaused = true; sound.pause(); pausedBox.style.display = "flex"; setState("paused"); return "paused"; }
+function pause() { record("pause"); isPaused = true; sound.pause(); pausedBox.style.display = "flex";
+  setState("paused"); return "paused"; }
 document.addEventListener("fullscreenchange", function () { if (!document.fullscreenElement) stage.classList.remove("full"); });
 function draw() {
   var c = screen.getContext("2d"), t = (Date.now() - startedAt) / 1000;

@@ -5,8 +5,9 @@
 
 // The media player page: plays the referenced sample sound, draws an animation for video
 // materials, and defines the four functions the client calls (showSubtitles, hideSubtitles,
-// fullScreen, pause), each with a visible effect. Every value from the query is written into
-// the page as an escaped script string, never as markup.
+// fullScreen, pause), each with a visible effect. Every call of those four is recorded by a
+// GET of "/mediaplayerhtml/calls?fn=NAME", which the request log shows. Every value from the
+// query is written into the page as an escaped script string, never as markup.
 class PlayerPage {
 public:
     struct Material {

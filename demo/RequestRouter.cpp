@@ -87,6 +87,9 @@ HttpReply RequestRouter::dispatch(const HttpRequest& request) {
     }
     if (path == "/mediaplayerhtml/index.html" || path == "/mediaplayerhtml/index_test.html")
         return player(request);
+    // The player page reports each call of its script functions here; the log keeps them.
+    if (path == "/mediaplayerhtml/calls")
+        return HttpReply::text(204, "");
     if (startsWith(path, "/media/audio/") && path.size() > 17 && path.substr(path.size() - 4) == ".wav") {
         HttpReply reply = HttpReply::text(200, WaveSynth::melody(path));
         reply.contentType = "audio/wav";

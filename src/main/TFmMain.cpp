@@ -22,13 +22,20 @@
 #include <exception>
 
 #include "LogoArtwork.h"
-#include "pages/TextBookPage.h"
-#include "platform/WindowRegistry.h"
 #include "cache/CacheCleaner.h"
+#include "cache/CacheFileName.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
+#include "media/DialoguePage.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/PhonicsPage.h"
+#include "media/ScenePage.h"
+#include "media/SyllabusWordPage.h"
+#include "pages/TextBookPage.h"
+#include "platform/WindowRegistry.h"
 #include "service/HttpClient.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
@@ -66,6 +73,11 @@ QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, Q
 QWidget* sheet(QTabWidget* pages, const char* name, const QString& caption) {
     auto* page = new QWidget(pages);
     page->setObjectName(QLatin1String(name));
+    pages->addTab(page, caption);
+    return page;
+}
+
+QWidget* addSheet(QTabWidget* pages, QWidget* page, const QString& caption) {
     pages->addTab(page, caption);
     return page;
 }
@@ -175,11 +187,12 @@ void TFmMain::CreateTopBar() {
 void TFmMain::CreatePageControl() {
     PageControlClass = new QTabWidget(this);
     PageControlClass->setObjectName(QStringLiteral("PageControlClass"));
-    TabMiniLecture = sheet(PageControlClass, "TabMiniLecture", QStringLiteral("微课"));
-    TabPassage = sheet(PageControlClass, "TabPassage", QStringLiteral("课文"));
-    TabDialogue = sheet(PageControlClass, "TabDialogue", QStringLiteral("句型"));
-    TabScene = sheet(PageControlClass, "TabScene", QStringLiteral("场景"));
-    TabSyllabusWord = sheet(PageControlClass, "TabSyllabusWord", QStringLiteral("单词"));
+    CreateMediaSheets();
+    TabMiniLecture = addSheet(PageControlClass, MiniLectureSheet, QStringLiteral("微课"));
+    TabPassage = addSheet(PageControlClass, PassageSheet, QStringLiteral("课文"));
+    TabDialogue = addSheet(PageControlClass, DialogueSheet, QStringLiteral("句型"));
+    TabScene = addSheet(PageControlClass, SceneSheet, QStringLiteral("场景"));
+    TabSyllabusWord = addSheet(PageControlClass, SyllabusWordSheet, QStringLiteral("单词"));
     CreateTextBookSheet();
     TabTextBook = TextBookSheet;
     PageControlClass->addTab(TextBookSheet, QStringLiteral("教材"));
@@ -188,7 +201,7 @@ void TFmMain::CreatePageControl() {
     TabHomework = sheet(PageControlClass, "TabHomework", QStringLiteral("作业"));
     TabTestPaper = sheet(PageControlClass, "TabTestPaper", QStringLiteral("试卷"));
     TabSheetLogo = sheet(PageControlClass, "TabSheetLogo", QString());
-    TabPhonics = sheet(PageControlClass, "TabPhonics", QStringLiteral("自然拼读"));
+    TabPhonics = addSheet(PageControlClass, PhonicsSheet, QStringLiteral("自然拼读"));
 
     imgLogo = new QLabel(TabSheetLogo);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -200,6 +213,30 @@ void TFmMain::CreatePageControl() {
     VantorquestionListView = reportList(TabQuestionBank, "VantorquestionListView");
     auto* questionLayout = new QVBoxLayout(TabQuestionBank);
     questionLayout->addWidget(VantorquestionListView);
+}
+
+void TFmMain::CreateMediaSheets() {
+    // Called at the moment of use: the cache folder and the version are known only after the
+    // sheets exist.
+    MediaSheetEnvironment environment;
+    environment.fetchPicture = [this](const GbkString& address) {
+        const std::string local = TempPath + CacheFileName::UrlFileName(address);
+        return CacheRemoteFile(address, local) ? local : std::string();
+    };
+    environment.osMajorVersion = [this] { return OsMajorVersion; };
+    environment.classroomHost = dm_.config().classroomHost;
+    environment.showPage = [this](QWidget* page) { PageControlClass->setCurrentWidget(page); };
+
+    // The word sheet comes first: the passage sheet blanks its player.
+    SyllabusWordSheet =
+        new SyllabusWordPage(WordList, WordImageList, RBtnWordClassUse, environment, PageControlClass);
+    MiniLectureSheet = new MiniLecturePage(MiniLectureList, MiniLectureImageList, RBtnMiniLectureClassUse,
+                                           environment, PageControlClass);
+    PassageSheet = new PassagePage(PassageList, PassageImageList, RbtnPassageClassUse,
+                                   *SyllabusWordSheet->WebWord, environment, PageControlClass);
+    DialogueSheet = new DialoguePage(PageControlClass);
+    SceneSheet = new ScenePage(SceneList, SceneImageList, RbtnSceneClassUse, environment, PageControlClass);
+    PhonicsSheet = new PhonicsPage(MediaClipList, ClipImageList, environment, PageControlClass);
 }
 
 void TFmMain::CreateTextBookSheet() {

@@ -26,6 +26,12 @@ class QStatusBar;
 class QTabWidget;
 class QTreeWidget;
 class CatalogueLoader;
+class DialoguePage;
+class MiniLecturePage;
+class PassagePage;
+class PhonicsPage;
+class ScenePage;
+class SyllabusWordPage;
 class RemoteFileCache;
 class TextBookPage;
 class TstudyDM;
@@ -143,6 +149,14 @@ public:
     QWidget* TabSheetLogo = nullptr;
     QWidget* TabPhonics = nullptr;
 
+    // The media sheets (the same objects as their Tab pointers), with their lists and players.
+    ScenePage* SceneSheet = nullptr;
+    PassagePage* PassageSheet = nullptr;
+    MiniLecturePage* MiniLectureSheet = nullptr;
+    SyllabusWordPage* SyllabusWordSheet = nullptr;
+    PhonicsPage* PhonicsSheet = nullptr;
+    DialoguePage* DialogueSheet = nullptr;
+
     QLabel* imgLogo = nullptr;
     QTreeWidget* VantorquestionListView = nullptr;
     QTreeWidget* LVHomework = nullptr;
@@ -160,6 +174,7 @@ protected:
 private:
     void CreateTopBar();
     void CreatePageControl();
+    void CreateMediaSheets();
     void CreateTextBookSheet();
     void CreateAssignmentSheets();
 

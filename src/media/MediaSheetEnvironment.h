@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <string>
+
+#include "service/GbkText.h"
+
+class QWidget;
+
+// What a media sheet needs from the window that owns it, handed over at construction. The
+// functions are called at the moment of use, so values the window learns after building its
+// sheets (the cache folder, the system version) are current.
+struct MediaSheetEnvironment {
+    // Makes the picture at `address` available in the cache folder (downloading it on first
+    // use) and returns its local path; empty when it could not be fetched. May process events.
+    std::function<std::string(const GbkString& address)> fetchPicture;
+    // The system's major version number; 5 chooses the test player page.
+    std::function<int()> osMajorVersion;
+    // The classroom API server, HOST[:PORT]: media API and player pages.
+    QString classroomHost;
+    // Makes `page` the active page of the window's page control.
+    std::function<void(QWidget* page)> showPage;
+};

@@ -1,0 +1,429 @@
+// The five media lists against the demo service, as a teacher meets them in the main window:
+// which items appear, which pictures are fetched, what the radio buttons say, and what the
+// click handlers ask of the media API when the answer is missing. No browser is started here.
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QDirIterator>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "DemoService.h"
+#include "MediaTestData.h"
+#include "MessageRecorder.h"
+#include "RecordingHttpServer.h"
+#include "catalogue/BuiltInPictures.h"
+#include "catalogue/HalftoneStretch.h"
+#include "main/TFmMain.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/PhonicsPage.h"
+#include "media/ScenePage.h"
+#include "media/SyllabusWordPage.h"
+#include "service/TstudyDM.h"
+#include "web/WebBrowser.h"
+
+using MediaTestData::Row;
+
+namespace {
+
+const char* kBook = "bz";
+const char* kUnit = "bz-u1";
+
+Row scene(const std::string& id, const std::string& cover, const std::string& code = kUnit) {
+    return {{"MaterialId", id}, {"Title", "Scene " + id}, {"Code", code}, {"CoverFileName", cover}};
+}
+Row word(const std::string& id, const std::string& picture, const std::string& materialId) {
+    return {{"wordid", id},
+            {"Word", "word " + id},
+            {"Code", kUnit},
+            {"PictureFileName", picture},
+            {"MaterialId", materialId}};
+}
+
+int webEngineProcesses() {
+    int count = 0;
+    const QString self = QString::number(QCoreApplication::applicationPid());
+    QDirIterator processes("/proc", QDir::Dirs | QDir::NoDotAndDotDot);
+    while (processes.hasNext()) {
+        const QString dir = processes.next();
+        QFile status(dir + "/status");
+        if (!status.open(QIODevice::ReadOnly)) continue;
+        const QString text = QString::fromUtf8(status.readAll());
+        if (text.contains("QtWebEngineProc") && text.contains("\nPPid:\t" + self + "\n")) ++count;
+    }
+    return count;
+}
+
+}  // namespace
+
+class TestMediaLists : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir overrides_;
+    std::unique_ptr<DemoService> service_;
+    std::unique_ptr<TstudyDM> dm_;
+    std::unique_ptr<TFmMain> window_;
+
+    // The demo service puts its own address in place of ${content}.
+    static std::string content() { return "${content}/content/"; }
+    std::string unreachable() const {
+        return "http://127.0.0.1:" + std::to_string(RecordingHttpServer::unusedPort()) + "/pics/";
+    }
+    int logged(const QString& text) { return service_->requestLog().filter(text).size(); }
+
+    void startService() {
+        service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
+        ClientConfig config;
+        config.classroomHost = service_->host();
+        config.contentHost = service_->host();
+        config.caFile = service_->caFile();
+        HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});
+        dm_ = std::make_unique<TstudyDM>(config);
+        dm_->SetUpClassroomProxy();
+        window_ = std::make_unique<TFmMain>(*dm_);
+        window_->Member.UserId = "t1001";
+    }
+    void loadBook() {
+        TFmMain& w = *window_;
+        w.LoadBookWords("1", kBook);
+        w.LoadBookScenes("1", kBook);
+        w.LoadBookPassages("1", kBook);
+        w.LoadBookMiniLectures("1", kBook);
+    }
+    void writeScenes(const std::vector<Row>& rows) {
+        MediaTestData::writeDataset(overrides_.path(),
+                                    QStringLiteral("LmvInclass_GetSceneTextJsonList/") + kBook, rows);
+    }
+    void writeLectures(const std::vector<Row>& rows) {
+        MediaTestData::writeDataset(overrides_.path(),
+                                    QStringLiteral("LmvInclass_GetMiniLectureTextJsonList/") + kBook, rows);
+    }
+
+private slots:
+    void init() {
+        QDir(overrides_.path()).removeRecursively();
+        QDir().mkpath(overrides_.path());
+    }
+    void cleanup() {
+        window_.reset();
+        dm_.reset();
+        service_.reset();
+    }
+
+    void unitWithoutMaterialsDisablesItsButton_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("scenes") << "scene";
+        QTest::newRow("passages") << "passage";
+        QTest::newRow("mini lectures") << "lecture";
+        QTest::newRow("words") << "word";
+    }
+    void unitWithoutMaterialsDisablesItsButton() {
+        QFETCH(QString, kind);
+        startService();
+        TFmMain& w = *window_;
+        QListWidget* list = nullptr;
+        QRadioButton* button = nullptr;
+        std::function<void(const GbkString&)> refresh;
+        if (kind == "scene") {
+            list = w.SceneSheet->LVSceneClassUse;
+            button = w.RbtnSceneClassUse;
+            refresh = [&](const GbkString& code) { w.SceneSheet->RefreshSceneList(code); };
+        } else if (kind == "passage") {
+            list = w.PassageSheet->LVPassageClassUse;
+            button = w.RbtnPassageClassUse;
+            refresh = [&](const GbkString& code) { w.PassageSheet->RefreshPassageList(code); };
+        } else if (kind == "lecture") {
+            list = w.MiniLectureSheet->LVMiniLectureClassUse;
+            button = w.RBtnMiniLectureClassUse;
+            refresh = [&](const GbkString& code) { w.MiniLectureSheet->RefreshMiniLectureList(code); };
+        } else {
+            list = w.SyllabusWordSheet->LVSyllabusWordClassUse;
+            button = w.RBtnWordClassUse;
+            refresh = [&](const GbkString& code) {
+                w.SyllabusWordSheet->ClearList();
+                w.SyllabusWordSheet->RefreshSyllabusWordList(code);
+            };
+        }
+        // The demo's first book has material for its first unit in every list.
+        w.LoadBookWords("1", "b3a");
+        w.LoadBookScenes("1", "b3a");
+        w.LoadBookPassages("1", "b3a");
+        w.LoadBookMiniLectures("1", "b3a");
+        refresh("b3a-u1");
+        QVERIFY(list->count() > 0);
+        QVERIFY(button->isEnabled());
+        refresh("B3A-U1");  // codes compare exactly, case included
+        QCOMPARE(list->count(), 0);
+        QVERIFY(!button->isEnabled());
+    }
+
+    void picturesSharingAFileNameAreFetchedOnce() {
+        writeScenes({scene("s1", content() + "scenes/shared-cover.jpg"),
+                     scene("s2", content() + "other/shared-cover.jpg")});
+        startService();
+        loadBook();
+        window_->SceneSheet->RefreshSceneList(kUnit);
+        QCOMPARE(window_->SceneSheet->LVSceneClassUse->count(), 2);
+        QCOMPARE(window_->SceneImageList.Count(), 2);
+        QVERIFY(service_->waitForRequest("/shared-cover.jpg"));
+        QCOMPARE(logged("/shared-cover.jpg"), 1);
+        QVERIFY(window_->RbtnSceneClassUse->isEnabled());
+    }
+
+    void pictureThatCannotBeFetchedEndsTheList_data() {
+        QTest::addColumn<bool>("lectures");
+        QTest::addColumn<bool>("emptyCover");
+        QTest::addColumn<bool>("buttonBefore");
+        QTest::newRow("scene unreachable, button off") << false << false << false;
+        QTest::newRow("scene unreachable, button on") << false << false << true;
+        QTest::newRow("scene without cover") << false << true << false;
+        QTest::newRow("lecture unreachable") << true << false << false;
+        QTest::newRow("lecture without cover") << true << true << true;
+    }
+    void pictureThatCannotBeFetchedEndsTheList() {
+        QFETCH(bool, lectures);
+        QFETCH(bool, emptyCover);
+        QFETCH(bool, buttonBefore);
+        std::vector<Row> rows;
+        for (int i = 1; i <= 5; ++i) {
+            const std::string id = "m" + std::to_string(i);
+            std::string cover = content() + "scenes/" + id + ".jpg";
+            if (i == 3) cover = emptyCover ? "" : unreachable() + id + ".jpg";
+            rows.push_back(scene(id, cover));
+            rows.back()["Title_Chinese"] = "x";
+        }
+        lectures ? writeLectures(rows) : writeScenes(rows);
+        startService();
+        loadBook();
+        MessageRecorder messages;
+        QListWidget* list = lectures ? window_->MiniLectureSheet->LVMiniLectureClassUse
+                                     : window_->SceneSheet->LVSceneClassUse;
+        QRadioButton* button = lectures ? window_->RBtnMiniLectureClassUse : window_->RbtnSceneClassUse;
+        button->setEnabled(buttonBefore);
+        if (lectures)
+            window_->MiniLectureSheet->RefreshMiniLectureList(kUnit);
+        else
+            window_->SceneSheet->RefreshSceneList(kUnit);
+        QCOMPARE(list->count(), 2);
+        QCOMPARE(list->item(1)->text(), QStringLiteral("Scene m2"));
+        QCOMPARE(button->isEnabled(), buttonBefore);
+        QCOMPARE(logged("/m4.jpg"), 0);
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void undecodablePictureIsShownByMiniLecturesAndRaisedByScenes_data() {
+        QTest::addColumn<bool>("lectures");
+        QTest::newRow("mini lectures") << true;
+        QTest::newRow("scenes") << false;
+    }
+    void undecodablePictureIsShownByMiniLecturesAndRaisedByScenes() {
+        QFETCH(bool, lectures);
+        const std::vector<Row> rows = {scene("d1", content() + "scenes/d1.jpg"),
+                                       scene("d2", content() + "scenes/broken-d2.png"),
+                                       scene("d3", content() + "scenes/d3.jpg")};
+        lectures ? writeLectures(rows) : writeScenes(rows);
+        startService();
+        loadBook();
+        // A cached file is never fetched again, so a damaged one reaches the decoder.
+        QFile broken(QString::fromStdString(window_->TempPath + "broken-d2.png"));
+        QVERIFY(broken.open(QIODevice::WriteOnly));
+        broken.write("\x89PNG\r\n\x1a\nnot a picture");
+        broken.close();
+        MessageRecorder messages;
+        QRadioButton* button = lectures ? window_->RBtnMiniLectureClassUse : window_->RbtnSceneClassUse;
+        button->setEnabled(false);
+        if (lectures) {
+            window_->MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            QCOMPARE(messages.texts().size(), 1);
+            QVERIFY(!messages.texts().first().isEmpty());
+            QCOMPARE(window_->MiniLectureSheet->LVMiniLectureClassUse->count(), 1);
+        } else {
+            QVERIFY_THROWS_EXCEPTION(std::exception, window_->SceneSheet->RefreshSceneList(kUnit));
+            QCOMPARE(window_->SceneSheet->LVSceneClassUse->count(), 1);
+        }
+        QVERIFY(!button->isEnabled());
+    }
+
+    void wordsWithoutPictureShowNoPhotos() {
+        MediaTestData::writeDataset(overrides_.path(),
+                                    QStringLiteral("LmvInclass_GetsyllabusWordList/") + kBook,
+                                    {word("w1", content() + "words/w1.jpg", "m1"),
+                                     word("w2", unreachable() + "w2.jpg", "m2"), word("w3", "", "m3")});
+        startService();
+        loadBook();
+        SyllabusWordPage& sheet = *window_->SyllabusWordSheet;
+        sheet.RefreshSyllabusWordList(kUnit);
+        QCOMPARE(sheet.LVSyllabusWordClassUse->count(), 3);
+        const QImage noPhotos = HalftoneStretch(BuiltInPictures::ImgNoPic(), 180, 120);
+        const auto thumbnail = [&](int row) {
+            const int index = sheet.LVSyllabusWordClassUse->item(row)->data(Qt::UserRole + 1).toInt();
+            return window_->WordImageList.Item(index).toImage().convertToFormat(noPhotos.format());
+        };
+        QVERIFY(thumbnail(0) != noPhotos);
+        QCOMPARE(thumbnail(1), noPhotos);
+        QCOMPARE(thumbnail(2), noPhotos);
+        QCOMPARE(sheet.LVSyllabusWordClassUse->item(2)->text(), QStringLiteral("word w3"));
+        QVERIFY(window_->RBtnWordClassUse->isEnabled());
+    }
+
+    void wordListIsBuiltOnceUntilEmptied() {
+        startService();
+        window_->LoadBookWords("1", "b3a");
+        SyllabusWordPage& sheet = *window_->SyllabusWordSheet;
+        sheet.RefreshSyllabusWordList("b3a-u1");
+        const int count = sheet.LVSyllabusWordClassUse->count();
+        QVERIFY(count > 0);
+        QListWidgetItem* first = sheet.LVSyllabusWordClassUse->item(0);
+        sheet.RefreshSyllabusWordList("b3a-u2");
+        QCOMPARE(sheet.LVSyllabusWordClassUse->item(0), first);
+        QCOMPARE(sheet.LVSyllabusWordClassUse->count(), count);
+        sheet.ClearList();
+        sheet.RefreshSyllabusWordList("b3a-u2");
+        QCOMPARE(sheet.LVSyllabusWordClassUse->count(), count);
+        const auto* record = reinterpret_cast<const TWordObj*>(
+            sheet.LVSyllabusWordClassUse->item(0)->data(Qt::UserRole).value<quintptr>());
+        QCOMPARE(record->Code, std::string("b3a-u2"));
+    }
+
+    void clipThumbnailIsFetchedWithJpgAppended() {
+        startService();
+        window_->LoadClipList();
+        window_->PhonicsSheet->RefreshClipList();
+        QCOMPARE(window_->PhonicsSheet->LVPhonics->count(), static_cast<int>(window_->MediaClipList.Count()));
+        QVERIFY(service_->waitForRequest("GET /content/clips/clip7.jpg "));
+        QVERIFY(QFile::exists(QString::fromStdString(window_->TempPath + "clip7.jpg")));
+        QCOMPARE(window_->PhonicsSheet->LVPhonics->item(1)->text(), QStringLiteral("Letter B b 自然拼读"));
+    }
+
+    void missingReferenceShowsTheListsMessage_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("scene") << "scene"
+                               << "request http %1 GET /api/media/GetScene/zz"
+                               << "Network failed，try again!";
+        QTest::newRow("mini lecture") << "lecture"
+                                      << "request https %1 GET /api/media/GetMiniLecture/zz"
+                                      << "Network failed，try again!";
+        QTest::newRow("word") << "word"
+                              << "request https %1 GET /api/media/getword/zz"
+                              << "Network failed, try again！";
+        QTest::newRow("word without id") << "word-empty"
+                                         << "request https %1 GET /api/media/getword/ "
+                                         << "Network failed, try again！";
+        QTest::newRow("passage") << "passage"
+                                 << "request https %1 GET /api/media/getpassage/zz"
+                                 << "Network failed, try again！";
+        QTest::newRow("clip") << "clip"
+                              << "request https %1 GET /api/media/GetClip/zz"
+                              << "Network failed，try again!";
+    }
+    void missingReferenceShowsTheListsMessage() {
+        QFETCH(QString, kind);
+        QFETCH(QString, request);
+        QFETCH(QString, message);
+        const std::string id = kind == "word-empty" ? "" : "zz";
+        writeScenes({scene(id, content() + "scenes/a.jpg")});
+        writeLectures({scene(id, content() + "scenes/a.jpg")});
+        MediaTestData::writeDataset(overrides_.path(),
+                                    QStringLiteral("LmvInclass_GetsyllabusWordList/") + kBook,
+                                    {word("w1", content() + "words/a.jpg", id)});
+        MediaTestData::writeDataset(overrides_.path(),
+                                    QStringLiteral("LmvInclass_GetPassageTextJsonList/") + kBook,
+                                    {{{"MaterialId", id}, {"Title", "p"}, {"Code", kUnit}}});
+        MediaTestData::writeDataset(
+            overrides_.path(), QStringLiteral("LmvInclass_GetClipList"),
+            {{{"clipid", id}, {"clip_title", "c"}, {"filename", content() + "clips/a"}}});
+        startService();
+        loadBook();
+        window_->LoadClipList();
+        TFmMain& w = *window_;
+        QListWidget* list = nullptr;
+        if (kind == "scene") {
+            w.SceneSheet->RefreshSceneList(kUnit);
+            list = w.SceneSheet->LVSceneClassUse;
+        } else if (kind == "lecture") {
+            w.MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            list = w.MiniLectureSheet->LVMiniLectureClassUse;
+        } else if (kind.startsWith("word")) {
+            w.SyllabusWordSheet->RefreshSyllabusWordList(kUnit);
+            list = w.SyllabusWordSheet->LVSyllabusWordClassUse;
+        } else if (kind == "passage") {
+            w.PassageSheet->RefreshPassageList(kUnit);
+            list = w.PassageSheet->LVPassageClassUse;
+        } else {
+            w.PhonicsSheet->RefreshClipList();
+            list = w.PhonicsSheet->LVPhonics;
+        }
+        QCOMPARE(list->count(), 1);
+        MessageRecorder messages;
+        // Nothing selected: a click does nothing.
+        emit list->itemClicked(list->item(0));
+        QCOMPARE(messages.texts(), QStringList());
+        list->item(0)->setSelected(true);
+        emit list->itemClicked(list->item(0));
+        QVERIFY(service_->waitForRequest(request.arg(service_->port())));
+        // HttpGetText's two-line box about the 404, then the list's own message.
+        QCOMPARE(messages.texts().size(), 2);
+        QVERIFY(messages.texts().first().startsWith(QStringLiteral("异常类名称:")));
+        QCOMPARE(messages.texts().last(), message);
+        for (WebBrowser* player :
+             {w.SceneSheet->WebScene, w.MiniLectureSheet->WebMiniLecture, w.SyllabusWordSheet->WebWord,
+              w.PassageSheet->WebPassage, w.PhonicsSheet->WebPhonics})
+            QVERIFY(player->View() == nullptr);
+    }
+
+    void emptyIdIsRefusedBeforeAnyRequest_data() {
+        QTest::addColumn<bool>("clip");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("mini lecture") << false << "网络错误，未能获取微课信息。请重试一次！";
+        QTest::newRow("clip") << true << "网络错误，未能获取Clip信息。请重试一次！";
+    }
+    void emptyIdIsRefusedBeforeAnyRequest() {
+        QFETCH(bool, clip);
+        QFETCH(QString, message);
+        writeLectures({scene("", content() + "scenes/a.jpg")});
+        MediaTestData::writeDataset(
+            overrides_.path(), QStringLiteral("LmvInclass_GetClipList"),
+            {{{"clipid", ""}, {"clip_title", "c"}, {"filename", content() + "clips/a"}}});
+        startService();
+        loadBook();
+        QListWidget* list = nullptr;
+        if (clip) {
+            window_->LoadClipList();
+            window_->PhonicsSheet->RefreshClipList();
+            list = window_->PhonicsSheet->LVPhonics;
+        } else {
+            window_->MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            list = window_->MiniLectureSheet->LVMiniLectureClassUse;
+        }
+        MessageRecorder messages;
+        list->item(0)->setSelected(true);
+        emit list->itemClicked(list->item(0));
+        QCOMPARE(messages.texts(), QStringList{message});
+        QCOMPARE(logged("/api/media/"), 0);
+    }
+
+    void showingTheWindowAndItsListsStartsNoBrowser() {
+        startService();
+        TFmMain& w = *window_;
+        loadBook();
+        w.LoadBookScenes("1", "b3a");
+        w.SceneSheet->RefreshSceneList("b3a-u1");
+        for (QWidget* page : {w.TabScene, w.TabPassage, w.TabMiniLecture, w.TabSyllabusWord, w.TabPhonics}) {
+            w.PageControlClass->setCurrentWidget(page);
+            QCoreApplication::processEvents();
+        }
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        QCOMPARE(webEngineProcesses(), 0);
+        QVERIFY(w.SceneSheet->WebScene->View() == nullptr);
+        QCOMPARE(w.SceneSheet->WebScene->LocationURL(), QString());
+        QVERIFY(w.SceneSheet->WebScene->View() == nullptr);
+    }
+};
+
+QTEST_MAIN(TestMediaLists)
+#include "test_media_lists.moc"
