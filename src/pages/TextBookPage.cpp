@@ -122,7 +122,8 @@ void TextBookPage::CreateLeftColumn() {
     LVTextBook->setResizeMode(QListView::Adjust);
     // Every cell holds a thumbnail over two lines of caption: with cells of one size the view
     // places a new item without measuring all the others again, which keeps a long book's
-    // thumbnail pass linear.
+    // thumbnail pass linear. Items carry that size themselves, since the view takes it from
+    // the first item, which may not have its picture yet.
     LVTextBook->setWordWrap(true);
     LVTextBook->setUniformItemSizes(true);
     LVTextBook->setGridSize(
@@ -286,6 +287,7 @@ void TextBookPage::RefreshBookPageList() {
         TPageObj* page = pages.Items(i);
         auto* item = new QListWidgetItem(gbk::toQString(page->pagename));
         item->setData(kPageRole, QVariant::fromValue(static_cast<void*>(page)));
+        item->setSizeHint(LVTextBook->gridSize());
         LVTextBook->addItem(item);
 
         const std::string path = pagePath(*page);
