@@ -209,6 +209,7 @@ private slots:
             QCOMPARE(list->item(i)->text(), caption);
             QCOMPARE(view->child(i)->text(QAccessible::Name), caption);
             QCOMPARE(TextBookPage::PageOf(list->item(i)), pages_.Items(i));
+            QVERIFY(list->visualItemRect(list->item(i)).height() > 140);
             const QImage picture = thumbnail(thumbs_.Item(i));
             QCOMPARE(picture.size(), QSize(100, 140));
             if (i == 2) {
