@@ -1,36 +1,15 @@
 #include "ReadQuestionList.h"
 
-#include <libxml/tree.h>
-
 #include <QList>
 #include <QTreeWidget>
-#include <cstring>
+#include <utility>
 
+#include "QuestionReplyReader.h"
 #include "service/ShowMessage.h"
-#include "service/TReplyDataset.h"
-#include "service/XmlParser.h"
 
 namespace {
 
-constexpr const char* kGb2312Declaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n";
 constexpr int kRecordColumn = 1;
-
-xmlNode* elementFrom(xmlNode* node) {
-    while (node && node->type != XML_ELEMENT_NODE) node = node->next;
-    return node;
-}
-
-struct DocumentDeleter {
-    void operator()(xmlDoc* doc) const { xmlparser::freeDocument(doc); }
-};
-using Document = std::unique_ptr<xmlDoc, DocumentDeleter>;
-
-Document parseReply(const GbkString& replyText) {
-    if (replyText.find("<?xml") != GbkString::npos)
-        return Document(xmlparser::readMemory(replyText.data(), replyText.size()));
-    const GbkString text = kGb2312Declaration + replyText;
-    return Document(xmlparser::readMemory(text.data(), text.size()));
-}
 
 const TVantorQuestionTypeObj* typeWithId(const TObjectList<TVantorQuestionTypeObj>& types,
                                          const GbkString& id) {
@@ -40,8 +19,8 @@ const TVantorQuestionTypeObj* typeWithId(const TObjectList<TVantorQuestionTypeOb
     return nullptr;
 }
 
-QTreeWidgetItem* rowFor(const TReplyRow& source, const TObjectList<TVantorQuestionTypeObj>& types) {
-    auto record = std::make_shared<TquestionObj>(TquestionObj::fromRow(source));
+QTreeWidgetItem* rowFor(TquestionObj&& source, const TObjectList<TVantorQuestionTypeObj>& types) {
+    auto record = std::make_shared<TquestionObj>(std::move(source));
     auto* row = new QTreeWidgetItem(QStringList{gbk::toQString(record->qid)});
     int column = 1;
     const TVantorQuestionTypeObj* type = nullptr;
@@ -61,20 +40,16 @@ QTreeWidgetItem* rowFor(const TReplyRow& source, const TObjectList<TVantorQuesti
 
 void ReadQuestionList(const GbkString& replyText, QTreeWidget* listView,
                       const TObjectList<TVantorQuestionTypeObj>& questionTypes, const GbkString& /*unused*/) {
-    const Document document = parseReply(replyText);
-    xmlNode* root = xmlDocGetRootElement(document.get());
-    if (root == nullptr) {
+    QuestionReplyReader::Result reply = QuestionReplyReader::Read(replyText);
+    if (!reply.hasDocumentElement) {
         ShowMessage(QStringLiteral("empty"));
         return;
     }
-    xmlNode* first = elementFrom(root->children);
-    if (first == nullptr) return;
+    if (!reply.hasRows) return;
     listView->clear();
-
-    xmlNode* wrapped = elementFrom(first->children);
     QList<QTreeWidgetItem*> rows;
-    for (xmlNode* node = wrapped ? wrapped : first; node != nullptr; node = elementFrom(node->next))
-        rows << rowFor(TReplyRow(node), questionTypes);
+    rows.reserve(qsizetype(reply.records.size()));
+    for (TquestionObj& record : reply.records) rows << rowFor(std::move(record), questionTypes);
     // One insertion for all rows: the view lays itself out once instead of once per row.
     listView->addTopLevelItems(rows);
 }

@@ -173,6 +173,11 @@ private slots:
                    "<NewDataSet><Table qid=\" \" questiontypeid=\"1\" typetext=\"单选题\" "
                    "rt=\"5\"/></NewDataSet>")
             << QStringList{"|5|"};
+        QTest::newRow("entities in values")
+            << QByteArray(
+                   "<NewDataSet><Table qid=\"q&amp;1\" typetext=\"&lt;完形&gt; &#65;&amp;#38;\" rt=\"1\"/>"
+                   "</NewDataSet>")
+            << QStringList{"q&1|<完形> A&#38;|1"};
         QTest::newRow("no rows") << QByteArray("<NewDataSet/>") << QStringList{};
     }
     void replyIsReadWithItsOwnOrAnAddedDeclaration() {

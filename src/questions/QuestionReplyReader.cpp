@@ -1,0 +1,249 @@
+#include "QuestionReplyReader.h"
+
+#include <libxml/parser.h>
+#include <libxml/parserInternals.h>
+#include <libxml/xmlerror.h>
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <utility>
+
+#include "service/AppError.h"
+
+namespace {
+
+constexpr const char* kGb2312Declaration = "<?xml version=\"1.0\" encoding=\"GB2312\"?>\r\n";
+
+using Field = GbkString TquestionObj::*;
+
+// Where an attribute goes: a field, one of the three fallbacks, or nowhere.
+struct Slot {
+    Field field = nullptr;
+    int fallback = -1;  // index into Row::fallbacks
+};
+
+Slot slotNamed(const char* name) {
+    static const std::pair<const char*, Field> kFields[] = {
+        {"qid", &TquestionObj::qid},
+        {"qtpid", &TquestionObj::qtpid},
+        {"typetext", &TquestionObj::typetext},
+        {"rc", &TquestionObj::rc},
+        {"wc", &TquestionObj::wc},
+        {"rt", &TquestionObj::rt},
+        {"q_identity", &TquestionObj::q_identity},
+        {"questiontext", &TquestionObj::questiontext},
+        {"questionfile", &TquestionObj::questionfile},
+        {"solutiontext", &TquestionObj::solutiontext},
+        {"solutionfile", &TquestionObj::solutionfile},
+        {"option1text", &TquestionObj::option1text},
+        {"option1file", &TquestionObj::option1file},
+        {"option2text", &TquestionObj::option2text},
+        {"option2file", &TquestionObj::option2file},
+        {"option3text", &TquestionObj::option3text},
+        {"option3file", &TquestionObj::option3file},
+        {"option4text", &TquestionObj::option4text},
+        {"option4file", &TquestionObj::option4file},
+        {"option5text", &TquestionObj::option5text},
+        {"option5file", &TquestionObj::option5file},
+        {"qorosectionid", &TquestionObj::qorosectionid},
+        {"creatorid", &TquestionObj::creatorid},
+        {"createdate", &TquestionObj::createdate},
+        {"correct_rate", &TquestionObj::correct_rate},
+        {"explain", &TquestionObj::explain},
+        {"explainfile", &TquestionObj::explainfile},
+        {"status", &TquestionObj::status},
+        {"sourceid", &TquestionObj::sourceid},
+        {"remark", &TquestionObj::remark},
+        {"canpublish", &TquestionObj::canpublish},
+        {"score", &TquestionObj::score},
+        {"source_sequence", &TquestionObj::source_sequence},
+        {"question_sequence", &TquestionObj::question_sequence},
+        {"difficultyid", &TquestionObj::difficultyid},
+    };
+    for (const auto& [fieldName, field] : kFields)
+        if (std::strcmp(name, fieldName) == 0) return Slot{field, -1};
+    static const char* const kFallbacks[] = {"questionid", "rating", "questiontypeid"};
+    for (int i = 0; i < 3; ++i)
+        if (std::strcmp(name, kFallbacks[i]) == 0) return Slot{nullptr, i};
+    return Slot{};
+}
+
+// The parse's state, reached from the parser's callbacks.
+class Collector {
+public:
+    QuestionReplyReader::Result result;
+    std::string firstError;
+
+    void start(const xmlChar* const* attributes, int count) {
+        ++depth_;
+        if (depth_ == 1) {
+            result.hasDocumentElement = true;
+        } else if (depth_ == 2) {
+            if (!result.hasRows) {
+                result.hasRows = true;
+                insideFirst_ = true;
+                pendingFirst_ = read(attributes, count);
+            } else if (layout_ == Layout::Direct) {
+                result.records.push_back(read(attributes, count));
+            }
+        } else if (depth_ == 3 && insideFirst_) {
+            // The first child has children: they are the rows, and it is only their wrapper.
+            if (layout_ == Layout::Undecided) {
+                layout_ = Layout::Wrapped;
+                pendingFirst_.reset();
+            }
+            result.records.push_back(read(attributes, count));
+        }
+    }
+
+    void end() {
+        if (depth_ == 2 && insideFirst_) {
+            insideFirst_ = false;
+            if (layout_ == Layout::Undecided) {
+                layout_ = Layout::Direct;
+                result.records.push_back(std::move(*pendingFirst_));
+                pendingFirst_.reset();
+            }
+        }
+        --depth_;
+    }
+
+private:
+    enum class Layout { Undecided, Direct, Wrapped };
+
+    // Attributes come as (name, prefix, URI, value begin, value end), entities and character
+    // references replaced, except that the parser hands a "&" on as "&#38;" for a tree builder
+    // to decode. A literal "&" cannot reach here any other way, so decoding that is exact.
+    TquestionObj read(const xmlChar* const* attributes, int count) {
+        TquestionObj record;
+        GbkString fallbacks[3];
+        for (int i = 0; i < count; ++i) {
+            const xmlChar* const* attribute = attributes + 5 * i;
+            const Slot slot = slotFor(attribute[0]);
+            GbkString* target = slot.field           ? &(record.*slot.field)
+                                : slot.fallback >= 0 ? &fallbacks[slot.fallback]
+                                                     : nullptr;
+            if (target == nullptr) continue;
+            std::string value(reinterpret_cast<const char*>(attribute[3]),
+                              static_cast<std::size_t>(attribute[4] - attribute[3]));
+            for (std::size_t at = value.find("&#38;"); at != std::string::npos;
+                 at = value.find("&#38;", at + 1))
+                value.replace(at, 5, "&");
+            *target = gbk::fromUtf8(gbk::trimmed(value));
+        }
+        if (record.qid.empty()) record.qid = std::move(fallbacks[0]);
+        if (record.rt.empty()) record.rt = std::move(fallbacks[1]);
+        if (record.qtpid.empty()) record.qtpid = std::move(fallbacks[2]);
+        return record;
+    }
+
+    // Names come from the parser's dictionary, one pointer per name and document.
+    Slot slotFor(const xmlChar* name) {
+        if (const auto known = slots_.find(name); known != slots_.end()) return known->second;
+        return slots_[name] = slotNamed(reinterpret_cast<const char*>(name));
+    }
+
+    int depth_ = 0;
+    bool insideFirst_ = false;
+    Layout layout_ = Layout::Undecided;
+    std::optional<TquestionObj> pendingFirst_;
+    std::unordered_map<const xmlChar*, Slot> slots_;
+};
+
+Collector& collectorOf(void* context) {
+    auto* parser = static_cast<xmlParserCtxtPtr>(context);
+    return *static_cast<Collector*>(parser->_private);
+}
+
+// The callbacks run inside libxml2's C frames: nothing may be thrown through them, so a failure
+// stops the parser and is reported after it returns.
+void onStart(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int count,
+             int, const xmlChar** attributes) noexcept {
+    try {
+        collectorOf(context).start(attributes, count);
+    } catch (...) {
+        collectorOf(context).firstError = "out of memory";
+        xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+    }
+}
+
+void onEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
+    collectorOf(context).end();
+}
+
+// The first error explains the failure; later ones follow from it.
+void onError(void* context, xmlErrorPtr error) noexcept {
+    if (context == nullptr || error == nullptr || error->message == nullptr || error->level < XML_ERR_ERROR)
+        return;
+    Collector& collector = collectorOf(context);
+    if (!collector.firstError.empty()) return;
+    try {
+        collector.firstError = error->message;
+    } catch (...) {
+        // The parse fails all the same.
+    }
+}
+
+void setUpOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlAddEncodingAlias("GBK", "GB2312");
+        xmlAddEncodingAlias("GBK", "gb2312");
+    });
+}
+
+struct ContextDeleter {
+    void operator()(xmlParserCtxt* parser) const { xmlFreeParserCtxt(parser); }
+};
+
+}  // namespace
+
+QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText) {
+    setUpOnce();
+    const bool declared = replyText.find("<?xml") != GbkString::npos;
+    const GbkString prefixed = declared ? GbkString() : kGb2312Declaration + replyText;
+    const GbkString& text = declared ? replyText : prefixed;
+
+    // Only elements are handled: no DTD is read or kept, no entity is declared or loaded, so
+    // nothing but the predefined entities can be referred to.
+    xmlSAXHandler handler{};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.startElementNs = onStart;
+    handler.endElementNs = onEnd;
+    handler.serror = onError;
+
+    // Fed through a callback, as every reply is, so that a large reply needing decoding does
+    // not trip libxml2's "Huge input lookup" guard.
+    struct Source {
+        const char* data;
+        std::size_t left;
+    } source{text.data(), text.size()};
+    auto read = [](void* context, char* buffer, int length) -> int {
+        auto* s = static_cast<Source*>(context);
+        const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
+        std::memcpy(buffer, s->data, n);
+        s->data += n;
+        s->left -= n;
+        return static_cast<int>(n);
+    };
+    Collector collector;
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> parser(
+        xmlCreateIOParserCtxt(&handler, nullptr, read, nullptr, &source, XML_CHAR_ENCODING_NONE));
+    if (!parser) throw XmlParseError("out of memory");
+    parser->_private = &collector;
+    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
+    xmlParseDocument(parser.get());
+    if (!parser->wellFormed || !collector.firstError.empty()) {
+        std::string message = collector.firstError;
+        if (message.empty()) message = "XML parse error";
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        throw XmlParseError(message);
+    }
+    return std::move(collector.result);
+}
