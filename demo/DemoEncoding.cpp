@@ -4,6 +4,7 @@
 #include <openssl/evp.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 #include <stdexcept>
@@ -64,6 +65,30 @@ std::string gzipCompress(std::string_view bytes) {
     deflateEnd(&zs);
     if (rc != Z_STREAM_END)
         throw std::runtime_error("deflate did not finish");
+    return out;
+}
+
+std::string gzipZeros(std::size_t zeros) {
+    z_stream zs{};
+    if (deflateInit2(&zs, Z_BEST_COMPRESSION, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY) != Z_OK)
+        throw std::runtime_error("deflateInit2 failed");
+    const std::string piece(1 << 20, '\0');
+    std::string out;
+    char buffer[65536];
+    int rc = Z_OK;
+    while (rc != Z_STREAM_END) {
+        const std::size_t take = std::min(zeros, piece.size());
+        zeros -= take;
+        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
+        zs.avail_in = static_cast<uInt>(take);
+        do {
+            zs.next_out = reinterpret_cast<Bytef*>(buffer);
+            zs.avail_out = sizeof buffer;
+            rc = deflate(&zs, zeros == 0 ? Z_FINISH : Z_NO_FLUSH);
+            out.append(buffer, sizeof buffer - zs.avail_out);
+        } while (zs.avail_out == 0 || (zeros == 0 && rc != Z_STREAM_END));
+    }
+    deflateEnd(&zs);
     return out;
 }
 

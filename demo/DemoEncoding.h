@@ -15,6 +15,9 @@ std::string md5Hex(std::string_view bytes);
 std::string base64Encode(std::string_view bytes);
 // A complete RFC 1952 stream (gzip header, deflate data, trailer).
 std::string gzipCompress(std::string_view bytes);
+// A gzip stream of `zeros` zero bytes, made in pieces (a bomb of hundreds of MiB costs the
+// service only its compressed size).
+std::string gzipZeros(std::size_t zeros);
 // Text and attribute escaping for XML and HTML output; keeps tabs and line breaks as
 // character references so that attribute values survive a parser's normalisation.
 std::string xmlEscape(std::string_view text);

@@ -6,6 +6,7 @@
 #include <boost/asio/redirect_error.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/use_awaitable.hpp>
+#include <boost/asio/write.hpp>
 #include <boost/beast/core.hpp>
 #include <boost/beast/core/detect_ssl.hpp>
 #include <boost/beast/http.hpp>
@@ -85,6 +86,18 @@ awaitable<void> serveRequests(Stream& stream, beast::flat_buffer& buffer, bool t
             res.body() = std::move(reply.body);
         res.prepare_payload();
         beast::get_lowest_layer(stream).expires_after(kIdleTimeout);
+        if (reply.cutOff) {
+            // The header promises the whole body; half of it comes, then the connection ends.
+            http::response_serializer<http::string_body> serializer{res};
+            co_await http::async_write_header(stream, serializer, asio::redirect_error(use_awaitable, ec));
+            const std::string& body = res.body();
+            if (!ec)
+                co_await asio::async_write(stream, asio::buffer(body.data(), body.size() / 2),
+                                           asio::redirect_error(use_awaitable, ec));
+            logger("request " + scheme + " " + std::to_string(port) + " " + request.method + " " +
+                   request.target + " - " + std::to_string(reply.status) + " cut-off");
+            co_return;
+        }
         co_await http::async_write(stream, res, asio::redirect_error(use_awaitable, ec));
         auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)

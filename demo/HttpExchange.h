@@ -28,6 +28,9 @@ struct HttpReply {
     std::string body;
     std::vector<std::pair<std::string, std::string>> headers;
     int delayMs = 0;
+    // Sends the full Content-Length but only the first half of the body, then drops the
+    // connection: a transfer cut off in the middle.
+    bool cutOff = false;
     std::string operation;
 
     static HttpReply text(int status, std::string body);

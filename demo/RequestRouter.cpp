@@ -66,6 +66,7 @@ HttpReply RequestRouter::route(const HttpRequest& request) {
         else
             reply = dispatch(request);
         reply.delayMs = std::max(reply.delayMs, delay);
+        reply.cutOff = std::find(faults.begin(), faults.end(), "cut-off") != faults.end();
         return reply;
     } catch (const std::exception& error) {
         return HttpReply::text(500, std::string("internal error: ") + error.what() + "\n");

@@ -98,6 +98,23 @@ xmlNodePtr firstElement(xmlNodePtr node) {
     return nullptr;
 }
 
+// A dataset whose ten nested entities would grow one value to ten billion bytes.
+std::string billionLaughs() {
+    std::string text = "<?xml version=\"1.0\"?>\n<!DOCTYPE NewDataSet [\n<!ENTITY a \"lol\">\n";
+    for (char name = 'b'; name <= 'k'; ++name) {
+        text += std::string("<!ENTITY ") + name + " \"";
+        for (int i = 0; i < 10; ++i) text += std::string("&") + char(name - 1) + ";";
+        text += "\">\n";
+    }
+    return text + "]>\n<NewDataSet><Table bookid=\"&k;\" bookname=\"&k;\" Title=\"&k;\" /></NewDataSet>";
+}
+
+// A dataset that names a local file as an external entity in its values and content.
+std::string externalEntity(const std::string& path) {
+    return "<?xml version=\"1.0\"?>\n<!DOCTYPE NewDataSet [<!ENTITY x SYSTEM \"file://" + path +
+           "\">]>\n<NewDataSet><Table bookid=\"b-x\" bookname=\"&x;\" Title=\"&x;\">&x;</Table></NewDataSet>";
+}
+
 // A reply whose XML is cut in the middle of a row, as a broken service would send it.
 std::string truncatedXml(const std::string& text) {
     std::string cut = text.substr(0, text.size() / 2);
@@ -184,6 +201,16 @@ HttpReply SoapService::answer(const Call& call) const {
         if (line.rfind("slow:", 0) == 0)
             delay = std::clamp(std::atoi(line.c_str() + 5), 0, 600000);
 
+    auto entityFault = std::find_if(faults.begin(), faults.end(), [](const std::string& l) {
+        return l.rfind("external-entity:", 0) == 0;
+    });
+    // A hostile dataset in place of the real one, in the reply text or inside the gzip.
+    auto hostile = [&](std::string text) {
+        if (hasFault(faults, "billion-laughs")) return billionLaughs();
+        if (entityFault != faults.end()) return externalEntity(entityFault->substr(16));
+        return text;
+    };
+
     HttpReply reply;
     if (hasFault(faults, "http-500")) {
         reply = HttpReply::text(500, "<html><body><h1>500 Internal Server Error</h1></body></html>");
@@ -192,6 +219,8 @@ HttpReply SoapService::answer(const Call& call) const {
                                       [](const std::string& l) { return l.rfind("soap-fault:", 0) == 0; });
                it != faults.end()) {
         reply = fault("soap:Server", it->substr(11), call.operation);
+    } else if (hasFault(faults, "not-xml")) {
+        reply = HttpReply::text(200, "Service temporarily unavailable\n");
     } else if (op->kind == Kind::Text) {
         std::string text;
         if (call.operation == "LmvInclass_LogOn")
@@ -202,9 +231,9 @@ HttpReply SoapService::answer(const Call& call) const {
             text = datasetText(call, false);
         if (hasFault(faults, "invalid-xml"))
             text = truncatedXml(text);
-        reply = envelope(call.operation, text);
+        reply = envelope(call.operation, hostile(text));
     } else {
-        std::string text = datasetText(call, true);
+        std::string text = hostile(datasetText(call, true));
         if (hasFault(faults, "invalid-xml"))
             text = truncatedXml(text);
         // The mini-lecture catalogue is sent as UTF-8; the others as GBK, as they are declared.
@@ -214,6 +243,11 @@ HttpReply SoapService::answer(const Call& call) const {
         if (hasFault(faults, "corrupt-gzip")) {
             // A sound header followed by bytes that are no deflate stream.
             gzip = gzip.substr(0, 10) + std::string("\xff\xfe\xfd\xfc\x00\x01\x02\x03\xde\xad\xbe\xef", 12);
+        }
+        // About 260 KiB that inflate to 257 MiB, one past the client's cap of 256 MiB.
+        if (hasFault(faults, "gzip-bomb")) {
+            static const std::string bomb = demo::gzipZeros(std::size_t(257) << 20);
+            gzip = bomb;
         }
         reply = envelope(call.operation, demo::base64Encode(gzip));
     }
