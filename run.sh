@@ -13,6 +13,7 @@ PACKAGES=(
     qt6-base-dev qt6-webengine-dev libgl-dev
     libcurl4-openssl-dev libxml2-dev zlib1g-dev libssl-dev libpng-dev libjpeg62-turbo-dev
     libboost-dev libbenchmark-dev
+    clang libclang-rt-14-dev
     libxcb1-dev fonts-noto-cjk xvfb xauth
 )
 
@@ -53,8 +54,19 @@ run_tests() {
         LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0" \
         UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
         ctest --output-on-failure -j "$JOBS" -LE webengine) || status=1
+    run_fuzz_regression || status=1
     [ $status -eq 0 ] && echo "== All tests passed" || echo "== Some tests FAILED"
     return $status
+}
+
+# Every fuzz target once over its seed corpus (tests/fuzz/corpus), in a clang build of its own
+# (libFuzzer, ASan, UBSan) that shares nothing with the g++ builds; a crash fails the run.
+run_fuzz_regression() {
+    cmake -G Ninja -S "$ROOT/tests/fuzz" -B "$ROOT/build-fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+    cmake --build "$ROOT/build-fuzz" -j "$JOBS"
+    echo "== Fuzz corpus regression (clang build)"
+    (cd "$ROOT/build-fuzz" && ctest --output-on-failure -j "$JOBS")
 }
 
 SERVICE_PID=""
