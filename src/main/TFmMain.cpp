@@ -36,6 +36,9 @@
 #include "media/SyllabusWordPage.h"
 #include "pages/TextBookPage.h"
 #include "platform/WindowRegistry.h"
+#include "questions/HomeworkPage.h"
+#include "questions/QuestionBankPage.h"
+#include "questions/TestPaperPage.h"
 #include "service/HttpClient.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
@@ -45,7 +48,6 @@ namespace {
 
 const QColor kNavy(0, 0, 128);
 constexpr int kTopBarHeight = 56;
-constexpr int kAssignmentNameWidth = 150;
 
 QFont pixelFont(int pixels, bool bold) {
     QFont font(QStringLiteral("sans-serif"));
@@ -80,14 +82,6 @@ QWidget* sheet(QTabWidget* pages, const char* name, const QString& caption) {
 QWidget* addSheet(QTabWidget* pages, QWidget* page, const QString& caption) {
     pages->addTab(page, caption);
     return page;
-}
-
-QTreeWidget* reportList(QWidget* parent, const char* name) {
-    auto* list = new QTreeWidget(parent);
-    list->setObjectName(QLatin1String(name));
-    list->setRootIsDecorated(false);
-    list->setAllColumnsShowFocus(true);
-    return list;
 }
 
 }  // namespace
@@ -196,10 +190,11 @@ void TFmMain::CreatePageControl() {
     CreateTextBookSheet();
     TabTextBook = TextBookSheet;
     PageControlClass->addTab(TextBookSheet, QStringLiteral("教材"));
-    TabQuestionBank = sheet(PageControlClass, "TabQuestionBank", QStringLiteral("题库"));
+    CreateQuestionSheets();
+    TabQuestionBank = addSheet(PageControlClass, QuestionBankSheet, QStringLiteral("题库"));
     TabSheet29 = sheet(PageControlClass, "TabSheet29", QStringLiteral("汉化"));
-    TabHomework = sheet(PageControlClass, "TabHomework", QStringLiteral("作业"));
-    TabTestPaper = sheet(PageControlClass, "TabTestPaper", QStringLiteral("试卷"));
+    TabHomework = addSheet(PageControlClass, HomeworkSheet, QStringLiteral("作业"));
+    TabTestPaper = addSheet(PageControlClass, TestPaperSheet, QStringLiteral("试卷"));
     TabSheetLogo = sheet(PageControlClass, "TabSheetLogo", QString());
     TabPhonics = addSheet(PageControlClass, PhonicsSheet, QStringLiteral("自然拼读"));
 
@@ -208,11 +203,6 @@ void TFmMain::CreatePageControl() {
     imgLogo->setPixmap(LogoArtwork::render());
     imgLogo->setFixedSize(LogoArtwork::size());
     TabSheetLogo->installEventFilter(this);
-
-    CreateAssignmentSheets();
-    VantorquestionListView = reportList(TabQuestionBank, "VantorquestionListView");
-    auto* questionLayout = new QVBoxLayout(TabQuestionBank);
-    questionLayout->addWidget(VantorquestionListView);
 }
 
 void TFmMain::CreateMediaSheets() {
@@ -258,20 +248,24 @@ void TFmMain::CreateTextBookSheet() {
     StatusBar1Panel0 = TextBookSheet->StatusBar1Panel0;
 }
 
-void TFmMain::CreateAssignmentSheets() {
-    LVHomework = reportList(TabHomework, "LVHomework");
-    LVTestPaper = reportList(TabTestPaper, "LVTestPaper");
-    for (auto [page, list] : {std::pair{TabHomework, LVHomework}, std::pair{TabTestPaper, LVTestPaper}}) {
-        auto* layout = new QVBoxLayout(page);
-        layout->addWidget(list);
-    }
+void TFmMain::CreateQuestionSheets() {
+    // The sheets read Member.UserId and the chosen unit when they use them, so they always send
+    // the current ones.
+    const ClientConfig& config = dm_.config();
+    QuestionBankSheet = new QuestionBankPage(
+        *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(), config, Member, TestPaperList,
+        [this] { return CBUnitClassUse->currentData().value<const TUnitObj*>(); }, {}, PageControlClass);
+    HomeworkSheet = new HomeworkPage(config, Member, {}, PageControlClass);
+    TestPaperSheet = new TestPaperPage(config, Member, {}, PageControlClass);
+    VantorquestionListView = QuestionBankSheet->VantorquestionListView;
+    LVHomework = HomeworkSheet->LVHomework;
+    LVTestPaper = TestPaperSheet->LVTestPaper;
 }
 
 void TFmMain::FormCreate() {
     ReadOsMajorVersion();
     SubjectId = "3";
     LoadBookList();
-    SetUpListColumns();
     CreateOwnedLists();
     ShowLogoSheet();
     SetTitle();
@@ -296,23 +290,6 @@ void TFmMain::LoadBookList() {
         ShowMessage(QString::fromUtf8(error.what()));
     }
     cbbooks->setCurrentIndex(-1);
-}
-
-void TFmMain::SetUpListColumns() {
-    VantorquestionListView->setColumnCount(3);
-    VantorquestionListView->setHeaderLabels(
-        {QStringLiteral("序号"), QStringLiteral("题型"), QStringLiteral("难度")});
-    VantorquestionListView->setColumnWidth(0, 120);
-    VantorquestionListView->setColumnWidth(1, 120);
-    VantorquestionListView->setColumnWidth(2, 40);
-    for (QTreeWidget* list : {LVHomework, LVTestPaper}) {
-        list->setColumnCount(2);
-        list->setHeaderLabels({QStringLiteral("名称"), QStringLiteral("日期")});
-        list->setColumnWidth(0, kAssignmentNameWidth);
-        // The date column takes the rest of the list, also after the list is resized.
-        list->setColumnWidth(1, std::max(list->width() - kAssignmentNameWidth, 0));
-        list->header()->setStretchLastSection(true);
-    }
 }
 
 void TFmMain::CreateOwnedLists() {

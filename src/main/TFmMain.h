@@ -27,12 +27,15 @@ class QTabWidget;
 class QTreeWidget;
 class CatalogueLoader;
 class DialoguePage;
+class HomeworkPage;
 class MiniLecturePage;
 class PassagePage;
 class PhonicsPage;
+class QuestionBankPage;
 class ScenePage;
 class SyllabusWordPage;
 class RemoteFileCache;
+class TestPaperPage;
 class TextBookPage;
 class TstudyDM;
 class WindowRegistry;
@@ -157,10 +160,16 @@ public:
     PhonicsPage* PhonicsSheet = nullptr;
     DialoguePage* DialogueSheet = nullptr;
 
-    QLabel* imgLogo = nullptr;
+    // The question bank, homework and test paper sheets (the same objects as their Tab
+    // pointers), and their lists that the navigation fills and empties.
+    QuestionBankPage* QuestionBankSheet = nullptr;
+    HomeworkPage* HomeworkSheet = nullptr;
+    TestPaperPage* TestPaperSheet = nullptr;
     QTreeWidget* VantorquestionListView = nullptr;
     QTreeWidget* LVHomework = nullptr;
     QTreeWidget* LVTestPaper = nullptr;
+
+    QLabel* imgLogo = nullptr;
     TextBookPage* TextBookSheet = nullptr;  // the same object as TabTextBook
     // The textbook sheet's status bar; its first panel carries every status text of the window.
     QStatusBar* StatusBar1 = nullptr;
@@ -176,13 +185,12 @@ private:
     void CreatePageControl();
     void CreateMediaSheets();
     void CreateTextBookSheet();
-    void CreateAssignmentSheets();
+    void CreateQuestionSheets();
 
     // Creation, in this order.
     void FormCreate();
     void ReadOsMajorVersion();
     void LoadBookList();
-    void SetUpListColumns();
     void CreateOwnedLists();
     void ShowLogoSheet();
     void SetTitle();

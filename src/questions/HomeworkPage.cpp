@@ -48,6 +48,9 @@ HomeworkPage::HomeworkPage(const ClientConfig& config, const MemberInfoRec& memb
       navigation_(std::move(navigation)),
       classroomHost_(config.classroomHost) {
     setObjectName(QStringLiteral("TabHomework"));
+    // The window may be made smaller than the controls need; they are clipped then, as on any
+    // other sheet, rather than holding the whole window at their size.
+    setMinimumSize(1, 1);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* splitter = new QSplitter(Qt::Horizontal, this);

@@ -72,6 +72,9 @@ QuestionBankPage::QuestionBankPage(lmvInclassSoap& service, const ClientConfig& 
       classroomHost_(config.classroomHost),
       questionHost_(config.questionHost) {
     setObjectName(QStringLiteral("TabQuestionBank"));
+    // The window may be made smaller than the controls need; they are clipped then, as on any
+    // other sheet, rather than holding the whole window at their size.
+    setMinimumSize(1, 1);
     auto* layout = new QHBoxLayout(this);
     PageControl1 = named(new QTabWidget(this), "PageControl1");
     PageControl1->setFixedWidth(kLeftColumnWidth);

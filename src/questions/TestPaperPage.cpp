@@ -24,6 +24,9 @@ TestPaperPage::TestPaperPage(const ClientConfig& config, const MemberInfoRec& me
       navigation_(std::move(navigation)),
       classroomHost_(config.classroomHost) {
     setObjectName(QStringLiteral("TabTestPaper"));
+    // The window may be made smaller than the controls need; they are clipped then, as on any
+    // other sheet, rather than holding the whole window at their size.
+    setMinimumSize(1, 1);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     auto* splitter = new QSplitter(Qt::Horizontal, this);

@@ -184,9 +184,10 @@ private slots:
 
     void assignmentListsGiveTheDateColumnTheRest() {
         TFmMain& window = openWindow();
-        for (QTreeWidget* list : {window.LVHomework, window.LVTestPaper}) {
-            window.PageControlClass->setCurrentWidget(list->parentWidget());
-            QTRY_VERIFY(list->viewport()->width() > 300);
+        for (auto [page, list] : {std::pair{window.TabHomework, window.LVHomework},
+                                  std::pair{window.TabTestPaper, window.LVTestPaper}}) {
+            window.PageControlClass->setCurrentWidget(page);
+            QTRY_VERIFY(list->viewport()->width() > 200);
             QCOMPARE(list->headerItem()->text(0), QStringLiteral("名称"));
             QCOMPARE(list->columnWidth(0), 150);
             QTRY_COMPARE(list->columnWidth(1), list->viewport()->width() - 150);
