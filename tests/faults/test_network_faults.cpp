@@ -7,11 +7,15 @@
 #include <QDirIterator>
 #include <QElapsedTimer>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <memory>
 
 #include "DemoService.h"
 #include "MessageRecorder.h"
+#include "app/LumoClass.h"
+#include "app/Tfmlogin.h"
 #include "main/TFmMain.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
@@ -306,6 +310,60 @@ private slots:
         QVERIFY(!service_->requestLog().join('\n').contains("/content/pages/b3a/p001.jpg"));
         QFile::remove(overrides_.filePath("datasets/LmvInclass_GetPageList/bfault.xml"));
         verifyWindowStillWorks();
+    }
+
+    // The sign-in writes the credentials only once the service has accepted them, and reads the
+    // member record after that: whatever the reply, qorox.ini is either untouched or holds
+    // exactly the accepted credentials.
+    void signInFaultsNeverCorruptTheIniFile_data() {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<bool>("written");
+        QTest::newRow("HTTP 500") << "http-500" << false;
+        QTest::newRow("reply not XML") << "not-xml" << false;
+        QTest::newRow("never answers") << "slow:20000" << false;
+        QTest::newRow("billion laughs") << "billion-laughs" << true;
+        QTest::newRow("external entity") << "external-entity:%2" << true;
+    }
+    void signInFaultsNeverCorruptTheIniFile() {
+        QFETCH(QString, fault);
+        QFETCH(bool, written);
+        writeFile(faultFile("LmvInclass_LogOn"), QString(fault).replace("%2", secretFile_).toUtf8() + "\n");
+        QTemporaryDir programDir;
+        qputenv("LUMOCLASS_PROGRAM_DIR", programDir.path().toLocal8Bit());
+        const QString ini = programDir.filePath(QStringLiteral("qorox.ini"));
+        const QByteArray original = "; kept\r\n[qorox]\r\nmemberid=someone\r\npasswd=\r\n[other]\r\nx=1\r\n";
+        writeFile(ini, original);
+        const QString conf = service_->writeClientConfig();
+        QFile config(conf);
+        QVERIFY(config.open(QIODevice::Append));
+        config.write("\n[http]\nidle_timeout = 1\n");
+        config.close();
+
+        MessageRecorder messages;
+        LumoClass entry;
+        QCOMPARE(entry.run({}), LumoClass::Outcome::RunLoop);
+        Tfmlogin* login = entry.fmlogin();
+        login->Editmemberid->setText(QStringLiteral("guest"));
+        login->Editpasswd->setText(QStringLiteral("visit20"));
+        QTest::mouseClick(login->btnlogin, Qt::LeftButton);
+
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY(!messages.texts().first().contains(kSecret));
+        QFile file(ini);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray now = file.readAll();
+        if (!written) {
+            QCOMPARE(now, original);
+        } else {
+            QCOMPARE(now,
+                     QByteArray(
+                         "; kept\r\n[qorox]\r\nmemberid=guest\r\npasswd=e68b95288d3e5623712ff814bc652be3\r\n"
+                         "[other]\r\nx=1\r\n"));
+        }
+        QVERIFY(login->isVisible());
+        QVERIFY(login->btnlogin->isEnabled());
+        QVERIFY(entry.FmMain() == nullptr);
+        qunsetenv("LUMOCLASS_PROGRAM_DIR");
     }
 };
 

@@ -9,7 +9,7 @@
 #include "service/ReplyInflater.h"
 
 namespace {
-constexpr std::size_t kFuzzLimit = std::size_t(4) << 20;
+constexpr std::size_t kFuzzLimit = std::size_t(1) << 20;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
