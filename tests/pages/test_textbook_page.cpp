@@ -192,7 +192,7 @@ private slots:
         MessageRecorder messages;
         openBook("b3");
 
-        const RecordedRequest& request = server_->requests().front();
+        const RecordedRequest request = server_->requests().front();
         QVERIFY(request.body.find("<bookid>b3</bookid>") != std::string::npos);
         QVERIFY2(request.body.find("<baseurl>https://" + host() + "</baseurl>") != std::string::npos,
                  request.body.c_str());
