@@ -105,6 +105,7 @@ TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : QWidget(parent), dm_(dm) {
     layout->addWidget(PageControlClass, 1);
 
     FormCreate();
+    ConnectNavigation();
     show();
 }
 
@@ -254,7 +255,7 @@ void TFmMain::CreateQuestionSheets() {
     const ClientConfig& config = dm_.config();
     QuestionBankSheet = new QuestionBankPage(
         *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(), config, Member, TestPaperList,
-        [this] { return CBUnitClassUse->currentData().value<const TUnitObj*>(); }, {}, PageControlClass);
+        [this] { return ChosenUnit(); }, {}, PageControlClass);
     HomeworkSheet = new HomeworkPage(config, Member, {}, PageControlClass);
     TestPaperSheet = new TestPaperPage(config, Member, {}, PageControlClass);
     VantorquestionListView = QuestionBankSheet->VantorquestionListView;

@@ -95,6 +95,17 @@ public:
     // the reply cannot be read.
     bool LoadTeacherSetting();
 
+    // The top bar's navigation. The book change and the unit change run when the teacher picks
+    // an entry; the resource switch runs whenever one of the ten radio buttons becomes checked,
+    // by the teacher or by code (never when one is unchecked). A failing word catalogue ends the
+    // book change by raising (the default handler shows it); the unit change shows its own
+    // failure; the switch reports nothing but "请先选择课本！".
+    void cbbooksChange();
+    void CBUnitClassUseChange();
+    void RBtnWordClassUseClick();
+    // The unit behind the selected entry of CBUnitClassUse, or null.
+    const TUnitObj* ChosenUnit() const;
+
     MemberInfoRec Member;
     int OsMajorVersion = 5;
     GbkString SubjectId;
@@ -200,6 +211,12 @@ private:
     void ApplyColourKey();
 
     void FormShow();
+
+    void ConnectNavigation();
+    QList<QRadioButton*> ResourceButtons() const;
+    void LoadQuestionBank();
+    void PausePlayersOutOfSight();
+    void ShowSheet(QWidget* page);
     void FormClose();
     void DeleteCacheOnExit();
     void Panel3Resize();

@@ -1,0 +1,215 @@
+// The top bar's navigation: book, unit and resource. Every handler reads the chosen book and
+// unit from the combo boxes when it runs, so nothing here is copied or cached.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTreeWidget>
+#include <exception>
+
+#include "TFmMain.h"
+#include "catalogue/FillBookCombo.h"
+#include "catalogue/FillHomeworkListView.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/PhonicsPage.h"
+#include "media/ScenePage.h"
+#include "media/SyllabusWordPage.h"
+#include "pages/TextBookPage.h"
+#include "questions/FillTestPaperFilterCombo.h"
+#include "questions/QuestionBankPage.h"
+#include "service/GbkText.h"
+#include "service/ShowMessage.h"
+#include "web/PageScript.h"
+#include "web/WebBrowser.h"
+
+namespace {
+
+// An auto-exclusive radio button refuses to be unchecked while it is the checked one of its
+// group; lifting the exclusivity for the moment is the only way to leave the group empty.
+void Uncheck(QRadioButton* button) {
+    if (!button->isChecked()) return;
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+}  // namespace
+
+void TFmMain::ConnectNavigation() {
+    // activated() comes only from the user, so filling the combo boxes in code runs nothing.
+    connect(cbbooks, &QComboBox::activated, this, &TFmMain::cbbooksChange);
+    connect(CBUnitClassUse, &QComboBox::activated, this, &TFmMain::CBUnitClassUseChange);
+    for (QRadioButton* button : ResourceButtons()) {
+        connect(button, &QRadioButton::toggled, this, [this](bool checked) {
+            if (checked) RBtnWordClassUseClick();
+        });
+    }
+}
+
+QList<QRadioButton*> TFmMain::ResourceButtons() const {
+    return {RBtnTextbook,      RBtnHomeworkClassUse,   RBtnTestPaperClassUse, RBTNQuestionBank,
+            RBtnPhonics,       RBtnDialogueClassUse,   RBtnWordClassUse,      RbtnPassageClassUse,
+            RbtnSceneClassUse, RBtnMiniLectureClassUse};
+}
+
+const TUnitObj* TFmMain::ChosenUnit() const {
+    if (CBUnitClassUse->currentIndex() < 0) return nullptr;
+    return CBUnitClassUse->currentData().value<const TUnitObj*>();
+}
+
+void TFmMain::cbbooksChange() {
+    const TBookObj* book = ComboBook(cbbooks, cbbooks->currentIndex());
+    if (book == nullptr) return;
+    for (QRadioButton* button :
+         {RBtnTextbook, RBtnHomeworkClassUse, RBtnTestPaperClassUse, RBTNQuestionBank, RBtnPhonics})
+        button->setEnabled(true);
+    for (QRadioButton* button :
+         {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse, RBtnMiniLectureClassUse}) {
+        Uncheck(button);
+        button->setEnabled(false);
+    }
+    TextBookSheet->LabelTextBook->setText(cbbooks->currentText());
+    // Copied: the entry (and its record) may go while the loaders process events.
+    const GbkString bookId = book->bookid;
+
+    // The loaders replace the records the media views point at.
+    SceneSheet->ClearList();
+    PassageSheet->ClearList();
+    MiniLectureSheet->ClearList();
+    SyllabusWordSheet->ClearList();
+    LoadBookWords("1", bookId);
+    LoadBookScenes("1", bookId);
+    LoadBookPassages("1", bookId);
+    LoadBookMiniLectures("1", bookId);
+    LoadBookPageList(bookId);
+
+    CBUnitClassUse->clear();
+    TextBookSheet->ClearPageView();
+    Uncheck(RBtnTextbook);
+    for (std::size_t i = 0; i < UnitList.Count(); ++i) {
+        const TUnitObj* unit = UnitList.Items(i);
+        if (unit->bookid != bookId || unit->IsValid != "1" || unit->unitcode.empty()) continue;
+        CBUnitClassUse->addItem(gbk::toQString(unit->unitname + " " + unit->UnitTitle),
+                                QVariant::fromValue<const TUnitObj*>(unit));
+    }
+    CBUnitClassUse->setCurrentIndex(-1);
+}
+
+void TFmMain::CBUnitClassUseChange() {
+    const TUnitObj* unit = ChosenUnit();
+    if (unit == nullptr) return;
+    // Unit records live for the whole run; the copies only keep the handler independent of
+    // the combo box, which a nested handler may empty.
+    const GbkString unitCode = unit->unitcode;
+    const GbkString pageNumber = unit->pagenumber;
+    try {
+        QListWidget* pages = TextBookSheet->LVTextBook;
+        // Each page display processes events; the view is looked at afresh every step.
+        for (int i = 0; i < pages->count(); ++i) {
+            const TPageObj* page = TextBookPage::PageOf(pages->item(i));
+            if (page == nullptr || page->pagenumber != pageNumber) continue;
+            pages->setCurrentRow(i);
+            LVTextBookClick();
+        }
+        if (!unitCode.empty()) {
+            RBtnWordClassUse->setEnabled(true);
+            SceneSheet->RefreshSceneList(unitCode);
+            PassageSheet->RefreshPassageList(unitCode);
+            MiniLectureSheet->RefreshMiniLectureList(unitCode);
+        } else {
+            for (QRadioButton* button :
+                 {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse, RBtnMiniLectureClassUse})
+                button->setEnabled(false);
+        }
+        SyllabusWordSheet->ClearList();
+        for (QRadioButton* button : {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse,
+                                     RBtnMiniLectureClassUse, RBTNQuestionBank})
+            Uncheck(button);
+        StatusBar1Panel0->setText(QStringLiteral("图片下载完成."));
+        QuestionBankSheet->cbsection->clear();
+        VantorquestionListView->clear();
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()));
+    }
+}
+
+void TFmMain::RBtnWordClassUseClick() {
+    try {
+        if (RBtnPhonics->isChecked()) {
+            ShowSheet(TabPhonics);
+            LoadClipList();
+            PhonicsSheet->RefreshClipList();
+        } else if (RBtnHomeworkClassUse->isChecked()) {
+            ShowSheet(TabHomework);
+            FillHomeworkListView(HomeworkList, LVHomework, "101");
+        } else if (RBtnTestPaperClassUse->isChecked()) {
+            ShowSheet(TabTestPaper);
+            FillHomeworkListView(HomeworkList, LVTestPaper, "104");
+        } else if (RBTNQuestionBank->isChecked()) {
+            ShowSheet(TabQuestionBank);
+            LoadQuestionBank();
+        } else if (RBtnTextbook->isChecked()) {
+            if (cbbooks->currentIndex() < 0) {
+                ShowMessage(QStringLiteral("请先选择课本！"));
+                cbbooks->setFocus();
+                return;
+            }
+            ShowSheet(TabTextBook);
+            if (TextBookSheet->LVTextBook->count() == 0) {
+                StatusBar1Panel0->setText(QStringLiteral("教材加载中..."));
+                QApplication::processEvents();
+                RefreshBookPageList();
+                StatusBar1Panel0->setText(QStringLiteral("教材加载完成."));
+                CBUnitClassUseChange();
+            }
+        } else if (RBtnWordClassUse->isChecked()) {
+            ShowSheet(TabSyllabusWord);
+            if (const TUnitObj* unit = ChosenUnit())
+                SyllabusWordSheet->RefreshSyllabusWordList(unit->unitcode);
+        } else if (RBtnDialogueClassUse->isChecked()) {
+            ShowSheet(TabDialogue);
+        } else if (RbtnSceneClassUse->isChecked()) {
+            ShowSheet(TabScene);
+        } else if (RbtnPassageClassUse->isChecked()) {
+            ShowSheet(TabPassage);
+        } else if (RBtnMiniLectureClassUse->isChecked()) {
+            ShowSheet(TabMiniLecture);
+        }
+    } catch (const std::exception&) {
+        // The switch reports nothing: the branch just stops.
+    }
+    PausePlayersOutOfSight();
+}
+
+void TFmMain::LoadQuestionBank() {
+    const TUnitObj* unit = ChosenUnit();
+    if (unit == nullptr) return;
+    if (!unit->unitcode.empty()) QuestionBankSheet->RetriveUnitSectionList(unit->unitcode);
+    if (TestPaperList.Count() != 0) return;
+    QuestionBankSheet->FillInTestPaperObjList(true);
+    FillTestPaperFilterCombo(TestPaperList, "testyear", QuestionBankSheet->cbTestyear);
+    FillTestPaperFilterCombo(TestPaperList, "testarea", QuestionBankSheet->CBTestArea);
+    FillTestPaperFilterCombo(TestPaperList, "testtype", QuestionBankSheet->cboxtesttype);
+    QuestionBankSheet->LoadQuestionTypeList();
+}
+
+void TFmMain::PausePlayersOutOfSight() {
+    // Only a player that was navigated has a location; asking an unused one creates nothing.
+    const std::pair<WebBrowser*, QWidget*> players[] = {
+        {MiniLectureSheet->WebMiniLecture, TabMiniLecture},
+        {PassageSheet->WebPassage, TabPassage},
+        {SceneSheet->WebScene, TabScene},
+        {SyllabusWordSheet->WebWord, TabSyllabusWord},
+    };
+    for (const auto& [browser, page] : players) {
+        if (PageControlClass->currentWidget() != page && !browser->LocationURL().isEmpty())
+            PauseWebPlayer(*browser);
+    }
+}
+
+void TFmMain::ShowSheet(QWidget* page) {
+    PageControlClass->setCurrentWidget(page);
+}

@@ -1,0 +1,304 @@
+// The top bar's navigation driven through the real window against the demo service: a book, a
+// unit and the resource buttons, as a teacher picks them. Every pick is delivered through the
+// application's event dispatch, so a failure meets the default error handler as it would.
+#include <QtTest>
+
+#include <unistd.h>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include "DemoService.h"
+#include "MessageRecorder.h"
+#include "app/LumoApplication.h"
+#include "catalogue/FillBookCombo.h"
+#include "main/TFmMain.h"
+#include "media/SyllabusWordPage.h"
+#include "pages/TextBookPage.h"
+#include "questions/QuestionBankPage.h"
+#include "service/ClientConfig.h"
+#include "service/TstudyDM.h"
+#include "web/WebBrowser.h"
+
+namespace {
+
+// Valid units of b3a in list order, between units that must not be offered.
+const QByteArray kUnits = R"(<?xml version="1.0" encoding="UTF-8"?>
+<NewDataSet>
+  <Table unitcode="b3a-u1" unitname="Unit 1" UnitTitle="Hello! 你好！" bookid="b3a" IsValid="1" pagenumber="2" />
+  <Table unitcode="b3a-u2" unitname="Unit 2" UnitTitle="Invalid" bookid="b3a" IsValid="0" pagenumber="10" />
+  <Table unitcode="" unitname="Unit X" UnitTitle="No code" bookid="b3a" IsValid="1" pagenumber="12" />
+  <Table unitcode="b5b-u1" unitname="Unit 1" UnitTitle="Other book" bookid="b5b" IsValid="1" pagenumber="2" />
+  <Table unitcode="b3a-u3" unitname="Unit 3" UnitTitle="Colours 颜色" bookid="b3a" IsValid="1" pagenumber="18" />
+  <Table unitcode="b3a-u9" unitname="Unit 9" UnitTitle="No page" bookid="b3a" IsValid="1" pagenumber="999" />
+</NewDataSet>
+)";
+
+void writeFile(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
+    file.write(bytes);
+}
+
+// Runs `action` as an event of the message loop, where the default error handler stands.
+void asUser(const std::function<void()>& action) {
+    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
+    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+}
+
+// Processes whose parent is this test: a browser engine would start some.
+int childProcesses() {
+    int children = 0;
+    for (const QString& entry : QDir("/proc").entryList(QDir::Dirs)) {
+        QFile stat("/proc/" + entry + "/stat");
+        if (!stat.open(QIODevice::ReadOnly)) continue;
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        children += fields.value(1).toInt() == getpid();
+    }
+    return children;
+}
+
+}  // namespace
+
+class TestNavigation : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir overrides_;
+    std::unique_ptr<DemoService> service_;
+    std::unique_ptr<TstudyDM> dm_;
+    std::unique_ptr<TFmMain> window_;
+    std::unique_ptr<MessageRecorder> messages_;
+
+    TFmMain& w() { return *window_; }
+    QListWidget* thumbnails() { return w().TextBookSheet->LVTextBook; }
+    const TPageObj* selectedPage() { return TextBookPage::PageOf(thumbnails()->currentItem()); }
+    void fault(const char* operation, const QByteArray& line) {
+        writeFile(overrides_.filePath(QStringLiteral("faults/") + operation), line);
+    }
+    int requests(const QString& operation) {
+        int count = 0;
+        for (const QString& line : service_->requestLog()) count += line.split(u' ').value(5) == operation;
+        return count;
+    }
+
+    void chooseBook(const char* bookId) {
+        QComboBox* books = w().cbbooks;
+        for (int i = 0; i < books->count(); ++i) {
+            if (ComboBook(books, i)->bookid != bookId) continue;
+            books->setCurrentIndex(i);
+            asUser([books, i] { emit books->activated(i); });
+            return;
+        }
+        QFAIL(bookId);
+    }
+    void chooseUnit(int index) {
+        QComboBox* units = w().CBUnitClassUse;
+        units->setCurrentIndex(index);
+        asUser([units, index] { emit units->activated(index); });
+    }
+    void choose(QRadioButton* button) {
+        asUser([button] { button->click(); });
+    }
+    QStringList unitCaptions() {
+        QStringList captions;
+        for (int i = 0; i < w().CBUnitClassUse->count(); ++i) captions << w().CBUnitClassUse->itemText(i);
+        return captions;
+    }
+
+private slots:
+    void initTestCase() {
+        writeFile(overrides_.filePath("datasets/LmvInclass_GetUnitList.xml"), kUnits);
+        service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = service_->host();
+        config.questionHost = service_->address();
+        config.caFile = service_->caFile();
+        dm_ = std::make_unique<TstudyDM>(config);
+        dm_->SetUpClassroomProxy();
+    }
+
+    void init() {
+        QDir(overrides_.filePath("faults")).removeRecursively();
+        messages_ = std::make_unique<MessageRecorder>();
+        window_ = std::make_unique<TFmMain>(*dm_);
+        w().Member.UserId = "t1001";
+        w().LoadUnitList();
+        w().LoadHomeworkList();
+        w().LoadClipList();
+    }
+    void cleanup() {
+        window_.reset();
+        messages_.reset();
+    }
+    void cleanupTestCase() { service_.reset(); }
+
+    void bookChangeOffersTheBooksUnitsAndResetsTheResources() {
+        chooseBook("b3a");
+        QCOMPARE(unitCaptions(),
+                 (QStringList{QStringLiteral("Unit 1 Hello! 你好！"), QStringLiteral("Unit 3 Colours 颜色"),
+                              QStringLiteral("Unit 9 No page")}));
+        QCOMPARE(w().CBUnitClassUse->currentIndex(), -1);
+        chooseUnit(0);
+        choose(w().RbtnSceneClassUse);
+        QCOMPARE(w().PageControlClass->currentWidget(), w().TabScene);
+        choose(w().RBtnTextbook);
+        QVERIFY(thumbnails()->count() > 0);
+
+        chooseBook("b5b");
+        QCOMPARE(w().CBUnitClassUse->currentIndex(), -1);
+        for (QRadioButton* button : {w().RBtnWordClassUse, w().RbtnPassageClassUse, w().RbtnSceneClassUse,
+                                     w().RBtnMiniLectureClassUse})
+            QVERIFY2(!button->isChecked() && !button->isEnabled(), qPrintable(button->text()));
+        for (QRadioButton* button : {w().RBtnTextbook, w().RBtnHomeworkClassUse, w().RBtnTestPaperClassUse,
+                                     w().RBTNQuestionBank, w().RBtnPhonics})
+            QVERIFY2(button->isEnabled(), qPrintable(button->text()));
+        QVERIFY(!w().RBtnTextbook->isChecked());
+        QCOMPARE(w().PageControlClass->currentWidget(), w().TabTextBook);
+        QCOMPARE(thumbnails()->count(), 0);
+        QCOMPARE(w().TextBookSheet->LabelTextBook->text(), w().cbbooks->currentText());
+
+        choose(w().RBtnTextbook);
+        QVERIFY(thumbnails()->count() > 0);
+        QCOMPARE(TextBookPage::PageOf(thumbnails()->item(0))->bookid, GbkString("b5b"));
+        QCOMPARE(w().StatusBar1Panel0->text(), QStringLiteral("教材加载完成."));
+        QCOMPARE(messages_->texts(), QStringList());
+    }
+
+    void unitJumpsToItsPageOnlyWhenOneMatches() {
+        chooseBook("b3a");
+        choose(w().RBtnTextbook);
+        QVERIFY(thumbnails()->count() > 0);
+        chooseUnit(1);  // page 18
+        QCOMPARE(selectedPage()->pagenumber, GbkString("18"));
+        QCOMPARE(w().TextBookSheet->CurrentPageFile.empty(), false);
+        const std::string shown = w().TextBookSheet->CurrentPageFile;
+        chooseUnit(2);  // page 999: none
+        QCOMPARE(selectedPage()->pagenumber, GbkString("18"));
+        QCOMPARE(w().TextBookSheet->CurrentPageFile, shown);
+        QCOMPARE(w().StatusBar1Panel0->text(), QStringLiteral("图片下载完成."));
+        QVERIFY(w().RBtnWordClassUse->isEnabled());
+        QCOMPARE(messages_->texts(), QStringList());
+    }
+
+    void questionBankLoadsOnlyOnceAUnitIsChosen() {
+        chooseBook("b3a");
+        const int sections = requests("LmvInclass_GetSectionList");
+        const int papers = requests("LmvInclass_GetAllTestPaperList");
+        const int types = requests("LmvInclass_GetQuestionTypeList");
+        choose(w().RBTNQuestionBank);
+        QCOMPARE(w().PageControlClass->currentWidget(), w().TabQuestionBank);
+        QCOMPARE(w().QuestionBankSheet->cbsection->count(), 0);
+        QCOMPARE(w().TestPaperList.Count(), std::size_t(0));
+        QCOMPARE(messages_->texts(), QStringList());
+
+        chooseUnit(0);  // unchecks "题库", so choosing it again runs the switch
+        QVERIFY(!w().RBTNQuestionBank->isChecked());
+        choose(w().RBTNQuestionBank);
+        QVERIFY(w().QuestionBankSheet->cbsection->count() > 0);
+        QVERIFY(w().TestPaperList.Count() > 0);
+        QVERIFY(w().QuestionBankSheet->cbTestyear->count() > 0);
+        choose(w().RBtnHomeworkClassUse);
+        choose(w().RBTNQuestionBank);  // sections again, papers and types never again
+        QTRY_COMPARE(requests("LmvInclass_GetSectionList") - sections, 2);
+        QCOMPARE(requests("LmvInclass_GetAllTestPaperList") - papers, 1);
+        QCOMPARE(requests("LmvInclass_GetQuestionTypeList") - types, 1);
+    }
+
+    void checkedButtonRunsNothingWhenClickedAgain() {
+        chooseBook("b3a");
+        choose(w().RBtnHomeworkClassUse);
+        QVERIFY(w().LVHomework->topLevelItemCount() > 0);
+        w().LVHomework->clear();
+        choose(w().RBtnHomeworkClassUse);
+        QCOMPARE(w().LVHomework->topLevelItemCount(), 0);
+    }
+
+    void revisitedBookFetchesItsCataloguesAgainButNeverTheUnits() {
+        const QStringList operations = {"LmvInclass_GetsyllabusWordList", "LmvInclass_GetSceneTextJsonList",
+                                        "LmvInclass_GetPassageTextJsonList",
+                                        "LmvInclass_GetMiniLectureTextJsonList", "LmvInclass_GetPageList"};
+        QList<int> before;
+        for (const QString& operation : operations) before << requests(operation);
+        const int units = requests("LmvInclass_GetUnitList");
+        chooseBook("b3a");
+        chooseBook("b5b");
+        chooseBook("b3a");
+        QTRY_COMPARE(requests("LmvInclass_GetPageList") - before.last(), 3);
+        for (int i = 0; i < operations.size(); ++i) QCOMPARE(requests(operations[i]) - before[i], 3);
+        QCOMPARE(requests("LmvInclass_GetUnitList"), units);
+    }
+
+    void failingWordCatalogueStopsTheBookChangeAndKeepsTheUnits() {
+        chooseBook("b3a");
+        const QStringList units = unitCaptions();
+        fault("LmvInclass_GetsyllabusWordList", "http-500\n");
+        const int pages = requests("LmvInclass_GetPageList");
+        chooseBook("b5b");
+        QCOMPARE(messages_->texts().size(), 1);
+        QVERIFY2(messages_->texts().first().contains("500"), qPrintable(messages_->texts().first()));
+        QCOMPARE(unitCaptions(), units);
+        QCOMPARE(requests("LmvInclass_GetPageList"), pages);
+        QVERIFY(!w().RbtnSceneClassUse->isEnabled());
+    }
+
+    // The page records go with a failing page list call: no thumbnail, arrow or unit may reach one.
+    void failingPageListLeavesNothingPointingAtOldPages() {
+        chooseBook("b3a");
+        choose(w().RBtnTextbook);
+        QVERIFY(thumbnails()->count() > 0);
+        fault("LmvInclass_GetPageList", "http-500\n");
+        chooseBook("b8a");
+        QCOMPARE(messages_->texts().size(), 1);
+        QCOMPARE(thumbnails()->count(), 0);
+        asUser([this] { w().LVTextBookClick(); });
+        asUser([this] { w().TextBookSheet->ImagerightClick(); });
+        asUser([this] { w().TextBookSheet->ImageleftClick(); });
+        chooseUnit(0);  // the units of the previous book are still offered
+        QCOMPARE(thumbnails()->count(), 0);
+        QCOMPARE(messages_->texts().size(), 1);
+    }
+
+    void switchingEveryResourceStartsNoBrowser() {
+        const int children = childProcesses();
+        chooseBook("b3a");
+        chooseUnit(0);
+        for (QRadioButton* button :
+             {w().RBtnPhonics, w().RBtnHomeworkClassUse, w().RBtnTestPaperClassUse, w().RBTNQuestionBank,
+              w().RBtnTextbook, w().RBtnWordClassUse, w().RBtnDialogueClassUse, w().RbtnSceneClassUse,
+              w().RbtnPassageClassUse, w().RBtnMiniLectureClassUse, w().RBtnPhonics}) {
+            QVERIFY2(button->isEnabled() || button == w().RBtnDialogueClassUse, qPrintable(button->text()));
+            choose(button);
+        }
+        QVERIFY(w().SyllabusWordSheet->LVSyllabusWordClassUse->count() > 0);
+        for (WebBrowser* browser : w().findChildren<WebBrowser*>())
+            QVERIFY2(browser->View() == nullptr, qPrintable(browser->objectName()));
+        QCOMPARE(childProcesses(), children);
+        QCOMPARE(messages_->texts(), QStringList());
+    }
+
+    void textbookWithoutABookAsksForOne() {
+        w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w()));
+        w().cbbooks->clear();                                    // a book list that failed to load
+        asUser([this] { w().RBtnTextbook->setChecked(true); });  // disabled for the teacher, not for code
+        QCOMPARE(messages_->texts(), QStringList{QStringLiteral("请先选择课本！")});
+        QCOMPARE(QApplication::focusWidget(), w().cbbooks);
+        QVERIFY(w().PageControlClass->currentWidget() != w().TabTextBook);
+    }
+};
+
+int main(int argc, char** argv) {
+    LumoApplication application(argc, argv);
+    TestNavigation test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_navigation.moc"
