@@ -302,7 +302,10 @@ void TextBookPage::RefreshBookPageList() {
         icon.addPixmap(context_.pageThumbList.Item(index), QIcon::Selected);
         item->setIcon(icon);
         item->setData(kImageIndexRole, index);
-        LVTextBook->setCurrentItem(item, QItemSelectionModel::ClearAndSelect);
+        // Selected without becoming the current item, so the view does not scroll along: the
+        // thumbnails already loaded stay in sight to be clicked.
+        LVTextBook->clearSelection();
+        item->setSelected(true);
         // An empty panel is left alone: clearing it again would lay the status bar out anew.
         if (!StatusBar1Panel0->text().isEmpty()) StatusBar1Panel0->clear();
         QCoreApplication::processEvents();
