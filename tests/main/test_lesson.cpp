@@ -1,0 +1,219 @@
+// A whole lesson in the real window with real browsers against the demo service, from the
+// sign-in through the dialog to the homework's feedback page; and the pausing of players left
+// out of sight. With LUMO_LESSON_SCREENSHOTS set to a folder (tools/lesson-screenshots.sh runs
+// it under Xvfb) the lesson also saves the README's screenshots there.
+#include <QtTest>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTreeWidget>
+
+#include "../app/test_login_support.h"
+#include "MessageRecorder.h"
+#include "app/LumoApplication.h"
+#include "catalogue/FillBookCombo.h"
+#include "main/TFmMain.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/PhonicsPage.h"
+#include "media/ScenePage.h"
+#include "media/SyllabusWordPage.h"
+#include "pages/TextBookPage.h"
+#include "questions/HomeworkPage.h"
+#include "questions/QuestionBankPage.h"
+#include "service/ClientConfig.h"
+#include "service/TstudyDM.h"
+#include "web/WebBrowser.h"
+
+namespace {
+
+void asUser(const std::function<void()>& action) {
+    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
+    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+}
+
+void choose(QRadioButton* button) {
+    asUser([button] { button->click(); });
+}
+
+void pick(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    asUser([combo, index] { emit combo->activated(index); });
+}
+
+void chooseBook(TFmMain& w, const char* bookId) {
+    for (int i = 0; i < w.cbbooks->count(); ++i)
+        if (ComboBook(w.cbbooks, i)->bookid == bookId) return pick(w.cbbooks, i);
+    QFAIL(bookId);
+}
+
+// Clicks the first item of a thumbnail list as the teacher does and waits for `player` to load.
+bool clickFirstAndLoad(QListWidget* list, WebBrowser* player) {
+    if (list->count() == 0) return false;
+    QSignalSpy loaded(player, &WebBrowser::loadFinished);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    return loaded.wait(20000) && loaded.last().first().toBool();
+}
+
+bool loads(WebBrowser* player, const std::function<void()>& action) {
+    QSignalSpy loaded(player, &WebBrowser::loadFinished);
+    action();
+    return loaded.wait(20000) && loaded.last().first().toBool();
+}
+
+void screenshot(QWidget* window, const char* name) {
+    const QString folder = qEnvironmentVariable("LUMO_LESSON_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    QTest::qWait(2000);  // let the page and the player paint before the picture is taken
+    const QRect frame = window->frameGeometry();
+    QPixmap picture = window->screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+    if (picture.isNull()) picture = window->grab();
+    QVERIFY(picture.save(folder + "/" + name));
+}
+
+}  // namespace
+
+class TestLesson : public QObject, protected SignInFixture {
+    Q_OBJECT
+
+private:
+    int logged(const QString& text) { return demo_->requestLog().filter(text).size(); }
+    int pauses() { return logged(QStringLiteral("/mediaplayerhtml/calls?fn=pause ")); }
+
+private slots:
+    void init() { prepare(); }
+    void cleanup() { release(); }
+
+    void wholeLessonAfterSigningIn() {
+        MessageRecorder messages;
+        startDemo();
+        Tfmlogin* login = start();
+        QVERIFY(login);
+        signIn(login, QStringLiteral("teacher"), QStringLiteral("lumo2024"));
+        QTRY_VERIFY(entry_->FmMain() != nullptr);
+        TFmMain& w = *entry_->FmMain();
+        QVERIFY(w.isVisible());
+
+        chooseBook(w, "b3a");
+        pick(w.CBUnitClassUse, 0);
+
+        // The textbook opens on the unit's page; the right arrow steps to the next one.
+        choose(w.RBtnTextbook);
+        QListWidget* pages = w.TextBookSheet->LVTextBook;
+        QVERIFY(pages->count() > 1);
+        const TPageObj* page = TextBookPage::PageOf(pages->currentItem());
+        QVERIFY(page != nullptr);
+        QCOMPARE(page->pagenumber, GbkString("2"));
+        asUser([&w] { w.TextBookSheet->ImagerightClick(); });
+        QCOMPARE(TextBookPage::PageOf(pages->currentItem())->pagenumber, GbkString("3"));
+        QVERIFY(!w.TextBookSheet->CurrentPageFile.empty());
+        screenshot(&w, "lesson-textbook.png");
+
+        // A scene, with its subtitles switched off.
+        choose(w.RbtnSceneClassUse);
+        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, w.SceneSheet->WebScene));
+        QTRY_VERIFY(w.SceneSheet->ckScenetranslation->isVisible());
+        screenshot(&w, "lesson-scene.png");
+        QTest::mouseClick(w.SceneSheet->ckScenetranslation, Qt::LeftButton);
+        QTRY_COMPARE(logged(QStringLiteral("/mediaplayerhtml/calls?fn=hideSubtitles ")), 1);
+
+        // A word: leaving the scene pauses its player.
+        choose(w.RBtnWordClassUse);
+        QTRY_COMPARE(pauses(), 1);
+        QVERIFY(clickFirstAndLoad(w.SyllabusWordSheet->LVSyllabusWordClassUse, w.SyllabusWordSheet->WebWord));
+
+        // A passage blanks the word player first.
+        choose(w.RbtnPassageClassUse);
+        QVERIFY(clickFirstAndLoad(w.PassageSheet->LVPassageClassUse, w.PassageSheet->WebPassage));
+        QCOMPARE(w.SyllabusWordSheet->WebWord->LocationURL(), QStringLiteral("about:blank"));
+
+        // A phonics clip.
+        choose(w.RBtnPhonics);
+        QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
+
+        // A test paper found by the search, then a question of the unit's first section.
+        choose(w.RBTNQuestionBank);
+        QuestionBankPage& bank = *w.QuestionBankSheet;
+        QTest::mouseClick(bank.Button61, Qt::LeftButton);
+        QVERIFY(bank.CBTestPaper->count() > 0);
+        QVERIFY(loads(bank.WBVantorQuestion, [&bank] {
+            QListWidget* papers = bank.CBTestPaper;
+            QTest::mouseClick(papers->viewport(), Qt::LeftButton, {},
+                              papers->visualItemRect(papers->item(0)).center());
+        }));
+        QVERIFY(bank.WBVantorQuestion->LocationURL().contains(QStringLiteral("/homework/source?sourceid=")));
+        bank.PageControl1->setCurrentWidget(bank.TabSheet2);
+        QVERIFY(bank.cbsection->count() > 0);
+        pick(bank.cbsection, 0);
+        QVERIFY(bank.VantorquestionListView->topLevelItemCount() > 0);
+        QVERIFY(loads(bank.WBVantorQuestion, [&bank] {
+            QTreeWidget* questions = bank.VantorquestionListView;
+            const QPoint row = questions->visualItemRect(questions->topLevelItem(0)).center();
+            // The way a double click reaches a view: a click, then the second press.
+            QTest::mouseClick(questions->viewport(), Qt::LeftButton, {}, row);
+            QTest::mousePress(questions->viewport(), Qt::LeftButton, {}, row);
+            QTest::mouseDClick(questions->viewport(), Qt::LeftButton, {}, row);
+            QTest::mouseRelease(questions->viewport(), Qt::LeftButton, {}, row);
+        }));
+        QVERIFY2(bank.WBVantorQuestion->LocationURL().contains(QStringLiteral(":8090/question/index/")),
+                 qPrintable(bank.WBVantorQuestion->LocationURL()));
+
+        // A homework with its feedback page.
+        choose(w.RBtnHomeworkClassUse);
+        QTreeWidget* homework = w.LVHomework;
+        QVERIFY(homework->topLevelItemCount() > 0);
+        QSignalSpy feedback(w.HomeworkSheet->WBHwkFeedback, &WebBrowser::loadFinished);
+        QVERIFY(loads(w.HomeworkSheet->WBHomework, [homework] {
+            QTest::mouseClick(homework->viewport(), Qt::LeftButton, {},
+                              homework->visualItemRect(homework->topLevelItem(0)).center());
+        }));
+        QVERIFY(feedback.count() > 0 || feedback.wait(20000));
+        QVERIFY(
+            w.HomeworkSheet->WBHwkFeedback->LocationURL().contains(QStringLiteral("/homework/classlist/")));
+
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    void playersOutOfSightArePausedButNeverPhonics() {
+        MessageRecorder messages;
+        startDemo();
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
+        config.caFile = demo_->caFile();
+        TstudyDM dm(config);
+        dm.SetUpClassroomProxy();
+        TFmMain w(dm);
+        w.Member.UserId = "t1001";
+        w.LoadUnitList();
+        w.LoadClipList();
+        chooseBook(w, "b3a");
+        pick(w.CBUnitClassUse, 0);
+
+        choose(w.RBtnPhonics);
+        QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
+        choose(w.RBtnHomeworkClassUse);
+        choose(w.RbtnSceneClassUse);
+        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, w.SceneSheet->WebScene));
+        // The marker request is logged after every earlier one, the page's included.
+        QCOMPARE(settledLog(*demo_).filter(QStringLiteral("fn=pause")).size(), 0);
+
+        choose(w.RbtnPassageClassUse);
+        QTRY_COMPARE(pauses(), 1);
+        QCOMPARE(messages.texts(), QStringList());
+    }
+};
+
+int main(int argc, char** argv) {
+    WebBrowser::PrepareProcess();
+    LumoApplication application(argc, argv);
+    TestLesson test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_lesson.moc"
