@@ -1,0 +1,113 @@
+// Soak: the lesson's navigation repeated in one process against the demo service, without
+// opening a material (the browser engine cannot run under the sanitizers). Prints the resident
+// memory after round 20 and after the last round; built in every build, run by hand:
+//   soak_lesson [ROUNDS]      (from tools/soak-lesson.sh, which gives it a fresh environment)
+#include <QtTest>
+
+#include <QComboBox>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <cstdio>
+
+#include "DemoService.h"
+#include "MessageRecorder.h"
+#include "app/LumoApplication.h"
+#include "catalogue/FillBookCombo.h"
+#include "main/TFmMain.h"
+#include "media/PhonicsPage.h"
+#include "media/SyllabusWordPage.h"
+#include "pages/TextBookPage.h"
+#include "questions/QuestionBankPage.h"
+#include "service/ClientConfig.h"
+#include "service/TstudyDM.h"
+
+namespace {
+
+long residentKiB() {
+    QFile status("/proc/self/status");
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
+    return -1;
+}
+
+void asUser(const std::function<void()>& action) {
+    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
+    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+}
+
+void pick(QComboBox* combo, int index) {
+    combo->setCurrentIndex(index);
+    asUser([combo, index] { emit combo->activated(index); });
+}
+
+void choose(QRadioButton* button) {
+    asUser([button] { button->click(); });
+}
+
+// One lesson; false when a step did not give what it should.
+bool lesson(TFmMain& w, int round) {
+    const char* books[] = {"b3a", "b5b"};
+    const char* bookId = books[round % 2];
+    for (int i = 0; i < w.cbbooks->count(); ++i)
+        if (ComboBook(w.cbbooks, i)->bookid == bookId) pick(w.cbbooks, i);
+    if (w.CBUnitClassUse->count() == 0) return false;
+    pick(w.CBUnitClassUse, 0);
+    choose(w.RBtnTextbook);
+    if (w.TextBookSheet->LVTextBook->count() == 0) return false;
+    asUser([&w] { w.TextBookSheet->ImagerightClick(); });
+    choose(w.RbtnSceneClassUse);
+    choose(w.RBtnWordClassUse);
+    if (w.SyllabusWordSheet->LVSyllabusWordClassUse->count() == 0) return false;
+    choose(w.RbtnPassageClassUse);
+    choose(w.RBtnPhonics);
+    if (w.PhonicsSheet->LVPhonics->count() == 0) return false;
+    choose(w.RBTNQuestionBank);
+    QuestionBankPage& bank = *w.QuestionBankSheet;
+    bank.Button61Click();
+    if (bank.cbsection->count() == 0) return false;
+    pick(bank.cbsection, 0);
+    choose(w.RBtnHomeworkClassUse);
+    return w.LVHomework->topLevelItemCount() > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    LumoApplication application(argc, argv);
+    const int rounds = argc > 1 ? std::atoi(argv[1]) : 200;
+    MessageRecorder messages;
+    DemoService service;
+    ClientConfig config;
+    config.classroomHost = config.contentHost = config.accountHost = service.host();
+    config.questionHost = service.address();
+    config.caFile = service.caFile();
+    TstudyDM dm(config);
+    dm.SetUpClassroomProxy();
+    int status = 0;
+    {
+        TFmMain window(dm);
+        window.Member.UserId = "t1001";
+        window.LoadUnitList();
+        window.LoadHomeworkList();
+        window.LoadClipList();
+        long after20 = 0;
+        for (int round = 1; round <= rounds; ++round) {
+            if (!lesson(window, round)) {
+                std::printf("round %d: a step gave nothing\n", round);
+                status = 1;
+                break;
+            }
+            if (round == 20) after20 = residentKiB();
+        }
+        const long last = residentKiB();
+        std::printf("rounds %d, RSS after round 20: %ld KiB, after the last: %ld KiB (%+.1f%%)\n", rounds,
+                    after20, last, after20 > 0 ? 100.0 * (last - after20) / after20 : 0.0);
+    }
+    if (!messages.texts().isEmpty()) {
+        std::printf("messages: %s\n", qPrintable(messages.texts().join(" | ")));
+        status = 1;
+    }
+    return status;
+}
