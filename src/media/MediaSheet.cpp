@@ -114,6 +114,7 @@ MediaSheet::Player MediaSheet::CreatePlayer(const char* areaName, const char* he
         player.fullScreen = new QPushButton(QStringLiteral("全屏播放"), player.header);
         player.fullScreen->setObjectName(QLatin1String(buttonName));
         player.fullScreen->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
+        player.fullScreen->setFont(pixelFont(13, true));
         player.fullScreen->setGeometry(112, buttonTop, 97, 25);
         player.fullScreen->hide();
     }
@@ -172,7 +173,15 @@ void MediaSheet::ResetList(QListWidget* list, ImageList& images, QSize imageSize
     list->clear();
     images.Clear();
     images.setImageSize(imageSize);
+    SetIconSize(list, imageSize);
+}
+
+void MediaSheet::SetIconSize(QListWidget* list, QSize imageSize) {
     list->setIconSize(imageSize);
+    // One cell per item, room for two caption lines: without a grid the icon view lays
+    // items of different caption widths out in ragged columns.
+    list->setGridSize(
+        QSize(imageSize.width() + 16, imageSize.height() + 2 * list->fontMetrics().height() + 8));
 }
 
 const void* MediaSheet::SelectedRecordPointer(QListWidget* list) {

@@ -66,6 +66,7 @@ protected:
     static void SetThumbnail(QListWidgetItem* item, ImageList& images, const QImage& source, bool halftone);
     // Empties the view and its image list and sets the list's image size.
     static void ResetList(QListWidget* list, ImageList& images, QSize imageSize);
+    static void SetIconSize(QListWidget* list, QSize imageSize);
     template <class Record>
     static const Record* SelectedRecord(QListWidget* list) {
         return static_cast<const Record*>(SelectedRecordPointer(list));

@@ -42,7 +42,7 @@ void SyllabusWordPage::RefreshSyllabusWordList(const GbkString& unitCode) {
 void SyllabusWordPage::Refresh(const GbkString& unitCode) {
     images_.Clear();
     images_.setImageSize(QSize(180, 120));
-    LVSyllabusWordClassUse->setIconSize(images_.imageSize());
+    SetIconSize(LVSyllabusWordClassUse, images_.imageSize());
     for (std::size_t i = 0; i < words_.Count(); ++i) {
         const TWordObj* word = words_.Items(i);
         if (word->Code != unitCode) continue;
@@ -51,6 +51,8 @@ void SyllabusWordPage::Refresh(const GbkString& unitCode) {
         if (RefreshAbandoned()) return;
         const QImage picture = local.empty() ? BuiltInPictures::ImgNoPic() : DecodePicture(local);
         SetThumbnail(item, images_, picture, true);
+        // The item was placed before it had a picture.
+        LVSyllabusWordClassUse->doItemsLayout();
         QCoreApplication::processEvents();
         if (RefreshAbandoned()) return;
     }
