@@ -199,7 +199,11 @@ void setUpOnce() {
 }
 
 struct ContextDeleter {
-    void operator()(xmlParserCtxt* parser) const { xmlFreeParserCtxt(parser); }
+    void operator()(xmlParserCtxt* parser) const {
+        // A reply with a DTD makes the parser build a document even under the SAX handlers.
+        if (parser->myDoc != nullptr) xmlFreeDoc(parser->myDoc);
+        xmlFreeParserCtxt(parser);
+    }
 };
 
 }  // namespace
