@@ -287,7 +287,6 @@ private slots:
     void textbookWithoutABookAsksForOne() {
         w().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w()));
-        w().cbbooks->clear();                                    // a book list that failed to load
         asUser([this] { w().RBtnTextbook->setChecked(true); });  // disabled for the teacher, not for code
         QCOMPARE(messages_->texts(), QStringList{QStringLiteral("请先选择课本！")});
         QCOMPARE(QApplication::focusWidget(), w().cbbooks);
