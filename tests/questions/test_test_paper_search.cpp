@@ -80,7 +80,7 @@ private slots:
         QCOMPARE(page.Label10->text(), QStringLiteral(" 共0套"));
         QCOMPARE(papers_.Count(), std::size_t(6));
         QCOMPARE(papers_.Items(1)->testarea, gbk::fromUtf8("北京"));
-        const RecordedRequest& request = service_->requests().front();
+        const RecordedRequest request = service_->requests().front();
         QVERIFY(request.body.find("<userid>t-sign</userid>") != std::string::npos);
         QVERIFY(request.body.find("<testtypeid>0</testtypeid>") != std::string::npos);
         // Year "0" is never offered; an empty area is the empty entry; exact texts, sorted.
