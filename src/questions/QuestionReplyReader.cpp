@@ -7,13 +7,13 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
 #include <utility>
 
 #include "service/AppError.h"
+#include "service/XmlParser.h"
 
 namespace {
 
@@ -189,15 +189,6 @@ void onError(void* context, xmlErrorPtr error) noexcept {
     }
 }
 
-void setUpOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        xmlInitParser();
-        xmlAddEncodingAlias("GBK", "GB2312");
-        xmlAddEncodingAlias("GBK", "gb2312");
-    });
-}
-
 struct ContextDeleter {
     void operator()(xmlParserCtxt* parser) const {
         // A reply with a DTD makes the parser build a document even under the SAX handlers.
@@ -209,7 +200,7 @@ struct ContextDeleter {
 }  // namespace
 
 QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText) {
-    setUpOnce();
+    xmlparser::prepareLibrary();
     const bool declared = replyText.find("<?xml") != GbkString::npos;
     const GbkString prefixed = declared ? GbkString() : kGb2312Declaration + replyText;
     const GbkString& text = declared ? replyText : prefixed;

@@ -37,13 +37,7 @@ void recordFirstError(void*, xmlErrorPtr error) noexcept {
 }
 
 void setUpOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        xmlInitParser();
-        xmlAddEncodingAlias("GBK", "GB2312");
-        xmlAddEncodingAlias("GBK", "gb2312");
-        xmlSetExternalEntityLoader(refuseExternalEntity);
-    });
+    xmlparser::prepareLibrary();
     // Messages travel in the raised error; libxml2 must not print them to standard error.
     xmlSetStructuredErrorFunc(nullptr, recordFirstError);
     firstError.clear();
@@ -69,6 +63,16 @@ constexpr int kOptions = XML_PARSE_NONET;
 }  // namespace
 
 namespace xmlparser {
+
+void prepareLibrary() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        xmlInitParser();
+        xmlAddEncodingAlias("GBK", "GB2312");
+        xmlAddEncodingAlias("GBK", "gb2312");
+        xmlSetExternalEntityLoader(refuseExternalEntity);
+    });
+}
 
 _xmlDoc* readMemory(const char* data, std::size_t size) {
     setUpOnce();

@@ -16,4 +16,8 @@ _xmlDoc* readFile(const std::string& path);
 
 void freeDocument(_xmlDoc* doc);
 
+// The process-wide libxml2 set-up both functions above rely on (the GB2312 alias, the entity
+// loader that refuses everything), done once. A reader that drives libxml2 itself calls it first.
+void prepareLibrary();
+
 }  // namespace xmlparser
