@@ -121,7 +121,8 @@ private slots:
                                kMetainfo,
                                "usr/share/doc/lumoclass/changelog.gz",
                                "usr/share/doc/lumoclass/copyright",
-                               "usr/share/icons/hicolor/scalable/apps/lumoclass.svg"};
+                               "usr/share/icons/hicolor/scalable/apps/lumoclass.svg",
+                               "usr/share/man/man1/lumoclass.1.gz"};
         for (int size : kIconSizes)
             program << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/lumoclass.png").arg(size);
         program.sort();
@@ -129,7 +130,8 @@ private slots:
 
         QStringList demo = {"usr/bin/lumoclass-demo-service",
                             "usr/share/doc/lumoclass-demo-service/changelog.gz",
-                            "usr/share/doc/lumoclass-demo-service/copyright"};
+                            "usr/share/doc/lumoclass-demo-service/copyright",
+                            "usr/share/man/man1/lumoclass-demo-service.1.gz"};
         for (const QString& file : filesBelow(QStringLiteral(LUMO_DEMO_DATA_DIR)))
             demo << kDemoData + "/" + file;
         demo.sort();
@@ -176,7 +178,7 @@ private slots:
         QTest::newRow("metainfo") << "appstreamcli"
                                   << QStringList{"validate", "--no-net", root_ + "/" + kMetainfo};
         QTest::newRow("lintian") << "lintian"
-                                 << QStringList{"--fail-on", "error", "--no-tag-display-limit",
+                                 << QStringList{"--fail-on", "error,warning", "--no-tag-display-limit",
                                                 package("lumoclass"), package("lumoclass-demo-service")};
     }
     void validatorsAccept() {
