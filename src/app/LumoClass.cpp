@@ -1,7 +1,10 @@
 #include "LumoClass.h"
 
+#include <QFile>
 #include <exception>
 
+#include "cache/CacheCleaner.h"
+#include "cache/CacheFolder.h"
 #include "platform/KillProcessByExeName.h"
 #include "LaunchQuery.h"
 #include "Tfmlogin.h"
@@ -47,6 +50,7 @@ QString LumoClass::openWindowFlag() {
 
 LumoClass::Outcome LumoClass::run(const QStringList& arguments) {
     EndRunningInstance();
+    RemoveInterruptedWrites();
     if (arguments.size() >= 3) {
         exitCode_ = 0;
         return Outcome::EndedAtOnce;
@@ -59,6 +63,15 @@ void LumoClass::EndRunningInstance() {
     // Its result does not matter: a start goes on whether or not the other instance ended.
     if (WindowRegistry::exists(Tfmlogin::windowClassName()))
         KillProcessByExeName(executableName(), Tfmlogin::windowClassName());
+}
+
+void LumoClass::RemoveInterruptedWrites() {
+    // An instance ended by the single-instance rule may have been halfway through a download or
+    // a write of qorox.ini; its temporary files are never renamed into place and would stay.
+    const std::string cache = CacheFolder::temporaryPath();
+    if (!cache.empty()) CacheCleaner::RemoveInterruptedWrites(cache, HttpClient::kDownloadTemporaryPrefix);
+    for (const QString& folder : QoroxIni().folders())
+        CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(folder).toStdString(), QoroxIni::temporaryPrefix());
 }
 
 LumoClass::Outcome LumoClass::RunLoginMode() {

@@ -47,6 +47,7 @@ public:
 
 private:
     void EndRunningInstance();
+    static void RemoveInterruptedWrites();
     Outcome RunLoginMode();
     Outcome RunDirectSignIn(const QString& modeFlag, const QString& launchQuery);
     bool CreateDataModule();

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <cerrno>
 #include <cstring>
 #include <optional>
@@ -143,30 +145,68 @@ std::optional<std::string> readFile(const std::string& path, int& error) {
     return content;
 }
 
+FileError writeError(const std::string& path, int error) {
+    return FileError("Unable to write to " + path + ": " + errnoText(error));
+}
+
+// 0 or the errno of the first failing write.
+int writeAll(int fd, const std::string& content) {
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return n < 0 ? errno : EIO;
+        data += n;
+        left -= static_cast<std::size_t>(n);
+    }
+    return 0;
+}
+
+std::string folderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool isWritableFolder(const std::string& folder) {
+    return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
+// The file can live here: an existing regular file that can be written, or none yet in a
+// folder where one can be made.
+bool canWriteAt(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) return S_ISREG(info.st_mode) && ::access(path.c_str(), W_OK) == 0;
+    return errno == ENOENT && isWritableFolder(folderOf(path));
+}
+
+// For a writable file whose folder is not: the same inode is rewritten, the new bytes first and
+// the length after, so a failed write leaves at worst the old text followed by part of the new.
+void rewriteInPlace(const std::string& path, const std::string& content) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) throw writeError(path, errno);
+    int error = writeAll(fd, content);
+    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(content.size())) != 0) error = errno;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) throw writeError(path, error);
+}
+
 void replaceFile(const std::string& path, const std::string& content) {
-    auto fail = [&path](int error) {
-        return FileError("Unable to write to " + path + ": " + errnoText(error));
-    };
+    if (!isWritableFolder(folderOf(path))) {
+        rewriteInPlace(path, content);
+        return;
+    }
+    auto fail = [&path](int error) { return writeError(path, error); };
     mode_t mode = 0600;
     struct stat existing {};
     if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
 
-    std::string temporary = path + ".XXXXXX";
+    std::string temporary = folderOf(path) + "/" + QoroxIni::temporaryPrefix() + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) throw fail(errno);
-    const char* data = content.data();
-    std::size_t left = content.size();
-    int error = 0;
-    while (left > 0 && error == 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            error = n < 0 ? errno : EIO;
-            break;
-        }
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
+    int error = writeAll(fd, content);
     if (error == 0 && ::fchmod(fd, mode) != 0) error = errno;
     if (error == 0 && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && error == 0) error = errno;
@@ -179,7 +219,19 @@ void replaceFile(const std::string& path, const std::string& content) {
 
 }  // namespace
 
-QoroxIni::QoroxIni(const QString& folder) : path_(folder + u'/' + fileName()) {}
+QoroxIni::QoroxIni(const QString& folder, const QString& userFolder) : folder_(folder), userFolder_(userFolder) {}
+
+QString QoroxIni::userFolderPath() {
+    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
+    return base + QStringLiteral("/lumoclass");
+}
+
+QString QoroxIni::filePath() const {
+    const QString beside = folder_ + u'/' + fileName();
+    if (canWriteAt(QFile::encodeName(beside).toStdString())) return beside;
+    return userFolder_ + u'/' + fileName();
+}
 
 QString QoroxIni::programFolder() {
     const QString overridden = qEnvironmentVariable("LUMOCLASS_PROGRAM_DIR");
@@ -189,7 +241,7 @@ QString QoroxIni::programFolder() {
 
 GbkString QoroxIni::ReadIniValue(const GbkString& section, const GbkString& key) const {
     int error = 0;
-    const std::optional<std::string> content = readFile(QFile::encodeName(path_).toStdString(), error);
+    const std::optional<std::string> content = readFile(QFile::encodeName(filePath()).toStdString(), error);
     if (!content) return {};
     const std::vector<Line> lines = splitLines(*content);
     const std::optional<Section> found = findSection(lines, section, key);
@@ -199,7 +251,13 @@ GbkString QoroxIni::ReadIniValue(const GbkString& section, const GbkString& key)
 }
 
 void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const {
-    const std::string path = QFile::encodeName(path_).toStdString();
+    const QString chosen = filePath();
+    if (chosen != folder_ + u'/' + fileName()) {
+        // The user's folder is made on first use, private like the file.
+        QDir().mkpath(QFileInfo(userFolder_).path());
+        ::mkdir(QFile::encodeName(userFolder_).constData(), 0700);
+    }
+    const std::string path = QFile::encodeName(chosen).toStdString();
     if (value.find_first_of("\r\n") != std::string::npos)
         throw FileError("Unable to write to " + path + ": the value holds a line break");
     int error = 0;

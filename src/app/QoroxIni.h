@@ -1,34 +1,49 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <string>
 
 #include "service/GbkText.h"
 
-// The remembered credentials file "qorox.ini" in the program's folder, read and written one key
-// at a time the way Windows profile strings are: every call opens the file, does its one read
-// or write and closes it. Sections and keys match without regard to ASCII letter case; values
-// are GBK bytes.
+// The remembered credentials file "qorox.ini", read and written one key at a time the way
+// Windows profile strings are: every call opens the file, does its one read or write and closes
+// it. Sections and keys match without regard to ASCII letter case; values are GBK bytes.
+//
+// The file lives next to the program when it can be written there: an existing writable file,
+// or a folder where one can be made. Otherwise (an installed copy in a system folder) it lives
+// in the user's folder, and reads come from wherever writes would go.
 //
 // Reading never fails: a missing or unreadable file, section or key reads as empty text.
-// Writing replaces the file atomically (a temporary file in the same folder renamed over it),
-// so a crash leaves either the old or the new file, never half of one; every other line of the
-// file keeps its bytes. A new file gets mode 0600, an existing one keeps its mode. A write that
-// cannot be done raises FileError and leaves the file as it was.
+// Writing replaces the file atomically when its folder is writable (a temporary file
+// ".qorox.ini.lumo-XXXXXX" beside it renamed over it), so a crash leaves either the old or the
+// new file; a writable file in a folder that is not is rewritten in place. Every other line of
+// the file keeps its bytes. A new file gets mode 0600 (the password digest goes out as it
+// stands), an existing one keeps its mode. A write that can be done in neither place raises
+// FileError and leaves the files as they were.
 class QoroxIni {
 public:
-    // `folder` holds the file; by default the program's folder.
-    explicit QoroxIni(const QString& folder = programFolder());
+    // `folder` is the program's folder; `userFolder` the one used when that cannot be written.
+    explicit QoroxIni(const QString& folder = programFolder(), const QString& userFolder = userFolderPath());
 
     // The folder of the executable, or the folder named by LUMOCLASS_PROGRAM_DIR when that is
     // set (so that tests and portable installs can keep the file elsewhere).
     static QString programFolder();
+    // $XDG_CONFIG_HOME/lumoclass (by default ~/.config/lumoclass).
+    static QString userFolderPath();
     static QString fileName() { return QStringLiteral("qorox.ini"); }
+    // What the temporary file of an atomic write starts with; six letters and digits follow.
+    static std::string temporaryPrefix() { return ".qorox.ini.lumo-"; }
 
-    const QString& filePath() const { return path_; }
+    // Where the next read or write goes.
+    QString filePath() const;
+    // Both folders the file may live in, the program's first.
+    QStringList folders() const { return {folder_, userFolder_}; }
 
     GbkString ReadIniValue(const GbkString& section, const GbkString& key) const;
     void WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const;
 
 private:
-    QString path_;
+    QString folder_;
+    QString userFolder_;
 };

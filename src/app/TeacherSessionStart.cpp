@@ -1,6 +1,8 @@
 #include "TeacherSessionStart.h"
 
 #include <QCoreApplication>
+#include <QScopedValueRollback>
+#include <string_view>
 
 #include "main/TFmMain.h"
 #include "service/HttpGetText.h"
@@ -8,6 +10,28 @@
 #include "service/TstudyDM.h"
 
 namespace {
+
+// RFC 3986 percent-encoding of a query value, byte by byte: GBK bytes go out as the same bytes
+// as before, only escaped, and "#", "&", "%", "+" and blanks reach the server as typed.
+std::string encodeQueryValue(std::string_view value) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(value.size() * 3);
+    for (const char c : value) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
+                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
+                                byte == '~';
+        if (unreserved) {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0x0F];
+        }
+    }
+    return out;
+}
 
 bool isRefused(int typeId) {
     return typeId == 30 || typeId == 50;
@@ -22,7 +46,13 @@ bool isTeacher(int typeId) {
 TeacherSessionStart::TeacherSessionStart(TstudyDM& dm, std::unique_ptr<TFmMain>& fmMain)
     : dm_(dm), fmMain_(fmMain) {}
 
+bool TeacherSessionStart::running_ = false;
+
 void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& account) {
+    // The window handles input while the catalogues load; a start reached from there would run
+    // inside this one with the member half given.
+    if (running_) return;
+    const QScopedValueRollback<bool> running(running_, true);
     if (!fmMain_) fmMain_ = std::make_unique<TFmMain>(dm_);
     TFmMain& window = *fmMain_;
     window.Member = member;
@@ -51,5 +81,6 @@ void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {
 std::string TeacherSessionStart::AccountNotificationUrl(const QString& accountHost, const GbkString& userId,
                                                         const GbkString& account) {
     return "http://" + accountHost.toStdString() +
-           "/api/zavive/RealNameAuthentication?device=pc&userid=" + userId + "&account=" + account;
+           "/api/zavive/RealNameAuthentication?device=pc&userid=" + encodeQueryValue(userId) +
+           "&account=" + encodeQueryValue(account);
 }

@@ -23,7 +23,8 @@ class TeacherSessionStart {
 public:
     TeacherSessionStart(TstudyDM& dm, std::unique_ptr<TFmMain>& fmMain);
 
-    // `account` is the account text as typed in the dialog. Raises ConvertError when the
+    // `account` is the account text as typed in the dialog. A start while another one runs (from
+    // input handled during its loading) is ignored. Raises ConvertError when the
     // member's TypeId is not a decimal number (the window and its catalogues stay) and
     // XmlParseError when a teacher setting reply cannot be read; every other failure is shown
     // where it happens and the session goes on.
@@ -31,7 +32,8 @@ public:
 
     bool endRequested() const { return endRequested_; }
 
-    // "http://" + host + the account API path with the user id and the account as given.
+    // "http://" + host + the account API path with the user id and the account, each byte of
+    // them outside the unreserved characters of URIs percent-encoded.
     static std::string AccountNotificationUrl(const QString& accountHost, const GbkString& userId,
                                               const GbkString& account);
 
@@ -41,4 +43,6 @@ private:
     TstudyDM& dm_;
     std::unique_ptr<TFmMain>& fmMain_;
     bool endRequested_ = false;
+    // One start at a time in the process (window thread only).
+    static bool running_;
 };

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScopedValueRollback>
 #include <exception>
 
 #include "PasswordDigest.h"
@@ -135,9 +136,11 @@ void Tfmlogin::changeEvent(QEvent* event) {
 }
 
 void Tfmlogin::keyPressEvent(QKeyEvent* event) {
-    // The sign-in button is the default button: Enter anywhere in the dialog presses it.
+    // The sign-in button is the default button: either Enter key anywhere in the dialog presses
+    // it. Qt marks the keypad's Enter with the keypad modifier, which must not count against it.
     const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-    if (enter && event->modifiers() == Qt::NoModifier && btnlogin->isEnabled()) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier && btnlogin->isEnabled()) {
         btnlogin->click();
         return;
     }
@@ -145,6 +148,11 @@ void Tfmlogin::keyPressEvent(QKeyEvent* event) {
 }
 
 void Tfmlogin::btnloginClick() {
+    // The session start lets the window handle input while it loads, so a second click (a double
+    // click, Enter twice on a slow network) would arrive inside the first sign-in and start
+    // another one nested in it.
+    if (signingIn_) return;
+    const QScopedValueRollback<bool> running(signingIn_, true);
     // The dialog is where a failed sign-in is reported, as the default handler would.
     try {
         SignIn();

@@ -80,4 +80,5 @@ private:
     Qt::WindowFlags dialogFlags_;
     QPalette dialogPalette_;
     bool programEndRequested_ = false;
+    bool signingIn_ = false;
 };

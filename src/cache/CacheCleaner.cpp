@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <ctime>
 #include <memory>
 
 #include "CacheFolder.h"
@@ -30,6 +31,14 @@ bool sameChar(std::string_view a, std::size_t i, std::size_t lengthA, std::strin
     if (lengthA != lengthB) return false;
     if (lengthA == 1) return foldAscii(a[i]) == foldAscii(b[j]);
     return a.substr(i, lengthA) == b.substr(j, lengthB);
+}
+
+// `prefix` followed by the six characters mkstemp draws from.
+bool isTemporaryName(std::string_view name, std::string_view prefix) {
+    if (name.size() != prefix.size() + 6 || !name.starts_with(prefix)) return false;
+    for (const char c : name.substr(prefix.size()))
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'))) return false;
+    return true;
 }
 
 }  // namespace
@@ -66,8 +75,11 @@ bool CacheCleaner::MatchesMask(std::string_view name, std::string_view mask) {
 
 void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view mask) {
     // Everything goes through the folder's descriptor, so a folder swapped for a link while the
-    // enumeration runs cannot redirect the deletions elsewhere.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    // enumeration runs cannot redirect the deletions elsewhere. The trailing separators go:
+    // on "link/" the kernel resolves the link before O_NOFOLLOW looks at the last component.
+    std::string_view bare = folder;
+    while (bare.size() > 1 && bare.back() == '/') bare.remove_suffix(1);
+    const int folderFd = ::open(std::string(bare).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (folderFd < 0) return;
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(folderFd));
     if (!dir) {
@@ -84,6 +96,27 @@ void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view
             ::fchmodat(folderFd, entry->d_name, S_IRUSR | S_IWUSR, 0);
             ::unlinkat(folderFd, entry->d_name, 0);
         }
+    }
+}
+
+void CacheCleaner::RemoveInterruptedWrites(const std::string& folder, std::string_view prefix) {
+    std::string_view bare = folder;
+    while (bare.size() > 1 && bare.back() == '/') bare.remove_suffix(1);
+    const int folderFd = ::open(std::string(bare).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folderFd < 0) return;
+    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(folderFd));
+    if (!dir) {
+        ::close(folderFd);
+        return;
+    }
+    const time_t aMinuteAgo = ::time(nullptr) - 60;
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string_view name = entry->d_name;
+        if (!isTemporaryName(name, prefix)) continue;
+        struct stat info {};
+        if (::fstatat(folderFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0) continue;
+        if (!S_ISREG(info.st_mode) || info.st_mtime >= aMinuteAgo) continue;
+        ::unlinkat(folderFd, entry->d_name, 0);
     }
 }
 

@@ -14,13 +14,18 @@ public:
                                                                "*.ppt", "*.pptx", "*.doc", "*.docx", "*.pdf",
                                                                "*.htm", "*.tmp",  "*.zip"};
 
-    // `folder` ends with "/". Matches names without regard to ASCII letter case, dot files
+    // `folder` ends with "/"; a folder that is a symbolic link is left alone. Matches names without regard to ASCII letter case, dot files
     // included; a file that cannot be deleted is made writable and tried once more.
     static void DeleteFilesByMask(const std::string& folder, std::string_view mask);
 
     // "*" any run of characters, "?" one character; GBK double-byte characters count as one
     // and only ASCII letters fold case.
     static bool MatchesMask(std::string_view name, std::string_view mask);
+
+    // Removes what writes killed halfway left in `folder`: regular files named exactly `prefix`
+    // and six ASCII letters or digits (mkstemp's pattern) whose last change is over a minute
+    // old, so a write still running in another instance keeps its file. Nothing else goes.
+    static void RemoveInterruptedWrites(const std::string& folder, std::string_view prefix);
 
     // The close handler's clean-up: when `deleteTicked`, applies kExitMasks to the private cache
     // folder as it is found now. It takes no folder, so it can never empty another one.

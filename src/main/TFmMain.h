@@ -45,8 +45,9 @@ class WindowRegistry;
 // the resource views. It is registered as "QO-RO Classroom" while it lives.
 //
 // Creation asks the service for the book list and fills cbbooks; a failing request or an
-// unreadable reply is shown and creation carries on with an empty book list, so the window is
-// always complete. The window owns its controls (as QObject children), the catalogue lists
+// unreadable reply is shown and creation carries on with an empty book list, and a row that
+// cannot be read (a grade that is no number) is shown and keeps the books before it, so the
+// window is always complete. The window owns its controls (as QObject children), the catalogue lists
 // with their records and the thumbnail image lists; the data module is the entry's and must
 // outlive the window. Closing the window ends the program.
 class TFmMain : public QWidget {

@@ -242,7 +242,7 @@ ByteString HttpClient::getBody(const std::string& url) const {
 void HttpClient::downloadToFile(const std::string& url, const std::string& path) const {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    std::string tempPath = folder + "/.lumo-download-XXXXXX";
+    std::string tempPath = folder + "/" + kDownloadTemporaryPrefix + "XXXXXX";
     const int fd = ::mkstemp(tempPath.data());
     if (fd < 0) throw HttpError("cannot create a temporary file in " + folder);
     ::fchmod(fd, 0644);

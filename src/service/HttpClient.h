@@ -36,6 +36,8 @@ struct HttpResponse {
 // with libcurl's message.
 class HttpClient {
 public:
+    static constexpr const char* kDownloadTemporaryPrefix = ".lumo-download-";
+
     explicit HttpClient(TlsPolicy tls = {});
 
     // Any status is returned; only transport failures raise.
@@ -44,8 +46,9 @@ public:
     HttpResponse get(const std::string& url) const;
     // Like get(), but a status outside 2xx raises HttpError ("HTTP <status>", status()).
     ByteString getBody(const std::string& url) const;
-    // Writes the body into a temporary file beside `path` and renames it into place only
-    // after a complete 2xx transfer; on any failure no file is left and HttpError is raised.
+    // Writes the body into a temporary file beside `path` (kDownloadTemporaryPrefix and six
+    // letters or digits) and renames it into place only after a complete 2xx transfer; on any
+    // failure no file is left and HttpError is raised.
     void downloadToFile(const std::string& url, const std::string& path) const;
 
     const TlsPolicy& tls() const { return tls_; }

@@ -60,6 +60,22 @@ constexpr int kOptions = XML_PARSE_NONET;
     throw XmlParseError(message);
 }
 
+// The encoding a byte-order mark names, and the mark's length; null when there is none. A mark
+// is the stronger statement: a service that writes UTF-8 behind a mark may still copy an old
+// declaration naming another encoding.
+struct Mark {
+    const char* encoding = nullptr;
+    std::size_t length = 0;
+};
+
+Mark byteOrderMark(const char* data, std::size_t size) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(data);
+    if (size >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) return {"UTF-8", 3};
+    if (size >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) return {"UTF-16LE", 2};
+    if (size >= 2 && bytes[0] == 0xFE && bytes[1] == 0xFF) return {"UTF-16BE", 2};
+    return {};
+}
+
 }  // namespace
 
 namespace xmlparser {
@@ -79,10 +95,13 @@ _xmlDoc* readMemory(const char* data, std::size_t size) {
     // Read through an I/O callback rather than as one memory block: handed over whole, a reply
     // of 10 MB that needs decoding (GB2312) trips libxml2's "Huge input lookup" guard, and the
     // only way around it there, XML_PARSE_HUGE, would also lift the entity expansion limits.
+    // With a mark, its encoding is imposed and the declaration's ignored; the mark itself is
+    // left out, as libxml2 would otherwise read it as a character of the imposed encoding.
+    const Mark mark = byteOrderMark(data, size);
     struct Source {
         const char* data;
         std::size_t left;
-    } source{data, size};
+    } source{data + mark.length, size - mark.length};
     auto read = [](void* context, char* buffer, int length) -> int {
         auto* s = static_cast<Source*>(context);
         const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
@@ -93,7 +112,8 @@ _xmlDoc* readMemory(const char* data, std::size_t size) {
     };
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt) throw XmlParseError("out of memory");
-    xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), read, nullptr, &source, nullptr, nullptr, kOptions);
+    const int options = mark.encoding ? kOptions | XML_PARSE_IGNORE_ENC : kOptions;
+    xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), read, nullptr, &source, nullptr, mark.encoding, options);
     if (!doc || !ctxt->wellFormed) {
         if (doc) xmlFreeDoc(doc);
         raise(ctxt.get());

@@ -7,7 +7,9 @@ struct _xmlDoc;
 // The one way the program hands bytes to libxml2. Parsing never touches the network, loads no
 // DTD and resolves no external entity (an entity loader that refuses everything is installed
 // once), and keeps libxml2's limits on entity expansion. "GB2312" is read as GBK, a superset,
-// so characters outside GB2312 that the service sends under that name still decode.
+// so characters outside GB2312 that the service sends under that name still decode. A byte-order
+// mark decides the encoding, whatever the declaration names; without one the declaration does,
+// and without both the bytes are UTF-8.
 namespace xmlparser {
 
 // Both raise XmlParseError with libxml2's message; the caller owns the returned document.

@@ -20,6 +20,7 @@
 #include "app/LumoClass.h"
 #include "app/PasswordDigest.h"
 #include "app/Tfmlogin.h"
+#include "cache/CacheFolder.h"
 #include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
 #include "service/AppError.h"
@@ -207,13 +208,16 @@ private slots:
     }
 
     void unwritableIniFileStopsTheSignIn() {
-        // A folder in the file's place: the write fails even for root, whom file modes do not stop.
+        // A folder in the file's place, beside the program and in the user's folder: the write
+        // fails in both even for root, whom file modes do not stop.
         QVERIFY(QDir(programDir_->path()).mkdir(QStringLiteral("qorox.ini")));
+        const QString userIni = QoroxIni::userFolderPath() + QStringLiteral("/qorox.ini");
+        QVERIFY(QDir().mkpath(userIni));
         startDemo();
         MessageRecorder messages;
         Tfmlogin* login = start();
         signIn(login, "guest", "visit20");
-        QCOMPARE(messages.texts(), QStringList{"Unable to write to " + iniPath() + ": " +
+        QCOMPARE(messages.texts(), QStringList{"Unable to write to " + userIni + ": " +
                                                QString::fromUtf8(std::strerror(EISDIR))});
         QCOMPARE(operationsOf(*demo_), QStringList{"LmvInclass_LogOn"});
         QVERIFY(entry_->FmMain() == nullptr);
@@ -273,6 +277,96 @@ private slots:
         QCOMPARE(fileBytes(iniPath()).toStdString(),
                  "[qorox]\nmemberid=" + account + "\npasswd=3da58783a439047ed9e9e96eed762a5a\n");
         QVERIFY(demo_->waitForRequest(QStringLiteral("account-notification")));
+    }
+
+    // Both Enter keys press "登录" wherever the focus is; the keypad's comes with its modifier.
+    void enterKeysSignInFromEveryControl_data() {
+        QTest::addColumn<QString>("control");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        for (const char* control : {"Editmemberid", "Editpasswd", "pwdCheckBox"}) {
+            QTest::addRow("Return in %s", control) << control << int(Qt::Key_Return) << int(Qt::NoModifier);
+            QTest::addRow("keypad Enter in %s", control)
+                << control << int(Qt::Key_Enter) << int(Qt::KeypadModifier);
+        }
+    }
+    void enterKeysSignInFromEveryControl() {
+        QFETCH(QString, control);
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        ScriptedClassroom service;
+        service.writeConfig();
+        service.reply("LmvInclass_LogOn", "0");
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        QWidget* focus = login->findChild<QWidget*>(control);
+        QVERIFY(focus);
+        QTest::keyClick(focus, Qt::Key(key), Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(messages.texts(), QStringList{"密码错误"});
+        QCOMPARE(service.operations(), std::vector<std::string>{"LmvInclass_LogOn"});
+    }
+
+    // A double click or a second Enter while a slow sign-in runs reaches the dialog while the
+    // session start loads; it must not start a second sign-in inside the first.
+    void secondClickWhileSigningInIsIgnored() {
+        QTemporaryDir overrides;
+        writeFile(overrides.filePath("faults/LmvInclass_LogOn"), "slow:400\n");
+        startDemo({overrides.path()});
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        login->Editmemberid->setText("teacher");
+        login->Editpasswd->setText("lumo2024");
+        int secondClicks = 0;
+        QTimer::singleShot(50, login, [&] {
+            ++secondClicks;
+            QTest::mouseClick(login->btnlogin, Qt::LeftButton);
+        });
+        QTest::mouseClick(login->btnlogin, Qt::LeftButton);
+        QCOMPARE(secondClicks, 1);
+        QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+        QCOMPARE(operationsOf(*demo_),
+                 QStringList({"LmvInclass_LogOn", "LmvInclass_GetBookList", "LmvInclass_GetUnitList",
+                              "LmvInclass_GetTestList", "LmvInclass_GetClipList", "LmvInclass_GetTeacherSetting",
+                              "account-notification"}));
+        QVERIFY(!login->programEndRequested());
+        QVERIFY(entry_->FmMain() && entry_->FmMain()->isVisible());
+    }
+
+    // What a write killed halfway leaves is removed at the next start once over a minute old;
+    // nothing else is, however close its name.
+    void startRemovesOnlyOldLeftoversOfInterruptedWrites_data() {
+        QTest::addColumn<bool>("inCache");  // else beside qorox.ini
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("old");
+        QTest::addColumn<bool>("removed");
+        QTest::newRow("download leftover") << true << ".lumo-download-aZ09xY" << true << true;
+        QTest::newRow("ini leftover") << false << ".qorox.ini.lumo-Q1w2E3" << true << true;
+        QTest::newRow("recent download leftover") << true << ".lumo-download-aZ09xY" << false << false;
+        QTest::newRow("recent ini leftover") << false << ".qorox.ini.lumo-Q1w2E3" << false << false;
+        QTest::newRow("five characters") << true << ".lumo-download-aZ09x" << true << false;
+        QTest::newRow("seven characters") << true << ".lumo-download-aZ09xYz" << true << false;
+        QTest::newRow("not from mkstemp") << true << ".lumo-download-aZ0.jp" << true << false;
+        QTest::newRow("cached picture") << true << "a.jpg" << true << false;
+        QTest::newRow("user's backup") << false << "qorox.ini.bak" << true << false;
+        QTest::newRow("old unmarked temporary") << false << "qorox.ini.Q1w2E3" << true << false;
+    }
+    void startRemovesOnlyOldLeftoversOfInterruptedWrites() {
+        QFETCH(bool, inCache);
+        QFETCH(QString, name);
+        QFETCH(bool, old);
+        QFETCH(bool, removed);
+        startDemo();
+        const QString folder =
+            inCache ? QString::fromStdString(CacheFolder::temporaryPath()) : programDir_->path() + u'/';
+        const QString path = folder + name;
+        writeFile(path, "half");
+        if (old) {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61), QFileDevice::FileModificationTime));
+        }
+        QVERIFY(start());
+        QCOMPARE(!QFile::exists(path), removed);
     }
 
     void closingTheDialogBeforeSigningInEndsTheProgram() {

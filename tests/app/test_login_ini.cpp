@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
@@ -158,9 +159,12 @@ private slots:
     }
 
     void unwritableFileRaisesAndChangesNothing() {
-        // A folder in the file's place refuses the write even to root, who ignores modes.
+        // A folder in the file's place, in both places, refuses the write even to root, who
+        // ignores modes.
         QVERIFY(QDir(folder_->path()).mkdir(QStringLiteral("qorox.ini")));
-        const QoroxIni ini(folder_->path());
+        const QString user = folder_->filePath(QStringLiteral("user"));
+        QVERIFY(QDir().mkpath(user + "/qorox.ini"));
+        const QoroxIni ini(folder_->path(), user);
         QCOMPARE(ini.ReadIniValue("qorox", "memberid"), GbkString());
         QString message;
         try {
@@ -168,11 +172,57 @@ private slots:
         } catch (const FileError& error) {
             message = QString::fromUtf8(error.what());
         }
-        QCOMPARE(message,
-                 "Unable to write to " + iniPath() + ": " + QString::fromUtf8(std::strerror(EISDIR)));
+        QCOMPARE(message, "Unable to write to " + user + "/qorox.ini: " + QString::fromUtf8(std::strerror(EISDIR)));
         QVERIFY(QFileInfo(iniPath()).isDir());
         QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
-                 QStringList{"qorox.ini"});
+                 QStringList({"qorox.ini", "user"}));
+    }
+
+    // An installed copy: the file stays beside the program where it can be written there, else
+    // it moves to the user's folder, and is read back from where it was written.
+    void fileLivesWhereItCanBeWritten_data() {
+        QTest::addColumn<QString>("setUp");
+        QTest::addColumn<bool>("beside");  // written next to the program, else in the user's folder
+        QTest::newRow("writable program folder") << "" << true;
+        QTest::newRow("program folder missing") << "missing" << false;
+        QTest::newRow("a folder in the file's place") << "folder in place" << false;
+        QTest::newRow("read-only program folder, writable file") << "read-only folder, file" << true;
+        QTest::newRow("read-only program folder, no file") << "read-only folder" << false;
+    }
+    void fileLivesWhereItCanBeWritten() {
+        QFETCH(QString, setUp);
+        QFETCH(bool, beside);
+        QString program = folder_->filePath(QStringLiteral("program"));
+        const QString user = folder_->filePath(QStringLiteral("config/lumoclass"));
+        const QString besidePath = program + "/qorox.ini";
+        QVERIFY(QDir().mkpath(program));
+        if (setUp == "missing") QVERIFY(QDir(program).removeRecursively());
+        if (setUp == "folder in place") QVERIFY(QDir(program).mkdir("qorox.ini"));
+        if (setUp.startsWith("read-only")) {
+            if (::geteuid() == 0) QSKIP("root writes into any folder");
+            if (setUp.endsWith("file")) writeAll(besidePath, "[qorox]\nmemberid=admin\n");
+            QVERIFY(::chmod(QFile::encodeName(program).constData(), 0555) == 0);
+        }
+        const QoroxIni ini(program, user);
+        struct stat original {};
+        ::stat(QFile::encodeName(besidePath).constData(), &original);
+        ini.WriteIniValue("qorox", "passwd", "digest");
+        ::chmod(QFile::encodeName(program).constData(), 0755);
+        const QString written = beside ? besidePath : user + "/qorox.ini";
+        QCOMPARE(ini.filePath(), written);
+        QVERIFY(readAll(written).contains("passwd=digest\n"));
+        QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd")), QByteArray("digest"));
+        if (!beside) {
+            QCOMPARE(modeOf(written), 0600);
+            QCOMPARE(modeOf(user), 0700);
+        }
+        if (setUp.endsWith("file")) {
+            // Updated in place: the administrator's file, its other lines and its inode.
+            struct stat after {};
+            QVERIFY(::stat(QFile::encodeName(besidePath).constData(), &after) == 0);
+            QCOMPARE(after.st_ino, original.st_ino);
+            QCOMPARE(readAll(besidePath), QByteArray("[qorox]\nmemberid=admin\npasswd=digest\n"));
+        }
     }
 
     void lineBreakInAValueIsRefused() {

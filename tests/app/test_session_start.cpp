@@ -218,6 +218,37 @@ private slots:
         QCOMPARE(service.requests()[service.requests().size() - 2].target, notification);
     }
 
+    // Each value goes out percent-encoded byte by byte: the server decodes what was typed.
+    void notificationCarriesTheValuesAsTyped_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QByteArray>("encoded");
+        QTest::newRow("blank") << "Mr Head" << QByteArray("Mr%20Head");
+        QTest::newRow("characters that cut a query") << "a#b&c=d" << QByteArray("a%23b%26c%3Dd");
+        QTest::newRow("characters a server decodes") << "50%+1" << QByteArray("50%25%2B1");
+        QTest::newRow("GBK bytes as they are") << "王" << QByteArray("%CD%F5");
+        QTest::newRow("unreserved characters stay") << "A-z.0_9~" << QByteArray("A-z.0_9~");
+    }
+    void notificationCarriesTheValuesAsTyped() {
+        QFETCH(QString, account);
+        QFETCH(QByteArray, encoded);
+        ScriptedClassroom service;
+        writeScriptedConfig(service);
+        service.reply("LmvInclass_LogOn", memberReply("u-sign", "55"));
+        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList", "LmvInclass_GetTestList",
+                                      "LmvInclass_GetClipList"})
+            service.reply(operation, "<NewDataSet/>");
+        service.reply("LmvInclass_GetTeacherSetting",
+                      "<NewDataSet><Table userid=\"u 1/2\" passwd=\"p\" subject=\"english\"/></NewDataSet>");
+        const std::string target =
+            "/api/zavive/RealNameAuthentication?device=pc&userid=u%201%2F2&account=" + encoded.toStdString();
+        service.get(target, {200, "application/json", "{}"});
+        MessageRecorder messages;
+        Tfmlogin* login = start();
+        signIn(login, account, "head2024");
+        QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
+        QCOMPARE(service.requests().back().target, target);
+    }
+
     void settingWithoutRowEndsAfterTheNotification() {
         startDemo();
         MessageRecorder messages;

@@ -91,6 +91,26 @@ private slots:
         QVERIFY(exists(outside));
     }
 
+    void folderSwappedForALinkIsNotFollowed_data() {
+        QTest::addColumn<QByteArray>("separator");  // after the link's name
+        QTest::newRow("with the trailing separator") << QByteArray("/");
+        QTest::newRow("with two") << QByteArray("//");
+        QTest::newRow("without") << QByteArray();
+    }
+    void folderSwappedForALinkIsNotFollowed() {
+        QFETCH(QByteArray, separator);
+        const std::string elsewhere = folder_ + "elsewhere";
+        QVERIFY(QDir().mkpath(QString::fromStdString(elsewhere)));
+        QVERIFY(makeFile(elsewhere + "/kept.jpg"));
+        const std::string link = folder_ + "swapped";
+        QVERIFY(::symlink(elsewhere.c_str(), link.c_str()) == 0);
+        CacheCleaner::DeleteFilesByMask(link + separator.toStdString(), "*.jpg");
+        QVERIFY(exists(elsewhere + "/kept.jpg"));
+        // The real folder under the same spelling is cleaned.
+        CacheCleaner::DeleteFilesByMask(elsewhere + separator.toStdString(), "*.jpg");
+        QVERIFY(!exists(elsewhere + "/kept.jpg"));
+    }
+
     void exitCleanupWithBoxUntickedDeletesNothing() {
         QVERIFY(makeFile(folder_ + "a.jpg"));
         QVERIFY(makeFile(folder_ + "b.PNG"));

@@ -71,8 +71,17 @@ private slots:
         QVERIFY(transit.readAll().startsWith("\xEF\xBB\xBF<"));
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('|')));
 
-        // Another book replaces every list; units come once per run.
+        // Another book replaces every list (the demo's b10 has fewer of each); units come once per run.
+        w.LoadBookWords("1", "b10");
+        w.LoadBookScenes("1", "b10");
+        w.LoadBookPassages("1", "b10");
         w.LoadBookMiniLectures("1", "b10");
+        QCOMPARE(w.WordList.Count(), std::size_t(16));
+        QCOMPARE(w.WordList.Items(0)->wordid, std::string("b10-w10"));
+        QCOMPARE(w.SceneList.Count(), std::size_t(8));
+        QCOMPARE(w.SceneList.Items(0)->MaterialId, std::string("b10-s11"));
+        QCOMPARE(w.PassageList.Count(), std::size_t(4));
+        QCOMPARE(w.PassageList.Items(0)->MaterialId, std::string("b10-p1"));
         QCOMPARE(w.MiniLectureList.Count(), std::size_t(4));
         QCOMPARE(w.MiniLectureList.Items(0)->MaterialId, std::string("b10-m1"));
         w.LoadUnitList();

@@ -92,6 +92,32 @@ private slots:
         QCOMPARE(ParseReplyDataset(utf16, DeclarationRule::Plain).firstRow().value("name"), g("场景"));
     }
 
+    // The mini-lecture transit file written behind a mark after a service that declares GB2312.
+    void byteOrderMarkWinsOverTheDeclaration_data() {
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addColumn<QString>("codec");  // how the text after the mark is written
+        QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBF") << "UTF-8";
+        QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE") << "UTF-16LE";
+        QTest::newRow("UTF-16BE") << QByteArray("\xFE\xFF") << "UTF-16BE";
+    }
+    void byteOrderMarkWinsOverTheDeclaration() {
+        QFETCH(QByteArray, mark);
+        QFETCH(QString, codec);
+        const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"微课 朱镕基\"/></r>");
+        QByteArray bytes = mark;
+        if (codec == "UTF-8") {
+            bytes += text.toUtf8();
+        } else {
+            for (QChar c : text) {
+                const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
+                if (codec == "UTF-16LE") bytes.append(low).append(high);
+                else bytes.append(high).append(low);
+            }
+        }
+        QCOMPARE(ParseReplyDataset(bytes.toStdString(), DeclarationRule::Plain).firstRow().value("v"),
+                 g("微课 朱镕基"));
+    }
+
     void prefixRules() {
         const GbkString withOwn = g("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"题目\"/></r>");
         const GbkString without = g("<r><t v=\"题目\"/></r>");
