@@ -20,6 +20,7 @@
 #include <QVBoxLayout>
 #include <cstdlib>
 #include <exception>
+#include <utility>
 
 #include "LogoArtwork.h"
 #include "cache/CacheCleaner.h"
@@ -319,14 +320,16 @@ void TFmMain::SizeToWorkArea() {
 }
 
 void TFmMain::FitFrameToWorkArea() {
-    // The whole window, frame included, covers the work area. The frame is known only once
-    // the native window exists, which must not happen before the colour key is decided; on
-    // window systems that report the frame only after mapping it stays 0 here.
+    // The whole window, frame included, covers the work area. The frame is known only once a
+    // window manager has decorated the mapped window, which comes after the first show; until
+    // then the fit waits, and it is done once: a window the teacher moved, put full screen or
+    // took to another screen is never put back.
     if (workArea_.isEmpty()) return;
     const QSize frame = frameGeometry().size() - size();
-    move(workArea_.topLeft());
-    resize(workArea_.size() - frame);
-    workArea_ = QRect();
+    if (frame.isEmpty()) return;
+    const QRect workArea = std::exchange(workArea_, QRect());
+    move(workArea.topLeft());
+    resize(workArea.size() - frame);
 }
 
 void TFmMain::SetTempPath() {
@@ -418,6 +421,24 @@ void TFmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FitFrameToWorkArea();
     FormShow();
+}
+
+bool TFmMain::event(QEvent* event) {
+    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ScreenChangeInternal)
+        workArea_ = QRect();
+    return QWidget::event(event);
+}
+
+bool TFmMain::nativeEvent(const QByteArray& eventType, void* message, qintptr* result) {
+    // An X window manager decorates the window by reparenting it into its frame and announces
+    // the frame's size in a property; neither reaches the widget as an event of its own. Qt
+    // takes note of them after this filter, so the fit is tried once the event is handled.
+    if (!workArea_.isEmpty() && eventType == "xcb_generic_event_t") {
+        const auto type = static_cast<xcb_generic_event_t*>(message)->response_type & ~0x80;
+        if (type == XCB_REPARENT_NOTIFY || type == XCB_PROPERTY_NOTIFY || type == XCB_CONFIGURE_NOTIFY)
+            QMetaObject::invokeMethod(this, &TFmMain::FitFrameToWorkArea, Qt::QueuedConnection);
+    }
+    return QWidget::nativeEvent(eventType, message, result);
 }
 
 void TFmMain::closeEvent(QCloseEvent* event) {

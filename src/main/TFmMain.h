@@ -188,6 +188,8 @@ public:
     QLabel* StatusBar1Panel0 = nullptr;
 
 protected:
+    bool event(QEvent* event) override;
+    bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -230,5 +232,5 @@ private:
     WindowRegistry* registry_ = nullptr;
     std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
     std::unique_ptr<RemoteFileCache> cache_;
-    QRect workArea_;  // set at creation, fitted with the frame at the first show
+    QRect workArea_;  // set at creation, emptied once the frame is fitted to it
 };
