@@ -71,6 +71,7 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
         if (!window.LoadTeacherSetting()) endRequested_ = true;
         NotifyAccountServer(account);
     }
+    if (!endRequested_) window.OfferResume(account);
 }
 
 void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {

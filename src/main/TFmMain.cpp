@@ -22,6 +22,7 @@
 #include <exception>
 #include <utility>
 
+#include "LessonKeeper.h"
 #include "LogoArtwork.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFileName.h"
@@ -87,7 +88,9 @@ QWidget* addSheet(QTabWidget* pages, QWidget* page, const QString& caption) {
 
 }  // namespace
 
-TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : QWidget(parent), dm_(dm) {
+TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : TFmMain(dm, LessonDesktop::system(), parent) {}
+
+TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget(parent), dm_(dm) {
     registry_ = new WindowRegistry(windowClassName(), this);
     setObjectName(QStringLiteral("FmMain"));
     setFont(pixelFont(11, false));
@@ -104,6 +107,12 @@ TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : QWidget(parent), dm_(dm) {
     CreatePageControl();
     layout->addWidget(Panel3);
     layout->addWidget(PageControlClass, 1);
+    lesson_ = std::make_unique<LessonKeeper>(*this, std::move(desktop), [this](const QRect& area) {
+        // Until a window manager has decorated the window its frame is the window itself.
+        setGeometry(area);
+        workArea_ = area;
+        FitFrameToWorkArea();
+    });
 
     FormCreate();
     ConnectNavigation();
@@ -315,7 +324,7 @@ void TFmMain::SetTitle() {
 void TFmMain::SizeToWorkArea() {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    workArea_ = screen->availableGeometry();
+    workArea_ = lesson_->StartWorkArea(screen->availableGeometry());
     setGeometry(workArea_);
 }
 
@@ -330,6 +339,10 @@ void TFmMain::FitFrameToWorkArea() {
     const QRect workArea = std::exchange(workArea_, QRect());
     move(workArea.topLeft());
     resize(workArea.size() - frame);
+}
+
+void TFmMain::OfferResume(const GbkString& account) {
+    lesson_->OfferResume(QByteArray::fromStdString(account));
 }
 
 void TFmMain::SetTempPath() {
@@ -424,8 +437,7 @@ void TFmMain::showEvent(QShowEvent* event) {
 }
 
 bool TFmMain::event(QEvent* event) {
-    if (event->type() == QEvent::WindowStateChange || event->type() == QEvent::ScreenChangeInternal)
-        workArea_ = QRect();
+    if (event->type() == QEvent::WindowStateChange) workArea_ = QRect();
     return QWidget::event(event);
 }
 

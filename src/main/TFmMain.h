@@ -39,6 +39,8 @@ class TestPaperPage;
 class TextBookPage;
 class TstudyDM;
 class WindowRegistry;
+class LessonKeeper;
+struct LessonDesktop;
 
 // The single working window: the top bar with the class panel (book and unit combo boxes,
 // resource-type buttons, the cache check box) over the page control whose twelve sheets hold
@@ -55,6 +57,8 @@ class TFmMain : public QWidget {
 
 public:
     explicit TFmMain(TstudyDM& dm, QWidget* parent = nullptr);
+    // With the desktop facilities given rather than the system's (screensaver, screens, state).
+    TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent = nullptr);
     ~TFmMain() override;
 
     static QString windowClassName();
@@ -106,6 +110,11 @@ public:
     void RBtnWordClassUseClick();
     // The unit behind the selected entry of CBUnitClassUse, or null.
     const TUnitObj* ChosenUnit() const;
+
+    // After a sign-in of `account` (as typed): its place is remembered when the window closes,
+    // and the logo sheet offers the way back to the place remembered last time.
+    void OfferResume(const GbkString& account);
+    LessonKeeper& lessonKeeper() { return *lesson_; }
 
     MemberInfoRec Member;
     int OsMajorVersion = 5;
@@ -232,5 +241,7 @@ private:
     WindowRegistry* registry_ = nullptr;
     std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
     std::unique_ptr<RemoteFileCache> cache_;
-    QRect workArea_;  // set at creation, emptied once the frame is fitted to it
+    QRect workArea_;  // set at creation or by a move to another screen, emptied once the frame is fitted to it
+    // Last, so it goes first: it watches the window and its controls.
+    std::unique_ptr<LessonKeeper> lesson_;
 };
