@@ -241,7 +241,8 @@ private:
     WindowRegistry* registry_ = nullptr;
     std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
     std::unique_ptr<RemoteFileCache> cache_;
-    QRect workArea_;  // set at creation or by a move to another screen, emptied once the frame is fitted to it
+    QRect
+        workArea_;  // set at creation or by a move to another screen, emptied once the frame is fitted to it
     // Last, so it goes first: it watches the window and its controls.
     std::unique_ptr<LessonKeeper> lesson_;
 };
