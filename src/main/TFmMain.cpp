@@ -106,6 +106,7 @@ TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : QWidget(parent), dm_(dm) {
 
     FormCreate();
     ConnectNavigation();
+    CreatePresenter();
     show();
 }
 

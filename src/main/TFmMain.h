@@ -26,6 +26,7 @@ class QStatusBar;
 class QTabWidget;
 class QTreeWidget;
 class CatalogueLoader;
+class Presenter;
 class DialoguePage;
 class HomeworkPage;
 class MiniLecturePage;
@@ -186,6 +187,9 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusBar1Panel0 = nullptr;
 
+    // Presenter keys, blank screen, presentation mode and the key help.
+    Presenter* Presenting = nullptr;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -213,6 +217,7 @@ private:
     void FormShow();
 
     void ConnectNavigation();
+    void CreatePresenter();
     QList<QRadioButton*> ResourceButtons() const;
     void LoadQuestionBank();
     void PausePlayersOutOfSight();
