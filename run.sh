@@ -15,6 +15,7 @@ PACKAGES=(
     libboost-dev libbenchmark-dev
     clang libclang-rt-14-dev
     libxcb1-dev fonts-noto-cjk xvfb xauth
+    qt6-svg-dev librsvg2-bin dpkg-dev lintian desktop-file-utils appstream
 )
 
 install_packages() {

@@ -3,10 +3,15 @@
 #include <QMessageBox>
 #include <exception>
 
+#include "ProductArtwork.h"
 #include "service/ShowMessage.h"
 
 LumoApplication::LumoApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    // The name is also the window class the desktop's menu entry matches (StartupWMClass), and
+    // the desktop file name is the application id Wayland compositors match.
     setApplicationName(QStringLiteral("lumoclass"));
+    setDesktopFileName(QStringLiteral("lumoclass"));
+    setWindowIcon(ProductArtwork::icon());
     installMessageBoxSink();
 }
 

@@ -6,17 +6,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QLinearGradient>
-#include <QPainter>
-#include <QPainterPath>
 #include <QPushButton>
 #include <QScreen>
 #include <exception>
 
 #include "PasswordDigest.h"
+#include "ProductArtwork.h"
 #include "TeacherSessionStart.h"
-#include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
+#include "platform/WindowRegistry.h"
 #include "service/ShowMessage.h"
 #include "service/TstudyDM.h"
 
@@ -89,7 +87,7 @@ void Tfmlogin::CreateControls() {
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setGeometry(8, 16, 100, 100);
     Image1->setScaledContents(true);
-    Image1->setPixmap(ProductPicture());
+    Image1->setPixmap(ProductArtwork::render(Image1->size(), devicePixelRatioF()));
 
     Label1 = place<QLabel>(this, "Label1", 144, 37);
     Label1->setText(QStringLiteral("帐户  "));
@@ -223,36 +221,4 @@ void Tfmlogin::ShowDialogLook() {
     setAutoFillBackground(false);
     move(position);
     if (shown) show();
-}
-
-QPixmap Tfmlogin::ProductPicture() {
-    // A lit page over an open book in the product's navy and teal.
-    QPixmap picture(100, 100);
-    picture.fill(Qt::transparent);
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::Antialiasing);
-
-    QLinearGradient sky(0, 0, 100, 100);
-    sky.setColorAt(0, QColor(20, 40, 120));
-    sky.setColorAt(1, QColor(0, 140, 160));
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(sky);
-    painter.drawRoundedRect(QRectF(2, 2, 96, 96), 18, 18);
-
-    painter.setBrush(QColor(255, 214, 90, 200));
-    painter.drawEllipse(QPointF(50, 34), 16, 16);
-
-    QPainterPath book;
-    book.moveTo(14, 62);
-    book.cubicTo(28, 54, 42, 56, 50, 64);
-    book.cubicTo(58, 56, 72, 54, 86, 62);
-    book.lineTo(86, 84);
-    book.cubicTo(72, 76, 58, 78, 50, 86);
-    book.cubicTo(42, 78, 28, 76, 14, 84);
-    book.closeSubpath();
-    painter.setBrush(Qt::white);
-    painter.drawPath(book);
-    painter.setPen(QPen(QColor(20, 40, 120), 2));
-    painter.drawLine(QPointF(50, 64), QPointF(50, 86));
-    return picture;
 }

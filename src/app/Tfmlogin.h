@@ -3,8 +3,8 @@
 #include <QWidget>
 #include <memory>
 
-#include "catalogue/MemberInfoRec.h"
 #include "QoroxIni.h"
+#include "catalogue/MemberInfoRec.h"
 
 class QCheckBox;
 class QLabel;
@@ -71,8 +71,6 @@ private:
     void WMBringForward();
     void ShowSignedInLook();
     void ShowDialogLook();
-
-    static QPixmap ProductPicture();
 
     TstudyDM& dm_;
     std::unique_ptr<TFmMain>& fmMain_;

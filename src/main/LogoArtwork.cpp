@@ -6,8 +6,10 @@
 #include <QPainterPath>
 #include <QRadialGradient>
 
-QPixmap LogoArtwork::render() {
-    QPixmap picture(size());
+QPixmap LogoArtwork::render(qreal devicePixelRatio) {
+    // The painter works in logical pixels on a picture that has the device's.
+    QPixmap picture((QSizeF(size()) * devicePixelRatio).toSize());
+    picture.setDevicePixelRatio(devicePixelRatio);
     picture.fill(Qt::white);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);

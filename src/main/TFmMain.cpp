@@ -202,7 +202,7 @@ void TFmMain::CreatePageControl() {
 
     imgLogo = new QLabel(TabSheetLogo);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
-    imgLogo->setPixmap(LogoArtwork::render());
+    imgLogo->setPixmap(LogoArtwork::render(devicePixelRatioF()));
     imgLogo->setFixedSize(LogoArtwork::size());
     TabSheetLogo->installEventFilter(this);
 }

@@ -3,9 +3,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
-QPixmap PageArrowArtwork::render(Direction direction) {
+QPixmap PageArrowArtwork::render(Direction direction, qreal devicePixelRatio) {
     const QSize extent = size();
-    QPixmap picture(extent);
+    QPixmap picture((QSizeF(extent) * devicePixelRatio).toSize());
+    picture.setDevicePixelRatio(devicePixelRatio);
     picture.fill(Qt::transparent);
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::Antialiasing);

@@ -48,7 +48,12 @@ QToolButton* arrow(QWidget* parent, const char* name, PageArrowArtwork::Directio
                    const QString& caption) {
     auto* button = new QToolButton(parent);
     button->setObjectName(QLatin1String(name));
-    button->setIcon(QIcon(PageArrowArtwork::render(direction)));
+    // Drawn for this screen's density and the common ones, so a window moved to another screen
+    // stays sharp; the icon picks the closest.
+    QIcon icon;
+    for (qreal ratio : {1.0, 2.0, button->devicePixelRatioF()})
+        icon.addPixmap(PageArrowArtwork::render(direction, ratio));
+    button->setIcon(icon);
     button->setIconSize(PageArrowArtwork::size());
     button->setFixedSize(PageArrowArtwork::size());
     button->setAutoRaise(true);
