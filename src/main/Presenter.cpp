@@ -247,7 +247,8 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
 
 bool Presenter::playerKey(QKeyEvent* key, const PresenterTargets::Player& player) {
     if (key->key() == Qt::Key_F && !player.fullScreen->isHidden()) {
-        if (!key->isAutoRepeat()) player.fullScreenClick();
+        // Clicked, so that the button's own handler (and only it) runs, as for a click.
+        if (!key->isAutoRepeat()) player.fullScreen->click();
         return true;
     }
     if (key->key() == Qt::Key_S && !player.subtitles->isHidden()) {

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
-#include <functional>
 #include <memory>
 
 class QCheckBox;
@@ -26,7 +25,6 @@ struct PresenterTargets {
         QWidget* sheet = nullptr;
         QPushButton* fullScreen = nullptr;
         QCheckBox* subtitles = nullptr;
-        std::function<void()> fullScreenClick;  // the button's own handler
     };
 
     QWidget* window = nullptr;

@@ -17,12 +17,9 @@ void TFmMain::CreatePresenter() {
     targets.textBook = TextBookSheet;
     targets.chrome = {Panel3};
     targets.players = {
-        {SceneSheet, SceneSheet->btnSceneFullScreen, SceneSheet->ckScenetranslation,
-         [this] { SceneSheet->btnSceneFullScreenClick(); }},
-        {MiniLectureSheet, MiniLectureSheet->btnLectureFullScreen, MiniLectureSheet->ckLecturetranslation,
-         [this] { MiniLectureSheet->btnLectureFullScreenClick(); }},
-        {SyllabusWordSheet, SyllabusWordSheet->btnwordFullScreen, SyllabusWordSheet->ckwordtranslation,
-         [this] { SyllabusWordSheet->btnwordFullScreenClick(); }},
+        {SceneSheet, SceneSheet->btnSceneFullScreen, SceneSheet->ckScenetranslation},
+        {MiniLectureSheet, MiniLectureSheet->btnLectureFullScreen, MiniLectureSheet->ckLecturetranslation},
+        {SyllabusWordSheet, SyllabusWordSheet->btnwordFullScreen, SyllabusWordSheet->ckwordtranslation},
     };
     targets.browsers = {MiniLectureSheet->WebMiniLecture, PassageSheet->WebPassage, SceneSheet->WebScene,
                         SyllabusWordSheet->WebWord, PhonicsSheet->WebPhonics};

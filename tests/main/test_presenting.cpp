@@ -2,7 +2,9 @@
 // screen, presentation mode, zoom and touch, as a teacher at a projector or touch board uses them.
 #include <QtTest>
 
+#include <QAccessible>
 #include <QCheckBox>
+#include <QPushButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,6 +20,11 @@
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
 #include "main/TFmMain.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/PhonicsPage.h"
+#include "media/ScenePage.h"
+#include "media/SyllabusWordPage.h"
 #include "pages/PagePicture.h"
 #include "pages/PageScrollBox.h"
 #include "pages/PageZoom.h"
@@ -421,6 +428,104 @@ private slots:
         QTest::touchEvent(client, touchScreen_).move(0, from + QPoint(dx / 2, dy / 2), client);
         QTest::touchEvent(client, touchScreen_).release(0, from + QPoint(dx, dy), client);
         QCOMPARE(selected(), expected);
+    }
+
+    void mediaKeysWorkThePlayerControls_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("controlsShown");  // after the view's first opening
+        QTest::addColumn<bool>("fullScreenClicked");
+        QTest::addColumn<bool>("subtitlesToggled");
+        QTest::newRow("scene, F") << "scene" << int(Qt::Key_F) << true << true << false;
+        QTest::newRow("scene, S") << "scene" << int(Qt::Key_S) << true << false << true;
+        QTest::newRow("mini lecture, F") << "mini lecture" << int(Qt::Key_F) << true << true << false;
+        QTest::newRow("mini lecture, S") << "mini lecture" << int(Qt::Key_S) << true << false << true;
+        QTest::newRow("word, F") << "word" << int(Qt::Key_F) << true << true << false;
+        QTest::newRow("word, S") << "word" << int(Qt::Key_S) << true << false << true;
+        QTest::newRow("scene before opening, F") << "scene" << int(Qt::Key_F) << false << false << false;
+        QTest::newRow("word before opening, S") << "word" << int(Qt::Key_S) << false << false << false;
+        QTest::newRow("passage, F") << "passage" << int(Qt::Key_F) << false << false << false;
+        QTest::newRow("passage, S") << "passage" << int(Qt::Key_S) << false << false << false;
+        QTest::newRow("phonics, F") << "phonics" << int(Qt::Key_F) << false << false << false;
+        QTest::newRow("phonics, S") << "phonics" << int(Qt::Key_S) << false << false << false;
+    }
+    void mediaKeysWorkThePlayerControls() {
+        QFETCH(QString, view);
+        QFETCH(int, key);
+        QFETCH(bool, controlsShown);
+        QFETCH(bool, fullScreenClicked);
+        QFETCH(bool, subtitlesToggled);
+        struct Controls {
+            QString view;
+            QRadioButton* button;
+            QWidget* sheet;
+            QPushButton* fullScreen;
+            QCheckBox* subtitles;
+        };
+        const QList<Controls> all = {
+            {"scene", w().RbtnSceneClassUse, w().SceneSheet, w().SceneSheet->btnSceneFullScreen,
+             w().SceneSheet->ckScenetranslation},
+            {"mini lecture", w().RBtnMiniLectureClassUse, w().MiniLectureSheet,
+             w().MiniLectureSheet->btnLectureFullScreen, w().MiniLectureSheet->ckLecturetranslation},
+            {"word", w().RBtnWordClassUse, w().SyllabusWordSheet, w().SyllabusWordSheet->btnwordFullScreen,
+             w().SyllabusWordSheet->ckwordtranslation},
+            {"phonics", w().RBtnPhonics, w().PhonicsSheet, w().PhonicsSheet->BitBtn2,
+             w().PhonicsSheet->CheckBox1},
+            {"passage", w().RbtnPassageClassUse, w().PassageSheet, nullptr, nullptr},
+        };
+        std::vector<std::unique_ptr<QSignalSpy>> clicks;
+        QList<bool> ticks;
+        for (const Controls& c : all) {
+            if (c.fullScreen == nullptr) continue;
+            // Only the scene, mini-lecture and word players ever show their controls.
+            if (c.view != "phonics") {
+                c.fullScreen->setVisible(controlsShown);
+                c.subtitles->setVisible(controlsShown);
+            }
+            clicks.push_back(std::make_unique<QSignalSpy>(c.fullScreen, &QPushButton::clicked));
+            ticks << c.subtitles->isChecked();
+        }
+        const auto shown = std::find_if(all.begin(), all.end(), [&](const Controls& c) { return c.view == view; });
+        asUser([&] { shown->button->click(); });
+        QCOMPARE(w().PageControlClass->currentWidget(), shown->sheet);
+
+        press(nullptr, key);
+        int i = 0;
+        for (const Controls& c : all) {
+            if (c.fullScreen == nullptr) continue;
+            const bool thisView = c.view == view;
+            QCOMPARE(clicks[i]->count(), thisView && fullScreenClicked ? 1 : 0);
+            QCOMPARE(c.subtitles->isChecked() != ticks[i], thisView && subtitlesToggled);
+            ++i;
+        }
+        // No document is loaded: the full-screen handler makes no empty full-screen view.
+        for (WebBrowser* browser : w().findChildren<WebBrowser*>()) QCOMPARE(browser->View(), nullptr);
+        for (const Controls& c : all)
+            if (c.fullScreen) c.fullScreen->hide(), c.subtitles->hide();
+    }
+
+    // The blank screen, the presentation mode and the key help reach a screen reader under
+    // their names: what it reads for the shown overlay.
+    void overlaysCarryTheirNames_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("B") << int(Qt::Key_B) << QStringLiteral("黑屏，按任意键返回");
+        QTest::newRow("W") << int(Qt::Key_W) << QStringLiteral("白屏，按任意键返回");
+        QTest::newRow("F5") << int(Qt::Key_F5) << QStringLiteral("演示模式");
+        QTest::newRow("F1") << int(Qt::Key_F1) << QStringLiteral("快捷键帮助");
+    }
+    void overlaysCarryTheirNames() {
+        QFETCH(int, key);
+        QFETCH(QString, name);
+        press(book().ScrollBoxCenter, key);
+        QWidget* overlay = key == Qt::Key_F5   ? static_cast<QWidget*>(presenter().Hint())
+                           : key == Qt::Key_F1 ? static_cast<QWidget*>(presenter().Help())
+                                               : presenter().BlankScreen();
+        QVERIFY(overlay != nullptr && overlay->isVisible());
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(overlay);
+        QVERIFY(face != nullptr);
+        QCOMPARE(face->text(QAccessible::Name), name);
+        QVERIFY(!face->state().invisible);
     }
 
     void helpListsTheKeys() {
