@@ -4,11 +4,11 @@
 
 #include <QAccessible>
 #include <QCheckBox>
-#include <QPushButton>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -242,7 +242,8 @@ private slots:
         press(target, key);
         QCOMPARE(w().CBUnitClassUse->currentIndex() != unit, effect == Effect::UnitChanges);
         QCOMPARE(book().CheckBoxPrevious->isChecked() != box, effect == Effect::BoxToggles);
-        QCOMPARE(w().focusWidget() != target, effect == Effect::FocusMoves || effect == Effect::NextRadioChecked);
+        QCOMPARE(w().focusWidget() != target,
+                 effect == Effect::FocusMoves || effect == Effect::NextRadioChecked);
         if (effect == Effect::NextRadioChecked) {
             QCOMPARE(w().focusWidget(), w().RBtnHomeworkClassUse);
             QVERIFY(w().RBtnHomeworkClassUse->isChecked());
@@ -485,7 +486,8 @@ private slots:
             clicks.push_back(std::make_unique<QSignalSpy>(c.fullScreen, &QPushButton::clicked));
             ticks << c.subtitles->isChecked();
         }
-        const auto shown = std::find_if(all.begin(), all.end(), [&](const Controls& c) { return c.view == view; });
+        const auto shown =
+            std::find_if(all.begin(), all.end(), [&](const Controls& c) { return c.view == view; });
         asUser([&] { shown->button->click(); });
         QCOMPARE(w().PageControlClass->currentWidget(), shown->sheet);
 
