@@ -40,6 +40,16 @@ void asUser(const std::function<void()>& action) {
     QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
 }
 
+// Counts the show events a window receives.
+struct ShowEvents : QObject {
+    explicit ShowEvents(QWidget* window) { window->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++count;
+        return false;
+    }
+    int count = 0;
+};
+
 // NextRadioChecked: Qt's own arrow keys in an exclusive group check the neighbouring button
 // (which switches the view, as a click on it does) and move the focus to it.
 enum class Effect { PageTurns, UnitChanges, BoxToggles, FocusMoves, NextRadioChecked, Nothing };
@@ -305,6 +315,8 @@ private slots:
         const QRect normal = w().geometry();
         const int previousHeight = book().PanelPrevious->height();
         QCOMPARE(previousHeight, 100);
+        // The window's show handler fits it to the work area again: the mode must not run it.
+        ShowEvents shows(&w());
 
         press(book().ScrollBoxCenter, enter);
         QVERIFY(presenter().InPresentation());
@@ -332,6 +344,7 @@ private slots:
         QTRY_COMPARE(book().PanelPrevious->height(), previousHeight);
         QCOMPARE(selected(), 3);
         QVERIFY(!presenter().Hint()->isVisible());
+        QCOMPARE(shows.count, 0);
     }
 
     void zoomPanAndResetKeepTheDecodedPicture_data() {
