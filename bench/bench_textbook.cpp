@@ -12,6 +12,15 @@
 // to the reference, and the growth of resident memory over the pass against the budget of
 // 1.5 x pages x 100 x 140 x 4 bytes.
 //
+// BM_PresenterKey: a presenter's Page Down, sent through the application to the window's focus,
+// to the next cached 2480 x 3508 page painted in the center pane, 100 presses, each next to
+// libjpeg-turbo decoding the same page in full. Counters: median and 95th percentile of both,
+// and the press's 95th percentile against the decode's median and 95th percentile.
+//
+// BM_ZoomStep: one zoom step (1.25x, around a point of the page) of a 2480 x 3508 page, from 1x
+// to 4x and back, with the center pane repainted. Counters: median, 95th percentile and worst,
+// and the paints the page received (one per step but the last, which asks for the fit again).
+//
 // LUMO_BENCH_PAGES sets the book's page count (default 300). Runs on the offscreen platform
 // unless QT_QPA_PLATFORM says otherwise.
 #include <benchmark/benchmark.h>
@@ -20,10 +29,14 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QListWidget>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -33,7 +46,10 @@
 
 #include "cache/RemoteFileCache.h"
 #include "catalogue/ImageLoader.h"
+#include "main/Presenter.h"
 #include "pages/PagePicture.h"
+#include "pages/PageScrollBox.h"
+#include "pages/PageZoom.h"
 #include "pages/TextBookPage.h"
 #include "service/HTTPRIOLmvInClass.h"
 
@@ -268,6 +284,174 @@ void BM_ShowCachedPage(benchmark::State& state) {
     state.counters["center_pane_height"] = page.PanelCenter->height();
 }
 BENCHMARK(BM_ShowCachedPage)->Iterations(20)->Unit(benchmark::kMillisecond);
+
+double percentile(std::vector<double> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t index =
+        std::min(values.size() - 1, std::size_t(std::ceil(share * double(values.size())) - 1));
+    return values[index];
+}
+
+// The sheet as the main window holds it: a page of the view stack, with the presenter
+// watching the window's keys.
+struct PresentingWindow {
+    explicit PresentingWindow(Sheet& sheet) : page(*sheet.page) {
+        auto* layout = new QVBoxLayout(&window);
+        layout->setContentsMargins(0, 0, 0, 0);
+        pages = new QTabWidget(&window);
+        pages->tabBar()->hide();
+        layout->addWidget(pages);
+        pages->addTab(&page, QString());
+        PresenterTargets targets;
+        targets.window = &window;
+        targets.pages = pages;
+        targets.textBook = &page;
+        presenter = new Presenter(std::move(targets), &window);
+        window.resize(1280, 1000);
+        window.show();
+        QCoreApplication::processEvents();
+        page.ScrollBoxCenter->setFocus();
+    }
+    ~PresentingWindow() {
+        // The sheet belongs to its Sheet, not to the window.
+        pages->removeTab(0);
+        page.setParent(nullptr);
+    }
+    void press(int key) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier);
+        QWidget* focus = window.focusWidget() ? window.focusWidget() : &window;
+        QApplication::sendEvent(focus, &down);
+        QKeyEvent up(QEvent::KeyRelease, key, Qt::NoModifier);
+        QApplication::sendEvent(focus, &up);
+    }
+
+    TextBookPage& page;
+    QWidget window;
+    QTabWidget* pages = nullptr;
+    Presenter* presenter = nullptr;
+};
+
+void BM_PresenterKey(benchmark::State& state) {
+    QTemporaryDir dir;
+    const std::string folder = folderOf(dir);
+    const QSize size(2480, 3508);
+    constexpr int kPages = 6, kPresses = 100;
+    Sheet sheet(folder);
+    std::vector<std::string> paths;
+    for (int i = 0; i < kPages; ++i) {
+        const std::string id = "page" + std::to_string(i);
+        paths.push_back(folder + id + ".jpg");
+        makePage(std::uint32_t(11 + i), size.width(), size.height())
+            .save(QString::fromStdString(paths.back()), "JPG", 85);
+        referenceDecode(paths.back());  // every file read once before anything is timed
+        sheet.addPage(id, ".jpg", size);
+    }
+    PresentingWindow presenting(sheet);
+    TextBookPage& page = presenting.page;
+    page.RefreshBookPageList();
+    page.ShowFirstPage();
+
+    std::vector<double> presses, reference;
+    int shown = 0, expected = 0;
+    for (auto _ : state) {
+        for (int press = 0; press < kPresses; ++press) {
+            if (page.LVTextBook->currentRow() == kPages - 1) {
+                page.ShowFirstPage();
+                QCoreApplication::processEvents();
+            }
+            const int next = page.LVTextBook->currentRow() + 1;
+            const std::string before = page.CurrentPageFile;
+            // The decode first or second in turn, so neither gains from the other's warm cache.
+            for (int pass = 0; pass < 2; ++pass) {
+                if ((pass == 0) == (press % 2 == 0)) {
+                    const auto start = Clock::now();
+                    QImage decoded = referenceDecode(paths[std::size_t(next)]);
+                    benchmark::DoNotOptimize(decoded.constBits());
+                    reference.push_back(millisecondsSince(start));
+                } else {
+                    const auto start = Clock::now();
+                    presenting.press(Qt::Key_PageDown);
+                    page.ImageCenter->repaint();
+                    presses.push_back(millisecondsSince(start));
+                }
+            }
+            ++expected;
+            if (page.LVTextBook->currentRow() == next && page.CurrentPageFile != before) ++shown;
+        }
+    }
+    if (shown != expected) state.SkipWithError("a press did not show the next page");
+    state.counters["presses"] = double(presses.size());
+    state.counters["press_median_ms"] = median(presses);
+    state.counters["press_p95_ms"] = percentile(presses, 0.95);
+    state.counters["decode_median_ms"] = median(reference);
+    state.counters["decode_p95_ms"] = percentile(reference, 0.95);
+    state.counters["p95_vs_decode_median"] = percentile(presses, 0.95) / median(reference);
+    state.counters["p95_vs_decode_p95"] = percentile(presses, 0.95) / percentile(reference, 0.95);
+    state.counters["center_pane_height"] = page.PanelCenter->height();
+}
+BENCHMARK(BM_PresenterKey)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// Counts the paint events a widget receives.
+class PaintCount : public QObject {
+public:
+    explicit PaintCount(QWidget* widget) { widget->installEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++count;
+        return false;
+    }
+};
+
+void BM_ZoomStep(benchmark::State& state) {
+    QTemporaryDir dir;
+    const std::string folder = folderOf(dir);
+    const QSize size(2480, 3508);
+    makePage(7, size.width(), size.height()).save(QString::fromStdString(folder + "page.jpg"), "JPG", 85);
+    Sheet sheet(folder);
+    sheet.addPage("page", ".jpg", size);
+    PresentingWindow presenting(sheet);
+    TextBookPage& page = presenting.page;
+    page.RefreshBookPageList();
+    page.ShowFirstPage();
+    page.ImageCenter->finishRescale();
+    QCoreApplication::processEvents();
+    const qint64 decoded = page.ImageCenter->picture().cacheKey();
+    QWidget* viewport = page.ScrollBoxCenter->viewport();
+    const QRect fitted = page.ImageCenter->geometry();
+    // Off the page's middle, so that the page also moves over the pane.
+    const QPointF at(fitted.left() + fitted.width() * 0.3, fitted.top() + fitted.height() * 0.6);
+
+    PaintCount painted(page.ImageCenter);
+    std::vector<double> steps;
+    double largest = 1;
+    for (auto _ : state) {
+        // 1x to 4x is a little over six steps of 1.25x; and back.
+        for (int direction : {1, 1, 1, 1, 1, 1, 1, -1, -1, -1, -1, -1, -1, -1}) {
+            const auto start = Clock::now();
+            page.Zoom->zoomSteps(direction, at);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            viewport->repaint();
+            steps.push_back(millisecondsSince(start));
+            largest = std::max(largest, page.Zoom->factor());
+        }
+        page.Zoom->reset();
+        QCoreApplication::processEvents();
+    }
+    if (page.ImageCenter->picture().cacheKey() != decoded)
+        state.SkipWithError("zooming decoded the page again");
+    state.counters["page_paints"] = painted.count;
+    state.counters["steps"] = double(steps.size());
+    state.counters["step_median_ms"] = median(steps);
+    state.counters["step_p95_ms"] = percentile(steps, 0.95);
+    state.counters["step_worst_ms"] = percentile(steps, 1.0);
+    state.counters["largest_factor"] = largest;
+    state.counters["pane_width"] = viewport->width();
+    state.counters["pane_height"] = viewport->height();
+}
+BENCHMARK(BM_ZoomStep)->Iterations(20)->Unit(benchmark::kMillisecond);
 
 int bookPages() {
     const char* count = std::getenv("LUMO_BENCH_PAGES");

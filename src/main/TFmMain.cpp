@@ -116,6 +116,7 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
 
     FormCreate();
     ConnectNavigation();
+    CreatePresenter();
     show();
 }
 

@@ -26,6 +26,7 @@ class QStatusBar;
 class QTabWidget;
 class QTreeWidget;
 class CatalogueLoader;
+class Presenter;
 class DialoguePage;
 class HomeworkPage;
 class MiniLecturePage;
@@ -196,6 +197,9 @@ public:
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusBar1Panel0 = nullptr;
 
+    // Presenter keys, blank screen, presentation mode and the key help.
+    Presenter* Presenting = nullptr;
+
 protected:
     bool event(QEvent* event) override;
     bool nativeEvent(const QByteArray& eventType, void* message, qintptr* result) override;
@@ -225,6 +229,7 @@ private:
     void FormShow();
 
     void ConnectNavigation();
+    void CreatePresenter();
     QList<QRadioButton*> ResourceButtons() const;
     void LoadQuestionBank();
     void PausePlayersOutOfSight();

@@ -71,9 +71,26 @@ void PagePicture::finishRescale() {
     update();
 }
 
+void PagePicture::setZoomed(bool zoomed) {
+    if (zoomed_ == zoomed) return;
+    zoomed_ = zoomed;
+    settle_.stop();
+    update();
+}
+
 void PagePicture::paintEvent(QPaintEvent* event) {
     if (picture_.isNull() || width() <= 0 || height() <= 0) return;
     QPainter painter(this);
+    if (zoomed_) {
+        const QImage& source = sourceFor(deviceSize());
+        const QRectF target(event->rect());
+        const double scaleX = double(source.width()) / width(), scaleY = double(source.height()) / height();
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(target, source,
+                          QRectF(target.x() * scaleX, target.y() * scaleY, target.width() * scaleX,
+                                 target.height() * scaleY));
+        return;
+    }
     if (picture_.size() == size()) {
         painter.drawImage(event->rect(), picture_, event->rect());
         return;

@@ -28,6 +28,11 @@ public:
     // Makes the smooth copy for the current size now instead of after the settling pause.
     void finishRescale();
 
+    // A zoomed picture is much larger than the screen: it is drawn smoothly straight from the
+    // picture (or a halved copy), only where it is visible, and no stretched copy is kept.
+    void setZoomed(bool zoomed);
+    bool zoomed() const { return zoomed_; }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
@@ -40,4 +45,5 @@ private:
     std::vector<QImage> halved_;  // picture_ halved once, twice, ...
     QImage stretched_;            // the picture smoothly stretched to the last settled size
     QTimer settle_;
+    bool zoomed_ = false;
 };

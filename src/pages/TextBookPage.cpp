@@ -20,6 +20,7 @@
 #include "PageImageLoader.h"
 #include "PagePicture.h"
 #include "PageScrollBox.h"
+#include "PageZoom.h"
 #include "PaneSplitter.h"
 #include "cache/CacheFileName.h"
 #include "catalogue/BuiltInPictures.h"
@@ -181,6 +182,10 @@ void TextBookPage::CreateRightArea() {
         arrow(ScrollBoxCenter, "Imageright", PageArrowArtwork::Direction::Next, QStringLiteral("下一页"));
     Imageleft->raise();
     Imageright->raise();
+    Zoom = new PageZoom(ScrollBoxCenter, ImageCenter, this);
+    connect(Zoom, &PageZoom::resetRequested, this, &TextBookPage::ScrollBoxCenterResize);
+    connect(Zoom, &PageZoom::swiped, this,
+            [this](int direction) { direction > 0 ? ImagerightClick() : ImageleftClick(); });
 
     for (PagePicture* neighbour : {ImagePrevious, ImageNext}) {
         neighbour->setCursor(Qt::OpenHandCursor);
@@ -333,10 +338,11 @@ void TextBookPage::updatePageSize(TPageObj& page, int measuredWidth, int measure
 }
 
 int TextBookPage::displayHeightLimit() const {
-    // The center pane never grows beyond a screen, so no picture is decoded taller than that.
+    // The center pane never grows beyond a screen (a full-screen window included), so no picture is decoded
+    // taller than that.
     qreal limit = PanelCenter->height() * devicePixelRatioF();
     for (const QScreen* screen : QGuiApplication::screens())
-        limit = std::max(limit, screen->availableGeometry().height() * screen->devicePixelRatio());
+        limit = std::max(limit, screen->geometry().height() * screen->devicePixelRatio());
     return static_cast<int>(std::ceil(limit));
 }
 
@@ -432,6 +438,7 @@ void TextBookPage::ScrollBoxCenterResize() {
                           : 0;
     const int left = std::max((PanelCenter->width() - width) / 2, 0);
     ImageCenter->setGeometry(left, 0, width, height);
+    Zoom->fitted(ImageCenter->geometry());
     // The horizontal range stays the natural width; the vertical one is the shown height.
     ScrollBoxCenter->setRanges(natural.width(), height);
 }
@@ -510,6 +517,18 @@ void TextBookPage::ImagerightClick() {
     const int index = selectedIndex() + 1;
     if (index >= LVTextBook->count()) return;
     selectIndex(index);
+    LVTextBookClick();
+}
+
+void TextBookPage::ShowFirstPage() {
+    if (LVTextBook->count() == 0) return;
+    selectIndex(0);
+    LVTextBookClick();
+}
+
+void TextBookPage::ShowLastPage() {
+    if (LVTextBook->count() == 0) return;
+    selectIndex(LVTextBook->count() - 1);
     LVTextBookClick();
 }
 

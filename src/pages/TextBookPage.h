@@ -19,6 +19,7 @@ class QToolButton;
 class lmvInclassSoap;
 class PagePicture;
 class PageScrollBox;
+class PageZoom;
 class PaneSplitter;
 
 // The textbook sheet ("教材"): a column of page thumbnails beside three stacked page panes, the
@@ -69,6 +70,10 @@ public:
     // The page record a thumbnail item carries, or null.
     static TPageObj* PageOf(const QListWidgetItem* item);
 
+    // Shows the first or the last page, as a click on its thumbnail does.
+    void ShowFirstPage();
+    void ShowLastPage();
+
     // Pane handlers.
     void ScrollBoxCenterResize();
     void ScrollBoxpreviousResize();
@@ -104,6 +109,7 @@ public:
     QWidget* PanelCenter = nullptr;
     PageScrollBox* ScrollBoxCenter = nullptr;
     PagePicture* ImageCenter = nullptr;
+    PageZoom* Zoom = nullptr;  // zoom and pan of ImageCenter
     QToolButton* Imageleft = nullptr;
     QToolButton* Imageright = nullptr;
     PaneSplitter* Splitter2 = nullptr;

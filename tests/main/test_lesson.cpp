@@ -18,12 +18,14 @@
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
+#include "main/Presenter.h"
 #include "main/TFmMain.h"
 #include "media/MiniLecturePage.h"
 #include "media/PassagePage.h"
 #include "media/PhonicsPage.h"
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
+#include "pages/PageScrollBox.h"
 #include "pages/TextBookPage.h"
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
@@ -205,6 +207,51 @@ private slots:
 
         choose(w.RbtnPassageClassUse);
         QTRY_COMPARE(pauses(), 1);
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    // Blanking the screen pauses the players that hold a document, phonics included, and
+    // creates no view for the others; returning resumes none.
+    void blankScreenPausesOpenedPlayers() {
+        MessageRecorder messages;
+        startDemo();
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
+        config.caFile = demo_->caFile();
+        TstudyDM dm(config);
+        dm.SetUpClassroomProxy();
+        TFmMain w(dm);
+        w.Member.UserId = "t1001";
+        w.LoadUnitList();
+        w.LoadClipList();
+        chooseBook(w, "b3a");
+        pick(w.CBUnitClassUse, 0);
+
+        choose(w.RBtnPhonics);
+        QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
+        choose(w.RbtnSceneClassUse);
+        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, w.SceneSheet->WebScene));
+        choose(w.RBtnTextbook);
+        const int outOfSight = 1;  // the scene, on leaving it
+        QTRY_COMPARE(pauses(), outOfSight);
+
+        w.TextBookSheet->ScrollBoxCenter->setFocus();
+        QTest::keyClick(&w, Qt::Key_B);
+        QVERIFY(w.Presenting->IsBlank());
+        QTRY_COMPARE(pauses(), outOfSight + 2);
+        for (WebBrowser* unopened :
+             {w.MiniLectureSheet->WebMiniLecture, w.PassageSheet->WebPassage, w.SyllabusWordSheet->WebWord})
+            QCOMPARE(unopened->View(), nullptr);
+
+        const QList<WebBrowser*> opened = {w.SceneSheet->WebScene, w.PhonicsSheet->WebPhonics};
+        for (WebBrowser* player : opened)
+            QTRY_VERIFY(player->LocationName().endsWith(QStringLiteral("paused")));
+
+        QTest::keyClick(w.Presenting->BlankScreen(), Qt::Key_Space);
+        QVERIFY(!w.Presenting->IsBlank());
+        const QStringList calls = settledLog(*demo_).filter(QStringLiteral("/mediaplayerhtml/calls?fn="));
+        QCOMPARE(calls.filter(QStringLiteral("fn=pause")).size(), outOfSight + 2);
+        for (WebBrowser* player : opened) QVERIFY(player->LocationName().endsWith(QStringLiteral("paused")));
         QCOMPARE(messages.texts(), QStringList());
     }
 };

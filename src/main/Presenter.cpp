@@ -1,0 +1,399 @@
+#include "Presenter.h"
+
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
+#include <QAccessible>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextEdit>
+
+#include "pages/PageScrollBox.h"
+#include "pages/PageZoom.h"
+#include "pages/PaneSplitter.h"
+#include "pages/TextBookPage.h"
+#include "web/PageScript.h"
+#include "web/WebBrowser.h"
+
+namespace {
+
+constexpr int kHintMs = 2000;
+
+bool takesText(const QWidget* widget) {
+    if (widget == nullptr) return false;
+    if (auto* combo = qobject_cast<const QComboBox*>(widget)) return combo->isEditable();
+    return qobject_cast<const QLineEdit*>(widget) || qobject_cast<const QTextEdit*>(widget) ||
+           qobject_cast<const QPlainTextEdit*>(widget) || qobject_cast<const QAbstractSpinBox*>(widget) ||
+           widget->testAttribute(Qt::WA_InputMethodEnabled);
+}
+
+bool insideBrowser(const QWidget* widget) {
+    for (; widget != nullptr; widget = widget->parentWidget())
+        if (qobject_cast<const WebBrowser*>(widget)) return true;
+    return false;
+}
+
+void announce(QWidget* widget) {
+    QAccessibleEvent event(widget, QAccessible::Alert);
+    QAccessible::updateAccessibility(&event);
+}
+
+}  // namespace
+
+Presenter::Presenter(PresenterTargets targets, QObject* parent) : QObject(parent), t_(std::move(targets)) {
+    help_ = new QLabel(t_.window);
+    help_->setObjectName(QStringLiteral("PresenterHelp"));
+    help_->setAccessibleName(QStringLiteral("快捷键帮助"));
+    help_->setText(HelpText());
+    help_->setTextFormat(Qt::RichText);
+    help_->setMargin(16);
+    help_->setStyleSheet(QStringLiteral(
+        "QLabel { background: rgba(20, 20, 20, 230); color: white; border-radius: 8px; font-size: 14px; }"));
+    help_->hide();
+
+    hint_ = new QLabel(t_.window);
+    hint_->setObjectName(QStringLiteral("PresenterHint"));
+    hint_->setAccessibleName(QStringLiteral("演示模式"));
+    hint_->setText(QStringLiteral("演示模式　PgDn/PgUp 翻页　B 黑屏　W 白屏　F1 帮助　Esc 退出"));
+    hint_->setMargin(6);
+    hint_->setStyleSheet(
+        QStringLiteral("QLabel { background: rgba(40, 40, 40, 200); color: #e0e0e0; border-radius: 4px; "
+                       "font-size: 12px; }"));
+    hint_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    hint_->hide();
+    hintTimer_.setSingleShot(true);
+    hintTimer_.setInterval(kHintMs);
+    connect(&hintTimer_, &QTimer::timeout, hint_, &QWidget::hide);
+
+    // The page opens with the focus, so the keyboard keys work at once.
+    connect(t_.pages, &QTabWidget::currentChanged, this, [this] {
+        if (t_.pages->currentWidget() == t_.textBook)
+            t_.textBook->ScrollBoxCenter->setFocus(Qt::OtherFocusReason);
+    });
+    qApp->installEventFilter(this);
+}
+
+Presenter::~Presenter() {
+    qApp->removeEventFilter(this);
+}
+
+QString Presenter::HelpText() {
+    const QList<QPair<QString, QString>> rows = {
+        {QStringLiteral("PageDown / → / ↓ / 空格"), QStringLiteral("下一页")},
+        {QStringLiteral("PageUp / ← / ↑ / Backspace"), QStringLiteral("上一页")},
+        {QStringLiteral("Home / End"), QStringLiteral("第一页 / 最后一页")},
+        {QStringLiteral("B 或 .　/　W"), QStringLiteral("黑屏 / 白屏（任意键返回）")},
+        {QStringLiteral("F5 或 F11"), QStringLiteral("演示模式")},
+        {QStringLiteral("Esc 或 Shift+F5"), QStringLiteral("退出全屏播放或演示模式")},
+        {QStringLiteral("Ctrl+滚轮 / Ctrl++ / Ctrl+-"), QStringLiteral("放大 / 缩小（拖动平移）")},
+        {QStringLiteral("0 / 双击"), QStringLiteral("还原页面大小")},
+        {QStringLiteral("双指捏合 / 单指左右滑动"), QStringLiteral("缩放 / 翻页")},
+        {QStringLiteral("F / S"), QStringLiteral("播放器：全屏播放 / 显示字幕")},
+        {QStringLiteral("F1 或 ?"), QStringLiteral("显示或关闭本帮助")},
+    };
+    QString html = QStringLiteral("<b>快捷键</b><table cellspacing=4>");
+    for (const auto& [keys, meaning] : rows)
+        html += QStringLiteral("<tr><td><b>%1</b></td><td>%2</td></tr>").arg(keys.toHtmlEscaped(), meaning);
+    return html + QStringLiteral("</table>");
+}
+
+QWidget* Presenter::focusWidget() const {
+    QWidget* focus = QApplication::focusWidget();
+    return focus != nullptr && focus->window() == t_.window ? focus : t_.window->focusWidget();
+}
+
+bool Presenter::keyboardKeysAllowed(QWidget* focus) const {
+    if (focus == nullptr || focus == t_.window || focus == t_.textBook || focus->focusPolicy() == Qt::NoFocus)
+        return true;
+    if (focus == t_.textBook->LVTextBook) return true;
+    if (qobject_cast<QAbstractButton*>(focus)) return false;
+    return t_.textBook->PanelRight->isAncestorOf(focus);
+}
+
+bool Presenter::eventFilter(QObject* watched, QEvent* event) {
+    const QEvent::Type type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress && type != QEvent::TouchBegin)
+        return false;
+    auto* receiver = qobject_cast<QWidget*>(watched);
+    if (receiver == nullptr) return false;
+    QWidget* window = receiver->window();
+    if (IsBlank() && (window == blank_.get() || window == t_.window)) {
+        if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->isAutoRepeat()) return true;
+        Unblank();
+        return true;
+    }
+    if (type != QEvent::KeyPress) {
+        if (receiver == help_) ShowHelp(false);
+        return false;
+    }
+    if (window != t_.window || QApplication::activePopupWidget() != nullptr) return false;
+    return keyPress(static_cast<QKeyEvent*>(event));
+}
+
+bool Presenter::keyPress(QKeyEvent* key) {
+    QWidget* focus = focusWidget();
+    if (takesText(focus) || insideBrowser(focus)) return false;
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    const bool plain = !(modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (plain && key->key() == Qt::Key_Escape) return escape();
+    if (plain && (key->key() == Qt::Key_F1 || key->key() == Qt::Key_Question)) {
+        if (!key->isAutoRepeat()) ShowHelp(!HelpShown());
+        return true;
+    }
+    QWidget* current = t_.pages->currentWidget();
+    if (current == t_.textBook) return textBookKey(key, focus);
+    for (const PresenterTargets::Player& player : t_.players)
+        if (current == player.sheet) return plain && playerKey(key, player);
+    return false;
+}
+
+bool Presenter::escape() {
+    if (HelpShown()) {
+        ShowHelp(false);
+        return true;
+    }
+    for (WebBrowser* browser : t_.browsers) {
+        if (browser->IsFullScreen()) {
+            browser->ExitFullScreen();
+            return true;
+        }
+    }
+    if (presenting_) {
+        LeavePresentation();
+        return true;
+    }
+    return false;
+}
+
+bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
+    TextBookPage& book = *t_.textBook;
+    const Qt::KeyboardModifiers modifiers = key->modifiers();
+    const int code = key->key();
+    if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (modifiers & Qt::ControlModifier) {
+        switch (code) {
+            case Qt::Key_Plus:
+            case Qt::Key_Equal:
+                book.Zoom->zoomSteps(1, book.Zoom->anchor());
+                return true;
+            case Qt::Key_Minus:
+                book.Zoom->zoomSteps(-1, book.Zoom->anchor());
+                return true;
+            case Qt::Key_0:
+                book.Zoom->reset();
+                return true;
+            default:
+                return false;
+        }
+    }
+    const bool repeat = key->isAutoRepeat();
+    switch (code) {
+        case Qt::Key_PageDown:
+            book.ImagerightClick();
+            return true;
+        case Qt::Key_PageUp:
+            book.ImageleftClick();
+            return true;
+        case Qt::Key_B:
+        case Qt::Key_Period:
+            if (!repeat) Blank(Qt::black);
+            return true;
+        case Qt::Key_W:
+            if (!repeat) Blank(Qt::white);
+            return true;
+        case Qt::Key_F5:
+            if (!repeat) (modifiers & Qt::ShiftModifier) ? LeavePresentation() : EnterPresentation();
+            return true;
+        case Qt::Key_F11:
+            if (!repeat) presenting_ ? LeavePresentation() : EnterPresentation();
+            return true;
+        case Qt::Key_0:
+            if (book.Zoom->zoomed()) book.Zoom->reset();
+            return true;
+        default:
+            break;
+    }
+    if (!keyboardKeysAllowed(focus)) return false;
+    switch (code) {
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+        case Qt::Key_Space:
+            book.ImagerightClick();
+            return true;
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+        case Qt::Key_Backspace:
+            book.ImageleftClick();
+            return true;
+        case Qt::Key_Home:
+            book.ShowFirstPage();
+            return true;
+        case Qt::Key_End:
+            book.ShowLastPage();
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool Presenter::playerKey(QKeyEvent* key, const PresenterTargets::Player& player) {
+    if (key->key() == Qt::Key_F && !player.fullScreen->isHidden()) {
+        // Clicked, so that the button's own handler (and only it) runs, as for a click.
+        if (!key->isAutoRepeat()) player.fullScreen->click();
+        return true;
+    }
+    if (key->key() == Qt::Key_S && !player.subtitles->isHidden()) {
+        if (!key->isAutoRepeat()) player.subtitles->click();
+        return true;
+    }
+    return false;
+}
+
+void Presenter::pausePlayers() {
+    // A player that never loaded has no location: asking creates no view and no process.
+    for (WebBrowser* browser : t_.browsers)
+        if (!browser->LocationURL().isEmpty()) PauseWebPlayer(*browser);
+}
+
+bool Presenter::IsBlank() const {
+    return blank_ && blank_->isVisible();
+}
+
+void Presenter::Blank(const QColor& colour) {
+    if (IsBlank()) return;
+    focusBeforeBlank_ = focusWidget();
+    if (!blank_) {
+        blank_ = std::make_unique<QWidget>(nullptr,
+                                           Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        blank_->setObjectName(QStringLiteral("BlankScreen"));
+        blank_->setAutoFillBackground(true);
+        blank_->setFocusPolicy(Qt::StrongFocus);
+        blank_->setCursor(Qt::BlankCursor);
+    }
+    QPalette palette = blank_->palette();
+    palette.setColor(QPalette::Window, colour);
+    blank_->setPalette(palette);
+    const bool black = colour == QColor(Qt::black);
+    blank_->setAccessibleName(black ? QStringLiteral("黑屏，按任意键返回")
+                                    : QStringLiteral("白屏，按任意键返回"));
+    blank_->setWindowTitle(blank_->accessibleName());
+    if (QScreen* screen = t_.window->screen()) {
+        blank_->setScreen(screen);
+        blank_->setGeometry(screen->geometry());
+    }
+    blank_->showFullScreen();
+    blank_->raise();
+    blank_->activateWindow();
+    blank_->setFocus(Qt::OtherFocusReason);
+    announce(blank_.get());
+    pausePlayers();
+}
+
+void Presenter::Unblank() {
+    if (!IsBlank()) return;
+    blank_->hide();
+    t_.window->activateWindow();
+    if (focusBeforeBlank_ && focusBeforeBlank_->isVisible())
+        focusBeforeBlank_->setFocus(Qt::OtherFocusReason);
+}
+
+bool Presenter::HelpShown() const {
+    return !help_->isHidden();
+}
+
+void Presenter::ShowHelp(bool shown) {
+    if (!shown) {
+        help_->hide();
+        return;
+    }
+    help_->adjustSize();
+    placeOverlays();
+    help_->show();
+    help_->raise();
+    announce(help_);
+}
+
+void Presenter::placeOverlays() {
+    const QRect area = t_.window->rect();
+    help_->move(area.center() - help_->rect().center());
+    hint_->adjustSize();
+    hint_->move((area.width() - hint_->width()) / 2, area.height() - hint_->height() - 24);
+}
+
+void Presenter::EnterPresentation() {
+    if (presenting_ || t_.pages->currentWidget() != t_.textBook) return;
+    presenting_ = true;
+    TextBookPage& book = *t_.textBook;
+    focusBeforePresentation_ = focusWidget();
+    hidden_.clear();
+    QList<QWidget*> hide = t_.chrome;
+    hide << book.Panel4 << book.PanelPrevious << book.Splitter3 << book.Splitter2 << book.StatusBar1
+         << book.PanelNext;
+    for (QWidget* widget : hide) {
+        hidden_.append({widget, widget->isHidden()});
+        widget->hide();
+    }
+
+    // Everything around the page is opaque black: no part of the window may show (or pass
+    // clicks to) the desktop behind it.
+    windowPalette_ = t_.window->palette();
+    windowAutoFill_ = t_.window->autoFillBackground();
+    QPalette black = windowPalette_;
+    black.setColor(QPalette::Window, Qt::black);
+    t_.window->setPalette(black);
+    t_.window->setAutoFillBackground(true);
+    centerPalette_ = book.PanelCenter->palette();
+    centerAutoFill_ = book.PanelCenter->autoFillBackground();
+    book.PanelCenter->setPalette(black);
+    book.PanelCenter->setAutoFillBackground(true);
+    documentMode_ = t_.pages->documentMode();
+    t_.pages->setDocumentMode(true);
+    horizontalBar_ = book.ScrollBoxCenter->horizontalScrollBarPolicy();
+    verticalBar_ = book.ScrollBoxCenter->verticalScrollBarPolicy();
+    book.ScrollBoxCenter->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    book.ScrollBoxCenter->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+
+    windowState_ = t_.window->windowState();
+    windowGeometry_ = t_.window->geometry();
+    if (QScreen* screen = t_.window->screen()) t_.window->setGeometry(screen->geometry());
+    t_.window->setWindowState(windowState_ | Qt::WindowFullScreen);
+    book.ScrollBoxCenter->setFocus(Qt::OtherFocusReason);
+
+    placeOverlays();
+    hint_->show();
+    hint_->raise();
+    hintTimer_.start();
+    announce(hint_);
+}
+
+void Presenter::LeavePresentation() {
+    if (!presenting_) return;
+    presenting_ = false;
+    TextBookPage& book = *t_.textBook;
+    hintTimer_.stop();
+    hint_->hide();
+    t_.window->setWindowState(windowState_ & ~Qt::WindowFullScreen);
+    if (!(windowState_ & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+        t_.window->setGeometry(windowGeometry_);
+    book.ScrollBoxCenter->setHorizontalScrollBarPolicy(Qt::ScrollBarPolicy(horizontalBar_));
+    book.ScrollBoxCenter->setVerticalScrollBarPolicy(Qt::ScrollBarPolicy(verticalBar_));
+    t_.pages->setDocumentMode(documentMode_);
+    book.PanelCenter->setPalette(centerPalette_);
+    book.PanelCenter->setAutoFillBackground(centerAutoFill_);
+    t_.window->setPalette(windowPalette_);
+    t_.window->setAutoFillBackground(windowAutoFill_);
+    for (const auto& [widget, wasHidden] : hidden_)
+        if (widget) widget->setVisible(!wasHidden);
+    hidden_.clear();
+    if (focusBeforePresentation_ && focusBeforePresentation_->isVisible())
+        focusBeforePresentation_->setFocus(Qt::OtherFocusReason);
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QColor>
+#include <QList>
+#include <QObject>
+#include <QPalette>
+#include <QPointer>
+#include <QRect>
+#include <QTimer>
+#include <memory>
+
+class QCheckBox;
+class QKeyEvent;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QWidget;
+class TextBookPage;
+class WebBrowser;
+
+// What the presenting keys work on; the main window lends its controls.
+struct PresenterTargets {
+    // A media player whose full-screen button and subtitles box show after its first opening.
+    struct Player {
+        QWidget* sheet = nullptr;
+        QPushButton* fullScreen = nullptr;
+        QCheckBox* subtitles = nullptr;
+    };
+
+    QWidget* window = nullptr;
+    QTabWidget* pages = nullptr;
+    TextBookPage* textBook = nullptr;
+    QList<QWidget*> chrome;       // hidden in presentation mode besides the sheet's own
+    QList<Player> players;        // F and S work on these
+    QList<WebBrowser*> browsers;  // every player: paused while the screen is blank; Esc
+                                  // leaves a full-screen one first
+};
+
+// Presenting from a wireless presenter, the keyboard or a touch board: an application-wide
+// event filter for the main window's key presses. In the textbook view the presenter keys
+// (Page Down/Up, B, ".", W, F5, Shift+F5, F11, Esc) work wherever the focus is, the keyboard
+// keys (arrows, Space, Backspace, Home, End) only where they mean nothing else: on the
+// thumbnails, a page pane or nothing that takes keys. Nothing is taken while a text field or a
+// browser view has the focus, a drop-down list is open, or Ctrl or Alt is held (Ctrl + "+"/"-"
+// zoom). In the scene, mini-lecture and word views F and S work the full-screen button and the
+// subtitles box once they show. F1 or "?" shows the list of keys.
+//
+// Blanking covers the window's screen with a black or white window until any key or click;
+// players with a document are paused and stay paused. Presentation mode shows the window full
+// screen with only the center page, on opaque black; leaving it restores what was hidden.
+class Presenter : public QObject {
+    Q_OBJECT
+
+public:
+    Presenter(PresenterTargets targets, QObject* parent = nullptr);
+    ~Presenter() override;
+
+    void Blank(const QColor& colour);
+    void Unblank();
+    bool IsBlank() const;
+    void EnterPresentation();
+    void LeavePresentation();
+    bool InPresentation() const { return presenting_; }
+    void ShowHelp(bool shown);
+    bool HelpShown() const;
+
+    // The overlay windows and labels, for tests and screen readers.
+    QWidget* BlankScreen() const { return blank_.get(); }
+    QLabel* Help() const { return help_; }
+    QLabel* Hint() const { return hint_; }
+
+    // The key list of the help overlay.
+    static QString HelpText();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    bool keyPress(QKeyEvent* key);
+    bool textBookKey(QKeyEvent* key, QWidget* focus);
+    bool playerKey(QKeyEvent* key, const PresenterTargets::Player& player);
+    bool escape();
+    QWidget* focusWidget() const;
+    bool keyboardKeysAllowed(QWidget* focus) const;
+    void pausePlayers();
+    void placeOverlays();
+
+    PresenterTargets t_;
+    std::unique_ptr<QWidget> blank_;
+    QPointer<QWidget> focusBeforeBlank_;
+    QLabel* help_ = nullptr;
+    QLabel* hint_ = nullptr;
+    QTimer hintTimer_;
+
+    // What presentation mode changed, to be put back.
+    bool presenting_ = false;
+    QList<QPair<QPointer<QWidget>, bool>> hidden_;  // widget, whether it was hidden before
+    Qt::WindowStates windowState_;
+    QRect windowGeometry_;
+    QPalette windowPalette_;
+    bool windowAutoFill_ = false;
+    QPalette centerPalette_;
+    bool centerAutoFill_ = false;
+    bool documentMode_ = false;
+    int horizontalBar_ = 0;
+    int verticalBar_ = 0;
+    QPointer<QWidget> focusBeforePresentation_;
+};

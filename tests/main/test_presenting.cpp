@@ -1,0 +1,563 @@
+// Presenting in the real window against the demo service: presenter and keyboard keys, blank
+// screen, presentation mode, zoom and touch, as a teacher at a projector or touch board uses them.
+#include <QtTest>
+
+#include <QAccessible>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QTabWidget>
+
+#include "DemoService.h"
+#include "MessageRecorder.h"
+#include "app/LumoApplication.h"
+#include "catalogue/FillBookCombo.h"
+#include "main/Presenter.h"
+#include "main/TFmMain.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/PhonicsPage.h"
+#include "media/ScenePage.h"
+#include "media/SyllabusWordPage.h"
+#include "pages/PagePicture.h"
+#include "pages/PageScrollBox.h"
+#include "pages/PageZoom.h"
+#include "pages/TextBookPage.h"
+#include "service/ClientConfig.h"
+#include "service/TstudyDM.h"
+#include "web/WebBrowser.h"
+
+namespace {
+
+void asUser(const std::function<void()>& action) {
+    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
+    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
+}
+
+// Counts the show events a window receives.
+struct ShowEvents : QObject {
+    explicit ShowEvents(QWidget* window) { window->installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Show) ++count;
+        return false;
+    }
+    int count = 0;
+};
+
+// NextRadioChecked: Qt's own arrow keys in an exclusive group check the neighbouring button
+// (which switches the view, as a click on it does) and move the focus to it.
+enum class Effect { PageTurns, UnitChanges, BoxToggles, FocusMoves, NextRadioChecked, Nothing };
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Effect)
+
+class TestPresenting : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<DemoService> service_;
+    std::unique_ptr<TstudyDM> dm_;
+    std::unique_ptr<TFmMain> window_;
+    std::unique_ptr<MessageRecorder> messages_;
+    QPointingDevice* touchScreen_ = nullptr;
+
+    TFmMain& w() { return *window_; }
+    TextBookPage& book() { return *w().TextBookSheet; }
+    Presenter& presenter() { return *w().Presenting; }
+    int selected() {
+        const QList<QListWidgetItem*> items = book().LVTextBook->selectedItems();
+        return items.isEmpty() ? -1 : book().LVTextBook->row(items.first());
+    }
+    void select(int index) {
+        book().LVTextBook->clearSelection();
+        if (index >= 0) book().LVTextBook->setCurrentRow(index, QItemSelectionModel::ClearAndSelect);
+        book().LVTextBookClick();
+        QCoreApplication::processEvents();
+    }
+    QWidget* control(const QString& name) {
+        if (name == "pane") return book().ScrollBoxCenter;
+        if (name == "thumbnails") return book().LVTextBook;
+        if (name == "radio") return w().RBtnTextbook;
+        if (name == "check box") return book().CheckBoxPrevious;
+        if (name == "drop-down") return w().CBUnitClassUse;
+        return nullptr;
+    }
+    void press(QWidget* focus, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        if (focus) focus->setFocus();
+        QTest::keyClick(focus ? focus : &w(), Qt::Key(key), modifiers);
+    }
+    // The page point (0..1 on each axis) under a client position of the center pane.
+    QPointF pageFraction(QPointF clientPoint) {
+        const QRect page = book().ImageCenter->geometry();
+        return {(clientPoint.x() - page.x()) / page.width(), (clientPoint.y() - page.y()) / page.height()};
+    }
+
+private slots:
+    void initTestCase() {
+        service_ = std::make_unique<DemoService>();
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = service_->host();
+        config.questionHost = service_->address();
+        config.caFile = service_->caFile();
+        dm_ = std::make_unique<TstudyDM>(config);
+        dm_->SetUpClassroomProxy();
+        touchScreen_ = QTest::createTouchDevice();
+    }
+
+    // One window for the whole test (a book change fetches every page): a book with its
+    // units, the textbook view on the first unit's page. Each test starts from that view.
+    void init() {
+        if (!window_) {
+            window_ = std::make_unique<TFmMain>(*dm_);
+            w().resize(1200, 800);
+            w().Member.UserId = "t1001";
+            w().LoadUnitList();
+            QComboBox* books = w().cbbooks;
+            for (int i = 0; i < books->count(); ++i) {
+                if (ComboBook(books, i)->bookid != "b3a") continue;
+                books->setCurrentIndex(i);
+                asUser([books, i] { emit books->activated(i); });
+            }
+            w().CBUnitClassUse->setCurrentIndex(0);
+            asUser([this] { emit w().CBUnitClassUse->activated(0); });
+        }
+        if (!w().RBtnTextbook->isChecked()) asUser([this] { w().RBtnTextbook->click(); });
+        QCOMPARE(w().PageControlClass->currentWidget(), w().TabTextBook);
+        QVERIFY(book().LVTextBook->count() > 3);
+        book().CheckBoxPrevious->setChecked(false);
+        // A closed pop-up or the blank screen may have taken the activation; keys go to the
+        // active window's focus, as on a desktop.
+        w().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w()));
+        book().ScrollBoxCenter->setFocus();
+        QCoreApplication::processEvents();
+        messages_ = std::make_unique<MessageRecorder>();
+    }
+    void cleanup() {
+        presenter().LeavePresentation();
+        presenter().Unblank();
+        presenter().ShowHelp(false);
+        QCOMPARE(messages_->texts(), QStringList());
+        messages_.reset();
+    }
+    void cleanupTestCase() {
+        window_.reset();
+        service_.reset();
+    }
+
+    void textbookViewGivesThePageTheFocus() {
+        asUser([this] { w().RBtnHomeworkClassUse->click(); });
+        w().RBtnHomeworkClassUse->setFocus();
+        asUser([this] { w().RBtnTextbook->click(); });
+        QCOMPARE(w().focusWidget(), book().ScrollBoxCenter);
+    }
+
+    void presenterKeysStepAsTheArrows_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("start");  // -1: no selection; 99: the last page
+        QTest::addColumn<int>("expected");
+        QTest::newRow("PageDown") << "radio" << int(Qt::Key_PageDown) << 1 << 2;
+        QTest::newRow("PageDown at the end") << "pane" << int(Qt::Key_PageDown) << 99 << 99;
+        QTest::newRow("PageDown without selection") << "pane" << int(Qt::Key_PageDown) << -1 << 0;
+        QTest::newRow("PageUp") << "check box" << int(Qt::Key_PageUp) << 2 << 1;
+        QTest::newRow("PageUp at the start") << "pane" << int(Qt::Key_PageUp) << 0 << 0;
+        QTest::newRow("PageUp without selection") << "pane" << int(Qt::Key_PageUp) << -1 << -1;
+        QTest::newRow("Right") << "pane" << int(Qt::Key_Right) << 1 << 2;
+        QTest::newRow("Down") << "thumbnails" << int(Qt::Key_Down) << 1 << 2;
+        QTest::newRow("Space") << "" << int(Qt::Key_Space) << 1 << 2;
+        QTest::newRow("Left") << "pane" << int(Qt::Key_Left) << 2 << 1;
+        QTest::newRow("Up") << "thumbnails" << int(Qt::Key_Up) << 2 << 1;
+        QTest::newRow("Backspace") << "pane" << int(Qt::Key_Backspace) << 2 << 1;
+        QTest::newRow("Home") << "pane" << int(Qt::Key_Home) << 3 << 0;
+        QTest::newRow("End") << "thumbnails" << int(Qt::Key_End) << 1 << 99;
+    }
+    void presenterKeysStepAsTheArrows() {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(int, start);
+        QFETCH(int, expected);
+        const int last = book().LVTextBook->count() - 1;
+        select(start == 99 ? last : start);
+        const std::string before = book().CurrentPageFile;
+        press(control(focus), key);
+        QCOMPARE(selected(), expected == 99 ? last : expected);
+        if (expected >= 0 && (expected == 99 ? last : expected) != (start == 99 ? last : start))
+            QVERIFY(book().CurrentPageFile != before);
+        QCOMPARE(w().PageControlClass->currentWidget(), w().TabTextBook);
+    }
+
+    void keysForTextOrAnOpenListAreNotTaken_data() {
+        QTest::addColumn<bool>("openList");
+        QTest::addColumn<int>("key");
+        QTest::newRow("text field, PageDown") << false << int(Qt::Key_PageDown);
+        QTest::newRow("text field, Right") << false << int(Qt::Key_Right);
+        QTest::newRow("text field, B") << false << int(Qt::Key_B);
+        QTest::newRow("open list, PageDown") << true << int(Qt::Key_PageDown);
+        QTest::newRow("open list, B") << true << int(Qt::Key_B);
+    }
+    void keysForTextOrAnOpenListAreNotTaken() {
+        QFETCH(bool, openList);
+        QFETCH(int, key);
+        select(1);
+        if (openList) {
+            w().CBUnitClassUse->showPopup();
+            QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+            QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(key));
+            w().CBUnitClassUse->hidePopup();
+        } else {
+            QLineEdit field(w().PanelClass);
+            field.show();
+            press(&field, key);
+            if (key == Qt::Key_B) QCOMPARE(field.text(), QStringLiteral("b"));
+        }
+        QCOMPARE(selected(), 1);
+        QVERIFY(!presenter().IsBlank());
+    }
+
+    void controlsKeepTheirOwnKeys_data() {
+        QTest::addColumn<QString>("focus");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<Effect>("effect");
+        QTest::newRow("radio, Right") << "radio" << int(Qt::Key_Right) << Effect::NextRadioChecked;
+        QTest::newRow("radio, Home") << "radio" << int(Qt::Key_Home) << Effect::Nothing;
+        QTest::newRow("radio, Space") << "radio" << int(Qt::Key_Space) << Effect::Nothing;
+        QTest::newRow("radio, PageDown") << "radio" << int(Qt::Key_PageDown) << Effect::PageTurns;
+        QTest::newRow("check box, Space") << "check box" << int(Qt::Key_Space) << Effect::BoxToggles;
+        QTest::newRow("check box, Down") << "check box" << int(Qt::Key_Down) << Effect::FocusMoves;
+        QTest::newRow("check box, PageDown") << "check box" << int(Qt::Key_PageDown) << Effect::PageTurns;
+        QTest::newRow("drop-down, Down") << "drop-down" << int(Qt::Key_Down) << Effect::UnitChanges;
+        QTest::newRow("drop-down, Home") << "drop-down" << int(Qt::Key_Home) << Effect::UnitChanges;
+        QTest::newRow("drop-down, PageDown") << "drop-down" << int(Qt::Key_PageDown) << Effect::PageTurns;
+    }
+    void controlsKeepTheirOwnKeys() {
+        QFETCH(QString, focus);
+        QFETCH(int, key);
+        QFETCH(Effect, effect);
+        QWidget* target = control(focus);
+        if (focus == "drop-down" && key == Qt::Key_Home) {
+            w().CBUnitClassUse->setCurrentIndex(1);
+            select(1);
+        }
+        const int unit = w().CBUnitClassUse->currentIndex();
+        const int page = selected();
+        const bool box = book().CheckBoxPrevious->isChecked();
+        press(target, key);
+        QCOMPARE(w().CBUnitClassUse->currentIndex() != unit, effect == Effect::UnitChanges);
+        QCOMPARE(book().CheckBoxPrevious->isChecked() != box, effect == Effect::BoxToggles);
+        QCOMPARE(w().focusWidget() != target,
+                 effect == Effect::FocusMoves || effect == Effect::NextRadioChecked);
+        if (effect == Effect::NextRadioChecked) {
+            QCOMPARE(w().focusWidget(), w().RBtnHomeworkClassUse);
+            QVERIFY(w().RBtnHomeworkClassUse->isChecked());
+            QCOMPARE(w().PageControlClass->currentWidget(), w().TabHomework);
+            QCOMPARE(selected(), page);
+        }
+        if (effect == Effect::PageTurns) QCOMPARE(selected(), page + 1);
+        if (effect == Effect::Nothing || effect == Effect::BoxToggles) QCOMPARE(selected(), page);
+    }
+
+    void blankThenAnyInputRestores_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QColor>("colour");
+        QTest::addColumn<int>("restore");  // a key, or 0 for a click
+        QTest::newRow("B, Space") << int(Qt::Key_B) << QColor(Qt::black) << int(Qt::Key_Space);
+        QTest::newRow("., PageDown") << int(Qt::Key_Period) << QColor(Qt::black) << int(Qt::Key_PageDown);
+        QTest::newRow("W, click") << int(Qt::Key_W) << QColor(Qt::white) << 0;
+    }
+    void blankThenAnyInputRestores() {
+        QFETCH(int, key);
+        QFETCH(QColor, colour);
+        QFETCH(int, restore);
+        select(2);
+        const std::string page = book().CurrentPageFile;
+        press(book().ScrollBoxCenter, key);
+        QVERIFY(presenter().IsBlank());
+        QWidget* blank = presenter().BlankScreen();
+        QCOMPARE(blank->palette().color(QPalette::Window), colour);
+        QCOMPARE(blank->screen(), w().screen());
+        QCOMPARE(blank->geometry(), w().screen()->geometry());
+        QVERIFY(blank->accessibleName().startsWith(colour == Qt::black ? "黑屏" : "白屏"));
+        if (restore)
+            QTest::keyClick(blank, Qt::Key(restore));
+        else
+            QTest::mouseClick(blank, Qt::LeftButton);
+        QVERIFY(!presenter().IsBlank());
+        QCOMPARE(selected(), 2);
+        QCOMPARE(book().CurrentPageFile, page);
+        QCOMPARE(w().focusWidget(), book().ScrollBoxCenter);
+        // No player was opened: blanking paused none and made no browser view.
+        for (WebBrowser* browser : w().findChildren<WebBrowser*>()) QCOMPARE(browser->View(), nullptr);
+    }
+
+    void presentationModeShowsOnlyThePage_data() {
+        QTest::addColumn<int>("enter");
+        QTest::addColumn<int>("leave");
+        QTest::addColumn<int>("leaveModifiers");
+        QTest::newRow("F5, Esc") << int(Qt::Key_F5) << int(Qt::Key_Escape) << int(Qt::NoModifier);
+        QTest::newRow("F5, Shift+F5") << int(Qt::Key_F5) << int(Qt::Key_F5) << int(Qt::ShiftModifier);
+        QTest::newRow("F11, F11") << int(Qt::Key_F11) << int(Qt::Key_F11) << int(Qt::NoModifier);
+    }
+    void presentationModeShowsOnlyThePage() {
+        QFETCH(int, enter);
+        QFETCH(int, leave);
+        QFETCH(int, leaveModifiers);
+        select(3);
+        book().CheckBoxPrevious->setChecked(true);
+        QCoreApplication::processEvents();
+        const QRect normal = w().geometry();
+        const int previousHeight = book().PanelPrevious->height();
+        QCOMPARE(previousHeight, 100);
+        // The window's show handler fits it to the work area again: the mode must not run it.
+        ShowEvents shows(&w());
+
+        press(book().ScrollBoxCenter, enter);
+        QVERIFY(presenter().InPresentation());
+        QVERIFY(w().windowState() & Qt::WindowFullScreen);
+        QCOMPARE(w().geometry(), w().screen()->geometry());
+        for (QWidget* hidden : {static_cast<QWidget*>(w().Panel3), book().Panel4, book().PanelPrevious,
+                                book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
+            QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
+        QTRY_COMPARE(book().PanelCenter->height(), w().height());
+        QCOMPARE(book().ImageCenter->height(), w().height());
+        QCOMPARE(book().PanelCenter->palette().color(QPalette::Window), QColor(Qt::black));
+        QVERIFY(book().PanelCenter->autoFillBackground() && w().autoFillBackground());
+        QVERIFY(presenter().Hint()->isVisible());
+        QCOMPARE(presenter().Hint()->accessibleName(), QStringLiteral("演示模式"));
+        QCOMPARE(selected(), 3);
+
+        press(book().ScrollBoxCenter, leave, Qt::KeyboardModifiers(leaveModifiers));
+        QVERIFY(!presenter().InPresentation());
+        QVERIFY(!(w().windowState() & Qt::WindowFullScreen));
+        QTRY_COMPARE(w().geometry(), normal);
+        for (QWidget* shown : {static_cast<QWidget*>(w().Panel3), book().Panel4, book().PanelPrevious,
+                               book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
+            QVERIFY2(!shown->isHidden(), qPrintable(shown->objectName()));
+        QVERIFY(book().CheckBoxPrevious->isChecked());
+        QTRY_COMPARE(book().PanelPrevious->height(), previousHeight);
+        QCOMPARE(selected(), 3);
+        QVERIFY(!presenter().Hint()->isVisible());
+        QCOMPARE(shows.count, 0);
+    }
+
+    void zoomPanAndResetKeepTheDecodedPicture_data() {
+        QTest::addColumn<bool>("byTouch");
+        QTest::newRow("wheel, drag, 0") << false;
+        QTest::newRow("pinch, swipe, double tap") << true;
+    }
+    void zoomPanAndResetKeepTheDecodedPicture() {
+        QFETCH(bool, byTouch);
+        select(2);
+        QCoreApplication::processEvents();
+        PagePicture* picture = book().ImageCenter;
+        QWidget* client = book().ScrollBoxCenter->client();
+        const QRect fitted = picture->geometry();
+        const qint64 decoded = picture->picture().cacheKey();
+        const QPoint at = fitted.center() + QPoint(fitted.width() / 20, fitted.height() / 4);
+        const QPointF before = pageFraction(at);
+
+        if (byTouch) {
+            // Two fingers spread from 100 to 160 pixels apart around `at`; the page stays
+            // narrower than the pane, so nothing holds it back from the pane's edges.
+            QTest::touchEvent(client, touchScreen_)
+                .press(0, at - QPoint(50, 0), client)
+                .press(1, at + QPoint(50, 0), client);
+            QTest::touchEvent(client, touchScreen_)
+                .move(0, at - QPoint(80, 0), client)
+                .move(1, at + QPoint(80, 0), client);
+            QTest::touchEvent(client, touchScreen_)
+                .release(0, at - QPoint(80, 0), client)
+                .release(1, at + QPoint(80, 0), client);
+            QVERIFY(qAbs(book().Zoom->factor() - 1.6) < 0.01);
+            QVERIFY(picture->width() < book().ScrollBoxCenter->viewport()->width());
+        } else {
+            QWheelEvent wheel(QPointF(at), QPointF(client->mapToGlobal(at)), QPoint(), QPoint(0, 240),
+                              Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(client, &wheel);
+            QVERIFY(qAbs(book().Zoom->factor() - 1.5625) < 0.01);
+        }
+        const QPointF after = pageFraction(at);
+        QVERIFY2(qAbs(after.x() - before.x()) < 0.005 && qAbs(after.y() - before.y()) < 0.005,
+                 qPrintable(QStringLiteral("%1,%2 -> %3,%4")
+                                .arg(before.x())
+                                .arg(before.y())
+                                .arg(after.x())
+                                .arg(after.y())));
+
+        // Panning moves the zoomed page and turns no page.
+        const QPoint zoomedAt = picture->pos();
+        if (byTouch) {
+            QTest::touchEvent(client, touchScreen_).press(0, at, client);
+            QTest::touchEvent(client, touchScreen_).move(0, at - QPoint(200, 60), client);
+            QTest::touchEvent(client, touchScreen_).release(0, at - QPoint(200, 60), client);
+        } else {
+            QTest::mousePress(picture, Qt::LeftButton, {}, picture->mapFrom(client, at));
+            QTest::mouseMove(picture, picture->mapFrom(client, at - QPoint(200, 60)));
+            QTest::mouseRelease(picture, Qt::LeftButton, {}, picture->mapFrom(client, at - QPoint(200, 60)));
+        }
+        QVERIFY(picture->pos() != zoomedAt);
+        QCOMPARE(selected(), 2);
+
+        if (byTouch) {
+            for (int tap = 0; tap < 2; ++tap) {
+                QTest::touchEvent(client, touchScreen_).press(0, at, client);
+                QTest::touchEvent(client, touchScreen_).release(0, at, client);
+            }
+        } else {
+            press(book().ScrollBoxCenter, Qt::Key_0);
+        }
+        QCOMPARE(book().Zoom->factor(), 1.0);
+        QCOMPARE(picture->geometry(), fitted);
+        QCOMPARE(picture->picture().cacheKey(), decoded);
+        QVERIFY(!picture->zoomed());
+    }
+
+    void swipeTurnsThePageUnlessZoomed_data() {
+        QTest::addColumn<int>("dx");
+        QTest::addColumn<int>("dy");
+        QTest::addColumn<bool>("zoomed");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("to the left") << -200 << 10 << false << 3;
+        QTest::newRow("to the right") << 200 << -10 << false << 1;
+        QTest::newRow("mostly down") << -60 << 200 << false << 2;
+        QTest::newRow("to the left, zoomed") << -200 << 10 << true << 2;
+    }
+    void swipeTurnsThePageUnlessZoomed() {
+        QFETCH(int, dx);
+        QFETCH(int, dy);
+        QFETCH(bool, zoomed);
+        QFETCH(int, expected);
+        select(2);
+        QWidget* client = book().ScrollBoxCenter->client();
+        const QPoint from = book().ImageCenter->geometry().center() + QPoint(0, 100);
+        if (zoomed) book().Zoom->zoomSteps(2, from);
+        QTest::touchEvent(client, touchScreen_).press(0, from, client);
+        QTest::touchEvent(client, touchScreen_).move(0, from + QPoint(dx / 2, dy / 2), client);
+        QTest::touchEvent(client, touchScreen_).release(0, from + QPoint(dx, dy), client);
+        QCOMPARE(selected(), expected);
+    }
+
+    void mediaKeysWorkThePlayerControls_data() {
+        QTest::addColumn<QString>("view");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("controlsShown");  // after the view's first opening
+        QTest::addColumn<bool>("fullScreenClicked");
+        QTest::addColumn<bool>("subtitlesToggled");
+        QTest::newRow("scene, F") << "scene" << int(Qt::Key_F) << true << true << false;
+        QTest::newRow("scene, S") << "scene" << int(Qt::Key_S) << true << false << true;
+        QTest::newRow("mini lecture, F") << "mini lecture" << int(Qt::Key_F) << true << true << false;
+        QTest::newRow("mini lecture, S") << "mini lecture" << int(Qt::Key_S) << true << false << true;
+        QTest::newRow("word, F") << "word" << int(Qt::Key_F) << true << true << false;
+        QTest::newRow("word, S") << "word" << int(Qt::Key_S) << true << false << true;
+        QTest::newRow("scene before opening, F") << "scene" << int(Qt::Key_F) << false << false << false;
+        QTest::newRow("word before opening, S") << "word" << int(Qt::Key_S) << false << false << false;
+        QTest::newRow("passage, F") << "passage" << int(Qt::Key_F) << false << false << false;
+        QTest::newRow("passage, S") << "passage" << int(Qt::Key_S) << false << false << false;
+        QTest::newRow("phonics, F") << "phonics" << int(Qt::Key_F) << false << false << false;
+        QTest::newRow("phonics, S") << "phonics" << int(Qt::Key_S) << false << false << false;
+    }
+    void mediaKeysWorkThePlayerControls() {
+        QFETCH(QString, view);
+        QFETCH(int, key);
+        QFETCH(bool, controlsShown);
+        QFETCH(bool, fullScreenClicked);
+        QFETCH(bool, subtitlesToggled);
+        struct Controls {
+            QString view;
+            QRadioButton* button;
+            QWidget* sheet;
+            QPushButton* fullScreen;
+            QCheckBox* subtitles;
+        };
+        const QList<Controls> all = {
+            {"scene", w().RbtnSceneClassUse, w().SceneSheet, w().SceneSheet->btnSceneFullScreen,
+             w().SceneSheet->ckScenetranslation},
+            {"mini lecture", w().RBtnMiniLectureClassUse, w().MiniLectureSheet,
+             w().MiniLectureSheet->btnLectureFullScreen, w().MiniLectureSheet->ckLecturetranslation},
+            {"word", w().RBtnWordClassUse, w().SyllabusWordSheet, w().SyllabusWordSheet->btnwordFullScreen,
+             w().SyllabusWordSheet->ckwordtranslation},
+            {"phonics", w().RBtnPhonics, w().PhonicsSheet, w().PhonicsSheet->BitBtn2,
+             w().PhonicsSheet->CheckBox1},
+            {"passage", w().RbtnPassageClassUse, w().PassageSheet, nullptr, nullptr},
+        };
+        std::vector<std::unique_ptr<QSignalSpy>> clicks;
+        QList<bool> ticks;
+        for (const Controls& c : all) {
+            if (c.fullScreen == nullptr) continue;
+            // Only the scene, mini-lecture and word players ever show their controls.
+            if (c.view != "phonics") {
+                c.fullScreen->setVisible(controlsShown);
+                c.subtitles->setVisible(controlsShown);
+            }
+            clicks.push_back(std::make_unique<QSignalSpy>(c.fullScreen, &QPushButton::clicked));
+            ticks << c.subtitles->isChecked();
+        }
+        const auto shown =
+            std::find_if(all.begin(), all.end(), [&](const Controls& c) { return c.view == view; });
+        asUser([&] { shown->button->click(); });
+        QCOMPARE(w().PageControlClass->currentWidget(), shown->sheet);
+
+        press(nullptr, key);
+        int i = 0;
+        for (const Controls& c : all) {
+            if (c.fullScreen == nullptr) continue;
+            const bool thisView = c.view == view;
+            QCOMPARE(clicks[i]->count(), thisView && fullScreenClicked ? 1 : 0);
+            QCOMPARE(c.subtitles->isChecked() != ticks[i], thisView && subtitlesToggled);
+            ++i;
+        }
+        // No document is loaded: the full-screen handler makes no empty full-screen view.
+        for (WebBrowser* browser : w().findChildren<WebBrowser*>()) QCOMPARE(browser->View(), nullptr);
+        for (const Controls& c : all)
+            if (c.fullScreen) c.fullScreen->hide(), c.subtitles->hide();
+    }
+
+    // The blank screen, the presentation mode and the key help reach a screen reader under
+    // their names: what it reads for the shown overlay.
+    void overlaysCarryTheirNames_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("B") << int(Qt::Key_B) << QStringLiteral("黑屏，按任意键返回");
+        QTest::newRow("W") << int(Qt::Key_W) << QStringLiteral("白屏，按任意键返回");
+        QTest::newRow("F5") << int(Qt::Key_F5) << QStringLiteral("演示模式");
+        QTest::newRow("F1") << int(Qt::Key_F1) << QStringLiteral("快捷键帮助");
+    }
+    void overlaysCarryTheirNames() {
+        QFETCH(int, key);
+        QFETCH(QString, name);
+        press(book().ScrollBoxCenter, key);
+        QWidget* overlay = key == Qt::Key_F5   ? static_cast<QWidget*>(presenter().Hint())
+                           : key == Qt::Key_F1 ? static_cast<QWidget*>(presenter().Help())
+                                               : presenter().BlankScreen();
+        QVERIFY(overlay != nullptr && overlay->isVisible());
+        QAccessibleInterface* face = QAccessible::queryAccessibleInterface(overlay);
+        QVERIFY(face != nullptr);
+        QCOMPARE(face->text(QAccessible::Name), name);
+        QVERIFY(!face->state().invisible);
+    }
+
+    void helpListsTheKeys() {
+        press(book().ScrollBoxCenter, Qt::Key_F1);
+        QVERIFY(presenter().HelpShown());
+        QCOMPARE(presenter().Help()->accessibleName(), QStringLiteral("快捷键帮助"));
+        for (const char* text : {"PageDown", "黑屏", "演示模式", "Shift+F5", "全屏播放", "显示字幕"})
+            QVERIFY2(presenter().Help()->text().contains(QString::fromUtf8(text)), text);
+        press(book().ScrollBoxCenter, Qt::Key_Escape);
+        QVERIFY(!presenter().HelpShown());
+    }
+};
+
+int main(int argc, char** argv) {
+    LumoApplication application(argc, argv);
+    TestPresenting test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_presenting.moc"
