@@ -54,7 +54,7 @@ run_tests() {
         ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1" \
         LSAN_OPTIONS="suppressions=$ROOT/tests/lsan.supp:print_suppressions=0" \
         UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1" \
-        ctest --output-on-failure -j "$JOBS" -LE webengine) || status=1
+        ctest --output-on-failure -j "$JOBS" -LE "webengine|desktop") || status=1
     run_fuzz_regression || status=1
     [ $status -eq 0 ] && echo "== All tests passed" || echo "== Some tests FAILED"
     return $status

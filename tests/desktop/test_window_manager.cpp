@@ -89,10 +89,12 @@ public:
         return ready;
     }
     ~Desktop() {
+        // Never wait for ever on a server that does not end: the test would hang instead of failing.
         for (const pid_t pid : {openbox_, xvfb_}) {
             if (pid <= 0) continue;
             ::kill(pid, SIGTERM);
-            ::waitpid(pid, nullptr, 0);
+            for (int tries = 0; tries < 40 && ::waitpid(pid, nullptr, WNOHANG) == 0; ++tries) ::usleep(50000);
+            if (::kill(pid, SIGKILL) == 0) ::waitpid(pid, nullptr, 0);
         }
     }
 
