@@ -98,9 +98,9 @@ private slots:
         QTest::newRow("remembered digest goes out unchanged") << digest << QString() << false << digest;
         QTest::newRow("remembered digest edited shorter is hashed")
             << digest << QString() << true
-            << QByteArray::fromStdString(PasswordDigest::md5Hex(digest.left(31).toStdString()));
+            << QByteArray::fromStdString(PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes());
         QTest::newRow("typed password is hashed")
-            << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest);
+            << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest.bytes());
         const QString longText(40, u'k');
         QTest::newRow("typed 40 characters go out unhashed")
             << QByteArray() << longText << false << longText.toLatin1();
@@ -137,7 +137,7 @@ private slots:
         QTest::addColumn<bool>("rememberPassword");
         QTest::addColumn<QByteArray>("passwdLine");
         QTest::newRow("password remembered")
-            << true << QByteArray::fromStdString("passwd=" + kGuestDigest + "\n");
+            << true << QByteArray::fromStdString("passwd=" + kGuestDigest.bytes() + "\n");
         QTest::newRow("only the account remembered") << false << QByteArray("passwd=\n");
     }
     void acceptedCredentialsAreRemembered() {
@@ -156,7 +156,7 @@ private slots:
         entry_.reset();
         login = start();
         QCOMPARE(login->Editmemberid->text(), QStringLiteral("guest"));
-        QCOMPARE(login->Editpasswd->text().toStdString(), rememberPassword ? kGuestDigest : std::string());
+        QCOMPARE(login->Editpasswd->text().toStdString(), rememberPassword ? kGuestDigest.bytes() : std::string());
     }
 
     void wrongPasswordLeavesTheDialogAsItWas() {
@@ -241,7 +241,7 @@ private slots:
         QVERIFY(!expected.isEmpty());
         QCOMPARE(messages.texts(), QStringList{expected});
         QCOMPARE(fileBytes(iniPath()),
-                 "[qorox]\nmemberid=guest\npasswd=" + QByteArray(kGuestDigest.c_str()) + "\n");
+                 "[qorox]\nmemberid=guest\npasswd=" + QByteArray::fromStdString(kGuestDigest.bytes()) + "\n");
         QVERIFY(entry_->FmMain() == nullptr);
         QVERIFY(login->isVisible());
         QVERIFY(hasDialogLook(login));
@@ -274,7 +274,7 @@ private slots:
         QCOMPARE(login->member().UserId, GbkString("t1003"));
         QCOMPARE(login->member().LastName, gbk::fromQString(QStringLiteral("王")));
         const GbkString account = gbk::fromQString(QStringLiteral("王老师"));
-        QCOMPARE(fileBytes(iniPath()).toStdString(),
+        QCOMPARE(GbkString(fileBytes(iniPath()).toStdString()),
                  "[qorox]\nmemberid=" + account + "\npasswd=3da58783a439047ed9e9e96eed762a5a\n");
         QVERIFY(demo_->waitForRequest(QStringLiteral("account-notification")));
     }

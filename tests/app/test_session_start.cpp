@@ -132,7 +132,7 @@ private slots:
             QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=" + userId + "&account=head"});
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->Member.UserId, userId.toStdString());
+        QCOMPARE(window->Member.UserId, GbkString(userId.toStdString()));
         QVERIFY(window->cbbooks->count() > 0);
         QVERIFY(!login->isVisible());
         QVERIFY(!login->programEndRequested());
@@ -274,7 +274,7 @@ private slots:
         service.reply("LmvInclass_GetTeacherSetting", setting);
         QString expected;
         try {
-            ParseReplyDataset(setting, DeclarationRule::AlwaysPrefix);
+            ParseReplyDataset(GbkString(setting), DeclarationRule::AlwaysPrefix);
         } catch (const XmlParseError& error) {
             expected = QString::fromUtf8(error.what());
         }

@@ -25,7 +25,7 @@ private slots:
     void urlFileNameIsTextAfterLastSlash() {
         QFETCH(QByteArray, address);
         QFETCH(QByteArray, name);
-        QCOMPARE(QByteArray::fromStdString(CacheFileName::UrlFileName(address.toStdString())), name);
+        QCOMPARE(QByteArray::fromStdString(CacheFileName::UrlFileName(GbkString(address.toStdString())).bytes()), name);
     }
 
     void pageFileNameIsTrimmedIdAndImageExtension_data() {
@@ -50,7 +50,8 @@ private slots:
         QFETCH(QByteArray, address);
         QFETCH(QByteArray, name);
         QCOMPARE(QByteArray::fromStdString(
-                     CacheFileName::PageFileName(pageId.toStdString(), address.toStdString())),
+                     CacheFileName::PageFileName(GbkString(pageId.toStdString()), GbkString(address.toStdString()))
+                         .bytes()),
                  name);
     }
 };
