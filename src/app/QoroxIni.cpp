@@ -219,7 +219,8 @@ void replaceFile(const std::string& path, const std::string& content) {
 
 }  // namespace
 
-QoroxIni::QoroxIni(const QString& folder, const QString& userFolder) : folder_(folder), userFolder_(userFolder) {}
+QoroxIni::QoroxIni(const QString& folder, const QString& userFolder)
+    : folder_(folder), userFolder_(userFolder) {}
 
 QString QoroxIni::userFolderPath() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");

@@ -57,7 +57,8 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
         result = allowed && DownloadFile(fetched, localPath);
         if (setStatus_) {
             setStatus_(result ? QStringLiteral("下载页面成功.")
-                              : QStringLiteral("下载页面失败：") + QString::fromUtf8(gbk::pathToUtf8(localPath)));
+                              : QStringLiteral("下载页面失败：") +
+                                    QString::fromUtf8(gbk::pathToUtf8(localPath)));
         }
         if (processEvents_) processEvents_();
     } catch (...) {

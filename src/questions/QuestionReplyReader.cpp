@@ -202,7 +202,8 @@ struct ContextDeleter {
 QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText) {
     xmlparser::prepareLibrary();
     const bool declared = replyText.find("<?xml") != GbkString::npos;
-    const GbkString prefixed = declared ? GbkString() : GbkString(std::string_view(kGb2312Declaration)) + replyText;
+    const GbkString prefixed =
+        declared ? GbkString() : GbkString(std::string_view(kGb2312Declaration)) + replyText;
     const GbkString& text = declared ? replyText : prefixed;
 
     // Only elements are handled: no DTD is read or kept, no entity is declared or loaded, so

@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <ostream>
 
 #include "AppError.h"
 
@@ -93,10 +92,6 @@ std::size_t gbkSequenceLength(unsigned char lead) {
 }
 
 }  // namespace
-
-std::ostream& operator<<(std::ostream& out, const GbkString& text) {
-    return out << text.bytes();
-}
 
 namespace gbk {
 

@@ -5,7 +5,6 @@
 #include <compare>
 #include <cstddef>
 #include <functional>
-#include <iosfwd>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -47,11 +46,15 @@ public:
 
     size_type find(char c, size_type from = 0) const { return bytes_.find(c, from); }
     template <std::size_t N>
-    size_type find(const char (&text)[N], size_type from = 0) const { return bytes_.find(std::string_view(text), from); }
+    size_type find(const char (&text)[N], size_type from = 0) const {
+        return bytes_.find(std::string_view(text), from);
+    }
     size_type find(const GbkString& text, size_type from = 0) const { return bytes_.find(text.bytes_, from); }
     size_type rfind(char c, size_type from = npos) const { return bytes_.rfind(c, from); }
     template <std::size_t N>
-    size_type rfind(const char (&text)[N], size_type from = npos) const { return bytes_.rfind(std::string_view(text), from); }
+    size_type rfind(const char (&text)[N], size_type from = npos) const {
+        return bytes_.rfind(std::string_view(text), from);
+    }
     template <std::size_t N>
     size_type find_first_of(const char (&chars)[N], size_type from = 0) const {
         return bytes_.find_first_of(std::string_view(chars), from);
@@ -61,10 +64,16 @@ public:
         return bytes_.find_last_of(std::string_view(chars), from);
     }
     template <std::size_t N>
-    bool starts_with(const char (&text)[N]) const { return view().starts_with(std::string_view(text)); }
+    bool starts_with(const char (&text)[N]) const {
+        return view().starts_with(std::string_view(text));
+    }
     template <std::size_t N>
-    bool ends_with(const char (&text)[N]) const { return view().ends_with(std::string_view(text)); }
-    GbkString substr(size_type at, size_type count = npos) const { return GbkString(bytes_.substr(at, count)); }
+    bool ends_with(const char (&text)[N]) const {
+        return view().ends_with(std::string_view(text));
+    }
+    GbkString substr(size_type at, size_type count = npos) const {
+        return GbkString(bytes_.substr(at, count));
+    }
 
     void clear() { bytes_.clear(); }
     void reserve(size_type capacity) { bytes_.reserve(capacity); }
@@ -96,9 +105,13 @@ public:
 
     friend GbkString operator+(GbkString left, const GbkString& right) { return std::move(left += right); }
     template <std::size_t N>
-    friend GbkString operator+(GbkString left, const char (&right)[N]) { return std::move(left += right); }
+    friend GbkString operator+(GbkString left, const char (&right)[N]) {
+        return std::move(left += right);
+    }
     template <std::size_t N>
-    friend GbkString operator+(const char (&left)[N], const GbkString& right) { return GbkString(left) += right; }
+    friend GbkString operator+(const char (&left)[N], const GbkString& right) {
+        return GbkString(left) += right;
+    }
     friend GbkString operator+(GbkString left, char right) { return std::move(left += right); }
     friend GbkString operator+(char left, const GbkString& right) { return GbkString(1, left) += right; }
 
@@ -107,7 +120,9 @@ public:
         return left.bytes_.compare(right.bytes_) <=> 0;
     }
     template <std::size_t N>
-    friend bool operator==(const GbkString& left, const char (&right)[N]) { return left.view() == std::string_view(right); }
+    friend bool operator==(const GbkString& left, const char (&right)[N]) {
+        return left.view() == std::string_view(right);
+    }
 
 private:
     static bool isAscii(std::string_view text) {
@@ -120,12 +135,11 @@ private:
     std::string bytes_;
 };
 
-// For test diagnostics: the bytes as they are.
-std::ostream& operator<<(std::ostream& out, const GbkString& text);
-
 template <>
 struct std::hash<GbkString> {
-    std::size_t operator()(const GbkString& text) const noexcept { return std::hash<std::string>()(text.bytes()); }
+    std::size_t operator()(const GbkString& text) const noexcept {
+        return std::hash<std::string>()(text.bytes());
+    }
 };
 
 // Raw bytes (gzip replies, inflated data): no encoding implied.

@@ -84,9 +84,8 @@ TReplyRow TReplyDataset::firstRow() const {
 }
 
 TReplyDataset TReplyDataset::parse(const GbkString& replyText, DeclarationRule rule) {
-    const bool prefix =
-        rule == DeclarationRule::AlwaysPrefix ||
-        (rule == DeclarationRule::PrefixIfMissing && replyText.find("<?xml") == GbkString::npos);
+    const bool prefix = rule == DeclarationRule::AlwaysPrefix || (rule == DeclarationRule::PrefixIfMissing &&
+                                                                  replyText.find("<?xml") == GbkString::npos);
     TReplyDataset dataset(prefix ? xmlparser::readMemory((kGb2312Declaration + replyText.bytes()).data(),
                                                          std::strlen(kGb2312Declaration) + replyText.size())
                                  : xmlparser::readMemory(replyText.bytes().data(), replyText.size()));

@@ -21,8 +21,8 @@
 #include "app/PasswordDigest.h"
 #include "app/Tfmlogin.h"
 #include "cache/CacheFolder.h"
-#include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
+#include "platform/WindowRegistry.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HttpGetText.h"
@@ -98,7 +98,8 @@ private slots:
         QTest::newRow("remembered digest goes out unchanged") << digest << QString() << false << digest;
         QTest::newRow("remembered digest edited shorter is hashed")
             << digest << QString() << true
-            << QByteArray::fromStdString(PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes());
+            << QByteArray::fromStdString(
+                   PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes());
         QTest::newRow("typed password is hashed")
             << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest.bytes());
         const QString longText(40, u'k');
@@ -156,7 +157,8 @@ private slots:
         entry_.reset();
         login = start();
         QCOMPARE(login->Editmemberid->text(), QStringLiteral("guest"));
-        QCOMPARE(login->Editpasswd->text().toStdString(), rememberPassword ? kGuestDigest.bytes() : std::string());
+        QCOMPARE(login->Editpasswd->text().toStdString(),
+                 rememberPassword ? kGuestDigest.bytes() : std::string());
     }
 
     void wrongPasswordLeavesTheDialogAsItWas() {
@@ -326,8 +328,8 @@ private slots:
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
         QCOMPARE(operationsOf(*demo_),
                  QStringList({"LmvInclass_LogOn", "LmvInclass_GetBookList", "LmvInclass_GetUnitList",
-                              "LmvInclass_GetTestList", "LmvInclass_GetClipList", "LmvInclass_GetTeacherSetting",
-                              "account-notification"}));
+                              "LmvInclass_GetTestList", "LmvInclass_GetClipList",
+                              "LmvInclass_GetTeacherSetting", "account-notification"}));
         QVERIFY(!login->programEndRequested());
         QVERIFY(entry_->FmMain() && entry_->FmMain()->isVisible());
     }
@@ -363,7 +365,8 @@ private slots:
         if (old) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61), QFileDevice::FileModificationTime));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61),
+                                     QFileDevice::FileModificationTime));
         }
         QVERIFY(start());
         QCOMPARE(!QFile::exists(path), removed);

@@ -234,8 +234,8 @@ private slots:
         ScriptedClassroom service;
         writeScriptedConfig(service);
         service.reply("LmvInclass_LogOn", memberReply("u-sign", "55"));
-        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList", "LmvInclass_GetTestList",
-                                      "LmvInclass_GetClipList"})
+        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList",
+                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"})
             service.reply(operation, "<NewDataSet/>");
         service.reply("LmvInclass_GetTeacherSetting",
                       "<NewDataSet><Table userid=\"u 1/2\" passwd=\"p\" subject=\"english\"/></NewDataSet>");

@@ -117,7 +117,8 @@ private slots:
         RemoteFileCache cache(folder_, {}, {});
         for (int i = 0; i < 5; ++i) {
             const GbkString name(std::to_string(i) + ".jpg");
-            QVERIFY(cache.CacheRemoteFile(GbkString(server.baseUrl() + "/media/") + name, gbk::joinPath(folder_, name)));
+            QVERIFY(cache.CacheRemoteFile(GbkString(server.baseUrl() + "/media/") + name,
+                                          gbk::joinPath(folder_, name)));
         }
         QCOMPARE(server.requests(), 5);
         QCOMPARE(server.connections(), connections);

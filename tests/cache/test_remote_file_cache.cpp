@@ -118,7 +118,9 @@ private slots:
     void failureStatusShowsChineseFolderAndName() {
         QFETCH(QString, subFolder);
         QFETCH(QString, name);
-        RecordingHttpServer server([](const RecordedRequest&) { return ScriptedResponse{404, "text/plain", ""}; });
+        RecordingHttpServer server([](const RecordedRequest&) {
+            return ScriptedResponse{404, "text/plain", ""};
+        });
         QVERIFY(QDir(QString::fromStdString(folder_)).mkdir(subFolder));
         const std::string folder = folder_ + subFolder.toStdString() + "/";
         const GbkString gbkName = gbk::fromQString(name);
@@ -126,7 +128,8 @@ private slots:
         QVERIFY(!cache.CacheRemoteFile(GbkString(server.baseUrl() + "/media/") + gbkName,
                                        gbk::joinPath(folder, gbkName)));
         QCOMPARE(server.requests().size(), std::size_t(1));
-        QCOMPARE(events_.value(1), "下载页面失败：" + QString::fromStdString(folder_) + subFolder + "/" + name);
+        QCOMPARE(events_.value(1),
+                 "下载页面失败：" + QString::fromStdString(folder_) + subFolder + "/" + name);
     }
 
     void httpsIsFetchedAsHttp_data() {

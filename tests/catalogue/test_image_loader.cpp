@@ -561,7 +561,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("missing PNG") << "第一课.png" << QByteArray() << false << "Error Opening File %1!";
         QTest::newRow("missing GIF") << "第一课.gif" << QByteArray() << false << "Cannot open GIF file %1";
-        QTest::newRow("broken GIF") << "图表.gif" << QByteArray("GIF89a") << true << "Cannot decode GIF file %1";
+        QTest::newRow("broken GIF") << "图表.gif" << QByteArray("GIF89a") << true
+                                    << "Cannot decode GIF file %1";
     }
     void failureNamesAChineseFileInUtf8() {
         QFETCH(QString, name);

@@ -110,8 +110,8 @@ private slots:
         QVERIFY(width > 0 && height > 0);
 
         const std::string missing = w.TempPath + "nothing-here.jpg";
-        QVERIFY(!w.CacheRemoteFile(GbkString("https://" + service_->host().toStdString() + "/no/such/nothing-here.jpg"),
-                                   missing));
+        QVERIFY(!w.CacheRemoteFile(
+            GbkString("https://" + service_->host().toStdString() + "/no/such/nothing-here.jpg"), missing));
         QCOMPARE(w.StatusBar1Panel0->text(),
                  QStringLiteral("下载页面失败：") + QString::fromStdString(missing));
         QVERIFY(!exists(missing));

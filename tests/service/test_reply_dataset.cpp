@@ -81,7 +81,8 @@ private slots:
     void byteOrderMarkDecides() {
         // A UTF-8 mark wins over a missing declaration; values come back as GBK.
         const std::string utf8 = "\xEF\xBB\xBF<r><t name=\"单词\"/></r>";
-        QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("name"), g("单词"));
+        QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("name"),
+                 g("单词"));
         // A UTF-16LE mark.
         const QString text = QStringLiteral("<r><t name=\"场景\"/></r>");
         std::string utf16 = "\xFF\xFE";
@@ -89,7 +90,8 @@ private slots:
             utf16 += char(c.unicode() & 0xFF);
             utf16 += char(c.unicode() >> 8);
         }
-        QCOMPARE(ParseReplyDataset(GbkString(utf16), DeclarationRule::Plain).firstRow().value("name"), g("场景"));
+        QCOMPARE(ParseReplyDataset(GbkString(utf16), DeclarationRule::Plain).firstRow().value("name"),
+                 g("场景"));
     }
 
     // The mini-lecture transit file written behind a mark after a service that declares GB2312.
@@ -103,19 +105,23 @@ private slots:
     void byteOrderMarkWinsOverTheDeclaration() {
         QFETCH(QByteArray, mark);
         QFETCH(QString, codec);
-        const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"微课 朱镕基\"/></r>");
+        const QString text =
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"微课 朱镕基\"/></r>");
         QByteArray bytes = mark;
         if (codec == "UTF-8") {
             bytes += text.toUtf8();
         } else {
             for (QChar c : text) {
                 const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
-                if (codec == "UTF-16LE") bytes.append(low).append(high);
-                else bytes.append(high).append(low);
+                if (codec == "UTF-16LE")
+                    bytes.append(low).append(high);
+                else
+                    bytes.append(high).append(low);
             }
         }
-        QCOMPARE(ParseReplyDataset(GbkString(bytes.toStdString()), DeclarationRule::Plain).firstRow().value("v"),
-                 g("微课 朱镕基"));
+        QCOMPARE(
+            ParseReplyDataset(GbkString(bytes.toStdString()), DeclarationRule::Plain).firstRow().value("v"),
+            g("微课 朱镕基"));
     }
 
     void prefixRules() {
@@ -208,7 +214,8 @@ private slots:
         const std::string utf8 =
             "\xEF\xBB\xBF<r><t v=\"a\xF0\x9F\x98\x80"
             "b\"/></r>";
-        QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("v"), GbkString("a?b"));
+        QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("v"),
+                 GbkString("a?b"));
     }
 };
 

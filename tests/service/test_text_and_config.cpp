@@ -10,9 +10,13 @@ namespace {
 // GBK text and UTF-8 text are distinct types: neither passes for the other, and they neither
 // join nor compare, so mixing them is a compile error rather than garbage on screen.
 template <typename A, typename B>
-concept Joinable = requires(A a, B b) { a + b; };
+concept Joinable = requires(A a, B b) {
+    a + b;
+};
 template <typename A, typename B>
-concept Comparable = requires(A a, B b) { a == b; };
+concept Comparable = requires(A a, B b) {
+    a == b;
+};
 static_assert(!std::is_convertible_v<GbkString, std::string>);
 static_assert(!std::is_convertible_v<GbkString, std::string_view>);
 static_assert(!std::is_convertible_v<std::string, GbkString>);
