@@ -125,7 +125,7 @@ size_t writeToFile(char* data, size_t size, size_t count, void* file) {
 bool plainRound(CURL* curl, const std::vector<std::string>& urls, const std::string& folder) {
     bool ok = true;
     for (const std::string& url : urls) {
-        const std::string path = folder + CacheFileName::UrlFileName(url);
+        const std::string path = gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)));
         std::FILE* file = std::fopen(path.c_str(), "wb");
         curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
@@ -139,7 +139,7 @@ bool plainRound(CURL* curl, const std::vector<std::string>& urls, const std::str
 bool cachedRound(RemoteFileCache& cache, const std::vector<std::string>& urls, const std::string& folder) {
     bool ok = true;
     for (const std::string& url : urls)
-        ok = cache.CacheRemoteFile(url, folder + CacheFileName::UrlFileName(url)) && ok;
+        ok = cache.CacheRemoteFile(GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)))) && ok;
     return ok;
 }
 
@@ -216,7 +216,7 @@ void BM_PlainCurlHandlePerFile(benchmark::State& state) {
         state.ResumeTiming();
         for (const std::string& url : urls) {
             CURL* curl = curl_easy_init();
-            const std::string path = folder + CacheFileName::UrlFileName(url);
+            const std::string path = gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)));
             std::FILE* file = std::fopen(path.c_str(), "wb");
             curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
             curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, writeToFile);
@@ -258,10 +258,10 @@ void BM_CacheRemoteFileWarmCache(benchmark::State& state) {
     const long connectionsBefore = server().connections();
     RemoteFileCache cache(
         folder, [](const QString&) {}, [] {});
-    for (const std::string& url : urls) cache.CacheRemoteFile(url, folder + CacheFileName::UrlFileName(url));
+    for (const std::string& url : urls) cache.CacheRemoteFile(GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url))));
     for (auto _ : state) {
         for (const std::string& url : urls)
-            benchmark::DoNotOptimize(cache.CacheRemoteFile(url, folder + CacheFileName::UrlFileName(url)));
+            benchmark::DoNotOptimize(cache.CacheRemoteFile(GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)))));
     }
     state.SetItemsProcessed(state.iterations() * kPictures);
     state.counters["connections"] = double(server().connections() - connectionsBefore);

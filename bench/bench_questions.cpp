@@ -28,11 +28,12 @@ const char* const kTypes[] = {"期中", "期末", "模拟", "单元"};
 void fillPapers(TObjectList<TDictonaryTestPaperObj>& papers) {
     for (int i = 0; i < 5000; ++i) {
         TDictonaryTestPaperObj paper;
-        paper.testpaperid = "tp" + std::to_string(i);
-        paper.testyear = i % 9 == 0 ? "0" : std::to_string(2010 + i % 14);
+        paper.testpaperid = GbkString("tp" + std::to_string(i));
+        const std::string year = i % 9 == 0 ? "0" : std::to_string(2010 + i % 14);
+        paper.testyear = GbkString(year);
         const std::string area = kAreas[i % 7];
         const std::string type = kTypes[i % 4];
-        paper.testpapername = gbk::fromUtf8(paper.testyear + " " + area + "英语" + type + "试卷 Unit " +
+        paper.testpapername = gbk::fromUtf8(year + " " + area + "英语" + type + "试卷 Unit " +
                                             std::to_string(i % 12) + " 第" + std::to_string(i) + "套");
         paper.testarea = gbk::fromUtf8(area);
         paper.testtype = gbk::fromUtf8(type);

@@ -179,11 +179,11 @@ struct Sheet {
     }
     void addPage(const std::string& id, const std::string& extension, QSize size) {
         TPageObj record;
-        record.pageid = id;
-        record.pagename = id;
-        record.pagefile = "https://content.invalid/pages/" + id + extension;
-        record.width = std::to_string(size.width());
-        record.height = std::to_string(size.height());
+        record.pageid = GbkString(id);
+        record.pagename = GbkString(id);
+        record.pagefile = GbkString("https://content.invalid/pages/" + id + extension);
+        record.width = GbkString(std::to_string(size.width()));
+        record.height = GbkString(std::to_string(size.height()));
         pages.Add(record);
     }
 

@@ -10,6 +10,6 @@ GbkString PasswordDigest::passwordToSend(const GbkString& typed) {
 
 GbkString PasswordDigest::md5Hex(const GbkString& bytes) {
     const QByteArray digest = QCryptographicHash::hash(
-        QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())), QCryptographicHash::Md5);
-    return digest.toHex().toStdString();
+        QByteArrayView(bytes.bytes().data(), static_cast<qsizetype>(bytes.size())), QCryptographicHash::Md5);
+    return GbkString(digest.toHex().toStdString());
 }

@@ -219,7 +219,8 @@ void replaceFile(const std::string& path, const std::string& content) {
 
 }  // namespace
 
-QoroxIni::QoroxIni(const QString& folder, const QString& userFolder) : folder_(folder), userFolder_(userFolder) {}
+QoroxIni::QoroxIni(const QString& folder, const QString& userFolder)
+    : folder_(folder), userFolder_(userFolder) {}
 
 QString QoroxIni::userFolderPath() {
     QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
@@ -244,10 +245,10 @@ GbkString QoroxIni::ReadIniValue(const GbkString& section, const GbkString& key)
     const std::optional<std::string> content = readFile(QFile::encodeName(filePath()).toStdString(), error);
     if (!content) return {};
     const std::vector<Line> lines = splitLines(*content);
-    const std::optional<Section> found = findSection(lines, section, key);
+    const std::optional<Section> found = findSection(lines, section.bytes(), key.bytes());
     if (!found || !found->key) return {};
     const std::string_view line = lines[*found->key].text;
-    return decodeValue(line.substr(line.find('=') + 1));
+    return GbkString(decodeValue(line.substr(line.find('=') + 1)));
 }
 
 void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const {
@@ -258,7 +259,7 @@ void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, con
         ::mkdir(QFile::encodeName(userFolder_).constData(), 0700);
     }
     const std::string path = QFile::encodeName(chosen).toStdString();
-    if (value.find_first_of("\r\n") != std::string::npos)
+    if (value.find_first_of("\r\n") != GbkString::npos)
         throw FileError("Unable to write to " + path + ": the value holds a line break");
     int error = 0;
     const std::optional<std::string> content = readFile(path, error);
@@ -266,8 +267,8 @@ void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, con
 
     const std::vector<Line> lines = splitLines(*content);
     const std::string_view eol = content->find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    const std::string encoded = encodeValue(value);
-    const std::optional<Section> found = findSection(lines, section, key);
+    const std::string encoded = encodeValue(value.bytes());
+    const std::optional<Section> found = findSection(lines, section.bytes(), key.bytes());
 
     std::string out;
     out.reserve(content->size() + key.size() + encoded.size() + section.size() + 8);
@@ -281,13 +282,13 @@ void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, con
         out.append(line.text).append(line.end);
         if (found && !found->key && found->lastLine == i) {
             if (line.end.empty()) out.append(eol);
-            out.append(key).append("=").append(encoded).append(eol);
+            out.append(key.bytes()).append("=").append(encoded).append(eol);
         }
     }
     if (!found) {
         if (!out.empty() && out.back() != '\n') out.append(eol);
-        out.append("[").append(section).append("]").append(eol);
-        out.append(key).append("=").append(encoded).append(eol);
+        out.append("[").append(section.bytes()).append("]").append(eol);
+        out.append(key.bytes()).append("=").append(encoded).append(eol);
     }
     replaceFile(path, out);
 }

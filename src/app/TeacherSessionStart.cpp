@@ -82,6 +82,6 @@ void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {
 std::string TeacherSessionStart::AccountNotificationUrl(const QString& accountHost, const GbkString& userId,
                                                         const GbkString& account) {
     return "http://" + accountHost.toStdString() +
-           "/api/zavive/RealNameAuthentication?device=pc&userid=" + encodeQueryValue(userId) +
-           "&account=" + encodeQueryValue(account);
+           "/api/zavive/RealNameAuthentication?device=pc&userid=" + encodeQueryValue(userId.bytes()) +
+           "&account=" + encodeQueryValue(account.bytes());
 }

@@ -17,7 +17,8 @@ GbkString CacheFileName::UrlFileName(const GbkString& address) {
     return address.substr(slash + 1);
 }
 
-std::size_t CacheFileName::LastDelimiter(std::string_view gbkText, std::string_view delimiters) {
+std::size_t CacheFileName::LastDelimiter(const GbkString& text, std::string_view delimiters) {
+    const std::string_view gbkText = text.view();
     std::size_t found = std::string_view::npos;
     for (std::size_t i = 0; i < gbkText.size(); ++i) {
         const unsigned char c = static_cast<unsigned char>(gbkText[i]);

@@ -26,5 +26,5 @@ public:
 
     // The offset of the last of `delimiters` in GBK text, skipping the second bytes of
     // double-byte characters (which may equal "\"); npos when there is none.
-    static std::size_t LastDelimiter(std::string_view gbkText, std::string_view delimiters);
+    static std::size_t LastDelimiter(const GbkString& text, std::string_view delimiters);
 };

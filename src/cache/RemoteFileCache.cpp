@@ -15,7 +15,7 @@ bool regularFileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
-void replaceAll(GbkString& text, std::string_view from, std::string_view to) {
+void replaceAll(GbkString& text, const GbkString& from, const GbkString& to) {
     for (std::size_t at = text.find(from); at != GbkString::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
 }
@@ -57,7 +57,8 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
         result = allowed && DownloadFile(fetched, localPath);
         if (setStatus_) {
             setStatus_(result ? QStringLiteral("下载页面成功.")
-                              : QStringLiteral("下载页面失败：") + gbk::toQString(localPath));
+                              : QStringLiteral("下载页面失败：") +
+                                    QString::fromUtf8(gbk::pathToUtf8(localPath)));
         }
         if (processEvents_) processEvents_();
     } catch (...) {
@@ -71,7 +72,7 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
 
 bool RemoteFileCache::DownloadFile(const GbkString& address, const std::string& path) const {
     try {
-        http_.downloadToFile(address, path);
+        http_.downloadToFile(address.bytes(), path);
         return true;
     } catch (const HttpError&) {
         // A refused transfer (missing thumbnail, server down) is an ordinary outcome told by the

@@ -11,6 +11,7 @@
 #include "ImageError.h"
 #include "ImageLimits.h"
 #include "PngReader.h"
+#include "service/GbkText.h"
 
 namespace {
 
@@ -133,7 +134,7 @@ QImage decodeJpeg(const QByteArray& data, QSize& fullSize, int thumbWidth = 0, i
 QImage decodeGif(const std::string& path) {
     QByteArray data;
     if (!readWholeFile(path, data)) {
-        throw ImageError("Cannot open GIF file " + path);
+        throw ImageError("Cannot open GIF file " + gbk::pathToUtf8(path));
     }
     QBuffer buffer(&data);
     buffer.open(QIODevice::ReadOnly);
@@ -142,15 +143,15 @@ QImage decodeGif(const std::string& path) {
     // The logical screen size is what the decoder allocates; refuse a hostile one up front.
     const QSize declared = reader.size();
     if (declared.isValid() && !declaredSizeAllowed(declared)) {
-        throw ImageError("Cannot decode GIF file " + path);
+        throw ImageError("Cannot decode GIF file " + gbk::pathToUtf8(path));
     }
     QImage frame;
     if (!reader.read(&frame)) {
-        throw ImageError("Cannot decode GIF file " + path);
+        throw ImageError("Cannot decode GIF file " + gbk::pathToUtf8(path));
     }
     QImage image = to24Bit(frame);
     if (image.isNull()) {
-        throw ImageError("Cannot decode GIF file " + path);
+        throw ImageError("Cannot decode GIF file " + gbk::pathToUtf8(path));
     }
     return image;
 }

@@ -10,8 +10,8 @@
 //
 // Every function returns a bitmap the caller owns, or a null image when there is none; width and
 // height (or srcWidth and srcHeight) are written only together with a bitmap. JPEG failures are
-// swallowed (null image); GIF and PNG failures raise ImageError (see PngReader.h for the PNG texts).
-// Runs on the caller's thread; loads share nothing.
+// swallowed (null image); GIF and PNG failures raise ImageError (see PngReader.h for the PNG texts), naming
+// the path in UTF-8 as gbk::pathToUtf8 reads it. Runs on the caller's thread; loads share nothing.
 
 // The name's extension as the decoder choice reads it: from the last "." after the last "/",
 // dot included, upper-cased and trimmed of blanks and control characters; "" when there is none.

@@ -9,6 +9,7 @@
 
 #include "ImageError.h"
 #include "ImageLimits.h"
+#include "service/GbkText.h"
 
 namespace {
 
@@ -140,7 +141,7 @@ DecodedPng ReadPngFile(const std::string& path) {
         file.reset(std::fopen(path.c_str(), "rbe"));
     }
     if (!file) {
-        throw ImageError("Error Opening File " + path + "!");
+        throw ImageError("Error Opening File " + gbk::pathToUtf8(path) + "!");
     }
 
     DecodedPng picture;

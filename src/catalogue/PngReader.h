@@ -26,8 +26,9 @@ struct DecodedPng {
 // Decodes the PNG file at `path` (raw file-name bytes). Palette and low-depth grey pictures are
 // expanded to 8 bits per channel, 8-bit grey and every 16-bit picture come as 8-bit RGB or RGBA,
 // and transparency is inverted. The file is closed before this returns, whatever happens.
-// Raises ImageError "Error Opening File <path>!" when the file cannot be opened and
-// "Error Reading File!" when it is not a readable PNG or is too large to hold in memory.
+// Raises ImageError "Error Opening File <path>!" (the path as gbk::pathToUtf8 reads it) when the
+// file cannot be opened and "Error Reading File!" when it is not a readable PNG or is too large to
+// hold in memory.
 // When libpng cannot set up a read the result is a 0 x 0 picture.
 DecodedPng ReadPngFile(const std::string& path);
 

@@ -222,7 +222,7 @@ void TFmMain::CreateMediaSheets() {
     // sheets exist.
     MediaSheetEnvironment environment;
     environment.fetchPicture = [this](const GbkString& address) {
-        const std::string local = TempPath + CacheFileName::UrlFileName(address);
+        const std::string local = gbk::joinPath(TempPath, CacheFileName::UrlFileName(address));
         return CacheRemoteFile(address, local) ? local : std::string();
     };
     environment.osMajorVersion = [this] { return OsMajorVersion; };
@@ -425,8 +425,8 @@ void TFmMain::ApplyColourKey() {
 
 void TFmMain::LoadSyllabusSubjects() {
     const std::string url =
-        "http://" + dm_.WebServiceHost + "/syllabus/" + Member.SyllabusId + "_subjects.xml";
-    const ByteString document = HttpClient(HttpClient::defaultTls()).getBody(url);
+        "http://" + (dm_.WebServiceHost + "/syllabus/" + Member.SyllabusId + "_subjects.xml").bytes();
+    const GbkString document(HttpClient(HttpClient::defaultTls()).getBody(url));
     // Parsing is the check; the document is released at once.
     ParseReplyDataset(document, DeclarationRule::Plain);
 }

@@ -120,7 +120,7 @@ public:
     MemberInfoRec Member;
     int OsMajorVersion = 5;
     GbkString SubjectId;
-    GbkString TempPath;  // the cache folder, ending in "/"; empty when there is none
+    std::string TempPath;  // the cache folder, ending in "/"; empty when there is none
 
     // Catalogues; each owns its records for the life of the window.
     TObjectList<TUnitObj> UnitList;

@@ -197,7 +197,8 @@ QImage MediaSheet::DecodePicture(const std::string& localPath) {
 
 GbkString MediaSheet::RequestReference(const char* scheme, const char* path, const GbkString& value,
                                        const QString& replyEmptyMessage) const {
-    const std::string url = std::string(scheme) + "://" + env_.classroomHost.toStdString() + path + value;
+    const std::string url =
+        std::string(scheme) + "://" + env_.classroomHost.toStdString() + path + value.bytes();
     const GbkString reply = HttpGetText(url);
     if (reply.empty()) ShowMessage(replyEmptyMessage);
     return reply;

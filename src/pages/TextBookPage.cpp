@@ -240,7 +240,7 @@ TPageObj* TextBookPage::PageOf(const QListWidgetItem* item) {
 }
 
 std::string TextBookPage::pagePath(const TPageObj& page) const {
-    return context_.cacheFolder + CacheFileName::PageFileName(page.pageid, page.pagefile);
+    return gbk::joinPath(context_.cacheFolder, CacheFileName::PageFileName(page.pageid, page.pagefile));
 }
 
 int TextBookPage::selectedIndex() const {
@@ -323,8 +323,8 @@ void TextBookPage::RefreshBookPageList() {
 }
 
 void TextBookPage::updatePageSize(TPageObj& page, int measuredWidth, int measuredHeight) {
-    const GbkString width = std::to_string(measuredWidth);
-    const GbkString height = std::to_string(measuredHeight);
+    const GbkString width(std::to_string(measuredWidth));
+    const GbkString height(std::to_string(measuredHeight));
     GbkString reply;
     try {
         reply = context_.service.LmvInclass_UpdatePageSize(page.pageid, page.bookid, width, height);

@@ -202,7 +202,8 @@ struct ContextDeleter {
 QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText) {
     xmlparser::prepareLibrary();
     const bool declared = replyText.find("<?xml") != GbkString::npos;
-    const GbkString prefixed = declared ? GbkString() : kGb2312Declaration + replyText;
+    const GbkString prefixed =
+        declared ? GbkString() : GbkString(std::string_view(kGb2312Declaration)) + replyText;
     const GbkString& text = declared ? replyText : prefixed;
 
     // Only elements are handled: no DTD is read or kept, no entity is declared or loaded, so
@@ -218,7 +219,7 @@ QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText
     struct Source {
         const char* data;
         std::size_t left;
-    } source{text.data(), text.size()};
+    } source{text.bytes().data(), text.size()};
     auto read = [](void* context, char* buffer, int length) -> int {
         auto* s = static_cast<Source*>(context);
         const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));

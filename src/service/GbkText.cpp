@@ -96,16 +96,16 @@ std::size_t gbkSequenceLength(unsigned char lead) {
 namespace gbk {
 
 GbkString fromUtf8(std::string_view utf8) {
-    if (isAscii(utf8)) return std::string(utf8);
-    return convert("GBK", "UTF-8", utf8, utf8SequenceLength);
+    if (isAscii(utf8)) return GbkString(utf8);
+    return GbkString(convert("GBK", "UTF-8", utf8, utf8SequenceLength));
 }
 
-std::string toUtf8(std::string_view gbkText) {
-    if (isAscii(gbkText)) return std::string(gbkText);
-    return convert("UTF-8", "GBK", gbkText, gbkSequenceLength);
+std::string toUtf8(const GbkString& gbkText) {
+    if (isAscii(gbkText.view())) return gbkText.bytes();
+    return convert("UTF-8", "GBK", gbkText.view(), gbkSequenceLength);
 }
 
-QString toQString(std::string_view gbkText) {
+QString toQString(const GbkString& gbkText) {
     const std::string utf8 = toUtf8(gbkText);
     return QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
 }
@@ -123,7 +123,22 @@ std::string trimmed(std::string_view text) {
     return std::string(text.substr(begin, end - begin));
 }
 
-int toInt(std::string_view text) {
+std::string joinPath(const std::string& folder, const GbkString& name) {
+    return folder + name.bytes();
+}
+
+std::string pathToUtf8(std::string_view path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameAt = slash == std::string_view::npos ? 0 : slash + 1;
+    return std::string(path.substr(0, nameAt)) + toUtf8(GbkString(path.substr(nameAt)));
+}
+
+GbkString trimmed(const GbkString& text) {
+    return GbkString(trimmed(text.view()));
+}
+
+int toInt(const GbkString& gbkText) {
+    const std::string_view text = gbkText.view();
     int value = 0;
     std::string_view digits = text;
     if (!digits.empty() && digits.front() == '+') digits.remove_prefix(1);
@@ -132,7 +147,7 @@ int toInt(std::string_view text) {
     auto [ptr, ec] = std::from_chars(first, last, value);
     if (digits.empty() || ec != std::errc() || ptr != last ||
         (digits.front() == '-' && text.front() == '+')) {
-        throw ConvertError("'" + toUtf8(text) + "' is not a valid integer value");
+        throw ConvertError("'" + toUtf8(gbkText) + "' is not a valid integer value");
     }
     return value;
 }

@@ -6,7 +6,7 @@
 
 GbkString HttpGetText(const std::string& url) {
     try {
-        return HttpClient(HttpClient::defaultTls()).getBody(url);
+        return GbkString(HttpClient(HttpClient::defaultTls()).getBody(url));
     } catch (const AppError& e) {
         ShowMessage(QStringLiteral("异常类名称:") + QString::fromUtf8(e.typeName()) +
                     QStringLiteral("\r\n异常信息:") + QString::fromUtf8(e.what()));

@@ -60,5 +60,5 @@ ByteString InflateReplyBytes(const ByteString& gzipData, std::size_t limit) {
 }
 
 GbkString InflateReplyText(const ByteString& gzipData, std::size_t limit) {
-    return InflateReplyBytes(gzipData, limit);
+    return GbkString(InflateReplyBytes(gzipData, limit));
 }

@@ -84,12 +84,11 @@ TReplyRow TReplyDataset::firstRow() const {
 }
 
 TReplyDataset TReplyDataset::parse(const GbkString& replyText, DeclarationRule rule) {
-    const bool prefix =
-        rule == DeclarationRule::AlwaysPrefix ||
-        (rule == DeclarationRule::PrefixIfMissing && replyText.find("<?xml") == std::string::npos);
-    TReplyDataset dataset(prefix ? xmlparser::readMemory((kGb2312Declaration + replyText).data(),
+    const bool prefix = rule == DeclarationRule::AlwaysPrefix || (rule == DeclarationRule::PrefixIfMissing &&
+                                                                  replyText.find("<?xml") == GbkString::npos);
+    TReplyDataset dataset(prefix ? xmlparser::readMemory((kGb2312Declaration + replyText.bytes()).data(),
                                                          std::strlen(kGb2312Declaration) + replyText.size())
-                                 : xmlparser::readMemory(replyText.data(), replyText.size()));
+                                 : xmlparser::readMemory(replyText.bytes().data(), replyText.size()));
     if (dataset.isEmpty()) ShowMessage(QStringLiteral("empty"));
     return dataset;
 }

@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(requests[0].header("content-type"), std::string("text/xml; charset=\"utf-8\""));
         QVERIFY(requests[0].body.find("<email>Tea</email>") != std::string::npos);
         QVERIFY(requests[0].body.find("<password>Secret</password>") != std::string::npos);
-        QCOMPARE(entry.studyDM()->WebServiceHost, service_->host());
+        QCOMPARE(entry.studyDM()->WebServiceHost, GbkString(service_->host()));
     }
 
     void wrongPasswordShowsItsMessageAndEnds_data() {

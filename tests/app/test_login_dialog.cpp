@@ -21,8 +21,8 @@
 #include "app/PasswordDigest.h"
 #include "app/Tfmlogin.h"
 #include "cache/CacheFolder.h"
-#include "platform/WindowRegistry.h"
 #include "main/TFmMain.h"
+#include "platform/WindowRegistry.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HttpGetText.h"
@@ -98,9 +98,10 @@ private slots:
         QTest::newRow("remembered digest goes out unchanged") << digest << QString() << false << digest;
         QTest::newRow("remembered digest edited shorter is hashed")
             << digest << QString() << true
-            << QByteArray::fromStdString(PasswordDigest::md5Hex(digest.left(31).toStdString()));
+            << QByteArray::fromStdString(
+                   PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes());
         QTest::newRow("typed password is hashed")
-            << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest);
+            << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest.bytes());
         const QString longText(40, u'k');
         QTest::newRow("typed 40 characters go out unhashed")
             << QByteArray() << longText << false << longText.toLatin1();
@@ -137,7 +138,7 @@ private slots:
         QTest::addColumn<bool>("rememberPassword");
         QTest::addColumn<QByteArray>("passwdLine");
         QTest::newRow("password remembered")
-            << true << QByteArray::fromStdString("passwd=" + kGuestDigest + "\n");
+            << true << QByteArray::fromStdString("passwd=" + kGuestDigest.bytes() + "\n");
         QTest::newRow("only the account remembered") << false << QByteArray("passwd=\n");
     }
     void acceptedCredentialsAreRemembered() {
@@ -156,7 +157,8 @@ private slots:
         entry_.reset();
         login = start();
         QCOMPARE(login->Editmemberid->text(), QStringLiteral("guest"));
-        QCOMPARE(login->Editpasswd->text().toStdString(), rememberPassword ? kGuestDigest : std::string());
+        QCOMPARE(login->Editpasswd->text().toStdString(),
+                 rememberPassword ? kGuestDigest.bytes() : std::string());
     }
 
     void wrongPasswordLeavesTheDialogAsItWas() {
@@ -241,7 +243,7 @@ private slots:
         QVERIFY(!expected.isEmpty());
         QCOMPARE(messages.texts(), QStringList{expected});
         QCOMPARE(fileBytes(iniPath()),
-                 "[qorox]\nmemberid=guest\npasswd=" + QByteArray(kGuestDigest.c_str()) + "\n");
+                 "[qorox]\nmemberid=guest\npasswd=" + QByteArray::fromStdString(kGuestDigest.bytes()) + "\n");
         QVERIFY(entry_->FmMain() == nullptr);
         QVERIFY(login->isVisible());
         QVERIFY(hasDialogLook(login));
@@ -274,7 +276,7 @@ private slots:
         QCOMPARE(login->member().UserId, GbkString("t1003"));
         QCOMPARE(login->member().LastName, gbk::fromQString(QStringLiteral("王")));
         const GbkString account = gbk::fromQString(QStringLiteral("王老师"));
-        QCOMPARE(fileBytes(iniPath()).toStdString(),
+        QCOMPARE(GbkString(fileBytes(iniPath()).toStdString()),
                  "[qorox]\nmemberid=" + account + "\npasswd=3da58783a439047ed9e9e96eed762a5a\n");
         QVERIFY(demo_->waitForRequest(QStringLiteral("account-notification")));
     }
@@ -326,8 +328,8 @@ private slots:
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
         QCOMPARE(operationsOf(*demo_),
                  QStringList({"LmvInclass_LogOn", "LmvInclass_GetBookList", "LmvInclass_GetUnitList",
-                              "LmvInclass_GetTestList", "LmvInclass_GetClipList", "LmvInclass_GetTeacherSetting",
-                              "account-notification"}));
+                              "LmvInclass_GetTestList", "LmvInclass_GetClipList",
+                              "LmvInclass_GetTeacherSetting", "account-notification"}));
         QVERIFY(!login->programEndRequested());
         QVERIFY(entry_->FmMain() && entry_->FmMain()->isVisible());
     }
@@ -363,7 +365,8 @@ private slots:
         if (old) {
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61), QFileDevice::FileModificationTime));
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61),
+                                     QFileDevice::FileModificationTime));
         }
         QVERIFY(start());
         QCOMPARE(!QFile::exists(path), removed);

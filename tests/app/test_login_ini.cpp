@@ -54,20 +54,23 @@ private slots:
         QTest::newRow("typed password is hashed")
             << QByteArray("lumo2024") << QByteArray("a71055c199db1df4ca501348c3ae8e06");
         QTest::newRow("31 bytes are still typed text")
-            << QByteArray(31, 'x') << QByteArray(PasswordDigest::md5Hex(std::string(31, 'x')).c_str());
+            << QByteArray(31, 'x')
+            << QByteArray::fromStdString(PasswordDigest::md5Hex(GbkString(31, 'x')).bytes());
         QTest::newRow("32 bytes pass as a remembered digest") << QByteArray(32, 'x') << QByteArray(32, 'x');
         // Bytes, not characters, count: 16 Chinese characters are 32 GBK bytes.
         QTest::newRow("16 Chinese characters are 32 bytes")
-            << QByteArray(gbk::fromQString(QString(16, QChar(0x4E0A))).c_str())
-            << QByteArray(gbk::fromQString(QString(16, QChar(0x4E0A))).c_str());
+            << QByteArray::fromStdString(gbk::fromQString(QString(16, QChar(0x4E0A))).bytes())
+            << QByteArray::fromStdString(gbk::fromQString(QString(16, QChar(0x4E0A))).bytes());
         QTest::newRow("digest over the GBK bytes")
-            << QByteArray(gbk::fromQString(QStringLiteral("上课了")).c_str())
+            << QByteArray::fromStdString(gbk::fromQString(QStringLiteral("上课了")).bytes())
             << QByteArray("3da58783a439047ed9e9e96eed762a5a");
     }
     void passwordForm() {
         QFETCH(QByteArray, typed);
         QFETCH(QByteArray, sent);
-        QCOMPARE(QByteArray::fromStdString(PasswordDigest::passwordToSend(typed.toStdString())), sent);
+        QCOMPARE(
+            QByteArray::fromStdString(PasswordDigest::passwordToSend(GbkString(typed.toStdString())).bytes()),
+            sent);
     }
 
     void readingWhatIsNotThereGivesEmptyText_data() {
@@ -104,8 +107,9 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(QByteArray, value);
         writeAll(iniPath(), content);
-        QCOMPARE(QByteArray::fromStdString(QoroxIni(folder_->path()).ReadIniValue("qorox", "memberid")),
-                 value);
+        QCOMPARE(
+            QByteArray::fromStdString(QoroxIni(folder_->path()).ReadIniValue("qorox", "memberid").bytes()),
+            value);
     }
 
     void writingKeepsEveryOtherByte_data() {
@@ -136,14 +140,15 @@ private slots:
         QTest::newRow("blanks at the ends") << QByteArray("  spaced account ");
         QTest::newRow("quoted text") << QByteArray("\"quoted\"");
         QTest::newRow("equals and semicolon") << QByteArray("a=b;c");
-        QTest::newRow("GBK bytes") << QByteArray(gbk::fromQString(QStringLiteral("王老师")).c_str());
+        QTest::newRow("GBK bytes") << QByteArray::fromStdString(
+            gbk::fromQString(QStringLiteral("王老师")).bytes());
     }
     void writtenValuesReadBackExactly() {
         QFETCH(QByteArray, value);
         const QoroxIni ini(folder_->path());
         ini.WriteIniValue("qorox", "passwd", "first");
-        ini.WriteIniValue("qorox", "passwd", value.toStdString());
-        QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd")), value);
+        ini.WriteIniValue("qorox", "passwd", GbkString(value.toStdString()));
+        QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd").bytes()), value);
     }
 
     void newFileIsPrivateAndAnExistingOneKeepsItsMode() {
@@ -172,7 +177,8 @@ private slots:
         } catch (const FileError& error) {
             message = QString::fromUtf8(error.what());
         }
-        QCOMPARE(message, "Unable to write to " + user + "/qorox.ini: " + QString::fromUtf8(std::strerror(EISDIR)));
+        QCOMPARE(message,
+                 "Unable to write to " + user + "/qorox.ini: " + QString::fromUtf8(std::strerror(EISDIR)));
         QVERIFY(QFileInfo(iniPath()).isDir());
         QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList({"qorox.ini", "user"}));
@@ -211,7 +217,8 @@ private slots:
         const QString written = beside ? besidePath : user + "/qorox.ini";
         QCOMPARE(ini.filePath(), written);
         QVERIFY(readAll(written).contains("passwd=digest\n"));
-        QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd")), QByteArray("digest"));
+        QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd").bytes()),
+                 QByteArray("digest"));
         if (!beside) {
             QCOMPARE(modeOf(written), 0600);
             QCOMPARE(modeOf(user), 0700);

@@ -27,7 +27,7 @@ private slots:
         const MemberInfoRec member = ReadMemberInfo(reply, typeAttribute.constData());
         QCOMPARE(member.UserId, GbkString("u1"));
         QCOMPARE(member.Passwd, GbkString("p"));
-        QCOMPARE(QByteArray::fromStdString(member.TypeId), typeId);
+        QCOMPARE(QByteArray::fromStdString(member.TypeId.bytes()), typeId);
         QCOMPARE(member.LastName, GbkString("L"));
         QCOMPARE(member.FirstName, GbkString("F"));
         QCOMPARE(member.Grade, GbkString("g"));
@@ -55,7 +55,7 @@ private slots:
     void documentWithoutRowGivesAnEmptyRecord() {
         QFETCH(QByteArray, reply);
         MessageRecorder messages;
-        const MemberInfoRec member = ReadMemberInfo(reply.toStdString(), "typeid");
+        const MemberInfoRec member = ReadMemberInfo(GbkString(reply.toStdString()), "typeid");
         QVERIFY(member.UserId.empty() && member.TypeId.empty() && member.Phone.empty());
         QTEST(messages.texts(), "messages");
     }

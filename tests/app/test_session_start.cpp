@@ -132,7 +132,7 @@ private slots:
             QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=" + userId + "&account=head"});
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->Member.UserId, userId.toStdString());
+        QCOMPARE(window->Member.UserId, GbkString(userId.toStdString()));
         QVERIFY(window->cbbooks->count() > 0);
         QVERIFY(!login->isVisible());
         QVERIFY(!login->programEndRequested());
@@ -234,8 +234,8 @@ private slots:
         ScriptedClassroom service;
         writeScriptedConfig(service);
         service.reply("LmvInclass_LogOn", memberReply("u-sign", "55"));
-        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList", "LmvInclass_GetTestList",
-                                      "LmvInclass_GetClipList"})
+        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList",
+                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"})
             service.reply(operation, "<NewDataSet/>");
         service.reply("LmvInclass_GetTeacherSetting",
                       "<NewDataSet><Table userid=\"u 1/2\" passwd=\"p\" subject=\"english\"/></NewDataSet>");
@@ -274,7 +274,7 @@ private slots:
         service.reply("LmvInclass_GetTeacherSetting", setting);
         QString expected;
         try {
-            ParseReplyDataset(setting, DeclarationRule::AlwaysPrefix);
+            ParseReplyDataset(GbkString(setting), DeclarationRule::AlwaysPrefix);
         } catch (const XmlParseError& error) {
             expected = QString::fromUtf8(error.what());
         }

@@ -25,7 +25,9 @@ private slots:
     void urlFileNameIsTextAfterLastSlash() {
         QFETCH(QByteArray, address);
         QFETCH(QByteArray, name);
-        QCOMPARE(QByteArray::fromStdString(CacheFileName::UrlFileName(address.toStdString())), name);
+        QCOMPARE(
+            QByteArray::fromStdString(CacheFileName::UrlFileName(GbkString(address.toStdString())).bytes()),
+            name);
     }
 
     void pageFileNameIsTrimmedIdAndImageExtension_data() {
@@ -49,8 +51,9 @@ private slots:
         QFETCH(QByteArray, pageId);
         QFETCH(QByteArray, address);
         QFETCH(QByteArray, name);
-        QCOMPARE(QByteArray::fromStdString(
-                     CacheFileName::PageFileName(pageId.toStdString(), address.toStdString())),
+        QCOMPARE(QByteArray::fromStdString(CacheFileName::PageFileName(GbkString(pageId.toStdString()),
+                                                                       GbkString(address.toStdString()))
+                                               .bytes()),
                  name);
     }
 };

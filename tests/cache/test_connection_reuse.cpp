@@ -116,8 +116,9 @@ private slots:
         KeepAliveServer server(dropAfterEach);
         RemoteFileCache cache(folder_, {}, {});
         for (int i = 0; i < 5; ++i) {
-            const std::string name = std::to_string(i) + ".jpg";
-            QVERIFY(cache.CacheRemoteFile(server.baseUrl() + "/media/" + name, folder_ + name));
+            const GbkString name(std::to_string(i) + ".jpg");
+            QVERIFY(cache.CacheRemoteFile(GbkString(server.baseUrl() + "/media/") + name,
+                                          gbk::joinPath(folder_, name)));
         }
         QCOMPARE(server.requests(), 5);
         QCOMPARE(server.connections(), connections);

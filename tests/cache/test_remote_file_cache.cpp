@@ -63,7 +63,7 @@ private slots:
         const std::string path = folder_ + "a.jpg";
         QVERIFY(QFile(QString::fromStdString(path)).open(QIODevice::WriteOnly));  // empty file
         MessageRecorder messages;
-        QVERIFY(makeCache().CacheRemoteFile(server.baseUrl() + "/media/a.jpg", path));
+        QVERIFY(makeCache().CacheRemoteFile(GbkString(server.baseUrl() + "/media/a.jpg"), path));
         QVERIFY(server.requests().empty());
         QVERIFY(events_.isEmpty());
         QVERIFY(messages.texts().isEmpty());
@@ -78,8 +78,8 @@ private slots:
                 events_ << "<pump>";
                 requestsAtPump.push_back(server.requests().size());
             });
-        const std::string address = server.baseUrl() + "/media/a.jpg";
-        const std::string path = folder_ + CacheFileName::UrlFileName(address);
+        const GbkString address(server.baseUrl() + "/media/a.jpg");
+        const std::string path = gbk::joinPath(folder_, CacheFileName::UrlFileName(address));
         QVERIFY(cache.CacheRemoteFile(address, path));
         const QString port = QString::number(server.port());
         QCOMPARE(events_, QStringList({"首次使用，下载中..." + port + "/media/a.jpg", "<pump>",
@@ -103,6 +103,35 @@ private slots:
         QVERIFY(!exists(path));
     }
 
+    // The cache folder is a local (UTF-8) name, the file name comes from service data (GBK):
+    // each is shown in its own encoding, whichever holds Chinese.
+    void failureStatusShowsChineseFolderAndName_data() {
+        QTest::addColumn<QString>("subFolder");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("Chinese folder") << "课堂缓存"
+                                        << "a.jpg";
+        QTest::newRow("Chinese name") << "cache"
+                                      << "第一课.jpg";
+        QTest::newRow("both") << "课堂缓存"
+                              << "第一课.jpg";
+    }
+    void failureStatusShowsChineseFolderAndName() {
+        QFETCH(QString, subFolder);
+        QFETCH(QString, name);
+        RecordingHttpServer server([](const RecordedRequest&) {
+            return ScriptedResponse{404, "text/plain", ""};
+        });
+        QVERIFY(QDir(QString::fromStdString(folder_)).mkdir(subFolder));
+        const std::string folder = folder_ + subFolder.toStdString() + "/";
+        const GbkString gbkName = gbk::fromQString(name);
+        RemoteFileCache cache(folder, [this](const QString& text) { events_ << text; }, {});
+        QVERIFY(!cache.CacheRemoteFile(GbkString(server.baseUrl() + "/media/") + gbkName,
+                                       gbk::joinPath(folder, gbkName)));
+        QCOMPARE(server.requests().size(), std::size_t(1));
+        QCOMPARE(events_.value(1),
+                 "下载页面失败：" + QString::fromStdString(folder_) + subFolder + "/" + name);
+    }
+
     void httpsIsFetchedAsHttp_data() {
         QTest::addColumn<QString>("addressAfterHost");
         QTest::addColumn<QString>("target");
@@ -117,7 +146,7 @@ private slots:
         QFETCH(QString, addressAfterHost);
         QFETCH(QString, target);
         RecordingHttpServer server(servePicture);  // plain HTTP: an https fetch would fail here
-        const std::string address = "https://" + server.host() + addressAfterHost.toStdString();
+        const GbkString address("https://" + server.host() + addressAfterHost.toStdString());
         QVERIFY(makeCache().CacheRemoteFile(address, folder_ + "picture.jpg"));
         QCOMPARE(server.requests().size(), std::size_t(1));
         QCOMPARE(QString::fromStdString(server.requests()[0].target), target);
@@ -146,24 +175,24 @@ private slots:
         const std::string path = folder_ + "a.jpg";
         MessageRecorder messages;
         RemoteFileCache cache = makeCache();
-        QVERIFY(!cache.CacheRemoteFile(base + "/media/a.jpg", path));
+        QVERIFY(!cache.CacheRemoteFile(GbkString(base + "/media/a.jpg"), path));
         QVERIFY(!exists(path));
         QCOMPARE(folderEntries(), QStringList());  // no temporary file left behind either
         QCOMPARE(events_.value(2), "下载页面失败：" + QString::fromStdString(path));
         // A refused download is a quiet result, not a box per missing thumbnail.
         QVERIFY(messages.texts().isEmpty());
         // Nothing is remembered about the failure: the next call tries again.
-        QVERIFY(!cache.CacheRemoteFile(base + "/media/a.jpg", path));
+        QVERIFY(!cache.CacheRemoteFile(GbkString(base + "/media/a.jpg"), path));
         if (!refused) QCOMPARE(server.requests().size(), std::size_t(2));
     }
 
     void sameLastSegmentSharesOneFile() {
         RecordingHttpServer server(servePicture);
         RemoteFileCache cache = makeCache();
-        const std::string first = server.baseUrl() + "/scenes/1/cover.jpg";
-        const std::string second = server.baseUrl() + "/lectures/9/cover.jpg";
-        QVERIFY(cache.CacheRemoteFile(first, folder_ + CacheFileName::UrlFileName(first)));
-        QVERIFY(cache.CacheRemoteFile(second, folder_ + CacheFileName::UrlFileName(second)));
+        const GbkString first(server.baseUrl() + "/scenes/1/cover.jpg");
+        const GbkString second(server.baseUrl() + "/lectures/9/cover.jpg");
+        QVERIFY(cache.CacheRemoteFile(first, gbk::joinPath(folder_, CacheFileName::UrlFileName(first))));
+        QVERIFY(cache.CacheRemoteFile(second, gbk::joinPath(folder_, CacheFileName::UrlFileName(second))));
         QCOMPARE(server.requests().size(), std::size_t(1));
         QCOMPARE(server.requests()[0].target, std::string("/scenes/1/cover.jpg"));
     }
@@ -174,7 +203,7 @@ private slots:
         QTest::newRow("dot") << QByteArray(".");
         QTest::newRow("dot dot") << QByteArray("..");
         QTest::newRow("page id with separator")
-            << QByteArray(CacheFileName::PageFileName("../escaped", "p.jpg").c_str());
+            << QByteArray::fromStdString(CacheFileName::PageFileName("../escaped", "p.jpg").bytes());
         QTest::newRow("sub folder") << QByteArray("sub/a.jpg");
     }
     void unsafeCacheNameIsRefused() {
@@ -186,7 +215,7 @@ private slots:
         QVERIFY(QFile(QString::fromStdString(outside)).open(QIODevice::WriteOnly));
         RecordingHttpServer server(servePicture);
         const std::string path = folder_ + name.toStdString();
-        QVERIFY(!makeCache().CacheRemoteFile(server.baseUrl() + "/x/" + name.toStdString(), path));
+        QVERIFY(!makeCache().CacheRemoteFile(GbkString(server.baseUrl() + "/x/" + name.toStdString()), path));
         QVERIFY(server.requests().empty());
         QCOMPARE(events_.value(2), "下载页面失败：" + QString::fromStdString(path));
         QCOMPARE(readFile(outside), QByteArray());
@@ -196,9 +225,9 @@ private slots:
     void pathOutsideTheCacheFolderIsRefused() {
         RecordingHttpServer server(servePicture);
         const std::string path = folder_ + "../outside.jpg";
-        QVERIFY(!makeCache().CacheRemoteFile(server.baseUrl() + "/outside.jpg", path));
+        QVERIFY(!makeCache().CacheRemoteFile(GbkString(server.baseUrl() + "/outside.jpg"), path));
         RemoteFileCache noFolder("", {}, {});
-        QVERIFY(!noFolder.CacheRemoteFile(server.baseUrl() + "/a.jpg", "a.jpg"));
+        QVERIFY(!noFolder.CacheRemoteFile(GbkString(server.baseUrl() + "/a.jpg"), "a.jpg"));
         QVERIFY(server.requests().empty());
         QVERIFY(!exists(path));
         QVERIFY(!exists("a.jpg"));
@@ -224,7 +253,7 @@ private slots:
             });
         const std::string rest = "://" + server.host() + "/media/a.jpg";
         const std::string path = folder_ + "a.jpg";
-        QCOMPARE(cache.CacheRemoteFile("https" + rest, path), result);
+        QCOMPARE(cache.CacheRemoteFile(GbkString("https" + rest), path), result);
         QCOMPARE(events_.last(), "下载失败：" + shownScheme + QString::fromStdString(rest));
         QCOMPARE(exists(path), result);
     }

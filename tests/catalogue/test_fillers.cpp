@@ -14,8 +14,8 @@ namespace {
 GbkString bookRows(const QList<QPair<QByteArray, QByteArray>>& idsAndGrades) {
     GbkString text = "<NewDataSet>";
     for (const auto& [id, grade] : idsAndGrades)
-        text += "<Table bookname=\"Book " + id.toStdString() + "\" bookid=\"" + id.toStdString() +
-                "\" gradeid=\"" + grade.toStdString() + "\"/>";
+        text += GbkString("<Table bookname=\"Book " + id.toStdString() + "\" bookid=\"" + id.toStdString() +
+                          "\" gradeid=\"" + grade.toStdString() + "\"/>");
     return text + "</NewDataSet>";
 }
 
@@ -27,10 +27,10 @@ QStringList texts(const QComboBox& combo) {
 
 TTestObj assignment(const char* id, const char* type) {
     TTestObj record;
-    record.hmwkid = id;
-    record.hmwkname = std::string("name ") + id;
-    record.practicetypeid = type;
-    record.msg = std::string("msg ") + id;
+    record.hmwkid = GbkString(id);
+    record.hmwkname = "name " + GbkString(id);
+    record.practicetypeid = GbkString(type);
+    record.msg = "msg " + GbkString(id);
     record.endtime = "2024-06-01";
     record.create_time = "2024-05-01";
     record.creator_id = "t1";
@@ -71,7 +71,7 @@ private slots:
         QFETCH(QByteArray, preselect);
         QComboBox combo;
         combo.addItem(QStringLiteral("old entry"));
-        FillBookCombo(bookRows(books), &combo, preselect.toStdString());
+        FillBookCombo(bookRows(books), &combo, GbkString(preselect.toStdString()));
         QTEST(texts(combo), "entries");
         QTEST(combo.currentIndex(), "selected");
         for (int i = 0; i < combo.count(); ++i)
@@ -160,17 +160,17 @@ private slots:
         QTreeWidget list;
         list.setColumnCount(2);
         new QTreeWidgetItem(&list, {"left over", "x"});
-        FillHomeworkListView(homework, &list, practiceType.toStdString());
+        FillHomeworkListView(homework, &list, GbkString(practiceType.toStdString()));
 
         QCOMPARE(list.topLevelItemCount(), ids.size());
         for (int i = 0; i < ids.size(); ++i) {
             const QTreeWidgetItem* row = list.topLevelItem(i);
             const TTestObj* copy = RowAssignment(row);
             QVERIFY(copy);
-            QCOMPARE(QString::fromStdString(copy->hmwkid), ids[i]);
+            QCOMPARE(gbk::toQString(copy->hmwkid), ids[i]);
             QCOMPARE(row->text(0), QStringLiteral("name ") + ids[i]);
             QCOMPARE(row->text(1), QStringLiteral("2024-06-01"));
-            QCOMPARE(copy->msg, "msg " + ids[i].toStdString());
+            QCOMPARE(copy->msg, GbkString("msg " + ids[i].toStdString()));
             QCOMPARE(copy->endtime, GbkString("2024-06-01"));
             QVERIFY(copy->practicetypeid.empty() && copy->create_time.empty() && copy->creator_id.empty());
             for (const auto& record : homework) QVERIFY(copy != record.get());

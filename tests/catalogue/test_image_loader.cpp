@@ -15,6 +15,7 @@
 #include "catalogue/ImageError.h"
 #include "catalogue/ImageLoader.h"
 #include "catalogue/PngReader.h"
+#include "service/GbkText.h"
 
 // A PNG as written: packed rows in file order (16-bit samples big-endian).
 struct PngSpec {
@@ -549,6 +550,36 @@ private slots:
         int srcWidth = -7, srcHeight = -7;
         QVERIFY_THROWS_EXCEPTION(ImageError, LoadImageThumbnail(path, 100, 140, srcWidth, srcHeight));
         QCOMPARE(srcWidth, -7);
+    }
+
+    // Cached pictures are named by service data in GBK inside a folder named in UTF-8; the
+    // messages name both readably.
+    void failureNamesAChineseFileInUtf8_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("exists");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("missing PNG") << "第一课.png" << QByteArray() << false << "Error Opening File %1!";
+        QTest::newRow("missing GIF") << "第一课.gif" << QByteArray() << false << "Cannot open GIF file %1";
+        QTest::newRow("broken GIF") << "图表.gif" << QByteArray("GIF89a") << true
+                                    << "Cannot decode GIF file %1";
+    }
+    void failureNamesAChineseFileInUtf8() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(bool, exists);
+        QFETCH(QString, message);
+        const QString folder = dir_.path() + "/课本";
+        QVERIFY(QDir().mkpath(folder));
+        const std::string path = gbk::joinPath(folder.toStdString() + "/", gbk::fromQString(name));
+        if (exists) QVERIFY(writeBytes(path, content));
+        int width = 0, height = 0;
+        try {
+            LoadImageFile(path, width, height);
+            QFAIL("no error raised");
+        } catch (const ImageError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), message.arg(folder + "/" + name));
+        }
     }
 
     void thumbnailMatchesTheFullPictureStretched_data() {

@@ -73,7 +73,7 @@ const char* kPassages =
 const char* kNoRows = "<NewDataSet></NewDataSet>";
 
 // 中文 in GBK: the program's own text for the UTF-8 title "中文".
-const GbkString kGbkZhongWen = "\xD6\xD0\xCE\xC4";
+const GbkString kGbkZhongWen("\xD6\xD0\xCE\xC4");
 
 }  // namespace
 
@@ -142,10 +142,10 @@ private slots:
         TObjectList<TWordObj> words;
         TObjectList<TMaterialObj> scenes;
         // The 8-bit catalogues are GBK bytes behind a declaration of their own.
-        const std::string gbkWords = "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet><Table Word=\"" +
-                                     kGbkZhongWen + "\" Code=\"U1\"/></NewDataSet>";
+        const GbkString gbkWords = "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet><Table Word=\"" +
+                                   kGbkZhongWen + "\" Code=\"U1\"/></NewDataSet>";
         replies_["LmvInclass_GetsyllabusWordList"] =
-            bytesReply("LmvInclass_GetsyllabusWordList", gzip(gbkWords));
+            bytesReply("LmvInclass_GetsyllabusWordList", gzip(gbkWords.bytes()));
         replies_["LmvInclass_GetSceneTextJsonList"] = bytesReply(
             "LmvInclass_GetSceneTextJsonList", gzip("<D><T MaterialId=\"s1\" CoverFileName=\"c.jpg\"/></D>"));
         loader().LoadBookWords("u1", "1", "b", words);

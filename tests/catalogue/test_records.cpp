@@ -11,7 +11,7 @@
 namespace {
 
 TReplyDataset dataset(const std::string& rows) {
-    return ParseReplyDataset("<NewDataSet>" + rows + "</NewDataSet>", DeclarationRule::Plain);
+    return ParseReplyDataset(GbkString("<NewDataSet>" + rows + "</NewDataSet>"), DeclarationRule::Plain);
 }
 
 }  // namespace
@@ -42,9 +42,9 @@ private slots:
         QFETCH(QByteArray, attributes);
         const TReplyDataset replies = dataset("<Table " + attributes.toStdString() + "/>");
         const TquestionObj question = TquestionObj::fromRow(replies.firstRow());
-        QTEST(QByteArray::fromStdString(question.qid), "qid");
-        QTEST(QByteArray::fromStdString(question.qtpid), "qtpid");
-        QTEST(QByteArray::fromStdString(question.rt), "rt");
+        QTEST(QByteArray::fromStdString(question.qid.bytes()), "qid");
+        QTEST(QByteArray::fromStdString(question.qtpid.bytes()), "qtpid");
+        QTEST(QByteArray::fromStdString(question.rt.bytes()), "rt");
     }
 
     void keysAreCaseSensitive() {
@@ -72,7 +72,7 @@ private slots:
     void valuesAreTrimmed() {
         QFETCH(QByteArray, value);
         const TReplyDataset replies = dataset("<Table unitcode=\"" + value.toStdString() + "\"/>");
-        QTEST(QByteArray::fromStdString(TUnitObj::fromRow(replies.firstRow()).unitcode), "stored");
+        QTEST(QByteArray::fromStdString(TUnitObj::fromRow(replies.firstRow()).unitcode.bytes()), "stored");
     }
 
     void rowWithoutExpectedAttributesIsStillAppendedInOrder() {

@@ -8,8 +8,8 @@
 #include <QtTest>
 #include <functional>
 
-#include "service/AppError.h"
 #include "DemoService.h"
+#include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HTTPRIOLmvInClass.h"
 #include "service/HttpClient.h"
@@ -110,8 +110,8 @@ void TestDemoService::everyOperationAnswersAReplyTheClientReads_data() {
     QTest::newRow("GetMiniLectureTextJsonList") << OperationCase{
         [u, syl, book](lmvInclassSoap& s) {
             // Sent as UTF-8 without declaration; the client marks it with a byte-order mark.
-            return ParseReplyDataset(
-                "\xEF\xBB\xBF" + InflateReplyBytes(s.LmvInclass_GetMiniLectureTextJsonList(u, syl, book)));
+            return ParseReplyDataset(GbkString(
+                "\xEF\xBB\xBF" + InflateReplyBytes(s.LmvInclass_GetMiniLectureTextJsonList(u, syl, book))));
         },
         true};
     QTest::newRow("GetPassageTextJsonList")
@@ -222,10 +222,11 @@ void TestDemoService::logOnChecksTheDigestOfTheGbkPassword() {
     QFETCH(bool, accepted);
     static std::unique_ptr<DemoService> service;
     if (!service) service = std::make_unique<DemoService>();
-    QByteArray bytes = password.startsWith("utf8:") ? password.mid(5).toUtf8()
-                                                    : QByteArray::fromStdString(gbk::fromQString(password));
-    GbkString sent = digest ? QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toStdString()
-                            : bytes.toStdString();
+    QByteArray bytes = password.startsWith("utf8:")
+                           ? password.mid(5).toUtf8()
+                           : QByteArray::fromStdString(gbk::fromQString(password).bytes());
+    GbkString sent(digest ? QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toStdString()
+                          : bytes.toStdString());
     GbkString reply = proxyFor(*service)->LmvInclass_LogOn(gbk::fromQString(account), sent);
     QCOMPARE(reply != "0", accepted);
     if (accepted) QVERIFY(!ParseReplyDataset(reply).firstRow().value("user_id").empty());

@@ -183,7 +183,7 @@ private slots:
         } else if (operation == "LmvInclass_GetMiniLectureTextJsonList") {
             window_->LoadBookMiniLectures("1", "b3a");
             for (const auto& lecture : window_->MiniLectureList)
-                QVERIFY(!QByteArray::fromStdString(lecture->Title).contains(kSecret));
+                QVERIFY(!QByteArray::fromStdString(lecture->Title.bytes()).contains(kSecret));
         } else if (operation == "LmvInclass_GetUnitList") {
             window_->LoadUnitList();
             QCOMPARE(window_->UnitList.Count(), std::size_t(0));
@@ -269,8 +269,7 @@ private slots:
         writeFile(faultFile("http"), "/content/lectures/ " + fault.toUtf8() + "\n");
         openWindow(service_->host());
         MessageRecorder messages;
-        const GbkString address =
-            "https://" + service_->host().toStdString() + "/content/lectures/b3a-m1.jpg";
+        const GbkString address("https://" + service_->host().toStdString() + "/content/lectures/b3a-m1.jpg");
         const std::string local = window_->TempPath + "b3a-m1.jpg";
         QFile::remove(QString::fromStdString(local));
         QElapsedTimer clock;

@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::silenceMessages();
-    const GbkString reply(reinterpret_cast<const char*>(data), size);
+    const GbkString reply(std::string_view(reinterpret_cast<const char*>(data), size));
     try {
         ReadQuestionList(reply, listView, *types, "");
         for (int i = 0; i < listView->topLevelItemCount(); ++i) (void)RowQuestion(listView->topLevelItem(i));

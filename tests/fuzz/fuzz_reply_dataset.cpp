@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::silenceMessages();
-    const GbkString reply(reinterpret_cast<const char*>(data), size);
+    const GbkString reply(std::string_view(reinterpret_cast<const char*>(data), size));
     try {
         const TReplyDataset dataset = ParseReplyDataset(reply, DeclarationRule::LUMO_RULE);
         size_t total = 0;

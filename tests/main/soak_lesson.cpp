@@ -51,7 +51,7 @@ bool lesson(TFmMain& w, int round) {
     const char* books[] = {"b3a", "b5b"};
     const char* bookId = books[round % 2];
     for (int i = 0; i < w.cbbooks->count(); ++i)
-        if (ComboBook(w.cbbooks, i)->bookid == bookId) pick(w.cbbooks, i);
+        if (ComboBook(w.cbbooks, i)->bookid == GbkString(bookId)) pick(w.cbbooks, i);
     if (w.CBUnitClassUse->count() == 0) return false;
     pick(w.CBUnitClassUse, 0);
     choose(w.RBtnTextbook);

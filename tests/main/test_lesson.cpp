@@ -51,7 +51,7 @@ void pick(QComboBox* combo, int index) {
 
 void chooseBook(TFmMain& w, const char* bookId) {
     for (int i = 0; i < w.cbbooks->count(); ++i)
-        if (ComboBook(w.cbbooks, i)->bookid == bookId) return pick(w.cbbooks, i);
+        if (ComboBook(w.cbbooks, i)->bookid == GbkString(bookId)) return pick(w.cbbooks, i);
     QFAIL(bookId);
 }
 

@@ -65,7 +65,7 @@ private slots:
         QVERIFY(w.PassageList.Count() > 0);
         QCOMPARE(w.MiniLectureList.Count(), std::size_t(5));
         QCOMPARE(w.MiniLectureList.Items(0)->Title_Chinese, gbk::fromUtf8("微课：你好！"));
-        QCOMPARE(w.MiniLectureList.Items(0)->Code, std::string("b3a-u1"));
+        QCOMPARE(w.MiniLectureList.Items(0)->Code, GbkString("b3a-u1"));
         QFile transit(QString::fromStdString(w.TempPath + "lmvclass.xml"));
         QVERIFY(transit.open(QIODevice::ReadOnly));
         QVERIFY(transit.readAll().startsWith("\xEF\xBB\xBF<"));
@@ -77,13 +77,13 @@ private slots:
         w.LoadBookPassages("1", "b10");
         w.LoadBookMiniLectures("1", "b10");
         QCOMPARE(w.WordList.Count(), std::size_t(16));
-        QCOMPARE(w.WordList.Items(0)->wordid, std::string("b10-w10"));
+        QCOMPARE(w.WordList.Items(0)->wordid, GbkString("b10-w10"));
         QCOMPARE(w.SceneList.Count(), std::size_t(8));
-        QCOMPARE(w.SceneList.Items(0)->MaterialId, std::string("b10-s11"));
+        QCOMPARE(w.SceneList.Items(0)->MaterialId, GbkString("b10-s11"));
         QCOMPARE(w.PassageList.Count(), std::size_t(4));
-        QCOMPARE(w.PassageList.Items(0)->MaterialId, std::string("b10-p1"));
+        QCOMPARE(w.PassageList.Items(0)->MaterialId, GbkString("b10-p1"));
         QCOMPARE(w.MiniLectureList.Count(), std::size_t(4));
-        QCOMPARE(w.MiniLectureList.Items(0)->MaterialId, std::string("b10-m1"));
+        QCOMPARE(w.MiniLectureList.Items(0)->MaterialId, GbkString("b10-m1"));
         w.LoadUnitList();
         const std::size_t units = w.UnitList.Count();
         QVERIFY(units > 0);
@@ -95,8 +95,7 @@ private slots:
 
     void fetchedPictureShowsProgressAndDecodes() {
         TFmMain& w = *window_;
-        const GbkString address =
-            "https://" + service_->host().toStdString() + "/content/lectures/b3a-m1.jpg";
+        const GbkString address("https://" + service_->host().toStdString() + "/content/lectures/b3a-m1.jpg");
         const std::string local = w.TempPath + "b3a-m1.jpg";
         QFile::remove(QString::fromStdString(local));
         QVERIFY(w.CacheRemoteFile(address, local));
@@ -111,8 +110,8 @@ private slots:
         QVERIFY(width > 0 && height > 0);
 
         const std::string missing = w.TempPath + "nothing-here.jpg";
-        QVERIFY(!w.CacheRemoteFile("https://" + service_->host().toStdString() + "/no/such/nothing-here.jpg",
-                                   missing));
+        QVERIFY(!w.CacheRemoteFile(
+            GbkString("https://" + service_->host().toStdString() + "/no/such/nothing-here.jpg"), missing));
         QCOMPARE(w.StatusBar1Panel0->text(),
                  QStringLiteral("下载页面失败：") + QString::fromStdString(missing));
         QVERIFY(!exists(missing));

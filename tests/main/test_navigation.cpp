@@ -92,7 +92,7 @@ private:
     void chooseBook(const char* bookId) {
         QComboBox* books = w().cbbooks;
         for (int i = 0; i < books->count(); ++i) {
-            if (ComboBook(books, i)->bookid != bookId) continue;
+            if (ComboBook(books, i)->bookid != GbkString(bookId)) continue;
             books->setCurrentIndex(i);
             asUser([books, i] { emit books->activated(i); });
             return;

@@ -30,6 +30,8 @@ namespace {
 
 const char* kBook = "bz";
 const char* kUnit = "bz-u1";
+const GbkString kGbkBook(kBook);
+const GbkString kGbkUnit(kUnit);
 
 Row scene(const std::string& id, const std::string& cover, const std::string& code = kUnit) {
     return {{"MaterialId", id}, {"Title", "Scene " + id}, {"Code", code}, {"CoverFileName", cover}};
@@ -88,10 +90,10 @@ private:
     }
     void loadBook() {
         TFmMain& w = *window_;
-        w.LoadBookWords("1", kBook);
-        w.LoadBookScenes("1", kBook);
-        w.LoadBookPassages("1", kBook);
-        w.LoadBookMiniLectures("1", kBook);
+        w.LoadBookWords("1", kGbkBook);
+        w.LoadBookScenes("1", kGbkBook);
+        w.LoadBookPassages("1", kGbkBook);
+        w.LoadBookMiniLectures("1", kGbkBook);
     }
     void writeScenes(const std::vector<Row>& rows) {
         MediaTestData::writeDataset(overrides_.path(),
@@ -165,7 +167,7 @@ private slots:
                      scene("s2", content() + "other/shared-cover.jpg")});
         startService();
         loadBook();
-        window_->SceneSheet->RefreshSceneList(kUnit);
+        window_->SceneSheet->RefreshSceneList(kGbkUnit);
         QCOMPARE(window_->SceneSheet->LVSceneClassUse->count(), 2);
         QCOMPARE(window_->SceneImageList.Count(), 2);
         QVERIFY(service_->waitForRequest("/shared-cover.jpg"));
@@ -204,9 +206,9 @@ private slots:
         QRadioButton* button = lectures ? window_->RBtnMiniLectureClassUse : window_->RbtnSceneClassUse;
         button->setEnabled(buttonBefore);
         if (lectures)
-            window_->MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            window_->MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
         else
-            window_->SceneSheet->RefreshSceneList(kUnit);
+            window_->SceneSheet->RefreshSceneList(kGbkUnit);
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(1)->text(), QStringLiteral("Scene m2"));
         QCOMPARE(button->isEnabled(), buttonBefore);
@@ -236,12 +238,12 @@ private slots:
         QRadioButton* button = lectures ? window_->RBtnMiniLectureClassUse : window_->RbtnSceneClassUse;
         button->setEnabled(false);
         if (lectures) {
-            window_->MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            window_->MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
             QCOMPARE(messages.texts().size(), 1);
             QVERIFY(!messages.texts().first().isEmpty());
             QCOMPARE(window_->MiniLectureSheet->LVMiniLectureClassUse->count(), 1);
         } else {
-            QVERIFY_THROWS_EXCEPTION(std::exception, window_->SceneSheet->RefreshSceneList(kUnit));
+            QVERIFY_THROWS_EXCEPTION(std::exception, window_->SceneSheet->RefreshSceneList(kGbkUnit));
             QCOMPARE(window_->SceneSheet->LVSceneClassUse->count(), 1);
         }
         QVERIFY(!button->isEnabled());
@@ -255,7 +257,7 @@ private slots:
         startService();
         loadBook();
         SyllabusWordPage& sheet = *window_->SyllabusWordSheet;
-        sheet.RefreshSyllabusWordList(kUnit);
+        sheet.RefreshSyllabusWordList(kGbkUnit);
         QCOMPARE(sheet.LVSyllabusWordClassUse->count(), 3);
         const QImage noPhotos = HalftoneStretch(BuiltInPictures::ImgNoPic(), 180, 120);
         const auto thumbnail = [&](int row) {
@@ -285,7 +287,7 @@ private slots:
         QCOMPARE(sheet.LVSyllabusWordClassUse->count(), count);
         const auto* record = reinterpret_cast<const TWordObj*>(
             sheet.LVSyllabusWordClassUse->item(0)->data(Qt::UserRole).value<quintptr>());
-        QCOMPARE(record->Code, std::string("b3a-u2"));
+        QCOMPARE(record->Code, GbkString("b3a-u2"));
     }
 
     void clipThumbnailIsFetchedWithJpgAppended() {
@@ -343,16 +345,16 @@ private slots:
         TFmMain& w = *window_;
         QListWidget* list = nullptr;
         if (kind == "scene") {
-            w.SceneSheet->RefreshSceneList(kUnit);
+            w.SceneSheet->RefreshSceneList(kGbkUnit);
             list = w.SceneSheet->LVSceneClassUse;
         } else if (kind == "lecture") {
-            w.MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            w.MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
             list = w.MiniLectureSheet->LVMiniLectureClassUse;
         } else if (kind.startsWith("word")) {
-            w.SyllabusWordSheet->RefreshSyllabusWordList(kUnit);
+            w.SyllabusWordSheet->RefreshSyllabusWordList(kGbkUnit);
             list = w.SyllabusWordSheet->LVSyllabusWordClassUse;
         } else if (kind == "passage") {
-            w.PassageSheet->RefreshPassageList(kUnit);
+            w.PassageSheet->RefreshPassageList(kGbkUnit);
             list = w.PassageSheet->LVPassageClassUse;
         } else {
             w.PhonicsSheet->RefreshClipList();
@@ -397,7 +399,7 @@ private slots:
             window_->PhonicsSheet->RefreshClipList();
             list = window_->PhonicsSheet->LVPhonics;
         } else {
-            window_->MiniLectureSheet->RefreshMiniLectureList(kUnit);
+            window_->MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
             list = window_->MiniLectureSheet->LVMiniLectureClassUse;
         }
         MessageRecorder messages;

@@ -28,6 +28,8 @@ namespace {
 
 const char* kBook = "bz";
 const char* kUnit = "bz-u1";
+const GbkString kGbkBook(kBook);
+const GbkString kGbkUnit(kUnit);
 
 }  // namespace
 
@@ -149,15 +151,15 @@ private slots:
         window_->Member.UserId = "t1001";
         window_->resize(1200, 700);
         TFmMain& w = *window_;
-        w.LoadBookWords("1", kBook);
-        w.LoadBookScenes("1", kBook);
-        w.LoadBookPassages("1", kBook);
-        w.LoadBookMiniLectures("1", kBook);
+        w.LoadBookWords("1", kGbkBook);
+        w.LoadBookScenes("1", kGbkBook);
+        w.LoadBookPassages("1", kGbkBook);
+        w.LoadBookMiniLectures("1", kGbkBook);
         w.LoadClipList();
-        w.SceneSheet->RefreshSceneList(kUnit);
-        w.PassageSheet->RefreshPassageList(kUnit);
-        w.MiniLectureSheet->RefreshMiniLectureList(kUnit);
-        w.SyllabusWordSheet->RefreshSyllabusWordList(kUnit);
+        w.SceneSheet->RefreshSceneList(kGbkUnit);
+        w.PassageSheet->RefreshPassageList(kGbkUnit);
+        w.MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
+        w.SyllabusWordSheet->RefreshSyllabusWordList(kGbkUnit);
         w.PhonicsSheet->RefreshClipList();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
     }

@@ -104,7 +104,7 @@ class TestTextBookPage : public QObject {
                        "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>" + rows + "</NewDataSet>");
     }
     void openBook(const std::string& book) {
-        sheet_->LoadBookPageList(book);
+        sheet_->LoadBookPageList(GbkString(book));
         sheet_->RefreshBookPageList();
     }
 
@@ -112,13 +112,13 @@ class TestTextBookPage : public QObject {
     void cachedBook(const QList<QSize>& sizes, const char* format = "PNG") {
         for (int i = 0; i < sizes.size(); ++i) {
             TPageObj page;
-            page.pageid = "local-" + std::to_string(i);
-            page.pagename = "Page " + std::to_string(i);
+            page.pageid = GbkString("local-" + std::to_string(i));
+            page.pagename = GbkString("Page " + std::to_string(i));
             const std::string extension = format == QByteArray("PNG") ? ".png" : ".jpg";
-            page.pagefile = "https://pictures.invalid/p" + std::to_string(i) + extension;
+            page.pagefile = GbkString("https://pictures.invalid/p" + std::to_string(i) + extension);
             page.web_path = "https://pictures.invalid";
-            page.width = std::to_string(sizes[i].width());
-            page.height = std::to_string(sizes[i].height());
+            page.width = GbkString(std::to_string(sizes[i].width()));
+            page.height = GbkString(std::to_string(sizes[i].height()));
             QVERIFY(
                 filled(sizes[i], pageColour(i)).save(QString::fromStdString(pagePath(i, extension)), format));
             pages_.Add(page);
@@ -319,8 +319,8 @@ private slots:
             QCOMPARE(sheet_->StatusBar1Panel0->text(), status);
         }
         QCOMPARE(updatesSent(), std::size_t(updates));
-        QCOMPARE(QByteArray::fromStdString(pages_.Items(0)->width), storedWidth);
-        QCOMPARE(QByteArray::fromStdString(pages_.Items(0)->height), storedHeight);
+        QCOMPARE(QByteArray::fromStdString(pages_.Items(0)->width.bytes()), storedWidth);
+        QCOMPARE(QByteArray::fromStdString(pages_.Items(0)->height.bytes()), storedHeight);
         QVERIFY(messages.texts().isEmpty());
         for (const RecordedRequest& request : server_->requests())
             if (ScriptedClassroom::operationOf(request) == "LmvInclass_UpdatePageSize")

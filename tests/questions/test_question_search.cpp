@@ -48,7 +48,7 @@ private:
     }
     void chooseUnit(const char* code) {
         unit_ = std::make_unique<TUnitObj>();
-        unit_->unitcode = code;
+        unit_->unitcode = GbkString(code);
     }
     std::vector<RecordedRequest> requestsOf(const std::string& operation) const {
         std::vector<RecordedRequest> found;

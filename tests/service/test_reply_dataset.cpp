@@ -40,15 +40,15 @@ private slots:
             "  <!-- a comment is no row -->\n  <Table a=\"2\"/>\n</NewDataSet>",
             DeclarationRule::Plain);
         TReplyRow row = dataset.firstRow();
-        QCOMPARE(row.value("a"), std::string("x y"));
-        QCOMPARE(row.value("b"), std::string("tab"));
-        QCOMPARE(row.value("c"), std::string("line"));
-        QCOMPARE(row.value("d"), std::string());
-        QCOMPARE(row.value("missing"), std::string());
-        QCOMPARE(row.value("A"), std::string());  // names are case-sensitive
+        QCOMPARE(row.value("a"), GbkString("x y"));
+        QCOMPARE(row.value("b"), GbkString("tab"));
+        QCOMPARE(row.value("c"), GbkString("line"));
+        QCOMPARE(row.value("d"), GbkString());
+        QCOMPARE(row.value("missing"), GbkString());
+        QCOMPARE(row.value("A"), GbkString());  // names are case-sensitive
         row = row.next();
-        QCOMPARE(row.value("a"), std::string("2"));
-        QCOMPARE(row.value("b"), std::string());
+        QCOMPARE(row.value("a"), GbkString("2"));
+        QCOMPARE(row.value("b"), GbkString());
         QVERIFY(row.next().isNull());
         QCOMPARE(countRows(dataset), 2);
         QVERIFY(messages.texts().isEmpty());
@@ -58,7 +58,7 @@ private slots:
         const TReplyDataset dataset = ParseReplyDataset("<NewDataSet/>", DeclarationRule::Plain);
         QVERIFY(!dataset.isEmpty());
         QVERIFY(dataset.firstRow().isNull());
-        QCOMPARE(dataset.firstRow().value("anything"), std::string());
+        QCOMPARE(dataset.firstRow().value("anything"), GbkString());
         QVERIFY(dataset.firstRow().next().isNull());
     }
 
@@ -70,7 +70,7 @@ private slots:
         // The same values, all ASCII, parse without a declaration.
         QCOMPARE(
             ParseReplyDataset("<r><t name=\"unit\"/></r>", DeclarationRule::Plain).firstRow().value("name"),
-            std::string("unit"));
+            GbkString("unit"));
         // Declared GB2312, the bytes read as Chinese; 镕 is in GBK but not in GB2312.
         const GbkString declared =
             g("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t name=\"课文 朱镕基\"/></r>");
@@ -81,7 +81,8 @@ private slots:
     void byteOrderMarkDecides() {
         // A UTF-8 mark wins over a missing declaration; values come back as GBK.
         const std::string utf8 = "\xEF\xBB\xBF<r><t name=\"单词\"/></r>";
-        QCOMPARE(ParseReplyDataset(utf8, DeclarationRule::Plain).firstRow().value("name"), g("单词"));
+        QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("name"),
+                 g("单词"));
         // A UTF-16LE mark.
         const QString text = QStringLiteral("<r><t name=\"场景\"/></r>");
         std::string utf16 = "\xFF\xFE";
@@ -89,7 +90,8 @@ private slots:
             utf16 += char(c.unicode() & 0xFF);
             utf16 += char(c.unicode() >> 8);
         }
-        QCOMPARE(ParseReplyDataset(utf16, DeclarationRule::Plain).firstRow().value("name"), g("场景"));
+        QCOMPARE(ParseReplyDataset(GbkString(utf16), DeclarationRule::Plain).firstRow().value("name"),
+                 g("场景"));
     }
 
     // The mini-lecture transit file written behind a mark after a service that declares GB2312.
@@ -103,19 +105,23 @@ private slots:
     void byteOrderMarkWinsOverTheDeclaration() {
         QFETCH(QByteArray, mark);
         QFETCH(QString, codec);
-        const QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"微课 朱镕基\"/></r>");
+        const QString text =
+            QStringLiteral("<?xml version=\"1.0\" encoding=\"GB2312\"?><r><t v=\"微课 朱镕基\"/></r>");
         QByteArray bytes = mark;
         if (codec == "UTF-8") {
             bytes += text.toUtf8();
         } else {
             for (QChar c : text) {
                 const char high = char(c.unicode() >> 8), low = char(c.unicode() & 0xFF);
-                if (codec == "UTF-16LE") bytes.append(low).append(high);
-                else bytes.append(high).append(low);
+                if (codec == "UTF-16LE")
+                    bytes.append(low).append(high);
+                else
+                    bytes.append(high).append(low);
             }
         }
-        QCOMPARE(ParseReplyDataset(bytes.toStdString(), DeclarationRule::Plain).firstRow().value("v"),
-                 g("微课 朱镕基"));
+        QCOMPARE(
+            ParseReplyDataset(GbkString(bytes.toStdString()), DeclarationRule::Plain).firstRow().value("v"),
+            g("微课 朱镕基"));
     }
 
     void prefixRules() {
@@ -142,7 +148,7 @@ private slots:
     void brokenRepliesCarryTheParserMessage() {
         QFETCH(QByteArray, reply);
         QFETCH(QString, message);
-        const QString error = parseError(reply.toStdString(), DeclarationRule::Plain);
+        const QString error = parseError(GbkString(reply.toStdString()), DeclarationRule::Plain);
         QVERIFY2(error.contains(message), qPrintable(error));
     }
 
@@ -156,7 +162,7 @@ private slots:
         const std::string reply = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"file://" +
                                   secretPath.toStdString() + "\">]><r><t v=\"&x;\"/></r>";
         try {
-            const TReplyDataset dataset = ParseReplyDataset(reply, DeclarationRule::Plain);
+            const TReplyDataset dataset = ParseReplyDataset(GbkString(reply), DeclarationRule::Plain);
             QVERIFY(dataset.firstRow().value("v").find("TOPSECRET") == std::string::npos);
         } catch (const XmlParseError&) {
             // Refusing the document is as good as not resolving the entity.
@@ -172,7 +178,7 @@ private slots:
         bomb += "]><r><t v=\"&j;\"/></r>";
         bool refused = false;
         try {
-            const TReplyDataset dataset = ParseReplyDataset(bomb, DeclarationRule::Plain);
+            const TReplyDataset dataset = ParseReplyDataset(GbkString(bomb), DeclarationRule::Plain);
             refused = dataset.firstRow().value("v").size() < 1000000;
         } catch (const XmlParseError&) {
             refused = true;
@@ -208,7 +214,8 @@ private slots:
         const std::string utf8 =
             "\xEF\xBB\xBF<r><t v=\"a\xF0\x9F\x98\x80"
             "b\"/></r>";
-        QCOMPARE(ParseReplyDataset(utf8, DeclarationRule::Plain).firstRow().value("v"), std::string("a?b"));
+        QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("v"),
+                 GbkString("a?b"));
     }
 };
 

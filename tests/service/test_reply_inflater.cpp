@@ -34,7 +34,7 @@ private slots:
         for (int i = 0; i < 20000; ++i) input += "<t a=\"" + std::to_string(i) + "\"/>";
         input += "</r>";
         QCOMPARE(InflateReplyBytes(deflateWith(input, 31)), input);
-        QCOMPARE(InflateReplyText(deflateWith(input, 31)), input);
+        QCOMPARE(InflateReplyText(deflateWith(input, 31)), GbkString(input));
         QCOMPARE(InflateReplyBytes(deflateWith("", 31)), std::string());
     }
 

@@ -7,6 +7,26 @@
 
 namespace {
 
+// GBK text and UTF-8 text are distinct types: neither passes for the other, and they neither
+// join nor compare, so mixing them is a compile error rather than garbage on screen.
+template <typename A, typename B>
+concept Joinable = requires(A a, B b) {
+    a + b;
+};
+template <typename A, typename B>
+concept Comparable = requires(A a, B b) {
+    a == b;
+};
+static_assert(!std::is_convertible_v<GbkString, std::string>);
+static_assert(!std::is_convertible_v<GbkString, std::string_view>);
+static_assert(!std::is_convertible_v<std::string, GbkString>);
+static_assert(!std::is_convertible_v<std::string_view, GbkString>);
+static_assert(!std::is_convertible_v<const char*, GbkString>);
+static_assert(!Joinable<GbkString, std::string> && !Joinable<std::string, GbkString>);
+static_assert(!Joinable<GbkString, std::string_view> && !Joinable<const char*, GbkString>);
+static_assert(!Comparable<GbkString, std::string> && !Comparable<std::string, GbkString>);
+static_assert(Joinable<GbkString, GbkString> && Comparable<GbkString, GbkString>);
+
 QString writeConfig(const QTemporaryDir& dir, const QByteArray& content) {
     const QString path = dir.filePath("lumoclass.conf");
     QFile file(path);
@@ -23,17 +43,17 @@ class TestTextAndConfig : public QObject {
 private slots:
     void gbkRoundTrips() {
         const GbkString text = gbk::fromUtf8("课本 Unit 1 镕");
-        QCOMPARE(text, std::string("\xBF\xCE\xB1\xBE Unit 1 \xE9\x46"));
+        QCOMPARE(text, GbkString("\xBF\xCE\xB1\xBE Unit 1 \xE9\x46"));
         QCOMPARE(gbk::toUtf8(text), std::string("课本 Unit 1 镕"));
         QCOMPARE(gbk::toQString(text), QStringLiteral("课本 Unit 1 镕"));
         QCOMPARE(gbk::fromQString(QStringLiteral("密码错误")), gbk::fromUtf8("密码错误"));
     }
 
     void unrepresentableCharactersBecomeQuestionMarks() {
-        QCOMPARE(gbk::fromUtf8("a\xF0\x9F\x98\x80z"), std::string("a?z"));  // emoji
-        QCOMPARE(gbk::fromUtf8("\xE0\xB8\x81x"), std::string("?x"));        // Thai
-        QCOMPARE(gbk::fromUtf8("bad\xFFutf8"), std::string("bad?utf8"));
-        QCOMPARE(gbk::toUtf8("\x81"), std::string("?"));  // a lead byte without its trail
+        QCOMPARE(gbk::fromUtf8("a\xF0\x9F\x98\x80z"), GbkString("a?z"));  // emoji
+        QCOMPARE(gbk::fromUtf8("\xE0\xB8\x81x"), GbkString("?x"));        // Thai
+        QCOMPARE(gbk::fromUtf8("bad\xFFutf8"), GbkString("bad?utf8"));
+        QCOMPARE(gbk::toUtf8(GbkString("\x81")), std::string("?"));  // a lead byte without its trail
     }
 
     void wholeNumbers_data() {
@@ -53,10 +73,10 @@ private slots:
         QFETCH(bool, valid);
         QFETCH(int, value);
         if (valid) {
-            QCOMPARE(gbk::toInt(text.toStdString()), value);
+            QCOMPARE(gbk::toInt(GbkString(text.toStdString())), value);
         } else {
             try {
-                gbk::toInt(text.toStdString());
+                gbk::toInt(GbkString(text.toStdString()));
                 QFAIL("accepted");
             } catch (const ConvertError& e) {
                 QCOMPARE(QString(e.what()), "'" + text + "' is not a valid integer value");

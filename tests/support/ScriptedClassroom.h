@@ -85,7 +85,7 @@ public:
     // What the client reports for a reply it cannot read: libxml2's message for that text.
     static QString parserMessage(const std::string& text) {
         try {
-            ParseReplyDataset(text, DeclarationRule::Plain);
+            ParseReplyDataset(GbkString(text), DeclarationRule::Plain);
         } catch (const XmlParseError& error) {
             return QString::fromUtf8(error.what());
         }
