@@ -343,7 +343,7 @@ void TFmMain::FitFrameToWorkArea() {
 }
 
 void TFmMain::OfferResume(const GbkString& account) {
-    lesson_->OfferResume(QByteArray::fromStdString(account));
+    lesson_->OfferResume(QByteArray::fromStdString(account.bytes()));
 }
 
 void TFmMain::SetTempPath() {

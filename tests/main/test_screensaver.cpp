@@ -148,8 +148,8 @@ private slots:
         std::unique_ptr<TFmMain> window;
         TeacherSessionStart session(*dm_, window);
         MemberInfoRec member;
-        member.UserId = userId.toStdString();
-        member.TypeId = typeId.toStdString();
+        member.UserId = GbkString(userId.toStdString());
+        member.TypeId = GbkString(typeId.toStdString());
         session.Run(member, "account");
         QVERIFY(session.endRequested());
         QVERIFY(window && window->isVisible());
