@@ -163,11 +163,11 @@ void TestDemoService::everyOperationAnswersAReplyTheClientReads_data() {
         text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetKnowledgeList(u, en); }), false};
     QTest::newRow("GetAbilityList") << OperationCase{
         text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetAbilityList(u, en); }), false};
-    QTest::newRow("GetQuestionList") << OperationCase{text([u, en](lmvInclassSoap& s) {
-                                                          return s.LmvInclass_GetQuestionList(
-                                                              u, en, "tp001", "", "", "", "", "关键词", "0");
-                                                      }),
-                                                      false};
+    QTest::newRow("GetQuestionList") << OperationCase{
+        text([u, en](lmvInclassSoap& s) {
+            return s.LmvInclass_GetQuestionList(u, en, "tp001", "", "", "", "", gbk::fromUtf8("关键词"), "0");
+        }),
+        false};
     QTest::newRow("GetDialoguePartList") << OperationCase{
         text([u](lmvInclassSoap& s) { return s.LmvInclass_GetDialoguePartList(u, "1"); }), false};
     QTest::newRow("GetTestTypeList") << OperationCase{
