@@ -73,19 +73,28 @@ bool CacheCleaner::MatchesMask(std::string_view name, std::string_view mask) {
     return m == mask.size();
 }
 
-void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view mask) {
-    // Everything goes through the folder's descriptor, so a folder swapped for a link while the
-    // enumeration runs cannot redirect the deletions elsewhere. The trailing separators go:
-    // on "link/" the kernel resolves the link before O_NOFOLLOW looks at the last component.
+namespace {
+
+// The folder opened for deletions through its descriptor, so a folder swapped for a link while
+// the enumeration runs cannot redirect them elsewhere; null when it cannot be opened or is a
+// link. The trailing separators go: on "link/" the kernel resolves the link before O_NOFOLLOW
+// looks at the last component.
+std::unique_ptr<DIR, DirCloser> openFolderNoFollow(const std::string& folder) {
     std::string_view bare = folder;
     while (bare.size() > 1 && bare.back() == '/') bare.remove_suffix(1);
     const int folderFd = ::open(std::string(bare).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0) return;
+    if (folderFd < 0) return nullptr;
     std::unique_ptr<DIR, DirCloser> dir(::fdopendir(folderFd));
-    if (!dir) {
-        ::close(folderFd);
-        return;
-    }
+    if (!dir) ::close(folderFd);
+    return dir;
+}
+
+}  // namespace
+
+void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view mask) {
+    const std::unique_ptr<DIR, DirCloser> dir = openFolderNoFollow(folder);
+    if (!dir) return;
+    const int folderFd = ::dirfd(dir.get());
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view name = entry->d_name;
         if (name == "." || name == ".." || !MatchesMask(name, mask)) continue;
@@ -100,15 +109,9 @@ void CacheCleaner::DeleteFilesByMask(const std::string& folder, std::string_view
 }
 
 void CacheCleaner::RemoveInterruptedWrites(const std::string& folder, std::string_view prefix) {
-    std::string_view bare = folder;
-    while (bare.size() > 1 && bare.back() == '/') bare.remove_suffix(1);
-    const int folderFd = ::open(std::string(bare).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (folderFd < 0) return;
-    std::unique_ptr<DIR, DirCloser> dir(::fdopendir(folderFd));
-    if (!dir) {
-        ::close(folderFd);
-        return;
-    }
+    const std::unique_ptr<DIR, DirCloser> dir = openFolderNoFollow(folder);
+    if (!dir) return;
+    const int folderFd = ::dirfd(dir.get());
     const time_t aMinuteAgo = ::time(nullptr) - 60;
     while (const dirent* entry = ::readdir(dir.get())) {
         const std::string_view name = entry->d_name;
