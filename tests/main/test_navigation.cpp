@@ -117,11 +117,7 @@ private slots:
     void initTestCase() {
         writeFile(overrides_.filePath("datasets/LmvInclass_GetUnitList.xml"), kUnits);
         service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
-        ClientConfig config;
-        config.classroomHost = config.contentHost = config.accountHost = service_->host();
-        config.questionHost = service_->address();
-        config.caFile = service_->caFile();
-        dm_ = std::make_unique<TstudyDM>(config);
+        dm_ = std::make_unique<TstudyDM>(service_->clientConfig());
         dm_->SetUpClassroomProxy();
     }
 

@@ -79,11 +79,7 @@ private slots:
         QVERIFY(connection.registerService("org.freedesktop.ScreenSaver"));
 
         service_ = std::make_unique<DemoService>();
-        ClientConfig config;
-        config.classroomHost = config.contentHost = config.accountHost = service_->host();
-        config.questionHost = service_->address();
-        config.caFile = service_->caFile();
-        dm_ = std::make_unique<TstudyDM>(config);
+        dm_ = std::make_unique<TstudyDM>(service_->clientConfig());
         dm_->SetUpClassroomProxy();
     }
     void cleanupTestCase() {

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "service/ClientConfig.h"
+
 // Runs the built lumoclass-demo-service for one test: on its own loopback address 127.x.y.z
 // (chosen from the process id, so parallel tests never share an address or port 8090), on the
 // default sample data plus optional override folders, with a state folder under
@@ -26,6 +28,14 @@ public:
     QString caFile() const { return caFile_; }
     QString stateDir() const { return stateDir_; }
     QString baseUrl(bool tls) const { return (tls ? "https://" : "http://") + host_; }
+    // A client configuration with every server on this service (questions on its own port).
+    ClientConfig clientConfig() const {
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = host_;
+        config.questionHost = address_;
+        config.caFile = caFile_;
+        return config;
+    }
 
     // The "request ..." lines logged so far (fields: scheme, port, method, target, operation
     // or "-", status, time).
