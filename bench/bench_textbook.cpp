@@ -173,9 +173,9 @@ struct Sheet {
             cacheFolder, [](const QString&) {}, [] { QCoreApplication::processEvents(); });
         page = std::make_unique<TextBookPage>(
             TextBookPage::Context{service, "127.0.0.1:9", cacheFolder, pages, thumbnails,
-                                  [this](const GbkString& address, const std::string& path) {
+                                  PictureSource{[this](const GbkString& address, const std::string& path) {
                                       return files->CacheRemoteFile(address, path);
-                                  }});
+                                  }, {}}});
     }
     void addPage(const std::string& id, const std::string& extension, QSize size) {
         TPageObj record;

@@ -98,6 +98,22 @@ awaitable<void> serveRequests(Stream& stream, beast::flat_buffer& buffer, bool t
                    request.target + " - " + std::to_string(reply.status) + " cut-off");
             co_return;
         }
+        if (reply.trickleMs > 0) {
+            http::response_serializer<http::string_body> serializer{res};
+            co_await http::async_write_header(stream, serializer, asio::redirect_error(use_awaitable, ec));
+            const std::string& body = res.body();
+            asio::steady_timer pause(co_await asio::this_coro::executor);
+            for (std::size_t i = 0; i < body.size() && !ec; ++i) {
+                co_await asio::async_write(stream, asio::buffer(body.data() + i, 1),
+                                           asio::redirect_error(use_awaitable, ec));
+                beast::get_lowest_layer(stream).expires_after(kIdleTimeout);
+                pause.expires_after(std::chrono::milliseconds(reply.trickleMs));
+                co_await pause.async_wait(asio::redirect_error(use_awaitable, ec));
+            }
+            logger("request " + scheme + " " + std::to_string(port) + " " + request.method + " " +
+                   request.target + " - " + std::to_string(reply.status) + " trickle");
+            co_return;
+        }
         co_await http::async_write(stream, res, asio::redirect_error(use_awaitable, ec));
         auto elapsed =
             std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started)

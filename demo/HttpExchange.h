@@ -31,6 +31,9 @@ struct HttpReply {
     // Sends the full Content-Length but only the first half of the body, then drops the
     // connection: a transfer cut off in the middle.
     bool cutOff = false;
+    // Sends the body one byte at a time, this many milliseconds apart: a server that never
+    // stalls long enough for an idle limit and never finishes either.
+    int trickleMs = 0;
     std::string operation;
 
     static HttpReply text(int status, std::string body);

@@ -54,18 +54,31 @@ std::vector<std::string> RequestRouter::pathFaults(const std::string& path) cons
 HttpReply RequestRouter::route(const HttpRequest& request) {
     try {
         std::vector<std::string> faults = pathFaults(request.path());
-        int delay = 0;
-        for (const std::string& spec : faults)
+        int delay = 0, trickle = 0;
+        for (const std::string& spec : faults) {
             if (startsWith(spec, "slow:"))
                 delay = std::clamp(std::atoi(spec.c_str() + 5), 0, 600000);
+            if (startsWith(spec, "trickle:"))
+                trickle = std::clamp(std::atoi(spec.c_str() + 8), 1, 600000);
+        }
+        const auto has = [&faults](const char* name) {
+            return std::find(faults.begin(), faults.end(), name) != faults.end();
+        };
         HttpReply reply;
         if (std::find(faults.begin(), faults.end(), "http-500") != faults.end())
             reply = HttpReply::text(500, "internal server error\n");
         else if (std::find(faults.begin(), faults.end(), "not-found") != faults.end())
             reply = HttpReply::notFound();
+        else if (has("error-page"))
+            // What a captive portal or a misconfigured proxy answers in place of a picture.
+            reply = html("<!DOCTYPE html><html><body><h1>Please sign in to the school network</h1></body></html>");
         else
             reply = dispatch(request);
+        // The first half of the real reply with a matching length: a file that arrives whole
+        // but is damaged.
+        if (has("damaged") && reply.status == 200) reply.body.resize(reply.body.size() / 2);
         reply.delayMs = std::max(reply.delayMs, delay);
+        reply.trickleMs = trickle;
         reply.cutOff = std::find(faults.begin(), faults.end(), "cut-off") != faults.end();
         return reply;
     } catch (const std::exception& error) {

@@ -23,7 +23,8 @@ private:
     HttpReply mediaReference(const std::string& kind, const std::string& id) const;
     HttpReply player(const HttpRequest& request) const;
     HttpReply accountNotification(const HttpRequest& request);
-    // A line of faults/http whose path prefix matches: http-500, not-found or slow:MS.
+    // A line of faults/http whose path prefix matches: http-500, not-found, slow:MS, cut-off,
+    // trickle:MS, error-page (status 200) or damaged (half the body, status 200).
     std::vector<std::string> pathFaults(const std::string& path) const;
 
     SampleStore& store_;

@@ -120,7 +120,7 @@ bool LumoClass::CreateDataModule() {
     try {
         const ClientConfig config = ClientConfig::load();
         HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
-        HttpClient::setDefaultTimeouts(HttpTimeouts{config.connectTimeout, config.idleTimeout});
+        HttpClient::setDefaultTimeouts(HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
         studyDM_ = std::make_unique<TstudyDM>(config);
         studyDM_->SetUpClassroomProxy();
     } catch (const std::exception& error) {

@@ -1,7 +1,11 @@
 #include "RemoteFileCache.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
+#include <QTimer>
+#include <atomic>
 #include <exception>
 
 #include "CacheFileName.h"
@@ -26,7 +30,21 @@ GbkString statusTail(const GbkString& address) {
     return at == GbkString::npos ? address : address.substr(at + 1);
 }
 
+QString progressText(long long received, long long total) {
+    const auto kib = [](long long bytes) { return QString::number((bytes + 1023) / 1024); };
+    if (total <= 0) return kib(received) + QStringLiteral(" KB");
+    return QStringLiteral("%1% (%2 / %3 KB)").arg(received * 100 / total).arg(kib(received), kib(total));
+}
+
 }  // namespace
+
+struct RemoteFileCache::Transfer {
+    TransferProgress progress;
+    std::atomic<bool> done{false};
+    // Written by the worker before `done`, read after it.
+    bool stored = false;
+    std::string unexpected;  // the message of an error other than a refused transfer
+};
 
 RemoteFileCache::RemoteFileCache(std::string cacheFolder, StatusSink setStatus, EventPump processEvents,
                                  HttpClient http)
@@ -34,6 +52,26 @@ RemoteFileCache::RemoteFileCache(std::string cacheFolder, StatusSink setStatus, 
       setStatus_(std::move(setStatus)),
       processEvents_(std::move(processEvents)),
       http_(std::move(http)) {}
+
+RemoteFileCache::~RemoteFileCache() {
+    CancelTransfers();
+    for (auto& [thread, transfer] : workers_) thread.join();
+}
+
+void RemoteFileCache::runTransfersInBackground(StatusSink setProgress) {
+    background_ = true;
+    setProgress_ = std::move(setProgress);
+    if (!waker_) waker_ = std::make_unique<QObject>();
+}
+
+void RemoteFileCache::CancelTransfers() {
+    for (auto& [thread, transfer] : workers_) transfer->progress.cancelled = true;
+}
+
+bool RemoteFileCache::LooksLikePicture(std::string_view head) {
+    return head.starts_with("\xFF\xD8\xFF") || head.starts_with("\x89PNG\r\n\x1A\n") ||
+           head.starts_with("GIF87a") || head.starts_with("GIF89a");
+}
 
 bool RemoteFileCache::isCachePath(const std::string& localPath) const {
     if (cacheFolder_.empty() || cacheFolder_.back() != '/' || !localPath.starts_with(cacheFolder_))
@@ -70,16 +108,82 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
     return result;
 }
 
-bool RemoteFileCache::DownloadFile(const GbkString& address, const std::string& path) const {
-    try {
-        http_.downloadToFile(address.bytes(), path);
-        return true;
-    } catch (const HttpError&) {
-        // A refused transfer (missing thumbnail, server down) is an ordinary outcome told by the
-        // result: a list of two hundred thumbnails on a bad network must not raise a box each.
-        return false;
-    } catch (const std::exception& error) {
-        ShowMessage(QStringLiteral("DownloadFile: ") + QString::fromUtf8(error.what()));
-        return false;
+bool RemoteFileCache::Refetch(const GbkString& address, const std::string& localPath) {
+    if (!isCachePath(localPath) || !refetched_.insert(localPath).second) return false;
+    ::unlink(localPath.c_str());
+    return CacheRemoteFile(address, localPath);
+}
+
+bool RemoteFileCache::DownloadFile(const GbkString& address, const std::string& path) {
+    std::string unexpected;
+    bool stored = false;
+    if (background_) return transferInBackground(address.bytes(), path);
+    {
+        try {
+            http_.downloadToFile(address.bytes(), path, DownloadOptions{nullptr, LooksLikePicture});
+            stored = true;
+        } catch (const HttpError&) {
+            // A refused transfer (missing thumbnail, server down) is an ordinary outcome told by
+            // the result: a list of two hundred thumbnails on a bad network must not raise a box
+            // each.
+        } catch (const std::exception& error) {
+            unexpected = error.what();
+        }
     }
+    if (!unexpected.empty()) ShowMessage(QStringLiteral("DownloadFile: ") + QString::fromUtf8(unexpected));
+    return stored;
+}
+
+bool RemoteFileCache::transferInBackground(const std::string& url, const std::string& path) {
+    std::shared_ptr<Transfer> transfer;
+    if (auto it = running_.find(path); it != running_.end()) {
+        transfer = it->second;
+    } else {
+        reapFinishedWorkers();
+        transfer = std::make_shared<Transfer>();
+        running_.emplace(path, transfer);
+        QObject* waker = waker_.get();
+        workers_.emplace_back(
+            std::thread([transfer, http = http_, url, path, waker] {
+                try {
+                    http.downloadToFile(url, path, DownloadOptions{&transfer->progress, LooksLikePicture});
+                    transfer->stored = true;
+                } catch (const HttpError&) {
+                } catch (const std::exception& error) {
+                    transfer->unexpected = error.what();
+                }
+                transfer->done = true;
+                // Wakes the waiting thread, which may be blocked until its next event.
+                QMetaObject::invokeMethod(waker, [] {}, Qt::QueuedConnection);
+            }),
+            transfer);
+    }
+
+    QTimer ticker;
+    ticker.setInterval(100);
+    QObject::connect(&ticker, &QTimer::timeout, [this, transfer] {
+        if (setProgress_) setProgress_(progressText(transfer->progress.received, transfer->progress.total));
+    });
+    ticker.start();
+    while (!transfer->done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    ticker.stop();
+    if (setProgress_) setProgress_(QString());
+
+    // A file asked for twice shares one transfer: the first waiter to return takes it off the
+    // list and tells what went wrong, once.
+    if (auto it = running_.find(path); it != running_.end() && it->second == transfer) {
+        running_.erase(it);
+        if (!transfer->unexpected.empty())
+            ShowMessage(QStringLiteral("DownloadFile: ") + QString::fromUtf8(transfer->unexpected));
+    }
+    reapFinishedWorkers();
+    return transfer->stored;
+}
+
+void RemoteFileCache::reapFinishedWorkers() {
+    std::erase_if(workers_, [](auto& worker) {
+        if (!worker.second->done) return false;
+        worker.first.join();
+        return true;
+    });
 }

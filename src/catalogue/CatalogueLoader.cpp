@@ -64,7 +64,7 @@ void writeTransitFile(const std::string& path, const ByteString& utf8Bytes) {
 }  // namespace
 
 CatalogueLoader::CatalogueLoader(lmvInclassSoap& service, std::string tempPath,
-                                 std::function<void()> processEvents)
+                                 std::function<bool()> processEvents)
     : service_(service), tempPath_(std::move(tempPath)), processEvents_(std::move(processEvents)) {}
 
 std::string CatalogueLoader::transitFilePath() const {
@@ -106,7 +106,7 @@ void CatalogueLoader::LoadBookMiniLectures(const GbkString& userId, const GbkStr
         if (tempPath_.empty()) throw FileError("No cache folder for " + std::string(kTransitFileName));
         const std::string path = transitFilePath();
         writeTransitFile(path, utf8Bytes);
-        if (processEvents_) processEvents_();
+        if (processEvents_ && !processEvents_()) return;
         replaceWhenRows(TReplyDataset::parseFile(path), list);
     } catch (const std::exception& error) {
         showOwnMessage(error);

@@ -26,8 +26,10 @@ class lmvInclassSoap;
 class CatalogueLoader {
 public:
     // `tempPath` is the cache folder (ending with "/") that holds the mini-lecture transit file;
-    // `processEvents` lets the window handle input between writing and reading it.
-    CatalogueLoader(lmvInclassSoap& service, std::string tempPath, std::function<void()> processEvents = {});
+    // `processEvents` lets the window handle input between writing and reading it, and answers
+    // false when what the window did meanwhile makes this load pointless (a newer book change
+    // has rewritten the file): the loader then stops without reading the file.
+    CatalogueLoader(lmvInclassSoap& service, std::string tempPath, std::function<bool()> processEvents = {});
 
     // Raises whatever fails (service, inflating, parsing); the caller's book change stops.
     void LoadBookWords(const GbkString& userId, const GbkString& syllabusId, const GbkString& bookId,
@@ -55,5 +57,5 @@ public:
 private:
     lmvInclassSoap& service_;
     std::string tempPath_;
-    std::function<void()> processEvents_;
+    std::function<bool()> processEvents_;
 };

@@ -13,6 +13,9 @@ constexpr std::int64_t kMaxPixels = 40'000'000;
 // No decoded picture, work bitmap or intermediate buffer of a decode or stretch may pass this.
 constexpr std::int64_t kMaxBufferBytes = std::int64_t(256) << 20;
 
+// No picture file larger than this is read: the downloads stop there too.
+constexpr std::int64_t kMaxFileBytes = std::int64_t(64) << 20;
+
 // True when a width x height picture of `bytesPerPixel` bytes stays within both limits.
 constexpr bool Allowed(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel) {
     if (width <= 0 || height <= 0) return false;

@@ -4,6 +4,9 @@
 #include <QByteArray>
 #include <QImageReader>
 
+#include <sys/stat.h>
+
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -50,24 +53,6 @@ constexpr int kDecodedBytesPerPixel = 4;
 
 bool declaredSizeAllowed(const QSize& size) {
     return imagelimits::Allowed(size.width(), size.height(), kDecodedBytesPerPixel);
-}
-
-// Qt's readers take a QString file name, which cannot carry GBK bytes; read the bytes ourselves.
-bool readWholeFile(const std::string& path, QByteArray& data) {
-    if (path.find('\0') != std::string::npos) {
-        return false;
-    }
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
-    if (!file) {
-        return false;
-    }
-    data.clear();
-    char chunk[65536];
-    size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
-        data.append(chunk, static_cast<qsizetype>(n));
-    }
-    return std::ferror(file.get()) == 0;
 }
 
 // Pictures with transparency (GIF) are flattened over white, as PNGs are drawn over white.
@@ -133,7 +118,7 @@ QImage decodeJpeg(const QByteArray& data, QSize& fullSize, int thumbWidth = 0, i
 
 QImage decodeGif(const std::string& path) {
     QByteArray data;
-    if (!readWholeFile(path, data)) {
+    if (!ReadImageFile(path, data)) {
         throw ImageError("Cannot open GIF file " + gbk::pathToUtf8(path));
     }
     QBuffer buffer(&data);
@@ -181,6 +166,62 @@ QImage reportSize(QImage image, int& width, int& height) {
 
 }  // namespace
 
+// Qt's readers take a QString file name, which cannot carry GBK bytes; read the bytes ourselves.
+bool ReadImageFile(const std::string& path, QByteArray& data) {
+    data.clear();
+    if (path.find('\0') != std::string::npos) {
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
+    struct stat info {};
+    if (!file || ::fstat(::fileno(file.get()), &info) != 0 || info.st_size > imagelimits::kMaxFileBytes) {
+        return false;
+    }
+    char chunk[65536];
+    size_t n = 0;
+    while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {
+        if (data.size() + static_cast<qsizetype>(n) > imagelimits::kMaxFileBytes) {
+            data.clear();
+            return false;
+        }
+        data.append(chunk, static_cast<qsizetype>(n));
+    }
+    return std::ferror(file.get()) == 0;
+}
+
+bool ImageRefusedBySize(const std::string& path) {
+    if (path.find('\0') != std::string::npos) {
+        return false;
+    }
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
+    struct stat info {};
+    if (!file || ::fstat(::fileno(file.get()), &info) != 0) {
+        return false;
+    }
+    if (info.st_size > imagelimits::kMaxFileBytes) {
+        return true;
+    }
+    // The declared size sits in the first bytes (JPEG frame headers may follow some metadata).
+    QByteArray head(256 * 1024, Qt::Uninitialized);
+    head.resize(static_cast<qsizetype>(std::fread(head.data(), 1, static_cast<size_t>(head.size()), file.get())));
+    QSize declared;
+    if (kindOf(path) == PictureKind::Png) {
+        if (head.size() >= 24 && head.startsWith("\x89PNG")) {
+            const auto be32 = [&head](int at) {
+                return (std::int64_t(uchar(head[at])) << 24) | (uchar(head[at + 1]) << 16) |
+                       (uchar(head[at + 2]) << 8) | uchar(head[at + 3]);
+            };
+            return !imagelimits::Allowed(be32(16), be32(20), 1) && be32(16) > 0 && be32(20) > 0;
+        }
+        return false;
+    }
+    QBuffer buffer(&head);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    declared = reader.size();
+    return declared.isValid() && !declared.isEmpty() && !declaredSizeAllowed(declared);
+}
+
 std::string ImageFileExtension(const std::string& path) {
     const size_t dot = path.rfind('.');
     const size_t slash = path.rfind('/');
@@ -218,7 +259,7 @@ QImage LoadImageFile(const std::string& path, int& width, int& height) {
 QImage LoadJpegFile(const std::string& path, int& width, int& height) {
     try {
         QByteArray data;
-        if (!readWholeFile(path, data)) {
+        if (!ReadImageFile(path, data)) {
             return {};
         }
         QSize fullSize;
@@ -247,7 +288,7 @@ QImage LoadImageThumbnail(const std::string& path, int thumbWidth, int thumbHeig
         case PictureKind::Jpeg:
             try {
                 QByteArray data;
-                if (readWholeFile(path, data)) {
+                if (ReadImageFile(path, data)) {
                     picture = decodeJpeg(data, size, thumbWidth, thumbHeight);
                 }
             } catch (const std::exception&) {

@@ -19,6 +19,15 @@ std::string ImageFileExtension(const std::string& path);
 
 QImage LoadImageFile(const std::string& path, int& width, int& height);
 
+// Reads a whole picture file into `data`; false when it cannot be read or is larger than
+// imagelimits::kMaxFileBytes (then nothing is read).
+bool ReadImageFile(const std::string& path, QByteArray& data);
+
+// True when the picture at `path` is refused for its size alone: a file over the size cap, or a
+// header that declares more pixels than the limits allow. Such a file is whole, only too large,
+// so fetching it again would not help.
+bool ImageRefusedBySize(const std::string& path);
+
 // Full-size 24-bit bitmap (Format_RGB888).
 QImage LoadJpegFile(const std::string& path, int& width, int& height);
 // First frame at the picture's full size, 24-bit, transparent pixels shown as white.

@@ -104,13 +104,13 @@ void LessonKeeper::OfferResume(const QByteArray& account) {
         return;
     }
     bool unitListed = false;
-    for (std::size_t i = 0; i < window_.UnitList.Count() && !unitListed; ++i) {
-        const TUnitObj* unit = window_.UnitList.Items(i);
+    for (std::size_t i = 0; i < window_.Catalogue.UnitList.Count() && !unitListed; ++i) {
+        const TUnitObj* unit = window_.Catalogue.UnitList.Items(i);
         unitListed = text(unit->bookid) == place->bookId && text(unit->unitcode) == place->unitCode &&
                      unit->IsValid == "1";
     }
     if (!unitListed) {
-        if (!window_.UnitList.IsEmpty()) desktop_.store.ForgetPlace(account);
+        if (!window_.Catalogue.UnitList.IsEmpty()) desktop_.store.ForgetPlace(account);
         return;
     }
     offered_ = place;

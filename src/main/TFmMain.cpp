@@ -30,6 +30,7 @@
 #include "cache/RemoteFileCache.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
+#include "catalogue/ImageLoader.h"
 #include "media/DialoguePage.h"
 #include "media/MiniLecturePage.h"
 #include "media/PassagePage.h"
@@ -116,6 +117,7 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
 
     FormCreate();
     ConnectNavigation();
+    ConnectCatalogue();
     CreatePresenter();
     show();
 }
@@ -223,7 +225,10 @@ void TFmMain::CreateMediaSheets() {
     MediaSheetEnvironment environment;
     environment.fetchPicture = [this](const GbkString& address) {
         const std::string local = gbk::joinPath(TempPath, CacheFileName::UrlFileName(address));
-        return CacheRemoteFile(address, local) ? local : std::string();
+        return FetchPicture(Pictures(), address, local, [](const std::string& path) {
+            int width = 0, height = 0;
+            return LoadImageFile(path, width, height);
+        });
     };
     environment.osMajorVersion = [this] { return OsMajorVersion; };
     environment.classroomHost = dm_.config().classroomHost;
@@ -231,14 +236,14 @@ void TFmMain::CreateMediaSheets() {
 
     // The word sheet comes first: the passage sheet blanks its player.
     SyllabusWordSheet =
-        new SyllabusWordPage(WordList, WordImageList, RBtnWordClassUse, environment, PageControlClass);
-    MiniLectureSheet = new MiniLecturePage(MiniLectureList, MiniLectureImageList, RBtnMiniLectureClassUse,
+        new SyllabusWordPage(Catalogue.WordList, WordImageList, RBtnWordClassUse, environment, PageControlClass);
+    MiniLectureSheet = new MiniLecturePage(Catalogue.MiniLectureList, MiniLectureImageList, RBtnMiniLectureClassUse,
                                            environment, PageControlClass);
-    PassageSheet = new PassagePage(PassageList, PassageImageList, RbtnPassageClassUse,
+    PassageSheet = new PassagePage(Catalogue.PassageList, PassageImageList, RbtnPassageClassUse,
                                    *SyllabusWordSheet->WebWord, environment, PageControlClass);
     DialogueSheet = new DialoguePage(PageControlClass);
-    SceneSheet = new ScenePage(SceneList, SceneImageList, RbtnSceneClassUse, environment, PageControlClass);
-    PhonicsSheet = new PhonicsPage(MediaClipList, ClipImageList, environment, PageControlClass);
+    SceneSheet = new ScenePage(Catalogue.SceneList, SceneImageList, RbtnSceneClassUse, environment, PageControlClass);
+    PhonicsSheet = new PhonicsPage(Catalogue.MediaClipList, ClipImageList, environment, PageControlClass);
 }
 
 void TFmMain::CreateTextBookSheet() {
@@ -248,12 +253,9 @@ void TFmMain::CreateTextBookSheet() {
             .service = *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(),
             .contentHost = gbk::fromQString(dm_.config().contentHost),
             .cacheFolder = TempPath,
-            .pageList = PageList,
+            .pageList = Catalogue.PageList,
             .pageThumbList = PageThumbList,
-            .cacheRemoteFile =
-                [this](const GbkString& address, const std::string& localPath) {
-                    return CacheRemoteFile(address, localPath);
-                },
+            .pictures = Pictures(),
         },
         PageControlClass);
     StatusBar1 = TextBookSheet->StatusBar1;
@@ -265,7 +267,7 @@ void TFmMain::CreateQuestionSheets() {
     // the current ones.
     const ClientConfig& config = dm_.config();
     QuestionBankSheet = new QuestionBankPage(
-        *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(), config, Member, TestPaperList,
+        *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(), config, Member, Catalogue.TestPaperList,
         [this] { return ChosenUnit(); }, {}, PageControlClass);
     HomeworkSheet = new HomeworkPage(config, Member, {}, PageControlClass);
     TestPaperSheet = new TestPaperPage(config, Member, {}, PageControlClass);
@@ -348,14 +350,29 @@ void TFmMain::OfferResume(const GbkString& account) {
 
 void TFmMain::SetTempPath() {
     TempPath = CacheFolder::temporaryPath();
-    const auto pump = [] { QCoreApplication::processEvents(); };
-    catalogue_ = std::make_unique<CatalogueLoader>(dm_.HTTPRIOLmvInClass_, TempPath, pump);
+    catalogue_ = std::make_unique<CatalogueLoader>(dm_.HTTPRIOLmvInClass_, TempPath, [this] {
+        // A book change handled here rewrites the transit file and supersedes the one waiting.
+        const unsigned picks = bookPicks_;
+        QCoreApplication::processEvents();
+        return picks == bookPicks_;
+    });
     cache_ = std::make_unique<RemoteFileCache>(
-        TempPath, [this](const QString& text) { StatusBar1Panel0->setText(text); }, pump);
+        TempPath, [this](const QString& text) { StatusBar1Panel0->setText(text); },
+        [] { QCoreApplication::processEvents(); });
+    cache_->runTransfersInBackground([this](const QString& text) {
+        if (TextBookSheet->StatusBar1Panel1->text() != text) TextBookSheet->StatusBar1Panel1->setText(text);
+    });
 }
 
 bool TFmMain::CacheRemoteFile(const GbkString& address, const std::string& localPath) {
     return cache_->CacheRemoteFile(address, localPath);
+}
+
+PictureSource TFmMain::Pictures() {
+    // The cache is made after the sheets: it is looked up at each use.
+    return PictureSource{
+        [this](const GbkString& address, const std::string& path) { return CacheRemoteFile(address, path); },
+        [this](const GbkString& address, const std::string& path) { return cache_->Refetch(address, path); }};
 }
 
 void TFmMain::LoadBookPageList(const GbkString& bookId) {
@@ -371,31 +388,31 @@ void TFmMain::LVTextBookClick() {
 }
 
 void TFmMain::LoadBookWords(const GbkString& syllabusId, const GbkString& bookId) {
-    catalogue_->LoadBookWords(Member.UserId, syllabusId, bookId, WordList);
+    catalogue_->LoadBookWords(Member.UserId, syllabusId, bookId, Catalogue.WordList);
 }
 
 void TFmMain::LoadBookScenes(const GbkString& syllabusId, const GbkString& bookId) {
-    catalogue_->LoadBookScenes(Member.UserId, syllabusId, bookId, SceneList);
+    catalogue_->LoadBookScenes(Member.UserId, syllabusId, bookId, Catalogue.SceneList);
 }
 
 void TFmMain::LoadBookPassages(const GbkString& syllabusId, const GbkString& bookId) {
-    catalogue_->LoadBookPassages(Member.UserId, syllabusId, bookId, PassageList);
+    catalogue_->LoadBookPassages(Member.UserId, syllabusId, bookId, Catalogue.PassageList);
 }
 
 void TFmMain::LoadBookMiniLectures(const GbkString& syllabusId, const GbkString& bookId) {
-    catalogue_->LoadBookMiniLectures(Member.UserId, syllabusId, bookId, MiniLectureList);
+    catalogue_->LoadBookMiniLectures(Member.UserId, syllabusId, bookId, Catalogue.MiniLectureList);
 }
 
 void TFmMain::LoadUnitList() {
-    catalogue_->LoadUnitList(Member.UserId, UnitList);
+    catalogue_->LoadUnitList(Member.UserId, Catalogue.UnitList);
 }
 
 void TFmMain::LoadHomeworkList() {
-    catalogue_->LoadHomeworkList(Member.UserId, HomeworkList);
+    catalogue_->LoadHomeworkList(Member.UserId, Catalogue.HomeworkList);
 }
 
 void TFmMain::LoadClipList() {
-    catalogue_->LoadClipList(Member.UserId, MediaClipList);
+    catalogue_->LoadClipList(Member.UserId, Catalogue.MediaClipList);
 }
 
 bool TFmMain::LoadTeacherSetting() {
@@ -474,6 +491,8 @@ void TFmMain::FormShow() {
 }
 
 void TFmMain::FormClose() {
+    // A handler still waiting for a picture gives up at once; the program is ending.
+    cache_->CancelTransfers();
     if (CheckBoxDeleteFile->isChecked()) DeleteCacheOnExit();
     QApplication::quit();
 }

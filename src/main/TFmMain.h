@@ -4,18 +4,10 @@
 #include <memory>
 #include <string>
 
+#include "catalogue/CatalogueModel.h"
 #include "catalogue/ImageList.h"
 #include "catalogue/MemberInfoRec.h"
-#include "catalogue/TDictonaryTestPaperObj.h"
-#include "catalogue/TMaterialObj.h"
-#include "catalogue/TMediaClipObj.h"
-#include "catalogue/TMiniLectureObj.h"
-#include "catalogue/TObjectList.h"
-#include "catalogue/TPageObj.h"
-#include "catalogue/TPassageObj.h"
-#include "catalogue/TTestObj.h"
-#include "catalogue/TUnitObj.h"
-#include "catalogue/TWordObj.h"
+#include "catalogue/PictureFetch.h"
 #include "service/GbkText.h"
 
 class QCheckBox;
@@ -122,16 +114,9 @@ public:
     GbkString SubjectId;
     std::string TempPath;  // the cache folder, ending in "/"; empty when there is none
 
-    // Catalogues; each owns its records for the life of the window.
-    TObjectList<TUnitObj> UnitList;
-    TObjectList<TPageObj> PageList;
-    TObjectList<TMaterialObj> SceneList;
-    TObjectList<TPassageObj> PassageList;
-    TObjectList<TMiniLectureObj> MiniLectureList;
-    TObjectList<TWordObj> WordList;
-    TObjectList<TMediaClipObj> MediaClipList;
-    TObjectList<TTestObj> HomeworkList;
-    TObjectList<TDictonaryTestPaperObj> TestPaperList;
+    // The catalogues and their records; every view showing records empties itself before its
+    // list is replaced.
+    CatalogueModel Catalogue;
 
     ImageList SceneImageList;
     ImageList PassageImageList;
@@ -229,6 +214,8 @@ private:
     void FormShow();
 
     void ConnectNavigation();
+    void ConnectCatalogue();
+    PictureSource Pictures();
     void CreatePresenter();
     QList<QRadioButton*> ResourceButtons() const;
     void LoadQuestionBank();
@@ -243,6 +230,11 @@ private:
     static bool WindowSystemComposites();
 
     TstudyDM& dm_;
+    // Picks of the teacher, counted so that a handler which processed events can tell that a
+    // later pick ran meanwhile and stop: every book and unit change, and book changes alone.
+    unsigned picks_ = 0;
+    unsigned bookPicks_ = 0;
+    int bookChangesRunning_ = 0;
     WindowRegistry* registry_ = nullptr;
     std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
     std::unique_ptr<RemoteFileCache> cache_;

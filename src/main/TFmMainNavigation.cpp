@@ -49,6 +49,42 @@ void TFmMain::ConnectNavigation() {
     }
 }
 
+void TFmMain::ConnectCatalogue() {
+    // Every view holding records of a list empties itself before the list's records go, so no
+    // item can outlive its record, whatever ran in the middle of what.
+    connect(&Catalogue, &CatalogueModel::aboutToReplace, this, [this](CatalogueModel::List list) {
+        switch (list) {
+            case CatalogueModel::List::Units:
+                CBUnitClassUse->clear();
+                break;
+            case CatalogueModel::List::Pages:
+                TextBookSheet->ClearPageView();
+                break;
+            case CatalogueModel::List::Scenes:
+                SceneSheet->ClearList();
+                break;
+            case CatalogueModel::List::Passages:
+                PassageSheet->ClearList();
+                break;
+            case CatalogueModel::List::MiniLectures:
+                MiniLectureSheet->ClearList();
+                break;
+            case CatalogueModel::List::Words:
+                SyllabusWordSheet->ClearList();
+                break;
+            case CatalogueModel::List::Clips:
+                PhonicsSheet->ClearList();
+                break;
+            case CatalogueModel::List::Homework:
+                LVHomework->clear();
+                LVTestPaper->clear();
+                break;
+            case CatalogueModel::List::TestPapers:
+                break;  // the question bank copies what it shows
+        }
+    });
+}
+
 QList<QRadioButton*> TFmMain::ResourceButtons() const {
     return {RBtnTextbook,      RBtnHomeworkClassUse,   RBtnTestPaperClassUse, RBTNQuestionBank,
             RBtnPhonics,       RBtnDialogueClassUse,   RBtnWordClassUse,      RbtnPassageClassUse,
@@ -60,9 +96,30 @@ const TUnitObj* TFmMain::ChosenUnit() const {
     return CBUnitClassUse->currentData().value<const TUnitObj*>();
 }
 
+namespace {
+
+// Counts a handler while it runs, also when it leaves by raising.
+class Running {
+public:
+    explicit Running(int& count) : count_(++count) {}
+    ~Running() { --count_; }
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+
+private:
+    int& count_;
+};
+
+}  // namespace
+
 void TFmMain::cbbooksChange() {
     const TBookObj* book = ComboBook(cbbooks, cbbooks->currentIndex());
     if (book == nullptr) return;
+    // The loaders process events: a book picked meanwhile runs its own change in full, and this
+    // one then stops (the loader checks at that point and skips the transit file it rewrote).
+    const unsigned pick = ++bookPicks_;
+    ++picks_;
+    const Running running(bookChangesRunning_);
     for (QRadioButton* button :
          {RBtnTextbook, RBtnHomeworkClassUse, RBtnTestPaperClassUse, RBTNQuestionBank, RBtnPhonics})
         button->setEnabled(true);
@@ -84,13 +141,14 @@ void TFmMain::cbbooksChange() {
     LoadBookScenes("1", bookId);
     LoadBookPassages("1", bookId);
     LoadBookMiniLectures("1", bookId);
+    if (pick != bookPicks_) return;
     LoadBookPageList(bookId);
 
     CBUnitClassUse->clear();
     TextBookSheet->ClearPageView();
     Uncheck(RBtnTextbook);
-    for (std::size_t i = 0; i < UnitList.Count(); ++i) {
-        const TUnitObj* unit = UnitList.Items(i);
+    for (std::size_t i = 0; i < Catalogue.UnitList.Count(); ++i) {
+        const TUnitObj* unit = Catalogue.UnitList.Items(i);
         if (unit->bookid != bookId || unit->IsValid != "1" || unit->unitcode.empty()) continue;
         CBUnitClassUse->addItem(gbk::toQString(unit->unitname + " " + unit->UnitTitle),
                                 QVariant::fromValue<const TUnitObj*>(unit));
@@ -101,6 +159,13 @@ void TFmMain::cbbooksChange() {
 void TFmMain::CBUnitClassUseChange() {
     const TUnitObj* unit = ChosenUnit();
     if (unit == nullptr) return;
+    // Picked in the middle of a book change, from the units of the book being left: the change
+    // will offer the new book's units, so there is nothing to show.
+    if (bookChangesRunning_ > 0) return;
+    // Every step below may process events; a book or unit picked meanwhile has run its own
+    // change in full, and this one stops so that the lists all belong to the last pick.
+    const unsigned pick = ++picks_;
+    const auto superseded = [this, pick] { return pick != picks_; };
     // Unit records live for the whole run; the copies only keep the handler independent of
     // the combo box, which a nested handler may empty.
     const GbkString unitCode = unit->unitcode;
@@ -113,12 +178,16 @@ void TFmMain::CBUnitClassUseChange() {
             if (page == nullptr || page->pagenumber != pageNumber) continue;
             pages->setCurrentRow(i);
             LVTextBookClick();
+            if (superseded()) return;
         }
         if (!unitCode.empty()) {
             RBtnWordClassUse->setEnabled(true);
             SceneSheet->RefreshSceneList(unitCode);
+            if (superseded()) return;
             PassageSheet->RefreshPassageList(unitCode);
+            if (superseded()) return;
             MiniLectureSheet->RefreshMiniLectureList(unitCode);
+            if (superseded()) return;
         } else {
             for (QRadioButton* button :
                  {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse, RBtnMiniLectureClassUse})
@@ -144,10 +213,10 @@ void TFmMain::RBtnWordClassUseClick() {
             PhonicsSheet->RefreshClipList();
         } else if (RBtnHomeworkClassUse->isChecked()) {
             ShowSheet(TabHomework);
-            FillHomeworkListView(HomeworkList, LVHomework, "101");
+            FillHomeworkListView(Catalogue.HomeworkList, LVHomework, "101");
         } else if (RBtnTestPaperClassUse->isChecked()) {
             ShowSheet(TabTestPaper);
-            FillHomeworkListView(HomeworkList, LVTestPaper, "104");
+            FillHomeworkListView(Catalogue.HomeworkList, LVTestPaper, "104");
         } else if (RBTNQuestionBank->isChecked()) {
             ShowSheet(TabQuestionBank);
             LoadQuestionBank();
@@ -159,11 +228,15 @@ void TFmMain::RBtnWordClassUseClick() {
             }
             ShowSheet(TabTextBook);
             if (TextBookSheet->LVTextBook->count() == 0) {
+                // A book picked while the thumbnails load empties the view and ends this.
+                const unsigned book = bookPicks_;
                 StatusBar1Panel0->setText(QStringLiteral("教材加载中..."));
                 QApplication::processEvents();
-                RefreshBookPageList();
-                StatusBar1Panel0->setText(QStringLiteral("教材加载完成."));
-                CBUnitClassUseChange();
+                if (book == bookPicks_) RefreshBookPageList();
+                if (book == bookPicks_) {
+                    StatusBar1Panel0->setText(QStringLiteral("教材加载完成."));
+                    CBUnitClassUseChange();
+                }
             }
         } else if (RBtnWordClassUse->isChecked()) {
             ShowSheet(TabSyllabusWord);
@@ -188,11 +261,11 @@ void TFmMain::LoadQuestionBank() {
     const TUnitObj* unit = ChosenUnit();
     if (unit == nullptr) return;
     if (!unit->unitcode.empty()) QuestionBankSheet->RetriveUnitSectionList(unit->unitcode);
-    if (TestPaperList.Count() != 0) return;
+    if (Catalogue.TestPaperList.Count() != 0) return;
     QuestionBankSheet->FillInTestPaperObjList(true);
-    FillTestPaperFilterCombo(TestPaperList, "testyear", QuestionBankSheet->cbTestyear);
-    FillTestPaperFilterCombo(TestPaperList, "testarea", QuestionBankSheet->CBTestArea);
-    FillTestPaperFilterCombo(TestPaperList, "testtype", QuestionBankSheet->cboxtesttype);
+    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testyear", QuestionBankSheet->cbTestyear);
+    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testarea", QuestionBankSheet->CBTestArea);
+    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testtype", QuestionBankSheet->cboxtesttype);
     QuestionBankSheet->LoadQuestionTypeList();
 }
 

@@ -11,7 +11,6 @@
 
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageList.h"
-#include "catalogue/ImageLoader.h"
 #include "service/HttpGetText.h"
 #include "service/ShowMessage.h"
 #include "web/PageScript.h"
@@ -188,11 +187,6 @@ const void* MediaSheet::SelectedRecordPointer(QListWidget* list) {
     const QList<QListWidgetItem*> selected = list->selectedItems();
     if (selected.isEmpty()) return nullptr;
     return reinterpret_cast<const void*>(selected.first()->data(kRecordRole).value<quintptr>());
-}
-
-QImage MediaSheet::DecodePicture(const std::string& localPath) {
-    int width = 0, height = 0;
-    return LoadImageFile(localPath, width, height);
 }
 
 GbkString MediaSheet::RequestReference(const char* scheme, const char* path, const GbkString& value,

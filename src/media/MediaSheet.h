@@ -72,9 +72,6 @@ protected:
         return static_cast<const Record*>(SelectedRecordPointer(list));
     }
 
-    // Decodes a fetched picture; null when there is none or the decoder gives no bitmap.
-    static QImage DecodePicture(const std::string& localPath);
-
     // One media API GET on the classroom server: scheme + "://" + host + path + value. A failed
     // request shows HttpGetText's box; a failed or empty reply then shows `replyEmptyMessage`
     // and gives empty text.

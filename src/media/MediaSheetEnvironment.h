@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "catalogue/PictureFetch.h"
 #include "service/GbkText.h"
 
 class QWidget;
@@ -13,8 +14,9 @@ class QWidget;
 // sheets (the cache folder, the system version) are current.
 struct MediaSheetEnvironment {
     // Makes the picture at `address` available in the cache folder (downloading it on first
-    // use) and returns its local path; empty when it could not be fetched. May process events.
-    std::function<std::string(const GbkString& address)> fetchPicture;
+    // use) and decodes it with LoadImageFile, fetching a damaged cached copy once more. Raises
+    // what the decoder raises. May process events.
+    std::function<FetchedPicture(const GbkString& address)> fetchPicture;
     // The system's major version number; 5 chooses the test player page.
     std::function<int()> osMajorVersion;
     // The classroom API server, HOST[:PORT]: media API and player pages.

@@ -49,11 +49,10 @@ void MiniLecturePage::Refresh(const GbkString& unitCode) {
     for (std::size_t i = 0; i < lectures_.Count(); ++i) {
         const TMiniLectureObj* lecture = lectures_.Items(i);
         if (lecture->Code != unitCode) continue;
-        const std::string local = env_.fetchPicture(lecture->CoverFileName);
-        if (RefreshAbandoned() || local.empty()) return;
-        const QImage picture = DecodePicture(local);
+        const FetchedPicture fetched = env_.fetchPicture(lecture->CoverFileName);
+        if (RefreshAbandoned() || !fetched.available) return;
         QListWidgetItem* item = AddItem(LVMiniLectureClassUse, lecture->Title, lecture);
-        SetThumbnail(item, images_, picture, true);
+        SetThumbnail(item, images_, fetched.picture, true);
     }
     button_->setEnabled(LVMiniLectureClassUse->count() > 0);
 }

@@ -40,9 +40,9 @@ void PhonicsPage::Refresh() {
     ResetList(LVPhonics, images_, QSize(200, 130));
     for (std::size_t i = 0; i < clips_.Count(); ++i) {
         const TMediaClipObj* clip = clips_.Items(i);
-        const std::string local = env_.fetchPicture(clip->filename + ".jpg");
+        const FetchedPicture fetched = env_.fetchPicture(clip->filename + ".jpg");
         if (RefreshAbandoned()) return;
-        const QImage picture = local.empty() ? BuiltInPictures::ImgNoPic() : DecodePicture(local);
+        const QImage picture = fetched.available ? fetched.picture : BuiltInPictures::ImgNoPic();
         QListWidgetItem* item = AddItem(LVPhonics, clip->clip_title, clip);
         SetThumbnail(item, images_, picture, true);
     }

@@ -39,12 +39,11 @@ void ScenePage::Refresh(const GbkString& unitCode) {
     for (std::size_t i = 0; i < scenes_.Count(); ++i) {
         const TMaterialObj* scene = scenes_.Items(i);
         if (scene->Code != unitCode) continue;
-        const std::string local = env_.fetchPicture(scene->CoverFileName);
+        const FetchedPicture fetched = env_.fetchPicture(scene->CoverFileName);
         // Fetching processes events: the catalogue may be gone or a newer request waiting.
-        if (RefreshAbandoned() || local.empty()) return;
-        const QImage picture = DecodePicture(local);
+        if (RefreshAbandoned() || !fetched.available) return;
         QListWidgetItem* item = AddItem(LVSceneClassUse, scene->Title, scene);
-        SetThumbnail(item, images_, picture, true);
+        SetThumbnail(item, images_, fetched.picture, true);
     }
     button_->setEnabled(LVSceneClassUse->count() > 0);
 }

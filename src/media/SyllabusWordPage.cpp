@@ -47,9 +47,9 @@ void SyllabusWordPage::Refresh(const GbkString& unitCode) {
         const TWordObj* word = words_.Items(i);
         if (word->Code != unitCode) continue;
         QListWidgetItem* item = AddItem(LVSyllabusWordClassUse, word->Word, word);
-        const std::string local = env_.fetchPicture(word->PictureFileName);
+        const FetchedPicture fetched = env_.fetchPicture(word->PictureFileName);
         if (RefreshAbandoned()) return;
-        const QImage picture = local.empty() ? BuiltInPictures::ImgNoPic() : DecodePicture(local);
+        const QImage picture = fetched.available ? fetched.picture : BuiltInPictures::ImgNoPic();
         SetThumbnail(item, images_, picture, true);
         // The item was placed before it had a picture.
         LVSyllabusWordClassUse->doItemsLayout();

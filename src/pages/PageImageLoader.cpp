@@ -2,38 +2,23 @@
 
 #include <QBuffer>
 #include <QImageReader>
-#include <cstdio>
-#include <memory>
+#include <exception>
 
+#include "catalogue/ImageLimits.h"
 #include "catalogue/ImageLoader.h"
 
 namespace {
 
-struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// QImageReader takes a QString file name, which cannot carry every byte of a GBK name.
-bool readWholeFile(const std::string& path, QByteArray& data) {
-    if (path.find('\0') != std::string::npos) return false;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rbe"));
-    if (!file) return false;
-    char chunk[65536];
-    std::size_t n = 0;
-    while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0)
-        data.append(chunk, static_cast<qsizetype>(n));
-    return std::ferror(file.get()) == 0;
-}
-
 QImage loadJpeg(const std::string& path, int minHeight, QSize& naturalSize) {
     QByteArray data;
-    if (!readWholeFile(path, data)) return {};
+    if (!ReadImageFile(path, data)) return {};
     QBuffer buffer(&data);
     if (!buffer.open(QIODevice::ReadOnly)) return {};
     QImageReader reader(&buffer, "jpg");
     reader.setAutoTransform(false);
     const QSize full = reader.size();
-    if (!full.isValid() || full.isEmpty()) return {};
+    // As every picture path does: a hostile header must not make the decoder allocate.
+    if (!full.isValid() || full.isEmpty() || !imagelimits::Allowed(full.width(), full.height(), 4)) return {};
     // Ask for exactly the reduced size: the reader then picks that DCT scale and has nothing
     // left to stretch. Sizes that do not divide evenly cost one extra smooth stretch.
     for (int divisor = 8; divisor >= 2; divisor /= 2) {
@@ -56,7 +41,13 @@ QImage loadJpeg(const std::string& path, int minHeight, QSize& naturalSize) {
 QImage PageImageLoader::LoadForDisplay(const std::string& path, int minHeight, QSize& naturalSize) {
     if (ImageFileExtension(path) == ".JPG") return loadJpeg(path, minHeight, naturalSize);
     int width = 0, height = 0;
-    QImage picture = LoadImageFile(path, width, height);
+    QImage picture;
+    try {
+        picture = LoadImageFile(path, width, height);
+    } catch (const std::exception&) {
+        // A PNG or GIF that does not decode leaves the pane empty, as a JPEG that does not does.
+        return {};
+    }
     if (picture.isNull()) return {};
     naturalSize = QSize(width, height);
     return picture.convertToFormat(QImage::Format_RGB32);

@@ -12,8 +12,9 @@
 // back with 32-bit pixels, ready to be drawn.
 //
 // The picture's own (undecoded) size comes back in `naturalSize`, as a full decode would give
-// it. A JPEG that cannot be read gives a null image and leaves `naturalSize` alone; GIF and
-// PNG failures raise ImageError as LoadImageFile does. Paths are raw file-name bytes.
+// it. A picture that cannot be read, or whose header declares more than the image limits allow,
+// gives a null image and leaves `naturalSize` alone; nothing raises. Paths are raw file-name
+// bytes.
 class PageImageLoader {
 public:
     static QImage LoadForDisplay(const std::string& path, int minHeight, QSize& naturalSize);

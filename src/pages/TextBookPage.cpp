@@ -270,15 +270,16 @@ void TextBookPage::LoadBookPageList(const GbkString& bookId) {
         context_.pageList.Add(TPageObj::fromRow(row));
 }
 
-QImage TextBookPage::thumbnailOf(bool available, const std::string& path) const {
-    if (available) {
-        try {
-            int width = 0, height = 0;
-            QImage thumbnail = LoadImageThumbnail(path, kThumbWidth, kThumbHeight, width, height);
-            if (!thumbnail.isNull()) return thumbnail;
-        } catch (const std::exception&) {
-            // A damaged cached picture must not cut the list short: it shows as missing.
-        }
+QImage TextBookPage::thumbnailOf(const GbkString& address, const std::string& path) const {
+    try {
+        const FetchedPicture fetched =
+            FetchPicture(context_.pictures, address, path, [](const std::string& local) {
+                int width = 0, height = 0;
+                return LoadImageThumbnail(local, kThumbWidth, kThumbHeight, width, height);
+            });
+        if (!fetched.picture.isNull()) return fetched.picture;
+    } catch (const std::exception&) {
+        // A damaged cached picture must not cut the list short: it shows as missing.
     }
     return placeholderThumbnail();
 }
@@ -300,11 +301,10 @@ void TextBookPage::RefreshBookPageList() {
         item->setSizeHint(LVTextBook->gridSize());
         LVTextBook->addItem(item);
 
-        const std::string path = pagePath(*page);
-        const bool available = context_.cacheRemoteFile(page->pagefile, path);
+        const QImage thumbnail = thumbnailOf(page->pagefile, pagePath(*page));
         if (pass != thumbnailPass_) return;  // the item went with the emptied view
 
-        const int index = context_.pageThumbList.Add(QPixmap::fromImage(thumbnailOf(available, path)));
+        const int index = context_.pageThumbList.Add(QPixmap::fromImage(thumbnail));
         // The thumbnail stands for itself when selected too: a tinted copy per selected page
         // would pile up in the pixmap cache while the selection runs through the book.
         QIcon icon;
@@ -352,18 +352,23 @@ void TextBookPage::LVTextBookClick() {
     TPageObj* page = PageOf(LVTextBook->item(index));
     if (page == nullptr) return;
     const unsigned generation = recordGeneration_;
+    const unsigned display = ++pageDisplays_;
 
     page->pageid = gbk::trimmed(page->pageid);
     const std::string path = pagePath(*page);
-    const bool available = context_.cacheRemoteFile(page->pagefile, path);
-    if (generation != recordGeneration_) return;  // the record was destroyed meanwhile
-    if (!available) {
+    QSize natural(0, 0);
+    const int heightLimit = displayHeightLimit();
+    const FetchedPicture fetched =
+        FetchPicture(context_.pictures, page->pagefile, path, [&natural, heightLimit](const std::string& local) {
+            return PageImageLoader::LoadForDisplay(local, heightLimit, natural);
+        });
+    // The record may have been destroyed meanwhile, or a later display shown another page.
+    if (generation != recordGeneration_ || display != pageDisplays_) return;
+    if (!fetched.available) {
         ShowMessage(QStringLiteral("获取当前页面失败，请重新尝试！"));
         return;
     }
-
-    QSize natural(0, 0);
-    const QImage picture = PageImageLoader::LoadForDisplay(path, displayHeightLimit(), natural);
+    const QImage& picture = fetched.picture;
     CurrentPageWidth = natural.width();
     CurrentPageHeight = natural.height();
     int recordWidth = 0, recordHeight = 0;
@@ -385,24 +390,31 @@ void TextBookPage::LVTextBookClick() {
     CenterImageInBox(ImageCenter, ScrollBoxCenter);
 
     if (CheckBoxPrevious->isChecked() && index > 0 &&
-        !showNeighbour(index - 1, ImagePrevious, ScrollBoxprevious, PreviousPageFile, generation))
+        !showNeighbour(index - 1, ImagePrevious, ScrollBoxprevious, PreviousPageFile, generation, display))
         return;
     if (CheckBoxNext->isChecked() && index < LVTextBook->count() - 1 &&
-        !showNeighbour(index + 1, ImageNext, ScrollBoxNext, NextPageFile, generation))
+        !showNeighbour(index + 1, ImageNext, ScrollBoxNext, NextPageFile, generation, display))
         return;
     StatusBar1Panel0->setText(QStringLiteral("图片：%1 x %2").arg(CurrentPageWidth).arg(CurrentPageHeight));
 }
 
 bool TextBookPage::showNeighbour(int index, PagePicture* picture, PageScrollBox* box, std::string& file,
-                                 unsigned generation) {
+                                 unsigned generation, unsigned display) {
     const TPageObj* page = PageOf(LVTextBook->item(index));
     if (page == nullptr) return true;
     const std::string path = pagePath(*page);
-    const GbkString address = page->web_path + page->book_path + page->pagefile;
-    const bool available = context_.cacheRemoteFile(address, path);
-    if (generation != recordGeneration_ || !available) return false;
-    int width = 0, height = 0;
-    const QImage image = LoadImageFile(path, width, height);
+    const FetchedPicture fetched = FetchPicture(context_.pictures, page->web_path + page->book_path + page->pagefile,
+                                                path, [](const std::string& local) {
+                                                    // A picture that does not decode leaves the pane empty.
+                                                    try {
+                                                        int width = 0, height = 0;
+                                                        return LoadImageFile(local, width, height);
+                                                    } catch (const std::exception&) {
+                                                        return QImage();
+                                                    }
+                                                });
+    if (generation != recordGeneration_ || display != pageDisplays_ || !fetched.available) return false;
+    const QImage& image = fetched.picture;
     picture->setPicture(image);
     picture->resize(image.size());
     box->setRanges(image.width(), image.height());

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "catalogue/ImageList.h"
+#include "catalogue/PictureFetch.h"
 #include "catalogue/TObjectList.h"
 #include "catalogue/TPageObj.h"
 #include "service/GbkText.h"
@@ -31,25 +32,21 @@ class PaneSplitter;
 // The window owns the page records and the thumbnail image list and lends them through the
 // Context; the sheet's thumbnail items point at those records without owning them. Every
 // routine runs on the window thread and may process pending events while a picture is fetched,
-// so a book change can arrive in the middle of one: ClearPageView (which LoadBookPageList calls
-// before it replaces the records) ends a running thumbnail pass and any page display at once,
-// and neither reads a record afterwards. Failures: the page list call raises; a page that
+// so a book change can arrive in the middle of one: ClearPageView (which runs before the records
+// are replaced) ends a running thumbnail pass and any page display at once, and neither reads a
+// record afterwards. A page display that waited while a later one ran stops too. Failures: the page list call raises; a page that
 // cannot be fetched shows "获取当前页面失败，请重新尝试！"; the rest is quiet.
 class TextBookPage : public QWidget {
     Q_OBJECT
 
 public:
-    // Makes the remote file available at the local path in the cache folder; true when it is
-    // there afterwards. May process pending events.
-    using CacheFetch = std::function<bool(const GbkString& address, const std::string& localPath)>;
-
     struct Context {
         lmvInclassSoap& service;
         GbkString contentHost;            // HOST[:PORT] of the content server
         const std::string& cacheFolder;   // ends with "/"; read at each use, as it is set late
         TObjectList<TPageObj>& pageList;  // the window's page records
         ImageList& pageThumbList;         // the window's thumbnail pictures
-        CacheFetch cacheRemoteFile;
+        PictureSource pictures;           // the cache; may process pending events
     };
 
     explicit TextBookPage(Context context, QWidget* parent = nullptr);
@@ -142,10 +139,10 @@ private:
     int selectedIndex() const;
     void selectIndex(int index);
     std::string pagePath(const TPageObj& page) const;
-    QImage thumbnailOf(bool available, const std::string& path) const;
+    QImage thumbnailOf(const GbkString& address, const std::string& path) const;
     void updatePageSize(TPageObj& page, int measuredWidth, int measuredHeight);
     bool showNeighbour(int index, PagePicture* picture, PageScrollBox* box, std::string& file,
-                       unsigned generation);
+                       unsigned generation, unsigned display);
     void dragBy(PagePicture* picture, PageScrollBox* box, int x, int y);
     int displayHeightLimit() const;
 
@@ -155,6 +152,9 @@ private:
     unsigned recordGeneration_ = 0;
     // Bumped when a thumbnail pass must end (a new pass, an emptied view).
     unsigned thumbnailPass_ = 0;
+    // Bumped by every page display: one that waited for its picture while a later one (a
+    // presenter key, a click) ran stops, so the page last asked for is the one shown.
+    unsigned pageDisplays_ = 0;
     // The decoded picture of CurrentPageFile, so resizing the pane never decodes again.
     QImage currentPicture_;
     QSize currentNaturalSize_;

@@ -117,12 +117,15 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
         } else if (section == u"tls" && key == u"verify") {
             if (!parseBool(value, &config.tlsVerify))
                 badValue(path, fullKey, value, QStringLiteral("expected true or false"));
-        } else if (section == u"http" && (key == u"connect_timeout" || key == u"idle_timeout")) {
+        } else if (section == u"http" &&
+                   (key == u"connect_timeout" || key == u"idle_timeout" || key == u"transfer_timeout")) {
             bool ok = false;
             const int seconds = value.toInt(&ok);
             if (!ok || seconds < 1 || seconds > 3600 || value.startsWith(u'+'))
                 badValue(path, fullKey, value, QStringLiteral("expected whole seconds from 1 to 3600"));
-            (key == u"connect_timeout" ? config.connectTimeout : config.idleTimeout) = seconds;
+            (key == u"connect_timeout" ? config.connectTimeout
+             : key == u"idle_timeout"  ? config.idleTimeout
+                                       : config.transferTimeout) = seconds;
         } else if (section == u"tls" && key == u"ca_file") {
             const QFileInfo info(value);
             if (!value.isEmpty() && !(info.isFile() && info.isReadable())) {

@@ -15,6 +15,7 @@ struct ClientConfig {
     QString caFile;           // extra authority, trusted besides the system ones; empty for none
     int connectTimeout = 30;  // seconds an HTTP request waits for its connection
     int idleTimeout = 60;     // seconds an HTTP request waits while no data arrives
+    int transferTimeout = 300;  // seconds an HTTP request may take in all
     QString sourceFile;       // the file the values came from (may not exist)
 
     static QString defaultPath();

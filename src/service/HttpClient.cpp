@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <memory>
@@ -78,6 +79,7 @@ CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, const HttpTim
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeouts.idleSeconds);
+    curl_easy_setopt(h, CURLOPT_TIMEOUT, timeouts.totalSeconds);
     if (tls.verify) {
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
         curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
@@ -118,24 +120,38 @@ size_t appendToBody(char* data, size_t size, size_t count, void* target) {
     return bytes;
 }
 
-size_t writeToFd(char* data, size_t size, size_t count, void* target) {
-    const int fd = *static_cast<int*>(target);
-    size_t total = size * count;
+// Where a download is written: the file, with the count and the cap, and the progress shown
+// meanwhile. Like BodySink, it only records what went wrong.
+struct FileSink {
+    int fd = -1;
+    long long written = 0;
+    bool tooLarge = false;
+    TransferProgress* progress = nullptr;
+};
+
+size_t writeToFile(char* data, size_t size, size_t count, void* target) {
+    auto* sink = static_cast<FileSink*>(target);
+    const size_t total = size * count;
+    if (static_cast<long long>(total) > static_cast<long long>(kMaxReplyBytes) - sink->written) {
+        sink->tooLarge = true;
+        return 0;
+    }
     size_t done = 0;
     while (done < total) {
-        ssize_t n = ::write(fd, data + done, total - done);
+        const ssize_t n = ::write(sink->fd, data + done, total - done);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return 0;  // makes libcurl stop with a write error
         done += static_cast<size_t>(n);
     }
+    sink->written += static_cast<long long>(total);
     return total;
 }
 
-void perform(CURL* h, const char* errorBuffer) {
-    const CURLcode rc = curl_easy_perform(h);
-    if (rc != CURLE_OK) {
-        std::string message = errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc);
-        throw HttpError(message);
-    }
+int reportProgress(void* target, curl_off_t total, curl_off_t received, curl_off_t, curl_off_t) {
+    auto* progress = static_cast<TransferProgress*>(target);
+    progress->total = total;
+    progress->received = received;
+    return progress->cancelled ? 1 : 0;  // non-zero aborts the transfer
 }
 
 long responseStatus(CURL* h) {
@@ -239,7 +255,8 @@ ByteString HttpClient::getBody(const std::string& url) const {
     return std::move(response.body);
 }
 
-void HttpClient::downloadToFile(const std::string& url, const std::string& path) const {
+void HttpClient::downloadToFile(const std::string& url, const std::string& path,
+                                const DownloadOptions& options) const {
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
     std::string tempPath = folder + "/" + kDownloadTemporaryPrefix + "XXXXXX";
@@ -255,12 +272,21 @@ void HttpClient::downloadToFile(const std::string& url, const std::string& path)
         char errorBuffer[CURL_ERROR_SIZE] = {};
         CurlHandle curl = newHandle(url, tls_, timeouts_, errorBuffer);
         CURL* h = curl.get();
-        int target = fd;
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeToFd);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &target);
+        FileSink sink;
+        sink.fd = fd;
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeToFile);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+        curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
-        perform(h, errorBuffer);
+        if (options.progress) {
+            curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, reportProgress);
+            curl_easy_setopt(h, CURLOPT_XFERINFODATA, options.progress);
+            curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+        }
+        const CURLcode rc = curl_easy_perform(h);
+        if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
+        if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
         status = responseStatus(h);
     } catch (...) {
         discard();
@@ -270,7 +296,17 @@ void HttpClient::downloadToFile(const std::string& url, const std::string& path)
         discard();
         throw HttpError("HTTP " + std::to_string(status), status);
     }
-    if (::close(fd) != 0 || ::rename(tempPath.c_str(), path.c_str()) != 0) {
+    if (options.acceptHead) {
+        char head[16];
+        const ssize_t n = ::pread(fd, head, sizeof head, 0);
+        if (n < 0 || !options.acceptHead(std::string_view(head, static_cast<std::size_t>(n)))) {
+            discard();
+            throw HttpError("The reply from " + url + " is not the file asked for");
+        }
+    }
+    // Flushed before the rename: after a power cut the name must never stand for a short file.
+    const bool flushed = ::fsync(fd) == 0;
+    if (::close(fd) != 0 || !flushed || ::rename(tempPath.c_str(), path.c_str()) != 0) {
         ::unlink(tempPath.c_str());
         throw HttpError("cannot store the download at " + path);
     }

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "GbkText.h"
@@ -12,15 +15,31 @@ struct TlsPolicy {
     std::string caFile;
 };
 
-// How long a request may wait: for the connection, and with no data at all arriving.
+// How long a request may wait: for the connection, with no data at all arriving, and in all
+// (a server that trickles a byte now and then never trips the idle limit).
 struct HttpTimeouts {
     long connectSeconds = 30;
     long idleSeconds = 60;
+    long totalSeconds = 300;
 };
 
 // The largest reply body kept in memory (SOAP replies, HttpGetText, documents): far above any
 // real catalogue, far below what would exhaust the machine. A larger one raises HttpError.
 constexpr std::size_t kMaxReplyBytes = std::size_t(64) << 20;
+
+// What a download on another thread reports while it runs, and how it is stopped: the
+// transfer writes the counts, anyone may set `cancelled`, which ends it with HttpError soon.
+struct TransferProgress {
+    std::atomic<long long> received{0};
+    std::atomic<long long> total{0};  // 0 while the length is unknown
+    std::atomic<bool> cancelled{false};
+};
+
+struct DownloadOptions {
+    TransferProgress* progress = nullptr;
+    // Sees the first bytes of a complete body (at most 16); false refuses the file.
+    std::function<bool(std::string_view head)> acceptHead;
+};
 
 struct HttpResponse {
     long status = 0;
@@ -31,9 +50,9 @@ struct HttpResponse {
 // The one HTTP client of the program, on libcurl's blocking interface. Each call makes its own
 // easy handle and releases it before returning; only libcurl's connection and name caches are
 // shared by the whole process, so a list of pictures from one server reuses one kept-alive
-// connection. Calls block the calling thread; connecting gives up after 30 s and a transfer
-// after 60 s without data (ClientConfig can shorten both). Transport failures raise HttpError
-// with libcurl's message.
+// connection. Calls block the calling thread, which may be any thread; connecting gives up after
+// 30 s, a transfer after 60 s without data or 300 s in all (ClientConfig sets all three).
+// Transport failures raise HttpError with libcurl's message.
 class HttpClient {
 public:
     static constexpr const char* kDownloadTemporaryPrefix = ".lumo-download-";
@@ -47,9 +66,11 @@ public:
     // Like get(), but a status outside 2xx raises HttpError ("HTTP <status>", status()).
     ByteString getBody(const std::string& url) const;
     // Writes the body into a temporary file beside `path` (kDownloadTemporaryPrefix and six
-    // letters or digits) and renames it into place only after a complete 2xx transfer; on any
-    // failure no file is left and HttpError is raised.
-    void downloadToFile(const std::string& url, const std::string& path) const;
+    // letters or digits), flushes it to disk and renames it into place only after a complete
+    // 2xx transfer of at most kMaxReplyBytes whose first bytes `options.acceptHead` accepts;
+    // on any failure no file is left and HttpError is raised.
+    void downloadToFile(const std::string& url, const std::string& path,
+                        const DownloadOptions& options = {}) const;
 
     const TlsPolicy& tls() const { return tls_; }
 

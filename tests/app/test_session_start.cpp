@@ -93,9 +93,9 @@ private slots:
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
         QVERIFY(window->cbbooks->count() > 0);
-        QVERIFY(!window->UnitList.IsEmpty());
-        QVERIFY(!window->HomeworkList.IsEmpty());
-        QVERIFY(!window->MediaClipList.IsEmpty());
+        QVERIFY(!window->Catalogue.UnitList.IsEmpty());
+        QVERIFY(!window->Catalogue.HomeworkList.IsEmpty());
+        QVERIFY(!window->Catalogue.MediaClipList.IsEmpty());
         QVERIFY(!login->isVisible());
         QVERIFY(!login->programEndRequested());
     }
@@ -306,7 +306,7 @@ private slots:
         QCOMPARE(messages.texts(), QStringList{"'1O0' is not a valid integer value"});
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
-        QCOMPARE(window->UnitList.Count(), std::size_t(1));
+        QCOMPARE(window->Catalogue.UnitList.Count(), std::size_t(1));
         QCOMPARE(ScriptedClassroom::operationOf(service.requests().back()),
                  std::string("LmvInclass_GetClipList"));
         // The dialog stays up in the look of an accepted sign-in, its button usable.

@@ -59,7 +59,7 @@ private:
         }
     }
     void serve(int fd) {
-        const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 7\r\n\r\npicture";
+        const std::string answer = "HTTP/1.1 200 OK\r\nContent-Length: 10\r\n\r\n\xFF\xD8\xFFpicture";
         std::string pending;
         char buffer[4096];
         for (;;) {

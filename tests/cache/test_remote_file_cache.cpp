@@ -13,7 +13,8 @@
 
 namespace {
 
-const std::string kPicture = std::string(4096, 'J') + "end of picture";
+// A JPEG's first bytes: the cache keeps nothing else.
+const std::string kPicture = "\xFF\xD8\xFF" + std::string(4096, 'J') + "end of picture";
 
 ScriptedResponse servePicture(const RecordedRequest&) {
     return {200, "image/jpeg", kPicture};

@@ -76,7 +76,7 @@ private:
         config.caFile = service_->caFile();
         // As the entry does at start, before the data module makes its proxy.
         HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
-        HttpClient::setDefaultTimeouts(HttpTimeouts{config.connectTimeout, config.idleTimeout});
+        HttpClient::setDefaultTimeouts(HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
         dm_ = std::make_unique<TstudyDM>(config);
         dm_->SetUpClassroomProxy();
         window_ = std::make_unique<TFmMain>(*dm_);
@@ -89,7 +89,7 @@ private:
         MessageRecorder messages;
         window_->LoadBookScenes("1", "b3a");
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('|')));
-        QVERIFY(window_->SceneList.Count() > 0);
+        QVERIFY(window_->Catalogue.SceneList.Count() > 0);
         QVERIFY(window_->isEnabled());
     }
 
@@ -182,11 +182,11 @@ private slots:
             window_->LoadBookScenes("1", "b3a");
         } else if (operation == "LmvInclass_GetMiniLectureTextJsonList") {
             window_->LoadBookMiniLectures("1", "b3a");
-            for (const auto& lecture : window_->MiniLectureList)
+            for (const auto& lecture : window_->Catalogue.MiniLectureList)
                 QVERIFY(!QByteArray::fromStdString(lecture->Title.bytes()).contains(kSecret));
         } else if (operation == "LmvInclass_GetUnitList") {
             window_->LoadUnitList();
-            QCOMPARE(window_->UnitList.Count(), std::size_t(0));
+            QCOMPARE(window_->Catalogue.UnitList.Count(), std::size_t(0));
         } else if (operation == "LmvInclass_GetsyllabusWordList") {
             // Not caught by the loader: the default handler shows the error's message.
             try {
@@ -303,7 +303,7 @@ private slots:
         openWindow(service_->host());
         MessageRecorder messages;
         window_->LoadBookPageList("bfault");
-        QCOMPARE(window_->PageList.Count(), std::size_t(1));
+        QCOMPARE(window_->Catalogue.PageList.Count(), std::size_t(1));
         window_->RefreshBookPageList();
         verifyNoStrayFiles();
         const QString cache = QString::fromStdString(window_->TempPath);

@@ -202,7 +202,7 @@ private slots:
         utsname name{};
         QCOMPARE(uname(&name), 0);
         QCOMPARE(window.OsMajorVersion, std::atoi(name.release));
-        QVERIFY(window.UnitList.IsEmpty() && window.HomeworkList.IsEmpty() && window.TestPaperList.IsEmpty());
+        QVERIFY(window.Catalogue.UnitList.IsEmpty() && window.Catalogue.HomeworkList.IsEmpty() && window.Catalogue.TestPaperList.IsEmpty());
         QCOMPARE(WindowRegistry::ownerPid(TFmMain::windowClassName()), qint64(getpid()));
         window_.reset();
         QVERIFY(!WindowRegistry::exists(TFmMain::windowClassName()));

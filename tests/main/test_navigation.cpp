@@ -18,6 +18,9 @@
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/TFmMain.h"
+#include "media/MiniLecturePage.h"
+#include "media/PassagePage.h"
+#include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
 #include "pages/TextBookPage.h"
 #include "questions/QuestionBankPage.h"
@@ -113,6 +116,52 @@ private:
         return captions;
     }
 
+    template <class Record>
+    void verifyListBelongsTo(QListWidget* list, const TObjectList<Record>& records, const GbkString& unitCode,
+                             QRadioButton* button) {
+        for (int i = 0; i < list->count(); ++i) {
+            const void* record = reinterpret_cast<const void*>(list->item(i)->data(Qt::UserRole).value<quintptr>());
+            QVERIFY2(CatalogueModel::Holds(records, record), qPrintable(list->objectName()));
+            QCOMPARE(static_cast<const Record*>(record)->Code, unitCode);
+        }
+        if (unitCode.empty()) {
+            QCOMPARE(list->count(), 0);
+            QVERIFY(!button->isEnabled());
+        }
+    }
+    // The book, its units, its pages and the lists of the chosen unit (or none).
+    void verifyEverythingBelongsTo(const QString& book, int unitIndex) {
+        const GbkString bookId = gbk::fromQString(book);
+        QCOMPARE(ComboBook(w().cbbooks, w().cbbooks->currentIndex())->bookid, bookId);
+        QCOMPARE(w().CBUnitClassUse->currentIndex(), unitIndex);
+        for (int i = 0; i < w().CBUnitClassUse->count(); ++i) {
+            const auto* unit = w().CBUnitClassUse->itemData(i).value<const TUnitObj*>();
+            QVERIFY(CatalogueModel::Holds(w().Catalogue.UnitList, unit));
+            QCOMPARE(unit->bookid, bookId);
+        }
+        for (const auto& page : w().Catalogue.PageList) QCOMPARE(page->bookid, bookId);
+        for (int i = 0; i < thumbnails()->count(); ++i)
+            QVERIFY(CatalogueModel::Holds(w().Catalogue.PageList, TextBookPage::PageOf(thumbnails()->item(i))));
+        const TUnitObj* unit = w().ChosenUnit();
+        const GbkString code = unit ? unit->unitcode : GbkString();
+        verifyListBelongsTo(w().SceneSheet->LVSceneClassUse, w().Catalogue.SceneList, code, w().RbtnSceneClassUse);
+        verifyListBelongsTo(w().PassageSheet->LVPassageClassUse, w().Catalogue.PassageList, code,
+                            w().RbtnPassageClassUse);
+        verifyListBelongsTo(w().MiniLectureSheet->LVMiniLectureClassUse, w().Catalogue.MiniLectureList, code,
+                            w().RBtnMiniLectureClassUse);
+        verifyListBelongsTo(w().SyllabusWordSheet->LVSyllabusWordClassUse, w().Catalogue.WordList, code,
+                            w().RBtnWordClassUse);
+        if (unit == nullptr) return;
+        // The lists are whole: every record of the unit has its item, and the buttons say so.
+        std::size_t scenes = 0, lectures = 0;
+        for (const auto& scene : w().Catalogue.SceneList) scenes += scene->Code == code;
+        for (const auto& lecture : w().Catalogue.MiniLectureList) lectures += lecture->Code == code;
+        QCOMPARE(std::size_t(w().SceneSheet->LVSceneClassUse->count()), scenes);
+        QCOMPARE(std::size_t(w().MiniLectureSheet->LVMiniLectureClassUse->count()), lectures);
+        QCOMPARE(w().RbtnSceneClassUse->isEnabled(), scenes > 0);
+        QCOMPARE(w().RBtnMiniLectureClassUse->isEnabled(), lectures > 0);
+    }
+
 private slots:
     void initTestCase() {
         writeFile(overrides_.filePath("datasets/LmvInclass_GetUnitList.xml"), kUnits);
@@ -192,14 +241,14 @@ private slots:
         choose(w().RBTNQuestionBank);
         QCOMPARE(w().PageControlClass->currentWidget(), w().TabQuestionBank);
         QCOMPARE(w().QuestionBankSheet->cbsection->count(), 0);
-        QCOMPARE(w().TestPaperList.Count(), std::size_t(0));
+        QCOMPARE(w().Catalogue.TestPaperList.Count(), std::size_t(0));
         QCOMPARE(messages_->texts(), QStringList());
 
         chooseUnit(0);  // unchecks "题库", so choosing it again runs the switch
         QVERIFY(!w().RBTNQuestionBank->isChecked());
         choose(w().RBTNQuestionBank);
         QVERIFY(w().QuestionBankSheet->cbsection->count() > 0);
-        QVERIFY(w().TestPaperList.Count() > 0);
+        QVERIFY(w().Catalogue.TestPaperList.Count() > 0);
         QVERIFY(w().QuestionBankSheet->cbTestyear->count() > 0);
         choose(w().RBtnHomeworkClassUse);
         choose(w().RBTNQuestionBank);  // sections again, papers and types never again
@@ -278,6 +327,64 @@ private slots:
             QVERIFY2(browser->View() == nullptr, qPrintable(browser->objectName()));
         QCOMPARE(childProcesses(), children);
         QCOMPARE(messages_->texts(), QStringList());
+    }
+
+    // Picks made while another pick waits for slow pictures, each handled at an event point of
+    // the pick still running. Once the window is idle everything on screen belongs to the book
+    // and unit the teacher picked last, and every item's record is a live record.
+    void lastPickWinsOnASlowNetwork_data() {
+        QTest::addColumn<QString>("interleaving");
+        QTest::addColumn<QString>("book");
+        QTest::addColumn<int>("unit");  // index in the book's units, -1 for none
+        QTest::newRow("unit of the old book picked during a book change") << "unit in book" << "b5b" << -1;
+        QTest::newRow("second unit picked while the first one's covers download") << "unit in unit" << "b3a" << 1;
+        QTest::newRow("book picked during a book change") << "book in book" << "b5b" << -1;
+        QTest::newRow("book picked while a unit's covers download") << "book in unit" << "b5b" << -1;
+    }
+    void lastPickWinsOnASlowNetwork() {
+        QFETCH(QString, interleaving);
+        QFETCH(QString, book);
+        QFETCH(int, unit);
+        QDir(QString::fromStdString(w().TempPath)).removeRecursively();
+        QDir().mkpath(QString::fromStdString(w().TempPath));
+        fault("http", "/content/ slow:60\n");
+        chooseBook("b3a");
+        choose(w().RBtnTextbook);
+        const auto later = [this](const std::function<void()>& pick) {
+            // Handled at the first event point of what runs next, as a click would be.
+            QMetaObject::invokeMethod(w().RBtnHomeworkClassUse, pick, Qt::QueuedConnection);
+        };
+        const auto pickBook = [this](const char* id) {
+            return [this, id] {
+                for (int i = 0; i < w().cbbooks->count(); ++i)
+                    if (ComboBook(w().cbbooks, i)->bookid == GbkString(id)) {
+                        w().cbbooks->setCurrentIndex(i);
+                        emit w().cbbooks->activated(i);
+                    }
+            };
+        };
+        const auto pickUnit = [this](int index) {
+            return [this, index] {
+                w().CBUnitClassUse->setCurrentIndex(index);
+                emit w().CBUnitClassUse->activated(index);
+            };
+        };
+        if (interleaving == "unit in book") {
+            chooseUnit(0);
+            later(pickUnit(1));
+            chooseBook("b5b");
+        } else if (interleaving == "unit in unit") {
+            later(pickUnit(1));
+            chooseUnit(0);
+        } else if (interleaving == "book in book") {
+            later(pickBook("b5b"));
+            chooseBook("b8a");
+        } else {
+            later(pickBook("b5b"));
+            chooseUnit(0);
+        }
+        QCOMPARE(messages_->texts(), QStringList());
+        verifyEverythingBelongsTo(book, unit);
     }
 
     void textbookWithoutABookAsksForOne() {

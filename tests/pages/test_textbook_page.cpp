@@ -171,7 +171,10 @@ private slots:
         };
         sheet_ = std::make_unique<TextBookPage>(TextBookPage::Context{
             *dm_->HTTPRIOLmvInClass_.GetlmvInclassSoap(), gbk::fromQString(config.contentHost), cacheFolder_,
-            pages_, thumbs_, fetch});
+            pages_, thumbs_,
+            PictureSource{fetch, [this](const GbkString& address, const std::string& path) {
+                              return files_->Refetch(address, path);
+                          }}});
         sheet_->resize(1085, 800);
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));
@@ -347,6 +350,62 @@ private slots:
         QCOMPARE(sheet_->StatusBar1Panel0->text(),
                  "下载页面失败：" + QString::fromStdString(cacheFolder_) + "b3-2.jpg");
         QVERIFY(status.startsWith(QStringLiteral("图片：")));
+    }
+
+    // Pictures the center pane cannot use. A cached copy that does not decode is fetched once
+    // more in a run (here by the thumbnail pass); what still cannot be used leaves the pane empty
+    // and reports no size, whatever the format, and what is not a picture at all is never kept.
+    void unusablePicturesLeaveTheCenterPaneEmpty_data() {
+        QTest::addColumn<QByteArray>("cached");  // what the cache holds before, if anything
+        QTest::addColumn<QByteArray>("served");
+        QTest::addColumn<int>("requests");  // for the picture, thumbnail pass and page display
+        QTest::addColumn<bool>("shown");
+        QTest::addColumn<QStringList>("messages");
+        const QByteArray png = encoded(filled(kServedPage, pageColour(1)), "PNG");
+        const QByteArray damaged = png.left(png.size() / 2);
+        // A real JPEG whose frame header declares 20000 x 20000 pixels.
+        QByteArray huge = encoded(filled(QSize(16, 16), Qt::red), "JPG");
+        const qsizetype frame = huge.indexOf("\xFF\xC0");
+        huge.replace(frame + 5, 4, QByteArray("\x4E\x20\x4E\x20", 4));
+        QTest::newRow("damaged copy in the cache, whole on the server") << damaged << png << 1 << true << QStringList();
+        QTest::newRow("damaged copy, damaged on the server") << damaged << damaged << 1 << false << QStringList();
+        QTest::newRow("damaged on the server") << QByteArray() << damaged << 2 << false << QStringList();
+        QTest::newRow("header declares 20000 x 20000") << QByteArray() << huge << 1 << false << QStringList();
+        QTest::newRow("error page served as the picture")
+            << QByteArray() << QByteArray("<html><body>Please sign in</body></html>") << 2 << false
+            << QStringList{kPageMissing};
+    }
+    void unusablePicturesLeaveTheCenterPaneEmpty() {
+        QFETCH(QByteArray, cached);
+        QFETCH(QByteArray, served);
+        QFETCH(int, requests);
+        QFETCH(bool, shown);
+        QFETCH(QStringList, messages);
+        const std::string extension = served.startsWith("\xFF\xD8") ? ".jpg" : ".png";
+        serveBook("b4", 1, {1}, [&](int page) {
+            std::string text = row("b4", page, "0", "0");
+            return text.replace(text.find(".jpg"), 4, extension);
+        });
+        server_->get("/pages/b4-1" + extension, {200, "image/png", served.toStdString()});
+        server_->reply("LmvInclass_UpdatePageSize", "1");
+        const std::string file = cacheFolder_ + "b4-1" + extension;
+        if (!cached.isEmpty()) {
+            QFile copy(QString::fromStdString(file));
+            QVERIFY(copy.open(QIODevice::WriteOnly));
+            copy.write(cached);
+        }
+        MessageRecorder recorder;
+        openBook("b4");
+        select(0);
+        sheet_->LVTextBookClick();
+
+        QCOMPARE(recorder.texts(), messages);
+        int fetches = 0;
+        for (const RecordedRequest& request : server_->requests()) fetches += request.target == "/pages/b4-1" + extension;
+        QCOMPARE(fetches, requests);
+        QCOMPARE(!sheet_->ImageCenter->picture().isNull(), shown);
+        QCOMPARE(updatesSent(), std::size_t(shown ? 1 : 0));
+        if (!messages.isEmpty()) QVERIFY(!QFile::exists(QString::fromStdString(file)));
     }
 
     void pageFitsThePaneHeight_data() {

@@ -52,11 +52,11 @@ private slots:
         TFmMain& window = *window_;
         window.Member.UserId = "t1002";
         window.LoadHomeworkList();
-        QCOMPARE(window.HomeworkList.Count(), std::size_t(1));
+        QCOMPARE(window.Catalogue.HomeworkList.Count(), std::size_t(1));
         QVERIFY(window.LoadTeacherSetting());
         QCOMPARE(window.Member.UserId, GbkString("t1001"));
 
-        FillHomeworkListView(window.HomeworkList, window.LVHomework, "101");
+        FillHomeworkListView(window.Catalogue.HomeworkList, window.LVHomework, "101");
         window.PageControlClass->setCurrentWidget(window.TabHomework);
         HomeworkPage& sheet = *window.HomeworkSheet;
         sheet.PageControlHWK->setCurrentWidget(sheet.TabHwkFeedbackWB);
