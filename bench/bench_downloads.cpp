@@ -1,11 +1,8 @@
 // Downloads from a cold cache: 200 thumbnails through RemoteFileCache::CacheRemoteFile, side by
 // side with a plain sequential libcurl program fetching the same files into the same folder.
 // Both talk to one small keep-alive HTTP server on loopback started by this program.
-#include <arpa/inet.h>
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "BenchPictureServer.h"
 #include "cache/CacheFileName.h"
 #include "cache/RemoteFileCache.h"
 
@@ -26,70 +24,16 @@ namespace {
 constexpr int kPictures = 200;
 constexpr std::size_t kPictureBytes = 24 * 1024;  // a typical list thumbnail
 
-// HTTP/1.1 with keep-alive, a thread per connection; every GET gets the same picture.
-class PictureServer {
-public:
-    PictureServer() : body_(kPictureBytes, '\0') {
-        for (std::size_t i = 0; i < body_.size(); ++i) body_[i] = static_cast<char>((i * 131) ^ (i >> 7));
-        listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listenFd_, 64);
-        socklen_t length = sizeof address;
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&address), &length);
-        port_ = ntohs(address.sin_port);
-        acceptor_ = std::thread([this] { acceptLoop(); });
-    }
-    ~PictureServer() {
-        stopping_ = true;
-        ::shutdown(listenFd_, SHUT_RDWR);
-        acceptor_.join();
-        ::close(listenFd_);
-    }
-    std::string baseUrl() const { return "http://127.0.0.1:" + std::to_string(port_); }
-    long connections() const { return connections_; }
+// Every GET gets the same picture, which starts as a JPEG does (the cache keeps nothing else).
+std::string pictureBody() {
+    std::string body(kPictureBytes, '\0');
+    for (std::size_t i = 0; i < body.size(); ++i) body[i] = static_cast<char>((i * 131) ^ (i >> 7));
+    body.replace(0, 3, "\xFF\xD8\xFF");
+    return body;
+}
 
-private:
-    void acceptLoop() {
-        while (!stopping_) {
-            const int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd < 0) return;
-            ++connections_;
-            std::thread([this, fd] { serve(fd); }).detach();
-        }
-    }
-    void serve(int fd) {
-        const std::string head =
-            "HTTP/1.1 200 OK\r\nContent-Type: image/jpeg\r\nContent-Length: " + std::to_string(body_.size()) +
-            "\r\n\r\n";
-        const std::string response = head + body_;
-        std::string pending;
-        char buffer[8192];
-        for (;;) {
-            const ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0) break;
-            pending.append(buffer, std::size_t(n));
-            std::size_t end;
-            while ((end = pending.find("\r\n\r\n")) != std::string::npos) {
-                pending.erase(0, end + 4);
-                if (::send(fd, response.data(), response.size(), MSG_NOSIGNAL) < 0) break;
-            }
-        }
-        ::close(fd);
-    }
-
-    std::string body_;
-    int listenFd_ = -1;
-    std::uint16_t port_ = 0;
-    std::atomic<bool> stopping_{false};
-    std::atomic<long> connections_{0};
-    std::thread acceptor_;
-};
-
-PictureServer& server() {
-    static PictureServer instance;
+BenchPictureServer& server() {
+    static BenchPictureServer instance(pictureBody());
     return instance;
 }
 

@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QTest>
+#include <QTimer>
+#include <chrono>
+#include <thread>
 #include <stdexcept>
 
 #include "MessageRecorder.h"
@@ -232,6 +235,79 @@ private slots:
         QVERIFY(server.requests().empty());
         QVERIFY(!exists(path));
         QVERIFY(!exists("a.jpg"));
+    }
+
+    // In the background a transfer runs on a worker while this thread handles its events (here a
+    // timer and a second request for the same file, which shares the transfer); the progress
+    // shows meanwhile and is cleared at the end.
+    void backgroundTransferKeepsTheThreadResponsive() {
+        RecordingHttpServer server([](const RecordedRequest&) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            return ScriptedResponse{200, "image/jpeg", kPicture};
+        });
+        RemoteFileCache cache = makeCache();
+        QStringList progress;
+        cache.runTransfersInBackground([&](const QString& text) { progress << text; });
+        const GbkString address(server.baseUrl() + "/media/a.jpg");
+        const std::string path = folder_ + "a.jpg";
+        int ticks = 0;
+        bool nested = false;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+        timer.start(20);
+        QTimer::singleShot(50, [&] { nested = cache.CacheRemoteFile(address, path); });
+        QVERIFY(cache.CacheRemoteFile(address, path));
+        QVERIFY(nested);
+        QVERIFY2(ticks >= 10, qPrintable(QString::number(ticks)));
+        QCOMPARE(server.requests().size(), std::size_t(1));
+        QCOMPARE(readFile(path), QByteArray::fromStdString(kPicture));
+        QVERIFY(progress.size() >= 2);
+        QVERIFY(!progress.first().isEmpty());
+        QCOMPARE(progress.last(), QString());
+    }
+
+    // Bodies the cache never keeps: too large (announced or not), or not a picture at all.
+    void refusedBodiesLeaveNoFile_data() {
+        QTest::addColumn<bool>("background");
+        QTest::addColumn<QByteArray>("body");
+        const QByteArray oversize = QByteArray("\xFF\xD8\xFF") + QByteArray((64 << 20) - 2, 'J');
+        const QByteArray errorPage("<html><body>Please sign in to the school network</body></html>");
+        for (bool background : {false, true}) {
+            const char* mode = background ? "background" : "calling thread";
+            QTest::addRow("64 MiB and a byte, %s", mode) << background << oversize;
+            QTest::addRow("error page, %s", mode) << background << errorPage;
+        }
+    }
+    void refusedBodiesLeaveNoFile() {
+        QFETCH(bool, background);
+        QFETCH(QByteArray, body);
+        RecordingHttpServer server(
+            [&](const RecordedRequest&) { return ScriptedResponse{200, "image/jpeg", body.toStdString()}; });
+        RemoteFileCache cache = makeCache();
+        if (background) cache.runTransfersInBackground({});
+        MessageRecorder messages;
+        const std::string path = folder_ + "a.jpg";
+        QVERIFY(!cache.CacheRemoteFile(GbkString(server.baseUrl() + "/a.jpg"), path));
+        QCOMPARE(events_.filter("下载页面失败：").size(), 1);
+        QCOMPARE(folderEntries(), QStringList());
+        QVERIFY(messages.texts().isEmpty());
+    }
+
+    // A copy that did not decode is fetched again once in the cache's life, never twice.
+    void refetchHappensOncePerFile() {
+        RecordingHttpServer server(servePicture);
+        RemoteFileCache cache = makeCache();
+        const GbkString address(server.baseUrl() + "/a.jpg");
+        const std::string path = folder_ + "a.jpg";
+        QFile damaged(QString::fromStdString(path));
+        QVERIFY(damaged.open(QIODevice::WriteOnly));
+        damaged.write("\xFF\xD8\xFF cut short");
+        damaged.close();
+        QVERIFY(cache.Refetch(address, path));
+        QCOMPARE(readFile(path), QByteArray::fromStdString(kPicture));
+        QVERIFY(!cache.Refetch(address, path));
+        QCOMPARE(server.requests().size(), std::size_t(1));
+        QVERIFY(exists(path));
     }
 
     void errorWhileFetchingBecomesStatusAndNoRaise_data() {
