@@ -159,15 +159,17 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
             transfer);
     }
 
+    // Waits nest when a handler run meanwhile waits too; the innermost one is what the teacher
+    // is waiting for, so its progress is the one shown.
+    waiting_.push_back(transfer);
     QTimer ticker;
     ticker.setInterval(100);
-    QObject::connect(&ticker, &QTimer::timeout, [this, transfer] {
-        if (setProgress_) setProgress_(progressText(transfer->progress.received, transfer->progress.total));
-    });
+    QObject::connect(&ticker, &QTimer::timeout, [this] { showProgress(); });
     ticker.start();
     while (!transfer->done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     ticker.stop();
-    if (setProgress_) setProgress_(QString());
+    waiting_.pop_back();
+    showProgress();
 
     // A file asked for twice shares one transfer: the first waiter to return takes it off the
     // list and tells what went wrong, once.
@@ -178,6 +180,13 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
     }
     reapFinishedWorkers();
     return transfer->stored;
+}
+
+void RemoteFileCache::showProgress() {
+    if (!setProgress_) return;
+    if (waiting_.empty()) return setProgress_(QString());
+    const TransferProgress& progress = waiting_.back()->progress;
+    setProgress_(progressText(progress.received, progress.total));
 }
 
 void RemoteFileCache::reapFinishedWorkers() {

@@ -68,6 +68,7 @@ private:
     bool isCachePath(const std::string& localPath) const;
     bool transferInBackground(const std::string& url, const std::string& path);
     void reapFinishedWorkers();
+    void showProgress();
 
     std::string cacheFolder_;
     StatusSink setStatus_;
@@ -78,5 +79,6 @@ private:
     std::unique_ptr<QObject> waker_;  // receives the workers' wake-ups on the calling thread
     std::map<std::string, std::shared_ptr<Transfer>> running_;  // by local path
     std::vector<std::pair<std::thread, std::shared_ptr<Transfer>>> workers_;
+    std::vector<std::shared_ptr<Transfer>> waiting_;  // innermost last
     std::set<std::string> refetched_;
 };

@@ -35,14 +35,7 @@ inline QByteArray fileBytes(const QString& path) {
 // The demo's log once every request made so far is in it: a marker request of our own, logged
 // after all earlier ones, is waited for and left out.
 inline QStringList settledLog(DemoService& service) {
-    static int markers = 0;
-    const QString marker = QStringLiteral("/?settled=%1").arg(++markers);
-    HttpGetText(service.baseUrl(false).toStdString() + marker.toStdString());
-    if (!service.waitForRequest(" " + marker + " ")) return {"marker not logged"};
-    QStringList lines;
-    for (const QString& line : service.requestLog())
-        if (!line.contains(QStringLiteral("/?settled="))) lines << line;
-    return lines;
+    return service.settledLog();
 }
 
 // The operation column of the log: the SOAP operation, "account-notification" or "-".

@@ -30,6 +30,7 @@
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
 #include "service/ClientConfig.h"
+#include "service/HttpClient.h"
 #include "service/TstudyDM.h"
 #include "web/WebBrowser.h"
 
@@ -207,6 +208,54 @@ private slots:
 
         choose(w.RbtnPassageClassUse);
         QTRY_COMPARE(pauses(), 1);
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    // The interleaving that once left the mini-lecture list on freed records: a unit of the old
+    // book picked while a book change waits, on a slow network. "微课" stays off until a unit of
+    // the new book is picked, and the item clicked then plays that unit's own material.
+    void miniLectureAfterAPickDuringABookChangePlaysTheNewBooksMaterial() {
+        QTemporaryDir overrides;
+        QDir().mkpath(overrides.filePath("faults"));
+        QFile slow(overrides.filePath("faults/http"));
+        QVERIFY(slow.open(QIODevice::WriteOnly));
+        slow.write("/content/ slow:60\n");
+        slow.close();
+        MessageRecorder messages;
+        startDemo({overrides.path()});
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
+        config.caFile = demo_->caFile();
+        HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});  // as the entry does
+        TstudyDM dm(config);
+        dm.SetUpClassroomProxy();
+        TFmMain w(dm);
+        w.Member.UserId = "t1001";
+        w.LoadUnitList();
+        chooseBook(w, "b3a");
+        pick(w.CBUnitClassUse, 0);
+        QComboBox* units = w.CBUnitClassUse;
+        QMetaObject::invokeMethod(
+            units,
+            [units] {
+                units->setCurrentIndex(1);
+                emit units->activated(1);
+            },
+            Qt::QueuedConnection);
+        chooseBook(w, "b5b");
+        QVERIFY(!w.RBtnMiniLectureClassUse->isEnabled());
+        QCOMPARE(w.MiniLectureSheet->LVMiniLectureClassUse->count(), 0);
+
+        pick(w.CBUnitClassUse, 0);
+        QVERIFY(w.RBtnMiniLectureClassUse->isEnabled());
+        choose(w.RBtnMiniLectureClassUse);
+        QVERIFY(clickFirstAndLoad(w.MiniLectureSheet->LVMiniLectureClassUse, w.MiniLectureSheet->WebMiniLecture));
+        const TMiniLectureObj* lecture = nullptr;
+        for (const auto& record : w.Catalogue.MiniLectureList)
+            if (!lecture && record->Code == w.ChosenUnit()->unitcode) lecture = record.get();
+        QVERIFY(lecture && QByteArray::fromStdString(lecture->MaterialId.bytes()).startsWith("b5b"));
+        QCOMPARE(logged("/api/media/GetMiniLecture/" + QString::fromStdString(lecture->MaterialId.bytes()) + " "),
+                 1);
         QCOMPARE(messages.texts(), QStringList());
     }
 

@@ -88,7 +88,7 @@ private:
     }
     int requests(const QString& operation) {
         int count = 0;
-        for (const QString& line : service_->requestLog()) count += line.split(u' ').value(5) == operation;
+        for (const QString& line : service_->settledLog()) count += line.split(u' ').value(5) == operation;
         return count;
     }
 

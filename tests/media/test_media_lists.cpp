@@ -74,7 +74,7 @@ private:
     std::string unreachable() const {
         return "http://127.0.0.1:" + std::to_string(RecordingHttpServer::unusedPort()) + "/pics/";
     }
-    int logged(const QString& text) { return service_->requestLog().filter(text).size(); }
+    int logged(const QString& text) { return service_->settledLog().filter(text).size(); }
 
     void startService() {
         service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});

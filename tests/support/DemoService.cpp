@@ -1,5 +1,7 @@
 #include "DemoService.h"
 
+#include "service/HttpGetText.h"
+
 #include <unistd.h>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -121,4 +123,15 @@ QString DemoService::writeClientConfig(const QString& path) const {
          << "\nquestion = " << address_ << "\n[service]\nnamespace = http://tempuri.org/\n"
          << "[tls]\nverify = true\nca_file = " << caFile_ << "\n";
     return file;
+}
+
+QStringList DemoService::settledLog() {
+    static int markers = 0;
+    const QString marker = QStringLiteral("/?settled=%1").arg(++markers);
+    HttpGetText(baseUrl(false).toStdString() + marker.toStdString());
+    if (!waitForRequest(" " + marker + " ")) return {"marker not logged"};
+    QStringList lines;
+    for (const QString& line : requestLog())
+        if (!line.contains(QStringLiteral("/?settled="))) lines << line;
+    return lines;
 }

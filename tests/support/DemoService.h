@@ -40,6 +40,10 @@ public:
     // The "request ..." lines logged so far (fields: scheme, port, method, target, operation
     // or "-", status, time).
     QStringList requestLog();
+    // The log once every request answered so far is in it (a line is written only after its
+    // reply is sent, so a client can be ahead of it): a marker request is made and waited for,
+    // and left out of the lines returned.
+    QStringList settledLog();
     // Waits until a logged request line contains the text; false after the deadline.
     bool waitForRequest(const QString& contains, int timeoutMs = 10000);
     // Writes the client configuration for this service to `path` (default: $LUMOCLASS_CONFIG).
