@@ -88,7 +88,14 @@ run_demo() {
     local log="$state/service.log"
     local config="$state/lumoclass.conf"
     : >"$log"
-    "$service" --data "$ROOT/demo/data" --state "$state" --listen 127.0.0.1:0 \
+    local data=(--data "$ROOT/demo/data")
+    # LUMO_DEMO_SLOW_PICTURES=MS holds every picture back that long, as a school network does.
+    if [ -n "${LUMO_DEMO_SLOW_PICTURES:-}" ]; then
+        mkdir -p "$state/slow/faults"
+        echo "/content/ slow:$LUMO_DEMO_SLOW_PICTURES" >"$state/slow/faults/http"
+        data+=(--data "$state/slow")
+    fi
+    "$service" "${data[@]}" --state "$state" --listen 127.0.0.1:0 \
         --write-client-config "$config" >"$log" 2>&1 &
     SERVICE_PID=$!
     trap stop_service EXIT

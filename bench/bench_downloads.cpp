@@ -83,7 +83,9 @@ bool plainRound(CURL* curl, const std::vector<std::string>& urls, const std::str
 bool cachedRound(RemoteFileCache& cache, const std::vector<std::string>& urls, const std::string& folder) {
     bool ok = true;
     for (const std::string& url : urls)
-        ok = cache.CacheRemoteFile(GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)))) && ok;
+        ok = cache.CacheRemoteFile(GbkString(url),
+                                   gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)))) &&
+             ok;
     return ok;
 }
 
@@ -202,10 +204,13 @@ void BM_CacheRemoteFileWarmCache(benchmark::State& state) {
     const long connectionsBefore = server().connections();
     RemoteFileCache cache(
         folder, [](const QString&) {}, [] {});
-    for (const std::string& url : urls) cache.CacheRemoteFile(GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url))));
+    for (const std::string& url : urls)
+        cache.CacheRemoteFile(GbkString(url),
+                              gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url))));
     for (auto _ : state) {
         for (const std::string& url : urls)
-            benchmark::DoNotOptimize(cache.CacheRemoteFile(GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)))));
+            benchmark::DoNotOptimize(cache.CacheRemoteFile(
+                GbkString(url), gbk::joinPath(folder, CacheFileName::UrlFileName(GbkString(url)))));
     }
     state.SetItemsProcessed(state.iterations() * kPictures);
     state.counters["connections"] = double(server().connections() - connectionsBefore);

@@ -65,14 +65,15 @@ Pass thumbnailPass(const BenchPictureServer& server, int count, bool background)
     HTTPRIOLmvInClass service;
     TObjectList<TPageObj> pages;
     ImageList thumbnails;
-    RemoteFileCache files(cacheFolder, [](const QString&) {}, [] { QCoreApplication::processEvents(); });
+    RemoteFileCache files(
+        cacheFolder, [](const QString&) {}, [] { QCoreApplication::processEvents(); });
     if (background) files.runTransfersInBackground({});
-    TextBookPage sheet(TextBookPage::Context{
-        service, "127.0.0.1:9", cacheFolder, pages, thumbnails,
-        PictureSource{[&files](const GbkString& address, const std::string& path) {
-                          return files.CacheRemoteFile(address, path);
-                      },
-                      {}}});
+    TextBookPage sheet(
+        TextBookPage::Context{service, "127.0.0.1:9", cacheFolder, pages, thumbnails,
+                              PictureSource{[&files](const GbkString& address, const std::string& path) {
+                                                return files.CacheRemoteFile(address, path);
+                                            },
+                                            {}}});
     sheet.resize(1280, 800);
     sheet.show();
     for (int i = 0; i < count; ++i) {
@@ -123,7 +124,8 @@ int main(int argc, char** argv) {
               roundsB = arg(5, 3);
     BenchPictureServer server(pageJpeg(), std::chrono::milliseconds(delayA));
 
-    std::printf("(a) cold thumbnail pass, %d pages at %d ms a picture; gaps between 5 ms ticks\n", pagesA, delayA);
+    std::printf("(a) cold thumbnail pass, %d pages at %d ms a picture; gaps between 5 ms ticks\n", pagesA,
+                delayA);
     for (bool background : {false, true}) {
         const Pass pass = thumbnailPass(server, pagesA, background);
         std::printf("  %-34s longest gap %7.1f ms  p99 %7.1f ms  total %8.0f ms\n",
@@ -132,8 +134,8 @@ int main(int argc, char** argv) {
     }
 
     server.setDelay(std::chrono::milliseconds(delayB));
-    std::printf("(b) cold thumbnail pass, %d pages at %d ms a picture; %d rounds, alternating\n", pagesB, delayB,
-                roundsB);
+    std::printf("(b) cold thumbnail pass, %d pages at %d ms a picture; %d rounds, alternating\n", pagesB,
+                delayB, roundsB);
     std::vector<double> reference, now, ratios;
     for (int round = 0; round < roundsB; ++round) {
         const bool referenceFirst = round % 2 == 0;

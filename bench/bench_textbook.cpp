@@ -174,8 +174,9 @@ struct Sheet {
         page = std::make_unique<TextBookPage>(
             TextBookPage::Context{service, "127.0.0.1:9", cacheFolder, pages, thumbnails,
                                   PictureSource{[this](const GbkString& address, const std::string& path) {
-                                      return files->CacheRemoteFile(address, path);
-                                  }, {}}});
+                                                    return files->CacheRemoteFile(address, path);
+                                                },
+                                                {}}});
     }
     void addPage(const std::string& id, const std::string& extension, QSize size) {
         TPageObj record;

@@ -79,11 +79,9 @@ awaitable<void> serveRequests(Stream& stream, beast::flat_buffer& buffer, bool t
         http::response<http::string_body> res{static_cast<http::status>(reply.status), req.version()};
         res.set(http::field::server, "lumoclass-demo-service");
         res.set(http::field::content_type, reply.contentType);
-        for (const auto& [name, value] : reply.headers)
-            res.set(name, value);
+        for (const auto& [name, value] : reply.headers) res.set(name, value);
         res.keep_alive(req.keep_alive());
-        if (request.method != "HEAD")
-            res.body() = std::move(reply.body);
+        if (request.method != "HEAD") res.body() = std::move(reply.body);
         res.prepare_payload();
         beast::get_lowest_layer(stream).expires_after(kIdleTimeout);
         if (reply.cutOff) {
@@ -121,8 +119,7 @@ awaitable<void> serveRequests(Stream& stream, beast::flat_buffer& buffer, bool t
         logger("request " + scheme + " " + std::to_string(port) + " " + request.method + " " +
                request.target + " " + (reply.operation.empty() ? "-" : reply.operation) + " " +
                std::to_string(reply.status) + " " + std::to_string(elapsed) + "ms");
-        if (ec || !res.keep_alive())
-            co_return;
+        if (ec || !res.keep_alive()) co_return;
     }
 }
 
@@ -157,10 +154,8 @@ awaitable<void> acceptLoop(std::shared_ptr<tcp::acceptor> acceptor,
     for (;;) {
         beast::error_code ec;
         tcp::socket socket = co_await acceptor->async_accept(asio::redirect_error(use_awaitable, ec));
-        if (ec == asio::error::operation_aborted || !acceptor->is_open())
-            co_return;
-        if (ec)
-            continue;
+        if (ec == asio::error::operation_aborted || !acceptor->is_open()) co_return;
+        if (ec) continue;
         asio::co_spawn(acceptor->get_executor(), session(std::move(socket), shared, port), asio::detached);
     }
 }

@@ -23,8 +23,7 @@ std::vector<std::string> split(const std::string& text, char separator) {
     std::vector<std::string> parts;
     std::string part;
     std::istringstream in(text);
-    while (std::getline(in, part, separator))
-        parts.push_back(part);
+    while (std::getline(in, part, separator)) parts.push_back(part);
     return parts;
 }
 
@@ -56,10 +55,8 @@ HttpReply RequestRouter::route(const HttpRequest& request) {
         std::vector<std::string> faults = pathFaults(request.path());
         int delay = 0, trickle = 0;
         for (const std::string& spec : faults) {
-            if (startsWith(spec, "slow:"))
-                delay = std::clamp(std::atoi(spec.c_str() + 5), 0, 600000);
-            if (startsWith(spec, "trickle:"))
-                trickle = std::clamp(std::atoi(spec.c_str() + 8), 1, 600000);
+            if (startsWith(spec, "slow:")) delay = std::clamp(std::atoi(spec.c_str() + 5), 0, 600000);
+            if (startsWith(spec, "trickle:")) trickle = std::clamp(std::atoi(spec.c_str() + 8), 1, 600000);
         }
         const auto has = [&faults](const char* name) {
             return std::find(faults.begin(), faults.end(), name) != faults.end();
@@ -71,7 +68,8 @@ HttpReply RequestRouter::route(const HttpRequest& request) {
             reply = HttpReply::notFound();
         else if (has("error-page"))
             // What a captive portal or a misconfigured proxy answers in place of a picture.
-            reply = html("<!DOCTYPE html><html><body><h1>Please sign in to the school network</h1></body></html>");
+            reply = html(
+                "<!DOCTYPE html><html><body><h1>Please sign in to the school network</h1></body></html>");
         else
             reply = dispatch(request);
         // The first half of the real reply with a matching length: a file that arrives whole
@@ -88,22 +86,19 @@ HttpReply RequestRouter::route(const HttpRequest& request) {
 
 HttpReply RequestRouter::dispatch(const HttpRequest& request) {
     const std::string path = request.path();
-    if (lower(path) == "/lmv-inclass/lmvinclass.asmx")
-        return soap_.handle(request);
+    if (lower(path) == "/lmv-inclass/lmvinclass.asmx") return soap_.handle(request);
     if (request.method != "GET" && request.method != "HEAD")
         return HttpReply::text(405, "method not allowed\n");
 
     if (startsWith(path, "/api/media/")) {
         std::vector<std::string> parts = split(path.substr(11), '/');
-        if (parts.size() == 2)
-            return mediaReference(parts[0], demo::percentDecode(parts[1]));
+        if (parts.size() == 2) return mediaReference(parts[0], demo::percentDecode(parts[1]));
         return HttpReply::notFound();
     }
     if (path == "/mediaplayerhtml/index.html" || path == "/mediaplayerhtml/index_test.html")
         return player(request);
     // The player page reports each call of its script functions here; the log keeps them.
-    if (path == "/mediaplayerhtml/calls")
-        return HttpReply::text(204, "");
+    if (path == "/mediaplayerhtml/calls") return HttpReply::text(204, "");
     if (startsWith(path, "/media/audio/") && path.size() > 17 && path.substr(path.size() - 4) == ".wav") {
         HttpReply reply = HttpReply::text(200, WaveSynth::melody(path));
         reply.contentType = "audio/wav";
@@ -112,8 +107,7 @@ HttpReply RequestRouter::dispatch(const HttpRequest& request) {
     if (path == "/homework/pdf") {
         auto pdf = documents_.homeworkPdf(demo::percentDecode(request.query("homeworkid")),
                                           demo::percentDecode(request.query("userid")));
-        if (!pdf)
-            return HttpReply::notFound();
+        if (!pdf) return HttpReply::notFound();
         HttpReply reply = HttpReply::text(200, *pdf);
         reply.contentType = "application/pdf";
         return reply;
@@ -131,24 +125,20 @@ HttpReply RequestRouter::dispatch(const HttpRequest& request) {
         auto page = documents_.question(demo::percentDecode(path.substr(16)));
         return page ? html(*page) : HttpReply::notFound();
     }
-    if (path == "/api/zavive/RealNameAuthentication")
-        return accountNotification(request);
+    if (path == "/api/zavive/RealNameAuthentication") return accountNotification(request);
     if (startsWith(path, "/syllabus/") && path.size() > 23 &&
         path.substr(path.size() - 13) == "_subjects.xml") {
         std::string name = demo::percentDecode(path.substr(10));
-        if (!SampleStore::isSafeName(name))
-            return HttpReply::notFound();
+        if (!SampleStore::isSafeName(name)) return HttpReply::notFound();
         auto text = store_.readFile("syllabus/" + name);
-        if (!text)
-            return HttpReply::notFound();
+        if (!text) return HttpReply::notFound();
         HttpReply reply = HttpReply::text(200, *text);
         reply.contentType = "text/xml; charset=utf-8";
         return reply;
     }
     if (startsWith(path, "/content/")) {
         auto picture = pictures_.picture(path);
-        if (!picture)
-            return HttpReply::notFound();
+        if (!picture) return HttpReply::notFound();
         HttpReply reply = HttpReply::text(200, picture->bytes);
         reply.contentType = picture->contentType;
         return reply;
@@ -166,8 +156,7 @@ HttpReply RequestRouter::mediaReference(const std::string& kind, const std::stri
         id.empty())
         return HttpReply::notFound();
     auto table = store_.readFile("media.txt");
-    if (!table)
-        return HttpReply::notFound();
+    if (!table) return HttpReply::notFound();
     for (const std::string& line : split(*table, '\n')) {
         std::vector<std::string> fields = split(line, '\t');
         if (fields.size() >= 3 && fields[0] == kind && fields[1] == id) {
@@ -184,23 +173,18 @@ HttpReply RequestRouter::mediaReference(const std::string& kind, const std::stri
 HttpReply RequestRouter::player(const HttpRequest& request) const {
     // The client appends the reference unencoded as the last key, so it runs to the end.
     std::string url;
-    if (size_t at = request.target.find("url="); at != std::string::npos)
-        url = request.target.substr(at + 4);
+    if (size_t at = request.target.find("url="); at != std::string::npos) url = request.target.substr(at + 4);
     PlayerPage::Material material;
     if (auto table = store_.readFile("media.txt")) {
         for (const std::string& line : split(*table, '\n')) {
             std::vector<std::string> fields = split(line, '\t');
-            if (fields.size() < 3)
-                continue;
+            if (fields.size() < 3) continue;
             std::string reference = fields[2];
             if (size_t at = reference.find("${content}"); at != std::string::npos)
                 reference.replace(at, 10, publicBase_);
-            if (reference != url && reference != demo::percentDecode(url))
-                continue;
-            if (fields.size() >= 4)
-                material.title = fields[3];
-            if (fields.size() >= 5)
-                material.subtitles = split(fields[4], '|');
+            if (reference != url && reference != demo::percentDecode(url)) continue;
+            if (fields.size() >= 4) material.title = fields[3];
+            if (fields.size() >= 5) material.subtitles = split(fields[4], '|');
             break;
         }
     }

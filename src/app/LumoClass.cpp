@@ -3,13 +3,13 @@
 #include <QFile>
 #include <exception>
 
-#include "cache/CacheCleaner.h"
-#include "cache/CacheFolder.h"
-#include "platform/KillProcessByExeName.h"
 #include "LaunchQuery.h"
 #include "Tfmlogin.h"
-#include "platform/WindowRegistry.h"
+#include "cache/CacheCleaner.h"
+#include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
+#include "platform/KillProcessByExeName.h"
+#include "platform/WindowRegistry.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
 #include "service/HttpClient.h"
@@ -71,7 +71,8 @@ void LumoClass::RemoveInterruptedWrites() {
     const std::string cache = CacheFolder::temporaryPath();
     if (!cache.empty()) CacheCleaner::RemoveInterruptedWrites(cache, HttpClient::kDownloadTemporaryPrefix);
     for (const QString& folder : QoroxIni().folders())
-        CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(folder).toStdString(), QoroxIni::temporaryPrefix());
+        CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(folder).toStdString(),
+                                              QoroxIni::temporaryPrefix());
 }
 
 LumoClass::Outcome LumoClass::RunLoginMode() {
@@ -120,7 +121,8 @@ bool LumoClass::CreateDataModule() {
     try {
         const ClientConfig config = ClientConfig::load();
         HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
-        HttpClient::setDefaultTimeouts(HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
+        HttpClient::setDefaultTimeouts(
+            HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
         studyDM_ = std::make_unique<TstudyDM>(config);
         studyDM_->SetUpClassroomProxy();
     } catch (const std::exception& error) {

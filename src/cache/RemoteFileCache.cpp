@@ -154,7 +154,8 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
                 }
                 transfer->done = true;
                 // Wakes the waiting thread, which may be blocked until its next event.
-                QMetaObject::invokeMethod(waker, [] {}, Qt::QueuedConnection);
+                QMetaObject::invokeMethod(
+                    waker, [] {}, Qt::QueuedConnection);
             }),
             transfer);
     }

@@ -203,7 +203,8 @@ bool ImageRefusedBySize(const std::string& path) {
     }
     // The declared size sits in the first bytes (JPEG frame headers may follow some metadata).
     QByteArray head(256 * 1024, Qt::Uninitialized);
-    head.resize(static_cast<qsizetype>(std::fread(head.data(), 1, static_cast<size_t>(head.size()), file.get())));
+    head.resize(
+        static_cast<qsizetype>(std::fread(head.data(), 1, static_cast<size_t>(head.size()), file.get())));
     QSize declared;
     if (kindOf(path) == PictureKind::Png) {
         if (head.size() >= 24 && head.startsWith("\x89PNG")) {

@@ -235,14 +235,15 @@ void TFmMain::CreateMediaSheets() {
     environment.showPage = [this](QWidget* page) { PageControlClass->setCurrentWidget(page); };
 
     // The word sheet comes first: the passage sheet blanks its player.
-    SyllabusWordSheet =
-        new SyllabusWordPage(Catalogue.WordList, WordImageList, RBtnWordClassUse, environment, PageControlClass);
-    MiniLectureSheet = new MiniLecturePage(Catalogue.MiniLectureList, MiniLectureImageList, RBtnMiniLectureClassUse,
-                                           environment, PageControlClass);
+    SyllabusWordSheet = new SyllabusWordPage(Catalogue.WordList, WordImageList, RBtnWordClassUse, environment,
+                                             PageControlClass);
+    MiniLectureSheet = new MiniLecturePage(Catalogue.MiniLectureList, MiniLectureImageList,
+                                           RBtnMiniLectureClassUse, environment, PageControlClass);
     PassageSheet = new PassagePage(Catalogue.PassageList, PassageImageList, RbtnPassageClassUse,
                                    *SyllabusWordSheet->WebWord, environment, PageControlClass);
     DialogueSheet = new DialoguePage(PageControlClass);
-    SceneSheet = new ScenePage(Catalogue.SceneList, SceneImageList, RbtnSceneClassUse, environment, PageControlClass);
+    SceneSheet =
+        new ScenePage(Catalogue.SceneList, SceneImageList, RbtnSceneClassUse, environment, PageControlClass);
     PhonicsSheet = new PhonicsPage(Catalogue.MediaClipList, ClipImageList, environment, PageControlClass);
 }
 

@@ -358,8 +358,8 @@ void TextBookPage::LVTextBookClick() {
     const std::string path = pagePath(*page);
     QSize natural(0, 0);
     const int heightLimit = displayHeightLimit();
-    const FetchedPicture fetched =
-        FetchPicture(context_.pictures, page->pagefile, path, [&natural, heightLimit](const std::string& local) {
+    const FetchedPicture fetched = FetchPicture(
+        context_.pictures, page->pagefile, path, [&natural, heightLimit](const std::string& local) {
             return PageImageLoader::LoadForDisplay(local, heightLimit, natural);
         });
     // The record may have been destroyed meanwhile, or a later display shown another page.
@@ -403,16 +403,17 @@ bool TextBookPage::showNeighbour(int index, PagePicture* picture, PageScrollBox*
     const TPageObj* page = PageOf(LVTextBook->item(index));
     if (page == nullptr) return true;
     const std::string path = pagePath(*page);
-    const FetchedPicture fetched = FetchPicture(context_.pictures, page->web_path + page->book_path + page->pagefile,
-                                                path, [](const std::string& local) {
-                                                    // A picture that does not decode leaves the pane empty.
-                                                    try {
-                                                        int width = 0, height = 0;
-                                                        return LoadImageFile(local, width, height);
-                                                    } catch (const std::exception&) {
-                                                        return QImage();
-                                                    }
-                                                });
+    const FetchedPicture fetched =
+        FetchPicture(context_.pictures, page->web_path + page->book_path + page->pagefile, path,
+                     [](const std::string& local) {
+                         // A picture that does not decode leaves the pane empty.
+                         try {
+                             int width = 0, height = 0;
+                             return LoadImageFile(local, width, height);
+                         } catch (const std::exception&) {
+                             return QImage();
+                         }
+                     });
     if (generation != recordGeneration_ || display != pageDisplays_ || !fetched.available) return false;
     const QImage& image = fetched.picture;
     picture->setPicture(image);

@@ -34,8 +34,8 @@ class PaneSplitter;
 // routine runs on the window thread and may process pending events while a picture is fetched,
 // so a book change can arrive in the middle of one: ClearPageView (which runs before the records
 // are replaced) ends a running thumbnail pass and any page display at once, and neither reads a
-// record afterwards. A page display that waited while a later one ran stops too. Failures: the page list call raises; a page that
-// cannot be fetched shows "获取当前页面失败，请重新尝试！"; the rest is quiet.
+// record afterwards. A page display that waited while a later one ran stops too. Failures: the page list call
+// raises; a page that cannot be fetched shows "获取当前页面失败，请重新尝试！"; the rest is quiet.
 class TextBookPage : public QWidget {
     Q_OBJECT
 

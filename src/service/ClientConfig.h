@@ -12,11 +12,11 @@ struct ClientConfig {
     QString questionHost = QStringLiteral("127.0.0.1");  // port 8090 is fixed by the client
     QString serviceNamespace = QStringLiteral("http://tempuri.org/");
     bool tlsVerify = true;
-    QString caFile;           // extra authority, trusted besides the system ones; empty for none
-    int connectTimeout = 30;  // seconds an HTTP request waits for its connection
-    int idleTimeout = 60;     // seconds an HTTP request waits while no data arrives
+    QString caFile;             // extra authority, trusted besides the system ones; empty for none
+    int connectTimeout = 30;    // seconds an HTTP request waits for its connection
+    int idleTimeout = 60;       // seconds an HTTP request waits while no data arrives
     int transferTimeout = 300;  // seconds an HTTP request may take in all
-    QString sourceFile;       // the file the values came from (may not exist)
+    QString sourceFile;         // the file the values came from (may not exist)
 
     static QString defaultPath();
     static ClientConfig load();

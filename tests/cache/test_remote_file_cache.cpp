@@ -5,8 +5,8 @@
 #include <QTest>
 #include <QTimer>
 #include <chrono>
-#include <thread>
 #include <stdexcept>
+#include <thread>
 
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
@@ -281,8 +281,9 @@ private slots:
     void refusedBodiesLeaveNoFile() {
         QFETCH(bool, background);
         QFETCH(QByteArray, body);
-        RecordingHttpServer server(
-            [&](const RecordedRequest&) { return ScriptedResponse{200, "image/jpeg", body.toStdString()}; });
+        RecordingHttpServer server([&](const RecordedRequest&) {
+            return ScriptedResponse{200, "image/jpeg", body.toStdString()};
+        });
         RemoteFileCache cache = makeCache();
         if (background) cache.runTransfersInBackground({});
         MessageRecorder messages;

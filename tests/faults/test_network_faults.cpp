@@ -76,7 +76,8 @@ private:
         config.caFile = service_->caFile();
         // As the entry does at start, before the data module makes its proxy.
         HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
-        HttpClient::setDefaultTimeouts(HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
+        HttpClient::setDefaultTimeouts(
+            HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
         dm_ = std::make_unique<TstudyDM>(config);
         dm_->SetUpClassroomProxy();
         window_ = std::make_unique<TFmMain>(*dm_);
@@ -167,8 +168,10 @@ private slots:
         QTest::newRow("never answers") << scenes << "slow:20000"
                                        << "Operation too slow\\..*";
         // Never idle long enough for the idle limit: the limit on the whole call ends it.
-        QTest::newRow("trickles a byte now and then") << "http" << "/lmv-inclass/ trickle:200"
-                                                      << "Operation timed out after 8[0-9]{3} milliseconds .*";
+        QTest::newRow("trickles a byte now and then")
+            << "http"
+            << "/lmv-inclass/ trickle:200"
+            << "Operation timed out after 8[0-9]{3} milliseconds .*";
     }
     void serviceReplyFaults() {
         QFETCH(QString, operation);

@@ -249,13 +249,15 @@ private slots:
         pick(w.CBUnitClassUse, 0);
         QVERIFY(w.RBtnMiniLectureClassUse->isEnabled());
         choose(w.RBtnMiniLectureClassUse);
-        QVERIFY(clickFirstAndLoad(w.MiniLectureSheet->LVMiniLectureClassUse, w.MiniLectureSheet->WebMiniLecture));
+        QVERIFY(
+            clickFirstAndLoad(w.MiniLectureSheet->LVMiniLectureClassUse, w.MiniLectureSheet->WebMiniLecture));
         const TMiniLectureObj* lecture = nullptr;
         for (const auto& record : w.Catalogue.MiniLectureList)
             if (!lecture && record->Code == w.ChosenUnit()->unitcode) lecture = record.get();
         QVERIFY(lecture && QByteArray::fromStdString(lecture->MaterialId.bytes()).startsWith("b5b"));
-        QCOMPARE(logged("/api/media/GetMiniLecture/" + QString::fromStdString(lecture->MaterialId.bytes()) + " "),
-                 1);
+        QCOMPARE(
+            logged("/api/media/GetMiniLecture/" + QString::fromStdString(lecture->MaterialId.bytes()) + " "),
+            1);
         QCOMPARE(messages.texts(), QStringList());
     }
 

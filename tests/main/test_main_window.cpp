@@ -15,10 +15,10 @@
 
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
-#include "platform/WindowRegistry.h"
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
 #include "pages/TextBookPage.h"
+#include "platform/WindowRegistry.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
 #include "service/TReplyDataset.h"
@@ -202,7 +202,8 @@ private slots:
         utsname name{};
         QCOMPARE(uname(&name), 0);
         QCOMPARE(window.OsMajorVersion, std::atoi(name.release));
-        QVERIFY(window.Catalogue.UnitList.IsEmpty() && window.Catalogue.HomeworkList.IsEmpty() && window.Catalogue.TestPaperList.IsEmpty());
+        QVERIFY(window.Catalogue.UnitList.IsEmpty() && window.Catalogue.HomeworkList.IsEmpty() &&
+                window.Catalogue.TestPaperList.IsEmpty());
         QCOMPARE(WindowRegistry::ownerPid(TFmMain::windowClassName()), qint64(getpid()));
         window_.reset();
         QVERIFY(!WindowRegistry::exists(TFmMain::windowClassName()));

@@ -120,7 +120,8 @@ private:
     void verifyListBelongsTo(QListWidget* list, const TObjectList<Record>& records, const GbkString& unitCode,
                              QRadioButton* button) {
         for (int i = 0; i < list->count(); ++i) {
-            const void* record = reinterpret_cast<const void*>(list->item(i)->data(Qt::UserRole).value<quintptr>());
+            const void* record =
+                reinterpret_cast<const void*>(list->item(i)->data(Qt::UserRole).value<quintptr>());
             QVERIFY2(CatalogueModel::Holds(records, record), qPrintable(list->objectName()));
             QCOMPARE(static_cast<const Record*>(record)->Code, unitCode);
         }
@@ -141,10 +142,12 @@ private:
         }
         for (const auto& page : w().Catalogue.PageList) QCOMPARE(page->bookid, bookId);
         for (int i = 0; i < thumbnails()->count(); ++i)
-            QVERIFY(CatalogueModel::Holds(w().Catalogue.PageList, TextBookPage::PageOf(thumbnails()->item(i))));
+            QVERIFY(
+                CatalogueModel::Holds(w().Catalogue.PageList, TextBookPage::PageOf(thumbnails()->item(i))));
         const TUnitObj* unit = w().ChosenUnit();
         const GbkString code = unit ? unit->unitcode : GbkString();
-        verifyListBelongsTo(w().SceneSheet->LVSceneClassUse, w().Catalogue.SceneList, code, w().RbtnSceneClassUse);
+        verifyListBelongsTo(w().SceneSheet->LVSceneClassUse, w().Catalogue.SceneList, code,
+                            w().RbtnSceneClassUse);
         verifyListBelongsTo(w().PassageSheet->LVPassageClassUse, w().Catalogue.PassageList, code,
                             w().RbtnPassageClassUse);
         verifyListBelongsTo(w().MiniLectureSheet->LVMiniLectureClassUse, w().Catalogue.MiniLectureList, code,
@@ -336,10 +339,14 @@ private slots:
         QTest::addColumn<QString>("interleaving");
         QTest::addColumn<QString>("book");
         QTest::addColumn<int>("unit");  // index in the book's units, -1 for none
-        QTest::newRow("unit of the old book picked during a book change") << "unit in book" << "b5b" << -1;
-        QTest::newRow("second unit picked while the first one's covers download") << "unit in unit" << "b3a" << 1;
-        QTest::newRow("book picked during a book change") << "book in book" << "b5b" << -1;
-        QTest::newRow("book picked while a unit's covers download") << "book in unit" << "b5b" << -1;
+        QTest::newRow("unit of the old book picked during a book change") << "unit in book"
+                                                                          << "b5b" << -1;
+        QTest::newRow("second unit picked while the first one's covers download") << "unit in unit"
+                                                                                  << "b3a" << 1;
+        QTest::newRow("book picked during a book change") << "book in book"
+                                                          << "b5b" << -1;
+        QTest::newRow("book picked while a unit's covers download") << "book in unit"
+                                                                    << "b5b" << -1;
     }
     void lastPickWinsOnASlowNetwork() {
         QFETCH(QString, interleaving);

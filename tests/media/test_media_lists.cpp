@@ -234,7 +234,8 @@ private slots:
                                        scene("d3", content() + "scenes/d3.jpg")};
         lectures ? writeLectures(rows) : writeScenes(rows);
         if (damagedOnServer)
-            MediaTestData::writeFile(overrides_.path(), "faults/http", "/content/scenes/broken-d2.png damaged\n");
+            MediaTestData::writeFile(overrides_.path(), "faults/http",
+                                     "/content/scenes/broken-d2.png damaged\n");
         startService();
         loadBook();
         QFile broken(QString::fromStdString(window_->TempPath + "broken-d2.png"));
@@ -303,7 +304,8 @@ private slots:
         startService();
         window_->LoadClipList();
         window_->PhonicsSheet->RefreshClipList();
-        QCOMPARE(window_->PhonicsSheet->LVPhonics->count(), static_cast<int>(window_->Catalogue.MediaClipList.Count()));
+        QCOMPARE(window_->PhonicsSheet->LVPhonics->count(),
+                 static_cast<int>(window_->Catalogue.MediaClipList.Count()));
         QVERIFY(service_->waitForRequest("GET /content/clips/clip7.jpg "));
         QVERIFY(QFile::exists(QString::fromStdString(window_->TempPath + "clip7.jpg")));
         QCOMPARE(window_->PhonicsSheet->LVPhonics->item(1)->text(), QStringLiteral("Letter B b 自然拼读"));

@@ -171,10 +171,9 @@ private slots:
         };
         sheet_ = std::make_unique<TextBookPage>(TextBookPage::Context{
             *dm_->HTTPRIOLmvInClass_.GetlmvInclassSoap(), gbk::fromQString(config.contentHost), cacheFolder_,
-            pages_, thumbs_,
-            PictureSource{fetch, [this](const GbkString& address, const std::string& path) {
-                              return files_->Refetch(address, path);
-                          }}});
+            pages_, thumbs_, PictureSource{fetch, [this](const GbkString& address, const std::string& path) {
+                                               return files_->Refetch(address, path);
+                                           }}});
         sheet_->resize(1085, 800);
         sheet_->show();
         QVERIFY(QTest::qWaitForWindowExposed(sheet_.get()));
@@ -367,8 +366,10 @@ private slots:
         QByteArray huge = encoded(filled(QSize(16, 16), Qt::red), "JPG");
         const qsizetype frame = huge.indexOf("\xFF\xC0");
         huge.replace(frame + 5, 4, QByteArray("\x4E\x20\x4E\x20", 4));
-        QTest::newRow("damaged copy in the cache, whole on the server") << damaged << png << 1 << true << QStringList();
-        QTest::newRow("damaged copy, damaged on the server") << damaged << damaged << 1 << false << QStringList();
+        QTest::newRow("damaged copy in the cache, whole on the server")
+            << damaged << png << 1 << true << QStringList();
+        QTest::newRow("damaged copy, damaged on the server")
+            << damaged << damaged << 1 << false << QStringList();
         QTest::newRow("damaged on the server") << QByteArray() << damaged << 2 << false << QStringList();
         QTest::newRow("header declares 20000 x 20000") << QByteArray() << huge << 1 << false << QStringList();
         QTest::newRow("error page served as the picture")
@@ -401,7 +402,8 @@ private slots:
 
         QCOMPARE(recorder.texts(), messages);
         int fetches = 0;
-        for (const RecordedRequest& request : server_->requests()) fetches += request.target == "/pages/b4-1" + extension;
+        for (const RecordedRequest& request : server_->requests())
+            fetches += request.target == "/pages/b4-1" + extension;
         QCOMPARE(fetches, requests);
         QCOMPARE(!sheet_->ImageCenter->picture().isNull(), shown);
         QCOMPARE(updatesSent(), std::size_t(shown ? 1 : 0));
