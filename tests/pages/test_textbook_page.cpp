@@ -251,6 +251,27 @@ private slots:
         QCOMPARE(sheet_->LVTextBook->item(0)->text(), QStringLiteral("第1页 b5-1"));
     }
 
+    // A page asked for while another waited for its picture (a presenter key on a slow network)
+    // stays shown: the display that waited stops when its picture arrives.
+    void laterPageDisplayWinsOverOneStillWaiting() {
+        serveBook("b3", 4);
+        openBook("b3");
+        for (int page = 1; page <= 4; ++page)
+            QFile::remove(QString::fromStdString(cacheFolder_ + "b3-" + std::to_string(page) + ".jpg"));
+        bool nested = false;
+        afterFetch_ = [&] {
+            if (std::exchange(nested, true)) return;
+            select(2);
+            sheet_->LVTextBookClick();
+        };
+        select(1);
+        sheet_->LVTextBookClick();
+        afterFetch_ = nullptr;
+        QCOMPARE(sheet_->CurrentPageFile, cacheFolder_ + "b3-3.jpg");
+        QCOMPARE(selected(), 2);
+        QVERIFY(similar(sheet_->ImageCenter->picture().pixelColor(5, 5), pageColour(3)));
+    }
+
     void failingPageListAfterABookLeavesNoThumbnailToReach() {
         serveBook("b3", 3);
         openBook("b3");
