@@ -207,7 +207,8 @@ bool ImageRefusedBySize(const std::string& path) {
         static_cast<qsizetype>(std::fread(head.data(), 1, static_cast<size_t>(head.size()), file.get())));
     QSize declared;
     if (kindOf(path) == PictureKind::Png) {
-        if (head.size() >= 24 && head.startsWith("\x89PNG")) {
+        // The signature, then the IHDR chunk with the width and height.
+        if (head.size() >= 24 && head.startsWith("\x89PNG") && head.mid(12, 4) == "IHDR") {
             const auto be32 = [&head](int at) {
                 return (std::int64_t(uchar(head[at])) << 24) | (uchar(head[at + 1]) << 16) |
                        (uchar(head[at + 2]) << 8) | uchar(head[at + 3]);

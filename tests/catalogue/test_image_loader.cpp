@@ -519,6 +519,42 @@ private slots:
         QCOMPARE(height, -7);
     }
 
+    // What a second fetch would not mend: a file over the size cap or a header declaring more
+    // than the limits. A damaged file is not refused for its size, whatever its bytes read as.
+    void refusedBySizeOnlyWhenTooLarge_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<qint64>("sparseSize");  // grown to this size with holes, when not 0
+        QTest::addColumn<bool>("refused");
+        PngSpec huge;
+        huge.width = huge.height = 40000;
+        huge.headerOnly = true;
+        QVERIFY(writePng(at("refused-huge.png"), huge));
+        QByteArray hugeJpeg = jpegBytes(QImage(16, 16, QImage::Format_RGB888));
+        hugeJpeg.replace(hugeJpeg.indexOf("\xFF\xC0") + 5, 4, QByteArray("\x4E\x20\x4E\x20", 4));
+        const QByteArray small = jpegBytes(QImage(16, 16, QImage::Format_RGB888));
+        QTest::newRow("PNG declaring 40000 x 40000")
+            << "a.png" << fileBytes(at("refused-huge.png")) << 0LL << true;
+        QTest::newRow("JPEG declaring 20000 x 20000") << "b.jpg" << hugeJpeg << 0LL << true;
+        QTest::newRow("file over 64 MiB") << "c.jpg" << small << (64LL << 20) + 1 << true;
+        QTest::newRow("whole small JPEG") << "d.jpg" << small << 0LL << false;
+        QTest::newRow("cut short JPEG") << "e.jpg" << small.left(small.size() / 2) << 0LL << false;
+        QTest::newRow("PNG signature, then text")
+            << "f.png" << QByteArray("\x89PNG\r\n\x1a\nwhat a power cut left") << 0LL << false;
+    }
+    void refusedBySizeOnlyWhenTooLarge() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(qint64, sparseSize);
+        QFETCH(bool, refused);
+        const std::string path = at(qPrintable("refused-" + name));
+        QVERIFY(writeBytes(path, content));
+        if (sparseSize > 0) QVERIFY(QFile::resize(QString::fromStdString(path), sparseSize));
+        QCOMPARE(ImageRefusedBySize(path), refused);
+        int width = 0, height = 0;
+        if (refused && !name.endsWith("png")) QVERIFY(LoadImageFile(path, width, height).isNull());
+    }
+
     void gifGivesItsFirstFrame() {
         const std::string path = at("two-frames.gif");
         QVERIFY(writeBytes(path, gifWithFrames(3, 2, {1, 2})));

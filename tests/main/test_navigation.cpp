@@ -22,6 +22,7 @@
 #include "media/PassagePage.h"
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
+#include "pages/PagePicture.h"
 #include "pages/TextBookPage.h"
 #include "questions/QuestionBankPage.h"
 #include "service/ClientConfig.h"
@@ -392,6 +393,31 @@ private slots:
         }
         QCOMPARE(messages_->texts(), QStringList());
         verifyEverythingBelongsTo(book, unit);
+    }
+
+    // The unit's own page is a PNG whose cached copy is damaged: it is fetched once more, and
+    // whether the fresh copy shows or not, the unit change goes on to its media lists.
+    void damagedCachedPageOfTheUnitNeverStopsTheUnitChange_data() {
+        QTest::addColumn<bool>("damagedOnServer");
+        QTest::newRow("whole on the server") << false;
+        QTest::newRow("damaged on the server too") << true;
+    }
+    void damagedCachedPageOfTheUnitNeverStopsTheUnitChange() {
+        QFETCH(bool, damagedOnServer);
+        chooseBook("b3a");
+        choose(w().RBtnTextbook);
+        const QString page = QString::fromStdString(w().TempPath) + "b3a-002.png";
+        QFile cached(page);
+        QVERIFY(cached.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        cached.write("\x89PNG\r\n\x1a\ncut short by a power cut");
+        cached.close();
+        if (damagedOnServer) fault("http", "/content/pages/b3a/p002.png damaged\n");
+        chooseUnit(0);  // page 2
+        QCOMPARE(selectedPage()->pageid, GbkString("b3a-002"));
+        QCOMPARE(w().TextBookSheet->ImageCenter->picture().isNull(), damagedOnServer);
+        QVERIFY(w().SceneSheet->LVSceneClassUse->count() > 0);
+        QCOMPARE(w().StatusBar1Panel0->text(), QStringLiteral("图片下载完成."));
+        QCOMPARE(messages_->texts(), QStringList());
     }
 
     void textbookWithoutABookAsksForOne() {
