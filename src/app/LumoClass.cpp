@@ -9,6 +9,7 @@
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
 #include "platform/KillProcessByExeName.h"
+#include "platform/PlaceStore.h"
 #include "platform/WindowRegistry.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
@@ -66,13 +67,16 @@ void LumoClass::EndRunningInstance() {
 }
 
 void LumoClass::RemoveInterruptedWrites() {
-    // An instance ended by the single-instance rule may have been halfway through a download or
-    // a write of qorox.ini; its temporary files are never renamed into place and would stay.
+    // An instance ended by the single-instance rule may have been halfway through a download, a
+    // write of qorox.ini or of the remembered place; its temporary files are never renamed into place and
+    // would stay.
     const std::string cache = CacheFolder::temporaryPath();
     if (!cache.empty()) CacheCleaner::RemoveInterruptedWrites(cache, HttpClient::kDownloadTemporaryPrefix);
     for (const QString& folder : QoroxIni().folders())
         CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(folder).toStdString(),
                                               QoroxIni::temporaryPrefix());
+    CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(PlaceStore::defaultFolder()).toStdString(),
+                                          PlaceStore::temporaryPrefix());
 }
 
 LumoClass::Outcome LumoClass::RunLoginMode() {

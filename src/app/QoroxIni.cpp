@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "service/AppError.h"
+#include "service/XdgBase.h"
 
 namespace {
 
@@ -181,27 +182,48 @@ bool canWriteAt(const std::string& path) {
     return errno == ENOENT && isWritableFolder(folderOf(path));
 }
 
-// For a writable file whose folder is not: the same inode is rewritten, the new bytes first and
-// the length after, so a failed write leaves at worst the old text followed by part of the new.
-void rewriteInPlace(const std::string& path, const std::string& content) {
+// A file this user owns holds the password digest: it is kept to the user alone, however it was
+// made. Another's file keeps its mode.
+void tighten(int fd) {
+    struct stat info {};
+    if (::fstat(fd, &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 07777) != 0600)
+        ::fchmod(fd, 0600);
+}
+
+// Writes `content` from the start of the file, sets its length and flushes it: 0 or the errno
+// of the first step that failed.
+int overwrite(int fd, const std::string& content) {
+    if (::lseek(fd, 0, SEEK_SET) != 0) return errno;
+    if (const int error = writeAll(fd, content)) return error;
+    if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0) return errno;
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// For a writable file whose folder is not: the same inode is rewritten from its start. When a
+// write, the truncation or the flush fails, the old content is written back and the file cut to
+// its length before the error is raised, so a failure leaves the old file whenever the disk
+// still takes the old bytes (at worst, when it does not, the new text over the old tail).
+void rewriteInPlace(const std::string& path, const std::string& content, const std::string& previous) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) throw writeError(path, errno);
-    int error = writeAll(fd, content);
-    if (error == 0 && ::ftruncate(fd, static_cast<off_t>(content.size())) != 0) error = errno;
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    tighten(fd);
+    int error = overwrite(fd, content);
+    if (error != 0) overwrite(fd, previous);
     if (::close(fd) != 0 && error == 0) error = errno;
     if (error != 0) throw writeError(path, error);
 }
 
-void replaceFile(const std::string& path, const std::string& content) {
+void replaceFile(const std::string& path, const std::string& content, const std::string& previous) {
     if (!isWritableFolder(folderOf(path))) {
-        rewriteInPlace(path, content);
+        rewriteInPlace(path, content, previous);
         return;
     }
     auto fail = [&path](int error) { return writeError(path, error); };
     mode_t mode = 0600;
     struct stat existing {};
-    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode)) mode = existing.st_mode & 07777;
+    // Another user's file keeps its mode; this user's is tightened to 0600 like a new one.
+    if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && existing.st_uid != ::geteuid())
+        mode = existing.st_mode & 07777;
 
     std::string temporary = folderOf(path) + "/" + QoroxIni::temporaryPrefix() + "XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
@@ -223,9 +245,7 @@ QoroxIni::QoroxIni(const QString& folder, const QString& userFolder)
     : folder_(folder), userFolder_(userFolder) {}
 
 QString QoroxIni::userFolderPath() {
-    QString base = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/lumoclass");
+    return XdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/lumoclass");
 }
 
 QString QoroxIni::filePath() const {
@@ -251,27 +271,19 @@ GbkString QoroxIni::ReadIniValue(const GbkString& section, const GbkString& key)
     return GbkString(decodeValue(line.substr(line.find('=') + 1)));
 }
 
-void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const {
-    const QString chosen = filePath();
-    if (chosen != folder_ + u'/' + fileName()) {
-        // The user's folder is made on first use, private like the file.
-        QDir().mkpath(QFileInfo(userFolder_).path());
-        ::mkdir(QFile::encodeName(userFolder_).constData(), 0700);
-    }
-    const std::string path = QFile::encodeName(chosen).toStdString();
-    if (value.find_first_of("\r\n") != GbkString::npos)
-        throw FileError("Unable to write to " + path + ": the value holds a line break");
-    int error = 0;
-    const std::optional<std::string> content = readFile(path, error);
-    if (!content) throw FileError("Unable to write to " + path + ": " + errnoText(error));
+namespace {
 
-    const std::vector<Line> lines = splitLines(*content);
-    const std::string_view eol = content->find("\r\n") != std::string::npos ? "\r\n" : "\n";
-    const std::string encoded = encodeValue(value.bytes());
-    const std::optional<Section> found = findSection(lines, section.bytes(), key.bytes());
+// The content with `key` of `section` set to `value`: the key's line replaced, or a line added at
+// the end of the section, or the section added at the end.
+std::string withValue(const std::string& content, std::string_view section, std::string_view key,
+                      const std::string& value) {
+    const std::vector<Line> lines = splitLines(content);
+    const std::string_view eol = content.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const std::string encoded = encodeValue(value);
+    const std::optional<Section> found = findSection(lines, section, key);
 
     std::string out;
-    out.reserve(content->size() + key.size() + encoded.size() + section.size() + 8);
+    out.reserve(content.size() + key.size() + encoded.size() + section.size() + 8);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const Line& line = lines[i];
         if (found && found->key == i) {
@@ -282,13 +294,40 @@ void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, con
         out.append(line.text).append(line.end);
         if (found && !found->key && found->lastLine == i) {
             if (line.end.empty()) out.append(eol);
-            out.append(key.bytes()).append("=").append(encoded).append(eol);
+            out.append(key).append("=").append(encoded).append(eol);
         }
     }
     if (!found) {
         if (!out.empty() && out.back() != '\n') out.append(eol);
-        out.append("[").append(section.bytes()).append("]").append(eol);
-        out.append(key.bytes()).append("=").append(encoded).append(eol);
+        out.append("[").append(section).append("]").append(eol);
+        out.append(key).append("=").append(encoded).append(eol);
     }
-    replaceFile(path, out);
+    return out;
+}
+
+}  // namespace
+
+void QoroxIni::WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const {
+    WriteIniValues(section, {{key, value}});
+}
+
+void QoroxIni::WriteIniValues(const GbkString& section,
+                              const std::vector<std::pair<GbkString, GbkString>>& values) const {
+    const QString chosen = filePath();
+    if (chosen != folder_ + u'/' + fileName()) {
+        // The user's folder is made on first use, private like the file.
+        QDir().mkpath(QFileInfo(userFolder_).path());
+        ::mkdir(QFile::encodeName(userFolder_).constData(), 0700);
+    }
+    const std::string path = QFile::encodeName(chosen).toStdString();
+    for (const auto& [key, value] : values)
+        if (value.find_first_of("\r\n") != GbkString::npos)
+            throw FileError("Unable to write to " + path + ": the value holds a line break");
+    int error = 0;
+    const std::optional<std::string> content = readFile(path, error);
+    if (!content) throw FileError("Unable to write to " + path + ": " + errnoText(error));
+
+    std::string out = *content;
+    for (const auto& [key, value] : values) out = withValue(out, section.bytes(), key.bytes(), value.bytes());
+    replaceFile(path, out, *content);
 }

@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "service/GbkText.h"
 
@@ -17,10 +19,12 @@
 // Reading never fails: a missing or unreadable file, section or key reads as empty text.
 // Writing replaces the file atomically when its folder is writable (a temporary file
 // ".qorox.ini.lumo-XXXXXX" beside it renamed over it), so a crash leaves either the old or the
-// new file; a writable file in a folder that is not is rewritten in place. Every other line of
-// the file keeps its bytes. A new file gets mode 0600 (the password digest goes out as it
-// stands), an existing one keeps its mode. A write that can be done in neither place raises
-// FileError and leaves the files as they were.
+// new file. A writable file in a folder that is not is rewritten in place from its start; when
+// that fails the old content is written back and the file cut to its old length before the
+// error is raised, so the old file stays whenever the disk still takes its bytes. Every other
+// line of the file keeps its bytes. The file gets mode 0600 when this user owns it (the password
+// digest goes out as it stands); another user's keeps its mode. A write that can be done in
+// neither place raises FileError.
 class QoroxIni {
 public:
     // `folder` is the program's folder; `userFolder` the one used when that cannot be written.
@@ -42,6 +46,9 @@ public:
 
     GbkString ReadIniValue(const GbkString& section, const GbkString& key) const;
     void WriteIniValue(const GbkString& section, const GbkString& key, const GbkString& value) const;
+    // Several keys of one section in one write of the file: all of them or, on failure, none.
+    void WriteIniValues(const GbkString& section,
+                        const std::vector<std::pair<GbkString, GbkString>>& values) const;
 
 private:
     QString folder_;

@@ -7,8 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QScopedValueRollback>
+#include <QScreen>
 #include <exception>
 
 #include "PasswordDigest.h"
@@ -173,8 +173,9 @@ void Tfmlogin::SignIn() {
     btnlogin->setEnabled(false);
     ShowSignedInLook();
     try {
-        ini_.WriteIniValue(kSection, kMemberIdKey, account);
-        ini_.WriteIniValue(kSection, kPasswdKey, pwdCheckBox->isChecked() ? password : GbkString());
+        // One write: a failure must never pair the new account with the old digest.
+        ini_.WriteIniValues(kSection, {{kMemberIdKey, account},
+                                       {kPasswdKey, pwdCheckBox->isChecked() ? password : GbkString()}});
         Member = ReadMemberInfo(reply, "usertypeid");
     } catch (...) {
         // A dialog left borderless with its button disabled could neither retry nor close.

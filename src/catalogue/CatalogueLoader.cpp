@@ -107,7 +107,9 @@ void CatalogueLoader::LoadBookMiniLectures(const GbkString& userId, const GbkStr
         const std::string path = transitFilePath();
         writeTransitFile(path, utf8Bytes);
         if (processEvents_ && !processEvents_()) return;
-        replaceWhenRows(TReplyDataset::parseFile(path), list);
+        // The file's own bytes, parsed from memory: another process of this user, or a book
+        // change run at the pump above, may have written the file again since.
+        replaceWhenRows(TReplyDataset::parseBytes(ByteString(kUtf8Bom, sizeof kUtf8Bom) + utf8Bytes), list);
     } catch (const std::exception& error) {
         showOwnMessage(error);
     }

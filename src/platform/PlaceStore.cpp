@@ -8,6 +8,8 @@
 #include <QTemporaryFile>
 #include <cstdio>
 
+#include "service/XdgBase.h"
+
 namespace {
 
 // A place or screen file is a few hundred bytes; anything much larger is not ours.
@@ -40,11 +42,7 @@ const QStringList kPlaceKeys = {"book", "unit", "resource", "page", "bookName", 
 PlaceStore::PlaceStore(QString folder) : folder_(std::move(folder)) {}
 
 QString PlaceStore::defaultFolder() {
-    QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification ignores a relative path.
-    if (base.isEmpty() || QDir::isRelativePath(base))
-        base = QDir::homePath() + QStringLiteral("/.local/state");
-    return base + QStringLiteral("/lumoclass/");
+    return XdgBase("XDG_STATE_HOME", ".local/state") + QStringLiteral("/lumoclass/");
 }
 
 QString PlaceStore::placeFile(const QByteArray& account) const {
@@ -104,7 +102,7 @@ void PlaceStore::write(const QString& path, const QByteArray& bytes) const {
     QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // A temporary file is created with mode 0600; renamed over the old file only once complete,
     // a reader never sees half a place.
-    QTemporaryFile file(QDir(folder_).filePath(QStringLiteral(".place-XXXXXX")));
+    QTemporaryFile file(QDir(folder_).filePath(QLatin1String(temporaryPrefix()) + QStringLiteral("XXXXXX")));
     if (!file.open()) return;
     if (file.write(bytes) != bytes.size() || !file.flush()) return;
     file.setAutoRemove(false);

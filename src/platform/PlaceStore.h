@@ -33,6 +33,8 @@ public:
     explicit PlaceStore(QString folder = defaultFolder());
 
     static QString defaultFolder();
+    // The start of the temporary files a write goes through before it takes the file's name.
+    static const char* temporaryPrefix() { return ".place-"; }
     const QString& folder() const { return folder_; }
     QString placeFile(const QByteArray& account) const;
     QString screenFile() const;

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "AppError.h"
+#include "XdgBase.h"
 
 namespace {
 
@@ -52,9 +53,7 @@ bool parseBool(const QString& value, bool* out) {
 QString ClientConfig::defaultPath() {
     const QByteArray explicitPath = qgetenv("LUMOCLASS_CONFIG");
     if (!explicitPath.isEmpty()) return QString::fromLocal8Bit(explicitPath);
-    QString base = QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME"));
-    if (base.isEmpty()) base = QDir::homePath() + QStringLiteral("/.config");
-    return base + QStringLiteral("/lumoclass/lumoclass.conf");
+    return XdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/lumoclass/lumoclass.conf");
 }
 
 ClientConfig ClientConfig::load() {

@@ -99,6 +99,12 @@ TReplyDataset TReplyDataset::parseFile(const std::string& path) {
     return dataset;
 }
 
+TReplyDataset TReplyDataset::parseBytes(const ByteString& bytes) {
+    TReplyDataset dataset(xmlparser::readMemory(bytes.data(), bytes.size()));
+    if (dataset.isEmpty()) ShowMessage(QStringLiteral("empty"));
+    return dataset;
+}
+
 TReplyDataset ParseReplyDataset(const GbkString& replyText, DeclarationRule rule) {
     return TReplyDataset::parse(replyText, rule);
 }

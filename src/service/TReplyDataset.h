@@ -50,6 +50,8 @@ public:
     static TReplyDataset parse(const GbkString& replyText, DeclarationRule rule);
     // Parses a file; its bytes are decoded by byte-order mark, declaration or UTF-8.
     static TReplyDataset parseFile(const std::string& path);
+    // Parses bytes exactly as parseFile would parse a file holding them.
+    static TReplyDataset parseBytes(const ByteString& bytes);
 
 private:
     explicit TReplyDataset(_xmlDoc* doc);

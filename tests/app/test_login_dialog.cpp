@@ -22,6 +22,7 @@
 #include "app/Tfmlogin.h"
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
+#include "platform/PlaceStore.h"
 #include "platform/WindowRegistry.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"
@@ -337,29 +338,47 @@ private slots:
     // What a write killed halfway leaves is removed at the next start once over a minute old;
     // nothing else is, however close its name.
     void startRemovesOnlyOldLeftoversOfInterruptedWrites_data() {
-        QTest::addColumn<bool>("inCache");  // else beside qorox.ini
+        QTest::addColumn<QString>("where");  // the cache, beside qorox.ini or the places' folder
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("old");
         QTest::addColumn<bool>("removed");
-        QTest::newRow("download leftover") << true << ".lumo-download-aZ09xY" << true << true;
-        QTest::newRow("ini leftover") << false << ".qorox.ini.lumo-Q1w2E3" << true << true;
-        QTest::newRow("recent download leftover") << true << ".lumo-download-aZ09xY" << false << false;
-        QTest::newRow("recent ini leftover") << false << ".qorox.ini.lumo-Q1w2E3" << false << false;
-        QTest::newRow("five characters") << true << ".lumo-download-aZ09x" << true << false;
-        QTest::newRow("seven characters") << true << ".lumo-download-aZ09xYz" << true << false;
-        QTest::newRow("not from mkstemp") << true << ".lumo-download-aZ0.jp" << true << false;
-        QTest::newRow("cached picture") << true << "a.jpg" << true << false;
-        QTest::newRow("user's backup") << false << "qorox.ini.bak" << true << false;
-        QTest::newRow("old unmarked temporary") << false << "qorox.ini.Q1w2E3" << true << false;
+        QTest::newRow("download leftover") << "cache"
+                                           << ".lumo-download-aZ09xY" << true << true;
+        QTest::newRow("ini leftover") << "ini"
+                                      << ".qorox.ini.lumo-Q1w2E3" << true << true;
+        QTest::newRow("place leftover") << "state"
+                                        << ".place-Q1w2E3" << true << true;
+        QTest::newRow("recent download leftover") << "cache"
+                                                  << ".lumo-download-aZ09xY" << false << false;
+        QTest::newRow("recent ini leftover") << "ini"
+                                             << ".qorox.ini.lumo-Q1w2E3" << false << false;
+        QTest::newRow("recent place leftover") << "state"
+                                               << ".place-Q1w2E3" << false << false;
+        QTest::newRow("five characters") << "cache"
+                                         << ".lumo-download-aZ09x" << true << false;
+        QTest::newRow("seven characters") << "cache"
+                                          << ".lumo-download-aZ09xYz" << true << false;
+        QTest::newRow("not from mkstemp") << "cache"
+                                          << ".lumo-download-aZ0.jp" << true << false;
+        QTest::newRow("cached picture") << "cache"
+                                        << "a.jpg" << true << false;
+        QTest::newRow("user's backup") << "ini"
+                                       << "qorox.ini.bak" << true << false;
+        QTest::newRow("old unmarked temporary") << "ini"
+                                                << "qorox.ini.Q1w2E3" << true << false;
+        QTest::newRow("a remembered place") << "state"
+                                            << "0123abcd" << true << false;
     }
     void startRemovesOnlyOldLeftoversOfInterruptedWrites() {
-        QFETCH(bool, inCache);
+        QFETCH(QString, where);
         QFETCH(QString, name);
         QFETCH(bool, old);
         QFETCH(bool, removed);
         startDemo();
-        const QString folder =
-            inCache ? QString::fromStdString(CacheFolder::temporaryPath()) : programDir_->path() + u'/';
+        const QString folder = where == "cache" ? QString::fromStdString(CacheFolder::temporaryPath())
+                               : where == "ini" ? programDir_->path() + u'/'
+                                                : PlaceStore::defaultFolder();
+        QDir().mkpath(folder);
         const QString path = folder + name;
         writeFile(path, "half");
         if (old) {

@@ -1,13 +1,16 @@
 // The remembered-credentials file and the password form the sign-in sends, on real files.
 #include <QtTest>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "app/PasswordDigest.h"
@@ -47,6 +50,16 @@ private:
 
 private slots:
     void init() { folder_ = std::make_unique<QTemporaryDir>(); }
+
+    // The base directory rules ignore a relative base: the default stands in for it.
+    void userFolderIgnoresARelativeBase() {
+        const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+        qputenv("XDG_CONFIG_HOME", "relative/xdg");
+        QCOMPARE(QoroxIni::userFolderPath(), QDir::homePath() + "/.config/lumoclass");
+        qputenv("XDG_CONFIG_HOME", "/xdg");
+        QCOMPARE(QoroxIni::userFolderPath(), QStringLiteral("/xdg/lumoclass"));
+        qputenv("XDG_CONFIG_HOME", saved);
+    }
 
     void passwordForm_data() {
         QTest::addColumn<QByteArray>("typed");
@@ -151,13 +164,13 @@ private slots:
         QCOMPARE(QByteArray::fromStdString(ini.ReadIniValue("qorox", "passwd").bytes()), value);
     }
 
-    void newFileIsPrivateAndAnExistingOneKeepsItsMode() {
+    void newFileIsPrivateAndAnExistingOneIsTightened() {
         const QoroxIni ini(folder_->path());
         ini.WriteIniValue("qorox", "memberid", "a");
         QCOMPARE(modeOf(iniPath()), 0600);
         QVERIFY(::chmod(QFile::encodeName(iniPath()).constData(), 0640) == 0);
         ini.WriteIniValue("qorox", "passwd", "b");
-        QCOMPARE(modeOf(iniPath()), 0640);
+        QCOMPARE(modeOf(iniPath()), 0600);
         // Nothing but the file itself is left in the folder.
         QCOMPARE(QDir(folder_->path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{"qorox.ini"});
@@ -230,6 +243,52 @@ private slots:
             QCOMPARE(after.st_ino, original.st_ino);
             QCOMPARE(readAll(besidePath), QByteArray("[qorox]\nmemberid=admin\npasswd=digest\n"));
         }
+    }
+
+    // A file rewritten in place (its folder cannot be written) whose write fails halfway, here at
+    // the file size limit: both keys were one write, and the old content is put back whole. Root
+    // writes into any folder, so as root the write is made by a child under another user.
+    void failedRewriteInPlaceLeavesTheOldFile() {
+        const QString program = folder_->filePath(QStringLiteral("program"));
+        QVERIFY(QDir().mkpath(program));
+        const QString file = program + "/qorox.ini";
+        const QByteArray old = "[qorox]\nmemberid=old account\npasswd=old digest\n";
+        writeAll(file, old);
+        QVERIFY(::chmod(QFile::encodeName(file).constData(), 0666) == 0);
+        QVERIFY(::chmod(QFile::encodeName(program).constData(), 0555) == 0);
+        const uid_t other = 65534;  // nobody
+        if (::geteuid() == 0)
+            QVERIFY(::chown(QFile::encodeName(file).constData(), other, other) == 0 &&
+                    ::chmod(QFile::encodeName(folder_->path()).constData(), 0755) == 0);
+        const auto write = [&] {
+            rlimit limit{static_cast<rlim_t>(old.size() + 4), RLIM_INFINITY};
+            ::signal(SIGXFSZ, SIG_IGN);
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            try {
+                QoroxIni(program, folder_->filePath(QStringLiteral("user")))
+                    .WriteIniValues("qorox", {{"memberid", "a much longer new account"}, {"passwd", "new"}});
+            } catch (const FileError&) {
+                return true;
+            }
+            return false;
+        };
+        bool raised = false;
+        if (::geteuid() == 0) {
+            const pid_t child = ::fork();
+            if (child == 0) _exit(::setgid(other) == 0 && ::setuid(other) == 0 && write() ? 0 : 1);
+            int status = 0;
+            ::waitpid(child, &status, 0);
+            raised = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+        } else {
+            rlimit saved{};
+            ::getrlimit(RLIMIT_FSIZE, &saved);
+            raised = write();
+            ::setrlimit(RLIMIT_FSIZE, &saved);
+        }
+        ::chmod(QFile::encodeName(program).constData(), 0755);
+        QVERIFY(raised);
+        QCOMPARE(readAll(file), old);
+        QCOMPARE(modeOf(file), 0600);
     }
 
     void lineBreakInAValueIsRefused() {

@@ -168,6 +168,11 @@ private slots:
         CatalogueLoader catalogue = loader([&] {
             QFile file(QString::fromStdString(cache_ + "lmvclass.xml"));
             if (file.open(QIODevice::ReadOnly)) fileAtPump = file.readAll();
+            file.close();
+            // Another process of this user writes its own catalogue there meanwhile.
+            if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+                file.write(
+                    "\xEF\xBB\xBF<NewDataSet><Table MaterialId=\"other\" Title=\"Other\"/></NewDataSet>");
             return true;
         });
         QCOMPARE(catalogue.transitFilePath(), cache_ + "lmvclass.xml");

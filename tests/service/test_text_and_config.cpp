@@ -115,6 +115,9 @@ private slots:
         qunsetenv("LUMOCLASS_CONFIG");
         qputenv("XDG_CONFIG_HOME", "/xdg");
         QCOMPARE(ClientConfig::defaultPath(), QString("/xdg/lumoclass/lumoclass.conf"));
+        // A relative base is ignored, as the base directory rules say.
+        qputenv("XDG_CONFIG_HOME", "relative/xdg");
+        QCOMPARE(ClientConfig::defaultPath(), QDir::homePath() + "/.config/lumoclass/lumoclass.conf");
     }
 
     void badValuesNameFileKeyAndValue_data() {
