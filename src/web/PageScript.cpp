@@ -9,7 +9,8 @@ void RunPageScript(WebBrowser& browser, const QString& code) {
 }
 
 void PauseWebPlayer(WebBrowser& browser) {
-    if (browser.View() == nullptr) return;
+    // A player whose renderer ended plays nothing and would not answer.
+    if (browser.View() == nullptr || browser.IsStopped()) return;
     try {
         browser.RunScript(QStringLiteral("pause()"));
     } catch (const std::exception&) {

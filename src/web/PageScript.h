@@ -11,5 +11,6 @@ class WebBrowser;
 void RunPageScript(WebBrowser& browser, const QString& code);
 
 // Asks the page to pause with "pause()". Every failure is ignored, and a browser that never
-// loaded anything is left alone (no view, no browser process is started for it).
+// loaded anything is left alone (no view, no browser process is started for it), and so is one
+// whose renderer ended.
 void PauseWebPlayer(WebBrowser& browser);

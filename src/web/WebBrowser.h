@@ -4,7 +4,9 @@
 #include <QString>
 #include <QWidget>
 
+class QPushButton;
 class QShortcut;
+class QUrl;
 class QVBoxLayout;
 class QWebEngineView;
 class QWebEnginePage;
@@ -18,13 +20,19 @@ class QWebEngineFullScreenRequest;
 //
 // All browsers share the engine's default (off-the-record) profile: playback needs no click
 // inside the page, pages may go full screen, PDF documents show inside the view. A certificate
-// error is accepted only for a chain that verifies against the configured extra authority
-// (HttpClient::defaultTls()), or for any certificate when verification is off.
+// error is accepted only when the engine's complaint is an unknown authority and the chain
+// verifies against the configured extra authority (HttpClient::defaultTls()), or for any
+// certificate when verification is off.
 //
 // Full screen: the view itself leaves the window and covers the screen that shows the window,
 // whether the program asks for it (ShowFullScreen) or the page does after a click inside it;
 // Esc brings it back. The widget owns its view also while it is full screen. Every view must
 // be destroyed before the QApplication ends: destroy the browsers with their window.
+//
+// A renderer that ends (a crash, the memory killer) takes every page of its site with it and
+// would leave script calls waiting for their time-out. A browser whose renderer ended shows a
+// button "播放器已停止，点击重新加载" instead of the view and raises at once from RunScript();
+// clicking the button loads the last address again, and so does the next Navigate().
 class WebBrowser : public QWidget {
     Q_OBJECT
 
@@ -58,6 +66,11 @@ public:
     // The engine view, or null before the first navigation (for tests and focus handling).
     QWidget* View() const;
 
+    // True from the end of the renderer until the next load starts.
+    bool IsStopped() const { return stopped_; }
+    // The renderer's process id, 0 while it has none (for tests).
+    qint64 RendererProcessId() const;
+
 signals:
     // Emitted by every Navigate() with the address as given.
     void navigationRequested(const QString& url);
@@ -70,11 +83,15 @@ private:
     void EnterViewFullScreen();
     void LeaveViewFullScreen();
     void OnEscape();
+    void OnRendererTerminated(int status);
+    void Load(const QUrl& url);
 
     QVBoxLayout* layout_ = nullptr;
     QPointer<QWebEngineView> view_;
     QWebEnginePage* page_ = nullptr;  // owned by view_
     QShortcut* escape_ = nullptr;
+    QPushButton* reload_ = nullptr;  // shown in place of the view while the renderer is gone
+    bool stopped_ = false;
     bool fullScreen_ = false;
     bool pageFullScreen_ = false;  // the page itself asked for full screen
 };

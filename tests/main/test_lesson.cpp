@@ -4,6 +4,8 @@
 // it under Xvfb) the lesson also saves the README's screenshots there.
 #include <QtTest>
 
+#include <signal.h>
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include <QTreeWidget>
 
 #include "../app/test_login_support.h"
+#include "AccessibleTree.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
@@ -32,6 +35,7 @@
 #include "service/ClientConfig.h"
 #include "service/HttpClient.h"
 #include "service/TstudyDM.h"
+#include "web/PageScript.h"
 #include "web/WebBrowser.h"
 
 namespace {
@@ -258,6 +262,67 @@ private slots:
         QCOMPARE(
             logged("/api/media/GetMiniLecture/" + QString::fromStdString(lecture->MaterialId.bytes()) + " "),
             1);
+        QCOMPARE(messages.texts(), QStringList());
+    }
+
+    // The site's one renderer ends under two opened players: the pausing step passes them by
+    // at once instead of waiting for answers that never come, each says so in its area, and a
+    // click there or the next opening of a material plays again.
+    void playerWhoseRendererEndedIsSkippedAndLoadsAgain_data() {
+        QTest::addColumn<bool>("byClick");
+        QTest::newRow("click on the message") << true;
+        QTest::newRow("opening a material again") << false;
+    }
+    void playerWhoseRendererEndedIsSkippedAndLoadsAgain() {
+        QFETCH(bool, byClick);
+        MessageRecorder messages;
+        startDemo();
+        ClientConfig config;
+        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
+        config.caFile = demo_->caFile();
+        TstudyDM dm(config);
+        dm.SetUpClassroomProxy();
+        TFmMain w(dm);
+        w.Member.UserId = "t1001";
+        w.show();
+        w.LoadUnitList();
+        chooseBook(w, "b3a");
+        pick(w.CBUnitClassUse, 0);
+
+        WebBrowser* scene = w.SceneSheet->WebScene;
+        WebBrowser* word = w.SyllabusWordSheet->WebWord;
+        choose(w.RbtnSceneClassUse);
+        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, scene));
+        choose(w.RBtnWordClassUse);
+        QVERIFY(clickFirstAndLoad(w.SyllabusWordSheet->LVSyllabusWordClassUse, word));
+        const qint64 renderer = word->RendererProcessId();
+        QVERIFY(renderer > 0);
+        QCOMPARE(scene->RendererProcessId(), renderer);
+        const int pausedBefore = pauses();
+
+        // The message a screen reader finds, if exactly one is shown.
+        auto shownMessage = [&w] {
+            const auto found = ShownAccessibles(&w, QStringLiteral("播放器已停止，点击重新加载"));
+            return found.size() == 1 ? qobject_cast<QWidget*>(found.first()->object()) : nullptr;
+        };
+        QCOMPARE(::kill(pid_t(renderer), SIGKILL), 0);
+        QTRY_VERIFY(shownMessage() && word->isAncestorOf(shownMessage()));
+
+        // Both players are out of sight now; each would have waited out the script time-out.
+        QElapsedTimer switching;
+        switching.start();
+        choose(w.RbtnSceneClassUse);
+        QVERIFY2(switching.elapsed() < 3000, qPrintable(QString::number(switching.elapsed())));
+        QWidget* message = shownMessage();
+        QVERIFY(message && scene->isAncestorOf(message));
+
+        if (byClick)
+            QVERIFY(loads(scene, [message] { QTest::mouseClick(message, Qt::LeftButton); }));
+        else
+            QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, scene));
+        QVERIFY(!message->isVisible() && scene->View()->isVisible());
+        RunPageScript(*scene, QStringLiteral("pause()"));
+        QTRY_COMPARE(pauses(), pausedBefore + 1);
         QCOMPARE(messages.texts(), QStringList());
     }
 

@@ -25,12 +25,13 @@ void addExtension(X509* cert, X509* issuer, int nid, const char* value) {
     X509_EXTENSION_free(ext);
 }
 
-X509* newCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PKEY* issuerKey, long serial) {
+X509* newCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PKEY* issuerKey, long serial,
+                     const TestCertificates::Server& server) {
     X509* cert = X509_new();
     X509_set_version(cert, 2);
     ASN1_INTEGER_set(X509_get_serialNumber(cert), serial);
-    X509_gmtime_adj(X509_getm_notBefore(cert), -3600);
-    X509_gmtime_adj(X509_getm_notAfter(cert), 3600L * 24 * 30);
+    X509_gmtime_adj(X509_getm_notBefore(cert), issuer ? server.notBefore : -3600);
+    X509_gmtime_adj(X509_getm_notAfter(cert), issuer ? server.notAfter : 3600L * 24 * 30);
     X509_set_pubkey(cert, key);
     X509_NAME* name = X509_get_subject_name(cert);
     X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(commonName),
@@ -42,7 +43,7 @@ X509* newCertificate(EVP_PKEY* key, const char* commonName, X509* issuer, EVP_PK
         addExtension(cert, cert, NID_subject_key_identifier, "hash");
     } else {
         addExtension(cert, issuer, NID_basic_constraints, "critical,CA:FALSE");
-        addExtension(cert, issuer, NID_subject_alt_name, "IP:127.0.0.1,DNS:localhost");
+        addExtension(cert, issuer, NID_subject_alt_name, server.names.c_str());
         addExtension(cert, issuer, NID_ext_key_usage, "serverAuth");
         addExtension(cert, issuer, NID_authority_key_identifier, "keyid");
     }
@@ -60,16 +61,16 @@ void writePem(const std::string& path, X509* cert, EVP_PKEY* key) {
 
 }  // namespace
 
-TestCertificates TestCertificates::create(const std::string& folder) {
+TestCertificates TestCertificates::create(const std::string& folder, const Server& server) {
     TestCertificates files{folder + "/test-ca.pem", folder + "/server.pem", folder + "/server.key"};
     EVP_PKEY* caKey = newKey();
-    X509* ca = newCertificate(caKey, "Lumovia test authority", nullptr, caKey, 1);
+    X509* ca = newCertificate(caKey, "Lumovia test authority", nullptr, caKey, 1, server);
     EVP_PKEY* serverKey = newKey();
-    X509* server = newCertificate(serverKey, "127.0.0.1", ca, caKey, 2);
+    X509* leaf = newCertificate(serverKey, "127.0.0.1", ca, caKey, 2, server);
     writePem(files.caFile, ca, nullptr);
-    writePem(files.certFile, server, nullptr);
+    writePem(files.certFile, leaf, nullptr);
     writePem(files.keyFile, nullptr, serverKey);
-    X509_free(server);
+    X509_free(leaf);
     X509_free(ca);
     EVP_PKEY_free(serverKey);
     EVP_PKEY_free(caKey);

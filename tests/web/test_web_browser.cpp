@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "DemoService.h"
+#include "RecordingHttpServer.h"
 #include "TestCertificates.h"
 #include "service/HttpClient.h"
 #include "web/PageScript.h"
@@ -100,6 +101,37 @@ private slots:
         DemoService service;
         QCOMPARE(load(service.baseUrl(true) + "/mediaplayerhtml/index.html?media=audio&width=1px&url=x"),
                  loads);
+    }
+
+    // The configured authority vouches for who signed a certificate, not for the rest of it.
+    void certificateOfTheAuthorityIsRefusedForAnotherNameOrOutsideItsDates_data() {
+        QTest::addColumn<QString>("names");
+        QTest::addColumn<int>("notBeforeDays");
+        QTest::addColumn<int>("notAfterDays");
+        QTest::addColumn<bool>("loads");
+        QTest::newRow("this address, in date") << "IP:127.0.0.1" << -1 << 30 << true;
+        QTest::newRow("another name") << "IP:127.0.0.2,DNS:localhost" << -1 << 30 << false;
+        QTest::newRow("expired") << "IP:127.0.0.1" << -60 << -1 << false;
+        QTest::newRow("not yet valid") << "IP:127.0.0.1" << 1 << 30 << false;
+    }
+    void certificateOfTheAuthorityIsRefusedForAnotherNameOrOutsideItsDates() {
+        QFETCH(QString, names);
+        QFETCH(int, notBeforeDays);
+        QFETCH(int, notAfterDays);
+        QFETCH(bool, loads);
+        constexpr long day = 24L * 3600;
+        const TestCertificates files =
+            TestCertificates::create(otherAuthority_.path().toStdString(),
+                                     {names.toStdString(), notBeforeDays * day, notAfterDays * day});
+        HttpClient::setDefaultTls(TlsPolicy{true, files.caFile});
+        RecordingHttpServer server(
+            [](const RecordedRequest&) {
+                return ScriptedResponse{200, "text/html", "<title>player</title>"};
+            },
+            files.certFile, files.keyFile);
+        QCOMPARE(load(QString::fromStdString(server.baseUrl()) + "/player"), loads);
+        QCOMPARE(browser_->LocationName() == QLatin1String("player"), loads);
+        QCOMPARE(server.requests().empty(), !loads);
     }
 
     void fullScreenCoversTheScreenAndEscReturns() {
