@@ -76,12 +76,13 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
 
 void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {
     // The account server's answer means nothing to this program; a failure has been shown.
-    HttpGetText(AccountNotificationUrl(dm_.config().accountHost, fmMain_->Member.UserId, account));
+    const ClientConfig& config = dm_.config();
+    HttpGetText(AccountNotificationUrl(config.accountScheme(), config.accountHost, fmMain_->Member.UserId, account));
 }
 
-std::string TeacherSessionStart::AccountNotificationUrl(const QString& accountHost, const GbkString& userId,
-                                                        const GbkString& account) {
-    return "http://" + accountHost.toStdString() +
+std::string TeacherSessionStart::AccountNotificationUrl(const QString& scheme, const QString& accountHost,
+                                                        const GbkString& userId, const GbkString& account) {
+    return scheme.toStdString() + "://" + accountHost.toStdString() +
            "/api/zavive/RealNameAuthentication?device=pc&userid=" + encodeQueryValue(userId.bytes()) +
            "&account=" + encodeQueryValue(account.bytes());
 }

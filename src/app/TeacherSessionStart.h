@@ -32,9 +32,9 @@ public:
 
     bool endRequested() const { return endRequested_; }
 
-    // "http://" + host + the account API path with the user id and the account, each byte of
+    // scheme + "://" + host + the account API path with the user id and the account, each byte of
     // them outside the unreserved characters of URIs percent-encoded.
-    static std::string AccountNotificationUrl(const QString& accountHost, const GbkString& userId,
+    static std::string AccountNotificationUrl(const QString& scheme, const QString& accountHost, const GbkString& userId,
                                               const GbkString& account);
 
 private:

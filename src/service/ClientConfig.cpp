@@ -98,16 +98,24 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
         if (section == u"servers" &&
             (key == u"classroom" || key == u"account" || key == u"content" || key == u"question")) {
             const bool portAllowed = key != u"question";
-            if (!validHost(value, portAllowed)) {
+            // Only the SOAP endpoint and the account notification may be asked to use HTTPS.
+            const bool schemeAllowed = key == u"classroom" || key == u"account";
+            const QString https = QStringLiteral("https://");
+            const bool tls = schemeAllowed && value.startsWith(https, Qt::CaseInsensitive);
+            const QString host = tls ? value.mid(https.size()) : value;
+            if (!validHost(host, portAllowed)) {
                 badValue(path, fullKey, value,
-                         portAllowed ? QStringLiteral("expected HOST or HOST:PORT")
-                                     : QStringLiteral("expected HOST"));
+                         schemeAllowed ? QStringLiteral("expected HOST, HOST:PORT or https://HOST[:PORT]")
+                         : portAllowed ? QStringLiteral("expected HOST or HOST:PORT")
+                                       : QStringLiteral("expected HOST"));
             }
             QString& target = key == u"classroom" ? config.classroomHost
                               : key == u"account" ? config.accountHost
                               : key == u"content" ? config.contentHost
                                                   : config.questionHost;
-            target = value;
+            target = host;
+            if (key == u"classroom") config.classroomTls = tls;
+            if (key == u"account") config.accountTls = tls;
         } else if (section == u"service" && key == u"namespace") {
             if (!value.contains(QStringLiteral("://")) || value.contains(u' ') || value.contains(u'"')) {
                 badValue(path, fullKey, value, QStringLiteral("expected a URI such as http://tempuri.org/"));
@@ -137,5 +145,6 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
 }
 
 QString ClientConfig::classroomEndpoint() const {
-    return QStringLiteral("http://") + classroomHost + QStringLiteral("/lmv-inclass/lmvInclass.asmx");
+    return (classroomTls ? QStringLiteral("https://") : QStringLiteral("http://")) + classroomHost +
+           QStringLiteral("/lmv-inclass/lmvInclass.asmx");
 }

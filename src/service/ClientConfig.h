@@ -8,6 +8,10 @@
 struct ClientConfig {
     QString classroomHost = QStringLiteral("127.0.0.1:8080");  // HOST[:PORT]
     QString accountHost = QStringLiteral("127.0.0.1:8080");
+    // Given as "https://HOST[:PORT]": the SOAP endpoint (classroom) or the account notification
+    // (account) goes over HTTPS; every other address of these hosts keeps its own scheme.
+    bool classroomTls = false;
+    bool accountTls = false;
     QString contentHost = QStringLiteral("127.0.0.1:8080");
     QString questionHost = QStringLiteral("127.0.0.1");  // port 8090 is fixed by the client
     QString serviceNamespace = QStringLiteral("http://tempuri.org/");
@@ -22,5 +26,7 @@ struct ClientConfig {
     static ClientConfig load();
     static ClientConfig loadFile(const QString& path);
 
-    QString classroomEndpoint() const;  // "http://" + classroom + "/lmv-inclass/lmvInclass.asmx"
+    // "http://" (or "https://") + classroom + "/lmv-inclass/lmvInclass.asmx"
+    QString classroomEndpoint() const;
+    QString accountScheme() const { return accountTls ? QStringLiteral("https") : QStringLiteral("http"); }
 };

@@ -106,9 +106,9 @@ protected:
         demo_.reset();
     }
 
-    void startDemo(const QStringList& overrides = {}) {
+    void startDemo(const QStringList& overrides = {}, bool tls = false) {
         demo_ = std::make_unique<DemoService>(overrides);
-        demo_->writeClientConfig();
+        demo_->writeClientConfig({}, tls);
     }
 
     // Starts the program in the login mode; the dialog, or null when it did not come up.

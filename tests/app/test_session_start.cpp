@@ -70,22 +70,33 @@ private slots:
         QTest::addColumn<QString>("password");
         QTest::addColumn<QStringList>("operations");
         QTest::addColumn<QString>("notifiedUserId");  // null: no notification
+        QTest::addColumn<bool>("tls");                // classroom and account given as https://
         QTest::newRow("teacher, 100") << "teacher"
-                                      << "lumo2024" << kTeacherStart << "t1001";
+                                      << "lumo2024" << kTeacherStart << "t1001" << false;
         QTest::newRow("other type, 20") << "guest"
-                                        << "visit20" << kCatalogueStart << QString();
+                                        << "visit20" << kCatalogueStart << QString() << false;
+        QTest::newRow("teacher, 100, over HTTPS") << "teacher"
+                                                  << "lumo2024" << kTeacherStart << "t1001" << true;
     }
     void signInRunsTheSessionInOrder() {
         QFETCH(QString, account);
         QFETCH(QString, password);
         QFETCH(QStringList, operations);
         QFETCH(QString, notifiedUserId);
-        startDemo();
+        QFETCH(bool, tls);
+        startDemo({}, tls);
         MessageRecorder messages;
         Tfmlogin* login = start();
         signIn(login, account, password);
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
         QCOMPARE(operationsOf(*demo_), operations);
+        // The password digest and every catalogue cross the network encrypted when asked to; the
+        // pictures keep their plain address.
+        for (const QString& line : demo_->settledLog()) {
+            const QString target = line.split(u' ').value(4);
+            if (target.startsWith("/lmv-inclass/") || target.startsWith("/api/zavive/"))
+                QVERIFY2(line.split(u' ').value(1) == (tls ? "https" : "http"), qPrintable(line));
+        }
         if (!notifiedUserId.isNull())
             QCOMPARE(notificationTargets(*demo_),
                      QStringList{"/api/zavive/RealNameAuthentication?device=pc&userid=" + notifiedUserId +

@@ -109,6 +109,20 @@ private slots:
         QCOMPARE(config.caFile, dir.filePath("ca.pem"));
     }
 
+    // https:// asks for an encrypted SOAP endpoint or account notification; the host is kept
+    // without it, so every other address of that host is built as before.
+    void classroomAndAccountMayAskForHttps() {
+        QTemporaryDir dir;
+        const ClientConfig config = ClientConfig::loadFile(
+            writeConfig(dir, "[servers]\nclassroom = HTTPS://class.example:8443\naccount = https://acc.example\n"));
+        QCOMPARE(config.classroomHost, QString("class.example:8443"));
+        QCOMPARE(config.classroomEndpoint(), QString("https://class.example:8443/lmv-inclass/lmvInclass.asmx"));
+        QCOMPARE(config.accountHost, QString("acc.example"));
+        QCOMPARE(config.accountScheme(), QString("https"));
+        const ClientConfig plain = ClientConfig::loadFile(writeConfig(dir, "[servers]\naccount = acc.example\n"));
+        QCOMPARE(plain.accountScheme(), QString("http"));
+    }
+
     void environmentNamesTheFile() {
         qputenv("LUMOCLASS_CONFIG", "/somewhere/else.conf");
         QCOMPARE(ClientConfig::defaultPath(), QString("/somewhere/else.conf"));
@@ -127,6 +141,12 @@ private slots:
         QTest::newRow("scheme in host")
             << QByteArray("[servers]\nclassroom = http://a\n") << "servers.classroom"
             << "http://a";
+        QTest::newRow("https for the content server")
+            << QByteArray("[servers]\ncontent = https://a\n") << "servers.content"
+            << "https://a";
+        QTest::newRow("https with a path")
+            << QByteArray("[servers]\naccount = https://a/x\n") << "servers.account"
+            << "https://a/x";
         QTest::newRow("port out of range")
             << QByteArray("[servers]\ncontent = a:70000\n") << "servers.content"
             << "a:70000";

@@ -111,7 +111,7 @@ bool DemoService::waitForRequest(const QString& contains, int timeoutMs) {
     }
 }
 
-QString DemoService::writeClientConfig(const QString& path) const {
+QString DemoService::writeClientConfig(const QString& path, bool tls) const {
     QString file = path.isEmpty() ? QString::fromLocal8Bit(qgetenv("LUMOCLASS_CONFIG")) : path;
     if (file.isEmpty()) throw std::runtime_error("no client configuration path: LUMOCLASS_CONFIG is not set");
     QDir().mkpath(QFileInfo(file).absolutePath());
@@ -119,7 +119,9 @@ QString DemoService::writeClientConfig(const QString& path) const {
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
         throw std::runtime_error("cannot write " + file.toStdString());
     QTextStream text(&out);
-    text << "[servers]\nclassroom = " << host_ << "\naccount = " << host_ << "\ncontent = " << host_
+    const QString scheme = tls ? QStringLiteral("https://") : QString();
+    text << "[servers]\nclassroom = " << scheme << host_ << "\naccount = " << scheme << host_
+         << "\ncontent = " << host_
          << "\nquestion = " << address_ << "\n[service]\nnamespace = http://tempuri.org/\n"
          << "[tls]\nverify = true\nca_file = " << caFile_ << "\n";
     return file;

@@ -46,8 +46,9 @@ public:
     QStringList settledLog();
     // Waits until a logged request line contains the text; false after the deadline.
     bool waitForRequest(const QString& contains, int timeoutMs = 10000);
-    // Writes the client configuration for this service to `path` (default: $LUMOCLASS_CONFIG).
-    QString writeClientConfig(const QString& path = {}) const;
+    // Writes the client configuration for this service to `path` (default: $LUMOCLASS_CONFIG);
+    // with `tls` the SOAP endpoint and the account notification are given as https://.
+    QString writeClientConfig(const QString& path = {}, bool tls = false) const;
 
 private:
     void readOutput();
