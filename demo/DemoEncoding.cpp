@@ -68,28 +68,41 @@ std::string gzipCompress(std::string_view bytes) {
     return out;
 }
 
-std::string gzipZeros(std::size_t zeros) {
+std::string gzipRepeated(std::string_view head, std::string_view unit, std::size_t count,
+                         std::string_view tail) {
     z_stream zs{};
     if (deflateInit2(&zs, Z_BEST_COMPRESSION, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY) != Z_OK)
         throw std::runtime_error("deflateInit2 failed");
-    const std::string piece(1 << 20, '\0');
+    std::string piece;
+    const std::size_t perPiece =
+        unit.empty() ? 0 : std::max<std::size_t>(1, (std::size_t(1) << 20) / unit.size());
+    for (std::size_t i = 0; i < perPiece; ++i) piece += unit;
     std::string out;
     char buffer[65536];
-    int rc = Z_OK;
-    while (rc != Z_STREAM_END) {
-        const std::size_t take = std::min(zeros, piece.size());
-        zeros -= take;
-        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(piece.data()));
-        zs.avail_in = static_cast<uInt>(take);
+    auto feed = [&](std::string_view bytes, bool last) {
+        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
+        zs.avail_in = static_cast<uInt>(bytes.size());
+        int rc = Z_OK;
         do {
             zs.next_out = reinterpret_cast<Bytef*>(buffer);
             zs.avail_out = sizeof buffer;
-            rc = deflate(&zs, zeros == 0 ? Z_FINISH : Z_NO_FLUSH);
+            rc = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
             out.append(buffer, sizeof buffer - zs.avail_out);
-        } while (zs.avail_out == 0 || (zeros == 0 && rc != Z_STREAM_END));
+        } while (zs.avail_out == 0 || (last && rc != Z_STREAM_END));
+    };
+    feed(head, false);
+    while (count > 0) {
+        const std::size_t take = perPiece == 0 ? count : std::min(count, perPiece);
+        count -= take;
+        feed(std::string_view(piece).substr(0, take * unit.size()), false);
     }
+    feed(tail, true);
     deflateEnd(&zs);
     return out;
+}
+
+std::string gzipZeros(std::size_t zeros) {
+    return gzipRepeated({}, std::string_view("\0", 1), zeros, {});
 }
 
 std::string xmlEscape(std::string_view text) {

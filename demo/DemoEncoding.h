@@ -18,6 +18,9 @@ std::string gzipCompress(std::string_view bytes);
 // A gzip stream of `zeros` zero bytes, made in pieces (a bomb of hundreds of MiB costs the
 // service only its compressed size).
 std::string gzipZeros(std::size_t zeros);
+// A gzip stream of `head`, `count` copies of `unit`, then `tail`, made in pieces likewise.
+std::string gzipRepeated(std::string_view head, std::string_view unit, std::size_t count,
+                         std::string_view tail);
 // Text and attribute escaping for XML and HTML output; keeps tabs and line breaks as
 // character references so that attribute values survive a parser's normalisation.
 std::string xmlEscape(std::string_view text);

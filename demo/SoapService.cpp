@@ -249,6 +249,16 @@ HttpReply SoapService::answer(const Call& call) const {
             static const std::string bomb = demo::gzipZeros(std::size_t(257) << 20);
             gzip = bomb;
         }
+        // About 260 KiB that inflate to 256 MiB, within the cap, of some 67 million empty rows.
+        if (hasFault(faults, "element-bomb")) {
+            static const std::string bomb = [] {
+                const std::string_view head = "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>";
+                const std::string_view tail = "</NewDataSet>";
+                const std::size_t rows = ((std::size_t(256) << 20) - head.size() - tail.size()) / 4;
+                return demo::gzipRepeated(head, "<a/>", rows, tail);
+            }();
+            gzip = bomb;
+        }
         reply = envelope(call.operation, demo::base64Encode(gzip));
     }
     reply.delayMs = delay;

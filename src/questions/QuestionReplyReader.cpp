@@ -173,7 +173,12 @@ void onStart(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int,
 }
 
 void onEnd(void* context, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
-    collectorOf(context).end();
+    try {
+        collectorOf(context).end();
+    } catch (...) {
+        collectorOf(context).firstError = "out of memory";
+        xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+    }
 }
 
 // The first error explains the failure; later ones follow from it.
@@ -197,6 +202,60 @@ struct ContextDeleter {
     }
 };
 
+using Parser = std::unique_ptr<xmlParserCtxt, ContextDeleter>;
+
+// The reply fed through a callback, as every reply is, so that a large reply needing decoding
+// does not trip libxml2's "Huge input lookup" guard.
+struct Source {
+    const char* data;
+    std::size_t left;
+};
+
+int readSource(void* context, char* buffer, int length) {
+    auto* s = static_cast<Source*>(context);
+    const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
+    std::memcpy(buffer, s->data, n);
+    s->data += n;
+    s->left -= n;
+    return static_cast<int>(n);
+}
+
+Parser parserFor(xmlSAXHandler& handler, Source& source, void* state) {
+    Parser parser(
+        xmlCreateIOParserCtxt(&handler, nullptr, readSource, nullptr, &source, XML_CHAR_ENCODING_NONE));
+    if (!parser) throw XmlParseError("out of memory");
+    parser->_private = state;
+    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
+    return parser;
+}
+
+// A pass that only counts elements, stopping one past the bound: a record costs some forty
+// strings, so a reply over the bound is refused before any is made, not after a million.
+void onCount(void* context, const xmlChar*, const xmlChar*, const xmlChar*, int, const xmlChar**, int, int,
+             const xmlChar**) noexcept {
+    auto* parser = static_cast<xmlParserCtxtPtr>(context);
+    auto* elements = static_cast<std::size_t*>(parser->_private);
+    if (++*elements > xmlparser::kMaxElements) xmlStopParser(parser);
+}
+
+// The reading pass reports the reply's errors; this one keeps quiet about them.
+void ignoreError(void*, xmlErrorPtr) noexcept {}
+
+bool holdsTooManyElements(const GbkString& text) {
+    // An element takes four characters at least ("<a/>"), and no entity adds any here: a text
+    // this short cannot pass the bound, and most replies are spared the extra pass.
+    if (text.size() <= 4 * xmlparser::kMaxElements) return false;
+    xmlSAXHandler handler{};
+    handler.initialized = XML_SAX2_MAGIC;
+    handler.startElementNs = onCount;
+    handler.serror = ignoreError;
+    Source source{text.bytes().data(), text.size()};
+    std::size_t elements = 0;
+    Parser parser = parserFor(handler, source, &elements);
+    xmlParseDocument(parser.get());
+    return elements > xmlparser::kMaxElements;
+}
+
 }  // namespace
 
 QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText) {
@@ -206,6 +265,8 @@ QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText
         declared ? GbkString() : GbkString(std::string_view(kGb2312Declaration)) + replyText;
     const GbkString& text = declared ? replyText : prefixed;
 
+    if (holdsTooManyElements(text)) throw XmlParseError(xmlparser::tooManyElementsMessage());
+
     // Only elements are handled: no DTD is read or kept, no entity is declared or loaded, so
     // nothing but the predefined entities can be referred to.
     xmlSAXHandler handler{};
@@ -213,27 +274,9 @@ QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText
     handler.startElementNs = onStart;
     handler.endElementNs = onEnd;
     handler.serror = onError;
-
-    // Fed through a callback, as every reply is, so that a large reply needing decoding does
-    // not trip libxml2's "Huge input lookup" guard.
-    struct Source {
-        const char* data;
-        std::size_t left;
-    } source{text.bytes().data(), text.size()};
-    auto read = [](void* context, char* buffer, int length) -> int {
-        auto* s = static_cast<Source*>(context);
-        const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
-        std::memcpy(buffer, s->data, n);
-        s->data += n;
-        s->left -= n;
-        return static_cast<int>(n);
-    };
+    Source source{text.bytes().data(), text.size()};
     Collector collector;
-    std::unique_ptr<xmlParserCtxt, ContextDeleter> parser(
-        xmlCreateIOParserCtxt(&handler, nullptr, read, nullptr, &source, XML_CHAR_ENCODING_NONE));
-    if (!parser) throw XmlParseError("out of memory");
-    parser->_private = &collector;
-    xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
+    Parser parser = parserFor(handler, source, &collector);
     xmlParseDocument(parser.get());
     if (!parser->wellFormed || !collector.firstError.empty()) {
         std::string message = collector.firstError;

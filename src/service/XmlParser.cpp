@@ -12,6 +12,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "AppError.h"
 
@@ -47,6 +48,29 @@ struct ContextDeleter {
     void operator()(xmlParserCtxt* ctxt) const { xmlFreeParserCtxt(ctxt); }
 };
 
+// The element count of this thread's parse, kept beside the first error; each element under the
+// bound is left to the tree builder's own handler.
+struct Counted {
+    startElementNsSAX2Func build = nullptr;
+    std::size_t elements = 0;
+    bool tooMany = false;
+};
+thread_local Counted* counting = nullptr;
+
+void countThenBuild(void* context, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri,
+                    int namespaceCount, const xmlChar** namespaces, int attributeCount, int defaulted,
+                    const xmlChar** attributes) noexcept {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+    Counted* counted = counting;
+    if (++counted->elements > xmlparser::kMaxElements) {
+        counted->tooMany = true;
+        xmlStopParser(ctxt);
+        return;
+    }
+    counted->build(context, localname, prefix, uri, namespaceCount, namespaces, attributeCount, defaulted,
+                   attributes);
+}
+
 // NONET only: NOENT would substitute file: entities, DTDLOAD/DTDATTR would fetch DTDs.
 constexpr int kOptions = XML_PARSE_NONET;
 
@@ -80,6 +104,10 @@ Mark byteOrderMark(const char* data, std::size_t size) {
 
 namespace xmlparser {
 
+std::string tooManyElementsMessage() {
+    return "The reply is too large: more than " + std::to_string(kMaxElements) + " elements";
+}
+
 void prepareLibrary() {
     static std::once_flag once;
     std::call_once(once, [] {
@@ -112,10 +140,16 @@ _xmlDoc* readMemory(const char* data, std::size_t size) {
     };
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt) throw XmlParseError("out of memory");
+    Counted counted;
+    counted.build = ctxt->sax->startElementNs;
+    ctxt->sax->startElementNs = countThenBuild;
+    counting = &counted;
     const int options = mark.encoding ? kOptions | XML_PARSE_IGNORE_ENC : kOptions;
     xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), read, nullptr, &source, nullptr, mark.encoding, options);
-    if (!doc || !ctxt->wellFormed) {
+    counting = nullptr;
+    if (!doc || !ctxt->wellFormed || counted.tooMany) {
         if (doc) xmlFreeDoc(doc);
+        if (counted.tooMany) throw XmlParseError(tooManyElementsMessage());
         raise(ctxt.get());
     }
     return doc;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 struct _xmlDoc;
@@ -12,7 +13,17 @@ struct _xmlDoc;
 // and without both the bytes are UTF-8.
 namespace xmlparser {
 
-// Both raise XmlParseError with libxml2's message; the caller owns the returned document.
+// The most elements a reply may hold. A few kilobytes of gzip can inflate to tens of millions of
+// empty elements, under every byte cap, and a tree or a record per element would be many times
+// the reply's size; real replies hold some tens of thousands.
+constexpr std::size_t kMaxElements = 1000000;
+// The message of the XmlParseError that refuses a reply over kMaxElements, the same for every
+// reader.
+std::string tooManyElementsMessage();
+
+// Both raise XmlParseError with libxml2's message, or the message above once the parse meets
+// more than kMaxElements elements (before the tree grows further); the caller owns the returned
+// document.
 _xmlDoc* readMemory(const char* data, std::size_t size);
 _xmlDoc* readFile(const std::string& path);
 

@@ -157,6 +157,11 @@ private slots:
         QTest::newRow("gzip bomb, words")
             << words << "gzip-bomb"
             << "Inflate failed: the reply inflates to more than 268435456 bytes";
+        // Within the inflation cap, but some 67 million rows: refused before they become a tree.
+        QTest::newRow("element bomb") << scenes << "element-bomb"
+                                      << "The reply is too large: more than 1000000 elements";
+        QTest::newRow("element bomb, words") << words << "element-bomb"
+                                             << "The reply is too large: more than 1000000 elements";
         QTest::newRow("billion laughs") << books << "billion-laughs"
                                         << ".*entity.*";
         QTest::newRow("billion laughs, transit file") << lectures << "billion-laughs"

@@ -175,6 +175,11 @@ private slots:
                    "</NewDataSet>")
             << QStringList{"q&1|<完形> A&#38;|1"};
         QTest::newRow("no rows") << QByteArray("<NewDataSet/>") << QStringList{};
+        // A million elements in all, the most a reply may hold, but one row among them.
+        QByteArray crowded = "<NewDataSet><Questions><Table qid=\"7\" typetext=\"阅读理解\" rt=\"2\">";
+        for (int i = 0; i < 999997; ++i) crowded += "<x/>";
+        QTest::newRow("a million elements")
+            << crowded + "</Table></Questions></NewDataSet>" << QStringList{"7|阅读理解|2"};
     }
     void replyIsReadWithItsOwnOrAnAddedDeclaration() {
         QFETCH(QByteArray, reply);
@@ -203,6 +208,11 @@ private slots:
         const QString parser = ScriptedClassroom::parserMessage(cut.toStdString());
         QTest::newRow("cut off: the list was emptied")
             << false << cut << "异常类名称:XmlParseError\r\n异常信息:" + parser << 0;
+        QByteArray crowded = "<NewDataSet>";
+        for (int i = 0; i < 1000000; ++i) crowded += "<Table/>";
+        QTest::newRow("one element too many: the list was emptied")
+            << false << crowded + "</NewDataSet>"
+            << "异常类名称:XmlParseError\r\n异常信息:The reply is too large: more than 1000000 elements" << 0;
     }
     void queryFailureShowsTheTwoLineBox() {
         QFETCH(bool, fault);

@@ -152,6 +152,46 @@ private slots:
         QVERIFY2(error.contains(message), qPrintable(error));
     }
 
+    // The bound counts every element, the document element too, and is met while parsing: a
+    // reply cut off after it is refused for its size, not for the cut.
+    void elementsPastTheBoundAreRefused_data() {
+        QTest::addColumn<int>("rows");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<bool>("fromFile");
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("at the bound") << 999999 << QByteArray("</r>") << false << false;
+        QTest::newRow("one past the bound") << 1000000 << QByteArray("</r>") << false << true;
+        QTest::newRow("one past, cut off after") << 1000000 << QByteArray() << false << true;
+        QTest::newRow("one past, from a file") << 1000000 << QByteArray("</r>") << true << true;
+    }
+    void elementsPastTheBoundAreRefused() {
+        QFETCH(int, rows);
+        QFETCH(QByteArray, tail);
+        QFETCH(bool, fromFile);
+        QFETCH(bool, refused);
+        std::string text = "<r>";
+        for (int i = 0; i < rows; ++i) text += "<a/>";
+        text += tail.toStdString();
+        QTemporaryDir dir;
+        const std::string path = dir.filePath("reply.xml").toStdString();
+        if (fromFile) {
+            QFile file(QString::fromStdString(path));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text.data(), qint64(text.size()));
+        }
+        try {
+            const TReplyDataset dataset = fromFile
+                                              ? TReplyDataset::parseFile(path)
+                                              : ParseReplyDataset(GbkString(text), DeclarationRule::Plain);
+            QVERIFY2(!refused, "the reply must be refused");
+            QCOMPARE(countRows(dataset), rows);
+        } catch (const XmlParseError& error) {
+            QVERIFY2(refused, error.what());
+            QCOMPARE(QString::fromUtf8(error.what()),
+                     QStringLiteral("The reply is too large: more than 1000000 elements"));
+        }
+    }
+
     void externalEntitiesAndDtdsAreNotLoaded() {
         QTemporaryDir dir;
         const QString secretPath = dir.filePath("secret.txt");
