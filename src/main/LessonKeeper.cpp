@@ -54,6 +54,18 @@ LessonKeeper::LessonKeeper(TFmMain& window, LessonDesktop desktop,
     window_.TabSheetLogo->installEventFilter(this);
     connect(window_.PageControlClass, &QTabWidget::currentChanged, this, &LessonKeeper::UpdateInhibition);
 
+    // After the pick's own handler has run (queued), so the place read is the one it made.
+    const auto remember = [this] {
+        QMetaObject::invokeMethod(this, &LessonKeeper::RememberPlace, Qt::QueuedConnection);
+    };
+    connect(window_.cbbooks, &QComboBox::activated, this, remember);
+    connect(window_.CBUnitClassUse, &QComboBox::activated, this, remember);
+    for (const auto& [kind, button] : Resources())
+        connect(button, &QRadioButton::toggled, this, [remember](bool checked) {
+            if (checked) remember();
+        });
+    connect(window_.TextBookSheet->LVTextBook, &QListWidget::currentRowChanged, this, remember);
+
     const std::pair<QKeyCombination, int> moves[] = {{Qt::CTRL | Qt::SHIFT | Qt::Key_Right, 1},
                                                      {Qt::CTRL | Qt::SHIFT | Qt::Key_Left, -1}};
     for (const auto& [keys, step] : moves) {

@@ -28,7 +28,8 @@ struct LessonDesktop {
 // What keeps a lesson from getting lost, beside the main window's own duties:
 // - the screensaver is held off while the window is shown, not minimised, and shows a sheet
 //   other than the logo; it is let go otherwise and when the window closes or goes;
-// - the member's place (book, unit, resource, page) is written when the window closes, and
+// - the member's place (book, unit, resource, page) is written after every pick, every page
+//   shown and when the window closes, and
 //   after the next sign-in of the same account the logo sheet offers "继续上次课程：…", which
 //   replays the teacher's picks through the window's own handlers;
 // - with several screens the window opens where it was last closed, and Ctrl+Shift+Right /
@@ -50,6 +51,9 @@ public:
     void OfferResume(const QByteArray& account);
     // The offered button's handler.
     void Resume();
+    // Writes the signed-in member's place now (book, unit, resource and page); nothing without
+    // a unit. Also done after every pick and page, so a process ended without warning keeps it.
+    void RememberPlace();
 
     QPushButton* BtnResume = nullptr;
 
@@ -61,7 +65,6 @@ protected:
 
 private:
     void UpdateInhibition();
-    void RememberPlace();
     void RememberScreen();
     void MoveToNeighbourScreen(int step);
     void PlaceResumeButton();

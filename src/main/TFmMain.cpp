@@ -38,6 +38,7 @@
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
 #include "pages/TextBookPage.h"
+#include "platform/TerminationRequests.h"
 #include "platform/WindowRegistry.h"
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
@@ -118,6 +119,13 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
     FormCreate();
     ConnectNavigation();
     ConnectCatalogue();
+    // Ended by a new start's single-instance rule (or the session): the place is kept, but the
+    // close handling, the cache clean-up included, does not run.
+    connect(&TerminationRequests::instance(), &TerminationRequests::requested, this, [this] {
+        lesson_->RememberPlace();
+        cache_->CancelTransfers();
+        QCoreApplication::exit(0);
+    });
     CreatePresenter();
     show();
 }

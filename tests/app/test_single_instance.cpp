@@ -5,6 +5,9 @@
 #include <unistd.h>
 #include <QProcess>
 
+#include "DemoService.h"
+#include "cache/CacheFolder.h"
+#include "platform/PlaceStore.h"
 #include "platform/WindowRegistry.h"
 
 namespace {
@@ -74,6 +77,39 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(WindowRegistry::ownerPid(kLoginWindow), second.process.processId(),
                                   kStartMs);
         QCOMPARE(second.process.state(), QProcess::Running);
+    }
+
+    // Ended by a new start in the middle of a lesson, the running program keeps the teacher's
+    // place (written on the way out: the copy written at the pick is removed first) and ends by
+    // itself, not by the rule's SIGKILL three seconds later, and without the close handling: the
+    // cache clean-up it was asked for at close does not run.
+    void secondStartKeepsTheRunningLessonsPlace() {
+        DemoService demo;
+        demo.writeClientConfig();
+        ProcessGuard first;
+        first.process.start(QStringLiteral(LUMO_LESSON_IN_PROGRESS_EXE), {QStringLiteral("b3a")});
+        QVERIFY(first.process.waitForReadyRead(kStartMs));
+        QCOMPARE(first.process.readLine().trimmed(), QByteArray("ready"));
+        const PlaceStore places;
+        QTRY_VERIFY(places.LoadPlace("teacher").has_value());
+        QVERIFY(QFile::remove(places.placeFile("teacher")));
+        const QString cached = QString::fromStdString(CacheFolder::temporaryPath()) + "kept.jpg";
+        QFile picture(cached);
+        QVERIFY(picture.open(QIODevice::WriteOnly));
+        picture.close();
+
+        ProcessGuard second;
+        second.process.start(QStringLiteral(LUMO_CLIENT_EXE), {});
+        QVERIFY(first.process.waitForFinished(kStartMs));
+        QCOMPARE(first.process.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(first.process.exitCode(), 0);
+        const std::optional<LessonPlace> place = places.LoadPlace("teacher");
+        QVERIFY(place.has_value());
+        QCOMPARE(place->bookId, QStringLiteral("b3a"));
+        QCOMPARE(place->unitCode, QStringLiteral("b3a-u1"));
+        QVERIFY(QFile::exists(cached));
+        QTRY_COMPARE_WITH_TIMEOUT(WindowRegistry::ownerPid(kLoginWindow), second.process.processId(),
+                                  kStartMs);
     }
 
     void aProcessOfAnotherNameIsLeftAlone() {

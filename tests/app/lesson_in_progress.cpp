@@ -1,0 +1,44 @@
+// A lumoclass process in the middle of a lesson, for the single-instance rule across real
+// processes: the real main window against the configured service, signed in as "teacher", with
+// a book and its first unit picked and the cache clean-up ticked, holding the login window's
+// registration as the hidden login dialog does. Built under the name lumoclass, which is the
+// name the rule ends. Usage: lumoclass BOOK-ID; prints "ready" once the lesson stands.
+#include <QCheckBox>
+#include <QComboBox>
+#include <cstdio>
+
+#include "app/LumoApplication.h"
+#include "app/Tfmlogin.h"
+#include "catalogue/FillBookCombo.h"
+#include "main/TFmMain.h"
+#include "platform/WindowRegistry.h"
+#include "service/ClientConfig.h"
+#include "service/HttpClient.h"
+#include "service/TstudyDM.h"
+
+int main(int argc, char** argv) {
+    LumoApplication application(argc, argv);
+    if (argc != 2) return 2;
+    const ClientConfig config = ClientConfig::load();
+    HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
+    TstudyDM dm(config);
+    dm.SetUpClassroomProxy();
+    WindowRegistry login(Tfmlogin::windowClassName());
+    TFmMain window(dm);
+    window.Member.UserId = "t1001";
+    window.LoadUnitList();
+    window.OfferResume("teacher");
+    for (int i = 0; i < window.cbbooks->count(); ++i) {
+        if (ComboBook(window.cbbooks, i)->bookid != GbkString(argv[1])) continue;
+        window.cbbooks->setCurrentIndex(i);
+        emit window.cbbooks->activated(i);
+    }
+    window.CBUnitClassUse->setCurrentIndex(0);
+    emit window.CBUnitClassUse->activated(0);
+    window.CheckBoxDeleteFile->setChecked(true);
+    QCoreApplication::processEvents();
+    if (!login.isRegistered() || window.ChosenUnit() == nullptr) return 3;
+    std::puts("ready");
+    std::fflush(stdout);
+    return QCoreApplication::exec();
+}
