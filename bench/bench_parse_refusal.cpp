@@ -2,14 +2,13 @@
 // 260 KiB of gzip that inflate to 256 MiB of empty elements, just under the inflation cap, read
 // as a dataset; and a 64 MiB question list, the most an HTTP reply may carry, of empty rows.
 // Both must be refused with the peak under 1 GiB; the exit status says whether they were.
-#include <zlib.h>
-
 #include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <string>
 #include <string_view>
 
+#include "DemoEncoding.h"
 #include "questions/QuestionReplyReader.h"
 #include "service/AppError.h"
 #include "service/HttpClient.h"
@@ -31,38 +30,6 @@ long statusKiB(const char* field) {
 // From here the peak counts again from the present resident size.
 void resetPeak() {
     std::ofstream("/proc/self/clear_refs") << "5";
-}
-
-// gzip of head, `count` copies of unit, tail; deflated in pieces so the whole never sits in memory.
-std::string gzipRepeated(std::string_view head, std::string_view unit, std::size_t count,
-                         std::string_view tail) {
-    z_stream zs{};
-    deflateInit2(&zs, Z_BEST_COMPRESSION, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY);
-    std::string piece;
-    while (piece.size() < (std::size_t(1) << 20)) piece += unit;
-    const std::size_t perPiece = piece.size() / unit.size();
-    std::string out;
-    char buffer[65536];
-    auto feed = [&](std::string_view bytes, bool last) {
-        zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data()));
-        zs.avail_in = static_cast<uInt>(bytes.size());
-        int rc = Z_OK;
-        do {
-            zs.next_out = reinterpret_cast<Bytef*>(buffer);
-            zs.avail_out = sizeof buffer;
-            rc = deflate(&zs, last ? Z_FINISH : Z_NO_FLUSH);
-            out.append(buffer, sizeof buffer - zs.avail_out);
-        } while (zs.avail_out == 0 || (last && rc != Z_STREAM_END));
-    };
-    feed(head, false);
-    for (std::size_t left = count; left > 0;) {
-        const std::size_t take = std::min(left, perPiece);
-        left -= take;
-        feed(std::string_view(piece).substr(0, take * unit.size()), false);
-    }
-    feed(tail, true);
-    deflateEnd(&zs);
-    return out;
 }
 
 template <typename Read>
@@ -91,7 +58,7 @@ int main() {
     const std::string_view head = "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>";
     const std::string_view tail = "</NewDataSet>";
     const std::size_t elements = (kInflateLimit - head.size() - tail.size()) / 4;
-    const ByteString gzip(gzipRepeated(head, "<a/>", elements, tail));
+    const ByteString gzip(demo::gzipRepeated(head, "<a/>", elements, tail));
     std::printf("dataset reply: %zu KiB of gzip, %zu MiB inflated, %zu elements\n", gzip.size() / 1024,
                 kInflateLimit >> 20, elements + 1);
     bool ok = measure("dataset: inflate and parse",

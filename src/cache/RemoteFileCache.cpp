@@ -59,7 +59,6 @@ RemoteFileCache::~RemoteFileCache() {
 }
 
 void RemoteFileCache::runTransfersInBackground(StatusSink setProgress) {
-    background_ = true;
     setProgress_ = std::move(setProgress);
     if (!waker_) waker_ = std::make_unique<QObject>();
 }
@@ -117,7 +116,7 @@ bool RemoteFileCache::Refetch(const GbkString& address, const std::string& local
 bool RemoteFileCache::DownloadFile(const GbkString& address, const std::string& path) {
     std::string unexpected;
     bool stored = false;
-    if (background_) return transferInBackground(address.bytes(), path);
+    if (waker_) return transferInBackground(address.bytes(), path);
     {
         try {
             http_.downloadToFile(address.bytes(), path, DownloadOptions{nullptr, LooksLikePicture});

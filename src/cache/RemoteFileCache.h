@@ -75,8 +75,9 @@ private:
     EventPump processEvents_;
     StatusSink setProgress_;
     HttpClient http_;
-    bool background_ = false;
-    std::unique_ptr<QObject> waker_;  // receives the workers' wake-ups on the calling thread
+    // Set once transfers run in the background: receives the workers' wake-ups on the calling
+    // thread.
+    std::unique_ptr<QObject> waker_;
     std::map<std::string, std::shared_ptr<Transfer>> running_;  // by local path
     std::vector<std::pair<std::thread, std::shared_ptr<Transfer>>> workers_;
     std::vector<std::shared_ptr<Transfer>> waiting_;  // innermost last

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "service/HttpClient.h"
+
 // What a picture may cost before it is decoded. A hostile or corrupt file can declare any size in
 // a few header bytes; every decoder checks the declared size against these limits before it
 // allocates, and refuses the picture the way its format reports failures.
@@ -13,8 +15,8 @@ constexpr std::int64_t kMaxPixels = 40'000'000;
 // No decoded picture, work bitmap or intermediate buffer of a decode or stretch may pass this.
 constexpr std::int64_t kMaxBufferBytes = std::int64_t(256) << 20;
 
-// No picture file larger than this is read: the downloads stop there too.
-constexpr std::int64_t kMaxFileBytes = std::int64_t(64) << 20;
+// No picture file larger than a reply may be is read: the downloads stop there too.
+constexpr std::int64_t kMaxFileBytes = static_cast<std::int64_t>(kMaxReplyBytes);
 
 // True when a width x height picture of `bytesPerPixel` bytes stays within both limits.
 constexpr bool Allowed(std::int64_t width, std::int64_t height, std::int64_t bytesPerPixel) {

@@ -204,25 +204,9 @@ struct ContextDeleter {
 
 using Parser = std::unique_ptr<xmlParserCtxt, ContextDeleter>;
 
-// The reply fed through a callback, as every reply is, so that a large reply needing decoding
-// does not trip libxml2's "Huge input lookup" guard.
-struct Source {
-    const char* data;
-    std::size_t left;
-};
-
-int readSource(void* context, char* buffer, int length) {
-    auto* s = static_cast<Source*>(context);
-    const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
-    std::memcpy(buffer, s->data, n);
-    s->data += n;
-    s->left -= n;
-    return static_cast<int>(n);
-}
-
-Parser parserFor(xmlSAXHandler& handler, Source& source, void* state) {
-    Parser parser(
-        xmlCreateIOParserCtxt(&handler, nullptr, readSource, nullptr, &source, XML_CHAR_ENCODING_NONE));
+Parser parserFor(xmlSAXHandler& handler, xmlparser::MemoryInput& source, void* state) {
+    Parser parser(xmlCreateIOParserCtxt(&handler, nullptr, xmlparser::readInput, nullptr, &source,
+                                        XML_CHAR_ENCODING_NONE));
     if (!parser) throw XmlParseError("out of memory");
     parser->_private = state;
     xmlCtxtUseOptions(parser.get(), XML_PARSE_NONET);
@@ -249,7 +233,7 @@ bool holdsTooManyElements(const GbkString& text) {
     handler.initialized = XML_SAX2_MAGIC;
     handler.startElementNs = onCount;
     handler.serror = ignoreError;
-    Source source{text.bytes().data(), text.size()};
+    xmlparser::MemoryInput source{text.bytes().data(), text.size()};
     std::size_t elements = 0;
     Parser parser = parserFor(handler, source, &elements);
     xmlParseDocument(parser.get());
@@ -274,7 +258,7 @@ QuestionReplyReader::Result QuestionReplyReader::Read(const GbkString& replyText
     handler.startElementNs = onStart;
     handler.endElementNs = onEnd;
     handler.serror = onError;
-    Source source{text.bytes().data(), text.size()};
+    xmlparser::MemoryInput source{text.bytes().data(), text.size()};
     Collector collector;
     Parser parser = parserFor(handler, source, &collector);
     xmlParseDocument(parser.get());

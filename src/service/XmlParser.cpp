@@ -104,6 +104,15 @@ Mark byteOrderMark(const char* data, std::size_t size) {
 
 namespace xmlparser {
 
+int readInput(void* input, char* buffer, int length) {
+    auto* source = static_cast<MemoryInput*>(input);
+    const std::size_t n = std::min(source->left, static_cast<std::size_t>(length));
+    std::memcpy(buffer, source->data, n);
+    source->data += n;
+    source->left -= n;
+    return static_cast<int>(n);
+}
+
 std::string tooManyElementsMessage() {
     return "The reply is too large: more than " + std::to_string(kMaxElements) + " elements";
 }
@@ -126,18 +135,7 @@ _xmlDoc* readMemory(const char* data, std::size_t size) {
     // With a mark, its encoding is imposed and the declaration's ignored; the mark itself is
     // left out, as libxml2 would otherwise read it as a character of the imposed encoding.
     const Mark mark = byteOrderMark(data, size);
-    struct Source {
-        const char* data;
-        std::size_t left;
-    } source{data + mark.length, size - mark.length};
-    auto read = [](void* context, char* buffer, int length) -> int {
-        auto* s = static_cast<Source*>(context);
-        const std::size_t n = std::min(s->left, static_cast<std::size_t>(length));
-        std::memcpy(buffer, s->data, n);
-        s->data += n;
-        s->left -= n;
-        return static_cast<int>(n);
-    };
+    MemoryInput source{data + mark.length, size - mark.length};
     std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
     if (!ctxt) throw XmlParseError("out of memory");
     Counted counted;
@@ -145,7 +143,7 @@ _xmlDoc* readMemory(const char* data, std::size_t size) {
     ctxt->sax->startElementNs = countThenBuild;
     counting = &counted;
     const int options = mark.encoding ? kOptions | XML_PARSE_IGNORE_ENC : kOptions;
-    xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), read, nullptr, &source, nullptr, mark.encoding, options);
+    xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), readInput, nullptr, &source, nullptr, mark.encoding, options);
     counting = nullptr;
     if (!doc || !ctxt->wellFormed || counted.tooMany) {
         if (doc) xmlFreeDoc(doc);

@@ -29,6 +29,16 @@ _xmlDoc* readFile(const std::string& path);
 
 void freeDocument(_xmlDoc* doc);
 
+// Bytes handed to libxml2 through its read callback rather than as one buffer, so that a large
+// reply needing decoding does not trip the "Huge input lookup" guard (lifting that guard with
+// XML_PARSE_HUGE would lift the entity expansion limits too). Pass readInput as the callback and
+// the input as its context.
+struct MemoryInput {
+    const char* data;
+    std::size_t left;
+};
+int readInput(void* input, char* buffer, int length);
+
 // The process-wide libxml2 set-up both functions above rely on (the GB2312 alias, the entity
 // loader that refuses everything), done once. A reader that drives libxml2 itself calls it first.
 void prepareLibrary();

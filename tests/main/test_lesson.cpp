@@ -84,6 +84,25 @@ void screenshot(QWidget* window, const char* name) {
     QVERIFY(picture.save(folder + "/" + name));
 }
 
+// The real window on the demo service as after a teacher's sign-in (units and clips loaded,
+// the entry's TLS settings), with book b3a and its first unit picked.
+struct LessonWindow {
+    explicit LessonWindow(const ClientConfig& config) : dm(config), w(withProxy(dm)) {
+        w.Member.UserId = "t1001";
+        w.LoadUnitList();
+        w.LoadClipList();
+        chooseBook(w, "b3a");
+        pick(w.CBUnitClassUse, 0);
+    }
+    static TstudyDM& withProxy(TstudyDM& dm) {
+        HttpClient::setDefaultTls(TlsPolicy{true, dm.config().caFile.toStdString()});
+        dm.SetUpClassroomProxy();
+        return dm;
+    }
+    TstudyDM dm;
+    TFmMain w;
+};
+
 }  // namespace
 
 class TestLesson : public QObject, protected SignInFixture {
@@ -190,17 +209,8 @@ private slots:
     void playersOutOfSightArePausedButNeverPhonics() {
         MessageRecorder messages;
         startDemo();
-        ClientConfig config;
-        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
-        config.caFile = demo_->caFile();
-        TstudyDM dm(config);
-        dm.SetUpClassroomProxy();
-        TFmMain w(dm);
-        w.Member.UserId = "t1001";
-        w.LoadUnitList();
-        w.LoadClipList();
-        chooseBook(w, "b3a");
-        pick(w.CBUnitClassUse, 0);
+        LessonWindow lesson(demo_->clientConfig());
+        TFmMain& w = lesson.w;
 
         choose(w.RBtnPhonics);
         QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
@@ -227,17 +237,8 @@ private slots:
         slow.close();
         MessageRecorder messages;
         startDemo({overrides.path()});
-        ClientConfig config;
-        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
-        config.caFile = demo_->caFile();
-        HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});  // as the entry does
-        TstudyDM dm(config);
-        dm.SetUpClassroomProxy();
-        TFmMain w(dm);
-        w.Member.UserId = "t1001";
-        w.LoadUnitList();
-        chooseBook(w, "b3a");
-        pick(w.CBUnitClassUse, 0);
+        LessonWindow lesson(demo_->clientConfig());
+        TFmMain& w = lesson.w;
         QComboBox* units = w.CBUnitClassUse;
         QMetaObject::invokeMethod(
             units,
@@ -277,17 +278,8 @@ private slots:
         QFETCH(bool, byClick);
         MessageRecorder messages;
         startDemo();
-        ClientConfig config;
-        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
-        config.caFile = demo_->caFile();
-        TstudyDM dm(config);
-        dm.SetUpClassroomProxy();
-        TFmMain w(dm);
-        w.Member.UserId = "t1001";
-        w.show();
-        w.LoadUnitList();
-        chooseBook(w, "b3a");
-        pick(w.CBUnitClassUse, 0);
+        LessonWindow lesson(demo_->clientConfig());
+        TFmMain& w = lesson.w;
 
         WebBrowser* scene = w.SceneSheet->WebScene;
         WebBrowser* word = w.SyllabusWordSheet->WebWord;
@@ -331,17 +323,8 @@ private slots:
     void blankScreenPausesOpenedPlayers() {
         MessageRecorder messages;
         startDemo();
-        ClientConfig config;
-        config.classroomHost = config.contentHost = config.accountHost = demo_->host();
-        config.caFile = demo_->caFile();
-        TstudyDM dm(config);
-        dm.SetUpClassroomProxy();
-        TFmMain w(dm);
-        w.Member.UserId = "t1001";
-        w.LoadUnitList();
-        w.LoadClipList();
-        chooseBook(w, "b3a");
-        pick(w.CBUnitClassUse, 0);
+        LessonWindow lesson(demo_->clientConfig());
+        TFmMain& w = lesson.w;
 
         choose(w.RBtnPhonics);
         QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
