@@ -30,7 +30,10 @@ bool LumoApplication::notify(QObject* receiver, QEvent* event) {
 
 void LumoApplication::installMessageBoxSink() {
     SetMessageSink([](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), text, QMessageBox::Ok);
+        // Messages carry service text: markup in it is shown, never followed as a link.
+        QMessageBox box(QMessageBox::NoIcon, QApplication::applicationDisplayName(), ShownMessageText(text),
+                        QMessageBox::Ok);
+        box.setTextFormat(Qt::PlainText);
         box.exec();
     });
 }

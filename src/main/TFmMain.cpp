@@ -168,6 +168,9 @@ void TFmMain::CreateTopBar() {
         plain.setColor(role, system.color(role));
     cbbooks = place<QComboBox>(PanelClass, "cbbooks", 50, 0, 292, 24);
     CBUnitClassUse = place<QComboBox>(PanelClass, "CBUnitClassUse", 50, 25, 293, 24);
+    // The labels name their drop-downs for a screen reader.
+    Label113->setBuddy(cbbooks);
+    Label114->setBuddy(CBUnitClassUse);
     for (QComboBox* combo : {cbbooks, CBUnitClassUse}) {
         combo->setEditable(false);
         combo->setFont(pixelFont(13, true));
@@ -203,6 +206,7 @@ void TFmMain::CreateTopBar() {
 void TFmMain::CreatePageControl() {
     PageControlClass = new QTabWidget(this);
     PageControlClass->setObjectName(QStringLiteral("PageControlClass"));
+    PageControlClass->setAccessibleName(QStringLiteral("课堂资源"));
     CreateMediaSheets();
     TabMiniLecture = addSheet(PageControlClass, MiniLectureSheet, QStringLiteral("微课"));
     TabPassage = addSheet(PageControlClass, PassageSheet, QStringLiteral("课文"));
@@ -460,7 +464,8 @@ void TFmMain::LoadSyllabusSubjects() {
 void TFmMain::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     FitFrameToWorkArea();
-    FormShow();
+    // Restoring a minimised window is a spontaneous show: the teacher's strips stay as they were.
+    if (!event->spontaneous()) FormShow();
 }
 
 bool TFmMain::event(QEvent* event) {

@@ -119,9 +119,11 @@ void TextBookPage::CreateLeftColumn() {
     LabelTextBook->setGeometry(8, 50, 170, 36);
     LabelTextBook->setWordWrap(true);
     LabelTextBook->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    LabelTextBook->setTextFormat(Qt::PlainText);
 
     LVTextBook = new QListWidget(Panel4);
     LVTextBook->setObjectName(QStringLiteral("LVTextBook"));
+    LVTextBook->setAccessibleName(QStringLiteral("课本页"));
     LVTextBook->setViewMode(QListView::IconMode);
     LVTextBook->setIconSize(QSize(kThumbWidth, kThumbHeight));
     LVTextBook->setMovement(QListView::Static);
@@ -156,11 +158,12 @@ void TextBookPage::CreateRightArea() {
 
     // A pane: a panel filled by its scroll box, whose client holds the picture.
     const auto pane = [this](const char* panelName, const char* boxName, const char* pictureName,
-                             PageScrollBox*& box, PagePicture*& picture) {
+                             const QString& caption, PageScrollBox*& box, PagePicture*& picture) {
         auto* panel = new QWidget(PanelRight);
         panel->setObjectName(QLatin1String(panelName));
         box = new PageScrollBox(panel);
         box->setObjectName(QLatin1String(boxName));
+        box->setAccessibleName(caption);
         picture = new PagePicture(box->client());
         picture->setObjectName(QLatin1String(pictureName));
         picture->resize(0, 0);
@@ -169,17 +172,21 @@ void TextBookPage::CreateRightArea() {
         fill->addWidget(box);
         return panel;
     };
-    PanelPrevious =
-        pane("PanelPrevious", "ScrollBoxprevious", "ImagePrevious", ScrollBoxprevious, ImagePrevious);
-    PanelCenter = pane("PanelCenter", "ScrollBoxCenter", "ImageCenter", ScrollBoxCenter, ImageCenter);
-    PanelNext = pane("PanelNext", "ScrollBoxNext", "ImageNext", ScrollBoxNext, ImageNext);
+    PanelPrevious = pane("PanelPrevious", "ScrollBoxprevious", "ImagePrevious", QStringLiteral("上一页页面"),
+                         ScrollBoxprevious, ImagePrevious);
+    PanelCenter = pane("PanelCenter", "ScrollBoxCenter", "ImageCenter", QStringLiteral("当前页面"),
+                       ScrollBoxCenter, ImageCenter);
+    PanelNext = pane("PanelNext", "ScrollBoxNext", "ImageNext", QStringLiteral("下一页页面"), ScrollBoxNext,
+                     ImageNext);
     PanelCenter->setMinimumHeight(0);
     ScrollBoxCenter->setMinimumSize(0, 0);
 
+    // Over the scroll box, as children of its panel: a scroll area's own children outside its
+    // viewport are left out of the accessibility tree, where a screen reader could not reach them.
     Imageleft =
-        arrow(ScrollBoxCenter, "Imageleft", PageArrowArtwork::Direction::Previous, QStringLiteral("上一页"));
+        arrow(PanelCenter, "Imageleft", PageArrowArtwork::Direction::Previous, QStringLiteral("上一页"));
     Imageright =
-        arrow(ScrollBoxCenter, "Imageright", PageArrowArtwork::Direction::Next, QStringLiteral("下一页"));
+        arrow(PanelCenter, "Imageright", PageArrowArtwork::Direction::Next, QStringLiteral("下一页"));
     Imageleft->raise();
     Imageright->raise();
     Zoom = new PageZoom(ScrollBoxCenter, ImageCenter, this);
@@ -204,6 +211,7 @@ void TextBookPage::CreateRightArea() {
     StatusBar1Panel0->setObjectName(QStringLiteral("StatusBar1Panel0"));
     StatusBar1Panel1 = new QLabel(StatusBar1);
     StatusBar1Panel1->setObjectName(QStringLiteral("StatusBar1Panel1"));
+    for (QLabel* panel : {StatusBar1Panel0, StatusBar1Panel1}) panel->setTextFormat(Qt::PlainText);
     // The panels keep their design widths where the bar allows and share a narrower bar 4 : 1.
     for (auto [label, width] : {std::pair{StatusBar1Panel0, kStatusPanelWidths[0]},
                                 std::pair{StatusBar1Panel1, kStatusPanelWidths[1]}}) {
@@ -425,8 +433,9 @@ bool TextBookPage::showNeighbour(int index, PagePicture* picture, PageScrollBox*
 }
 
 void TextBookPage::ScrollBoxCenterResize() {
-    Imageleft->move(kArrowMargin, kArrowTop);
-    Imageright->move(ScrollBoxCenter->width() - Imageright->width() - kArrowMargin, kArrowTop);
+    const QRect box = ScrollBoxCenter->geometry();
+    Imageleft->move(box.x() + kArrowMargin, box.y() + kArrowTop);
+    Imageright->move(box.right() + 1 - Imageright->width() - kArrowMargin, box.y() + kArrowTop);
     if (CurrentPageFile.empty()) return;
 
     // The picture is decoded again only for another file, or when the pane has outgrown the

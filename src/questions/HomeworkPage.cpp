@@ -68,6 +68,7 @@ HomeworkPage::HomeworkPage(const ClientConfig& config, const MemberInfoRec& memb
 
     PageControlHWK = new QTabWidget(splitter);
     PageControlHWK->setObjectName(QStringLiteral("PageControlHWK"));
+    PageControlHWK->setAccessibleName(QStringLiteral("作业内容"));
     PageControlHWK->setStyleSheet(QLatin1String(kButtonTabs));
     TabHwkWB = browserPage(PageControlHWK, "TabHwkWB", QStringLiteral("作业题目"), WBHomework, "WBHomework");
     TabHwkFeedbackWB = browserPage(PageControlHWK, "TabHwkFeedbackWB", QStringLiteral("反馈分析"),

@@ -40,8 +40,11 @@ Control* named(Control* control, const char* name) {
     return control;
 }
 
+// Captions show service values (names, ids, addresses) as they are, never as markup.
 QLabel* caption(QWidget* parent, const char* name, const QString& text) {
-    return named(new QLabel(text, parent), name);
+    auto* label = named(new QLabel(text, parent), name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 // A drop-down list that cannot be typed into, read by assistive technology under its label.
@@ -78,6 +81,7 @@ QuestionBankPage::QuestionBankPage(lmvInclassSoap& service, const ClientConfig& 
     auto* layout = new QHBoxLayout(this);
     PageControl1 = named(new QTabWidget(this), "PageControl1");
     PageControl1->setFixedWidth(kLeftColumnWidth);
+    PageControl1->setAccessibleName(QStringLiteral("查询方式"));
     TabSheet1 = named(new QWidget(PageControl1), "TabSheet1");
     TabSheet2 = named(new QWidget(PageControl1), "TabSheet2");
     PageControl1->addTab(TabSheet1, QStringLiteral("试卷查询"));

@@ -18,6 +18,14 @@ void ShowMessage(const QString& text) {
     std::fprintf(stderr, "%s\n", text.toUtf8().constData());
 }
 
+QString ShownMessageText(const QString& text) {
+    if (text.size() <= kShownMessageLength) return text;
+    qsizetype cut = kShownMessageLength;
+    // Never half a character outside the basic plane.
+    if (text.at(cut - 1).isHighSurrogate()) --cut;
+    return text.left(cut) + QChar(0x2026);
+}
+
 MessageSink SetMessageSink(MessageSink sink) {
     return std::exchange(currentSink(), std::move(sink));
 }

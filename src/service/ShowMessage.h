@@ -10,5 +10,10 @@ using MessageSink = std::function<void(const QString& text)>;
 
 void ShowMessage(const QString& text);
 
+// What a box shows of a message: a service fault may carry a whole reply, so the box stops
+// after kShownMessageLength characters with "…". The sink still receives the whole text.
+constexpr qsizetype kShownMessageLength = 2000;
+QString ShownMessageText(const QString& text);
+
 // Installs a sink and returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);

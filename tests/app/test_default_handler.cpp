@@ -1,6 +1,8 @@
 // The application's default error handler and the message box every message appears in.
 #include <QtTest>
 
+#include <QAccessible>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -38,7 +40,22 @@ private slots:
         QCOMPARE(messages.texts().size(), 2);
     }
 
+    // The box shows service text as it is: markup is not followed, a whole reply is cut short;
+    // the message itself (what the sink receives) stays whole.
+    void messageIsAModalBoxCaptionedWithTheTitle_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << QStringLiteral("密码错误") << QStringLiteral("密码错误");
+        const QString link = QStringLiteral("<a href=\"http://127.0.0.1/\">服务器错误</a>");
+        QTest::newRow("markup") << link << link;
+        const QString reply = QString(1999, QLatin1Char('x')) + QStringLiteral("😀") + QStringLiteral("tail");
+        QTest::newRow("long, cut before a whole emoji")
+            << reply << QString(1999, QLatin1Char('x')) + QChar(0x2026);
+        QTest::newRow("exactly the limit") << QString(2000, QChar(0x4e2d)) << QString(2000, QChar(0x4e2d));
+    }
     void messageIsAModalBoxCaptionedWithTheTitle() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
         LumoApplication::installMessageBoxSink();
         QGuiApplication::setApplicationDisplayName(QStringLiteral("Lumovia Class——Lumo课堂"));
         QString caption, text;
@@ -47,13 +64,16 @@ private slots:
             auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
             QVERIFY(box);
             caption = box->windowTitle();
-            text = box->text();
+            // What a screen reader reads from the label is what the eye sees on it.
+            auto* label = box->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+            QVERIFY(label);
+            text = QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name);
             buttons = static_cast<int>(box->buttons().size());
             box->button(QMessageBox::Ok)->click();
         });
-        ShowMessage(QStringLiteral("密码错误"));
+        ShowMessage(message);
         QCOMPARE(caption, QStringLiteral("Lumovia Class——Lumo课堂"));
-        QCOMPARE(text, QStringLiteral("密码错误"));
+        QCOMPARE(text, shown);
         QCOMPARE(buttons, 1);
     }
 };

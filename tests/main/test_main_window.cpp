@@ -13,6 +13,7 @@
 #include <QTabWidget>
 #include <QTreeWidget>
 
+#include "AccessibleTree.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "cache/CacheFolder.h"
@@ -243,6 +244,63 @@ private slots:
         QCOMPARE(window.imgLogo->x(), std::max((sheet.width() - 1171) / 2, 0));
         QCOMPARE(window.imgLogo->y(), std::max((sheet.height() - 590) / 2, 0));
         QVERIFY(!window.imgLogo->pixmap().isNull());
+    }
+
+    // What a screen reader meets on every sheet: no control it can focus or press is nameless,
+    // and the top bar's drop-downs and the page arrows are in the tree under their captions.
+    void everyControlHasANameOnEverySheet() {
+        TFmMain& window = openWindow();
+        QStringList nameless;
+        for (int i = 0; i < window.PageControlClass->count(); ++i) {
+            window.PageControlClass->setCurrentIndex(i);
+            QList<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&window)};
+            while (!pending.isEmpty()) {
+                QAccessibleInterface* face = pending.takeLast();
+                if (face == nullptr || face->state().invisible) continue;
+                const bool actionable =
+                    face->state().focusable ||
+                    (face->actionInterface() != nullptr && !face->actionInterface()->actionNames().isEmpty());
+                if (actionable && face->text(QAccessible::Name).trimmed().isEmpty())
+                    nameless << QStringLiteral("%1: %2 (role %3)")
+                                    .arg(window.PageControlClass->tabText(i),
+                                         face->object() ? face->object()->objectName() : QString())
+                                    .arg(int(face->role()));
+                for (int c = 0; c < face->childCount(); ++c) pending.append(face->child(c));
+            }
+        }
+        nameless.removeDuplicates();
+        QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1Char('\n'))));
+        window.PageControlClass->setCurrentWidget(window.TextBookSheet);
+        for (const char* caption : {"课本", "单元", "上一页", "下一页"})
+            QVERIFY2(!ShownAccessibles(&window, QString::fromUtf8(caption)).isEmpty(), caption);
+    }
+
+    // Book names, paper names, ids and addresses come from the service: markup in them is read
+    // out and shown as it is, never rendered or followed.
+    void serviceValuesAreShownAsTheyCome() {
+        TFmMain& window = openWindow();
+        const QString link = QStringLiteral("<a href=\"http://127.0.0.1/\">第一册</a>");
+        for (const char* name :
+             {"LabelTextBook", "StatusBar1Panel0", "StatusBar1Panel1", "LbURL", "lbstorequestion"}) {
+            auto* label = window.findChild<QLabel*>(QLatin1String(name));
+            QVERIFY2(label, name);
+            label->setText(link);
+            QCOMPARE(QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name), link);
+        }
+    }
+
+    void neighbourStripsSurviveAMinimise() {
+        TFmMain& window = openWindow();
+        TextBookPage& book = *window.TextBookSheet;
+        book.CheckBoxPrevious->setChecked(true);
+        const int open = book.PanelPrevious->height();
+        QVERIFY(open > 1);
+        window.setWindowState(Qt::WindowMinimized);
+        QTRY_VERIFY(window.isMinimized());
+        window.setWindowState(Qt::WindowNoState);
+        QTRY_VERIFY(!window.isMinimized());
+        QCOMPARE(book.PanelPrevious->height(), open);
+        QVERIFY(book.CheckBoxPrevious->isChecked());
     }
 
     void closingTheWindowEndsTheProgram() {
