@@ -2,7 +2,7 @@
 
 #include <unistd.h>
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QEventLoop>
 #include <QPushButton>
 #include <QScreen>
@@ -15,6 +15,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 #include <QWebEngineView>
+#include <QWindow>
 
 #include "CertificateVerifier.h"
 #include "ScriptError.h"
@@ -25,6 +26,10 @@ namespace {
 // A script that hangs (a page stuck in a modal dialog, a renderer that died) must not freeze
 // the window for ever.
 constexpr int kScriptTimeoutMs = 10000;
+// Touch-board sized: a finger hits it without aiming.
+constexpr QSize kExitButtonSize(160, 64);
+constexpr int kExitButtonMargin = 24;
+constexpr int kExitButtonShownMs = 3000;
 
 QWebEngineProfile* sharedProfile() {
     static bool configured = false;
@@ -69,7 +74,8 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
 WebBrowser::~WebBrowser() {
     // The renderer ends with the page; that is no reason to show anything any more.
     if (page_ != nullptr) page_->disconnect(this);
-    // A full-screen view has no parent; the page goes with its view.
+    // A full-screen view lives on the stage, which has no parent; the page goes with its view.
+    delete stage_.data();
     delete view_.data();
 }
 
@@ -97,6 +103,27 @@ void WebBrowser::CreateView() {
     connect(page_, &QWebEnginePage::titleChanged, view_.data(), &QWidget::setWindowTitle);
     connect(page_, &QWebEnginePage::renderProcessTerminated, this,
             [this](QWebEnginePage::RenderProcessTerminationStatus status) { OnRendererTerminated(status); });
+    // The full-screen view is shown on a stage of its own rather than as a window itself: the
+    // engine's view shows only the page to a screen reader, never a button laid over it.
+    stage_ = new QWidget(nullptr);
+    stage_->setObjectName(QStringLiteral("FullScreenStage"));
+    auto* stageLayout = new QVBoxLayout(stage_);
+    stageLayout->setContentsMargins(0, 0, 0, 0);
+    connect(page_, &QWebEnginePage::titleChanged, stage_.data(), &QWidget::setWindowTitle);
+    exitFullScreen_ = new QPushButton(QStringLiteral("退出全屏"), stage_);
+    exitFullScreen_->setObjectName(QStringLiteral("ExitFullScreen"));
+    exitFullScreen_->setAccessibleName(exitFullScreen_->text());
+    exitFullScreen_->setFocusPolicy(Qt::NoFocus);
+    exitFullScreen_->setMinimumSize(kExitButtonSize);
+    QFont font = exitFullScreen_->font();
+    font.setPixelSize(22);
+    exitFullScreen_->setFont(font);
+    exitFullScreen_->hide();
+    connect(exitFullScreen_, &QPushButton::clicked, this, &WebBrowser::OnEscape);
+    exitButtonTimer_ = new QTimer(this);
+    exitButtonTimer_->setSingleShot(true);
+    exitButtonTimer_->setInterval(kExitButtonShownMs);
+    connect(exitButtonTimer_, &QTimer::timeout, exitFullScreen_, &QWidget::hide);
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), view_, nullptr, nullptr, Qt::WindowShortcut);
     escape_->setEnabled(false);
     connect(escape_, &QShortcut::activated, this, &WebBrowser::OnEscape);
@@ -201,23 +228,60 @@ void WebBrowser::EnterViewFullScreen() {
     QScreen* screen = window()->screen();
     fullScreen_ = true;
     layout_->removeWidget(view_);
-    view_->setParent(nullptr);
-    if (screen != nullptr) view_->setGeometry(screen->geometry());
-    view_->setWindowTitle(page_->title());
-    view_->showFullScreen();
-    view_->activateWindow();
+    stage_->layout()->addWidget(view_);
+    view_->show();
+    if (screen != nullptr) stage_->setGeometry(screen->geometry());
+    stage_->setWindowTitle(page_->title());
+    stage_->showFullScreen();
+    stage_->activateWindow();
     view_->setFocus();
     escape_->setEnabled(true);
+    // The page's input goes to widgets the engine makes inside the view: watch them all.
+    qApp->installEventFilter(this);
+    ShowExitButton();
+}
+
+void WebBrowser::ShowExitButton() {
+    exitFullScreen_->adjustSize();
+    exitFullScreen_->move(stage_->width() - exitFullScreen_->width() - kExitButtonMargin, kExitButtonMargin);
+    exitFullScreen_->show();
+    exitFullScreen_->raise();
+    exitButtonTimer_->start();
+}
+
+bool WebBrowser::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonPress:
+        case QEvent::TouchBegin:
+        case QEvent::TouchUpdate:
+        case QEvent::TabletPress:
+        case QEvent::TabletMove: {
+            // The window sees every move, also where no widget under the pointer tracks the mouse.
+            auto* widget = qobject_cast<QWidget*>(watched);
+            const bool inView = (widget != nullptr && widget->window() == stage_) ||
+                                (watched->isWindowType() && watched == stage_->windowHandle());
+            if (fullScreen_ && inView) ShowExitButton();
+            break;
+        }
+        default:
+            break;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void WebBrowser::LeaveViewFullScreen() {
     if (!fullScreen_ || !view_) return;
     fullScreen_ = false;
     escape_->setEnabled(false);
-    view_->showNormal();
+    qApp->removeEventFilter(this);
+    exitButtonTimer_->stop();
+    exitFullScreen_->hide();
+    stage_->layout()->removeWidget(view_);
     view_->setParent(this);
     layout_->addWidget(view_);
     view_->show();
+    stage_->hide();
     window()->activateWindow();
 }
 

@@ -6,6 +6,7 @@
 
 class QPushButton;
 class QShortcut;
+class QTimer;
 class QUrl;
 class QVBoxLayout;
 class QWebEngineView;
@@ -24,9 +25,12 @@ class QWebEngineFullScreenRequest;
 // verifies against the configured extra authority (HttpClient::defaultTls()), or for any
 // certificate when verification is off.
 //
-// Full screen: the view itself leaves the window and covers the screen that shows the window,
+// Full screen: the view leaves the window for a window of its own covering the screen that shows
+// the window,
 // whether the program asks for it (ShowFullScreen) or the page does after a click inside it;
-// Esc brings it back. The widget owns its view also while it is full screen. Every view must
+// Esc brings it back, and so does a "退出全屏" button, large enough for a finger, shown over the
+// view for a few seconds whenever the view is touched or the mouse moves over it (a touch board
+// has no Esc key). The widget owns its view also while it is full screen. Every view must
 // be destroyed before the QApplication ends: destroy the browsers with their window.
 //
 // A renderer that ends (a crash, the memory killer) takes every page of its site with it and
@@ -62,9 +66,13 @@ public:
     void ShowFullScreen();
     void ExitFullScreen();
     bool IsFullScreen() const { return fullScreen_; }
+    // The button that leaves full screen; shown only for a while after the view is touched.
+    QPushButton* ExitFullScreenButton() const { return exitFullScreen_; }
 
     // The engine view, or null before the first navigation (for tests and focus handling).
     QWidget* View() const;
+    // The window that shows the view while it is full screen (for tests).
+    QWidget* FullScreenWindow() const { return stage_.data(); }
 
     // True from the end of the renderer until the next load starts.
     bool IsStopped() const { return stopped_; }
@@ -83,6 +91,8 @@ private:
     void EnterViewFullScreen();
     void LeaveViewFullScreen();
     void OnEscape();
+    void ShowExitButton();
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void OnRendererTerminated(int status);
     void Load(const QUrl& url);
 
@@ -90,7 +100,10 @@ private:
     QPointer<QWebEngineView> view_;
     QWebEnginePage* page_ = nullptr;  // owned by view_
     QShortcut* escape_ = nullptr;
-    QPushButton* reload_ = nullptr;  // shown in place of the view while the renderer is gone
+    QPushButton* reload_ = nullptr;          // shown in place of the view while the renderer is gone
+    QPointer<QWidget> stage_;                // the window a full-screen view is shown on
+    QPushButton* exitFullScreen_ = nullptr;  // on the stage, over the view
+    QTimer* exitButtonTimer_ = nullptr;
     bool stopped_ = false;
     bool fullScreen_ = false;
     bool pageFullScreen_ = false;  // the page itself asked for full screen

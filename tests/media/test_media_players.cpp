@@ -241,12 +241,12 @@ private slots:
         QVERIFY(openAndLoad("scene"));
         QTest::mouseClick(scene.btnSceneFullScreen, Qt::LeftButton);
         QVERIFY(scene.WebScene->IsFullScreen());
-        QTRY_VERIFY(scene.WebScene->View()->isFullScreen());
+        QTRY_VERIFY(scene.WebScene->FullScreenWindow()->isFullScreen());
         QTRY_VERIFY_WITH_TIMEOUT(recorded("fullScreen"), 10000);
-        QVERIFY(QTest::qWaitForWindowActive(scene.WebScene->View()));
+        QVERIFY(QTest::qWaitForWindowActive(scene.WebScene->FullScreenWindow()));
         QTest::keyClick(scene.WebScene->View(), Qt::Key_Escape);
         QTRY_VERIFY(!scene.WebScene->IsFullScreen());
-        QVERIFY(!scene.WebScene->View()->isWindow());
+        QCOMPARE(scene.WebScene->View()->window(), window_.get());
     }
 
     void openingAPassageBlanksTheWordPlayer() {

@@ -3,10 +3,12 @@
 #include <QtTest>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <memory>
 
+#include "AccessibleTree.h"
 #include "DemoService.h"
 #include "RecordingHttpServer.h"
 #include "TestCertificates.h"
@@ -139,14 +141,37 @@ private slots:
         browser_->ShowFullScreen();
         QWidget* view = browser_->View();
         QVERIFY(browser_->IsFullScreen());
-        QVERIFY(view->isWindow());
-        QTRY_VERIFY(view->isFullScreen());
-        QCOMPARE(view->geometry(), window_->screen()->geometry());
-        QVERIFY(QTest::qWaitForWindowActive(view));
+        QWidget* stage = browser_->FullScreenWindow();
+        QCOMPARE(view->window(), stage);
+        QTRY_VERIFY(stage->isFullScreen());
+        QCOMPARE(stage->geometry(), window_->screen()->geometry());
+        QVERIFY(QTest::qWaitForWindowActive(stage));
         QTest::keyClick(view, Qt::Key_Escape);
         QTRY_VERIFY(!browser_->IsFullScreen());
         QCOMPARE(view->parentWidget(), browser_);
-        QVERIFY(!view->isWindow());
+        QVERIFY(!stage->isVisible());
+    }
+
+    // A touch board has no Esc: a touch (or a moving mouse) brings up a button that does the
+    // same, which goes away again after a few seconds.
+    void exitButtonComesWithATouchAndLeavesFullScreen() {
+        QVERIFY(load(playerUrl()));
+        browser_->ShowFullScreen();
+        QWidget* stage = browser_->FullScreenWindow();
+        QTRY_VERIFY(stage->isFullScreen());
+        QPushButton* exit = browser_->ExitFullScreenButton();
+        QTRY_VERIFY(!exit->isVisible());
+        QPointingDevice* finger = QTest::createTouchDevice();
+        QTest::touchEvent(stage, finger).press(0, QPoint(100, 100));
+        QTest::touchEvent(stage, finger).release(0, QPoint(100, 100));
+        QTRY_VERIFY(exit->isVisible());
+        QVERIFY(exit->width() >= 48 && exit->height() >= 48);
+        QVERIFY(stage->rect().contains(exit->geometry()));
+        QCOMPARE(ShownAccessibles(stage, QStringLiteral("退出全屏")).size(), 1);
+        QTest::mouseClick(exit, Qt::LeftButton);
+        QTRY_VERIFY(!browser_->IsFullScreen());
+        QVERIFY(!exit->isVisible());
+        QCOMPARE(browser_->View()->window(), window_.get());
     }
 
     void pageRequestAfterAClickGoesFullScreen() {
@@ -158,11 +183,11 @@ private slots:
         QWidget* target = view->focusProxy() ? view->focusProxy() : view;
         QTest::mouseClick(target, Qt::LeftButton, {}, QPoint(50, 50));
         QTRY_VERIFY(browser_->IsFullScreen());
-        QTRY_VERIFY(view->isFullScreen());
-        QVERIFY(QTest::qWaitForWindowActive(view));
+        QTRY_VERIFY(browser_->FullScreenWindow()->isFullScreen());
+        QVERIFY(QTest::qWaitForWindowActive(browser_->FullScreenWindow()));
         QTest::keyClick(view, Qt::Key_Escape);
         QTRY_VERIFY(!browser_->IsFullScreen());
-        QVERIFY(!view->isWindow());
+        QCOMPARE(view->window(), window_.get());
     }
 };
 
