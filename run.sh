@@ -71,11 +71,16 @@ run_fuzz_regression() {
 }
 
 SERVICE_PID=""
+RUNTIME_DIR=""
 stop_service() {
     if [ -n "$SERVICE_PID" ]; then
         kill "$SERVICE_PID" 2>/dev/null || true
         wait "$SERVICE_PID" 2>/dev/null || true
         SERVICE_PID=""
+    fi
+    if [ -n "$RUNTIME_DIR" ]; then
+        rm -rf "$RUNTIME_DIR"
+        RUNTIME_DIR=""
     fi
 }
 
@@ -88,6 +93,14 @@ run_demo() {
     local log="$state/service.log"
     local config="$state/lumoclass.conf"
     : >"$log"
+    trap stop_service EXIT
+    # Without a session (root on a fresh machine) Qt would pick a shared folder and say so; the
+    # demo gets a private one instead, gone when it ends.
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        RUNTIME_DIR=$(mktemp -d "${TMPDIR:-/tmp}/lumoclass-demo-run.XXXXXX")
+        chmod 0700 "$RUNTIME_DIR"
+        export XDG_RUNTIME_DIR="$RUNTIME_DIR"
+    fi
     local data=(--data "$ROOT/demo/data")
     # LUMO_DEMO_SLOW_PICTURES=MS holds every picture back that long, as a school network does.
     if [ -n "${LUMO_DEMO_SLOW_PICTURES:-}" ]; then
@@ -98,7 +111,6 @@ run_demo() {
     "$service" "${data[@]}" --state "$state" --listen 127.0.0.1:0 \
         --write-client-config "$config" >"$log" 2>&1 &
     SERVICE_PID=$!
-    trap stop_service EXIT
     for _ in $(seq 1 600); do
         grep -qx ready "$log" && break
         kill -0 "$SERVICE_PID" 2>/dev/null || { cat "$log"; echo "run.sh: the demo service did not start" >&2; exit 1; }
