@@ -114,7 +114,6 @@ void QuestionBankPage::CreateTestPaperPage() {
 
     QLabel* resultLabel = caption(TabSheet1, "LabelTestPapers", QStringLiteral("满足查询条件的试卷"));
     CBTestPaper = named(new QListWidget(TabSheet1), "CBTestPaper");
-    CBTestPaper->setSortingEnabled(true);
     CBTestPaper->setAccessibleName(resultLabel->text());
     Label10 = caption(TabSheet1, "Label10", QStringLiteral(" 共0套"));
     layout->addWidget(resultLabel);
