@@ -292,6 +292,10 @@ void QuestionBankPage::QueryQuestions() {
         ReadQuestionList(reply, VantorquestionListView, QuestionTypeList, "0");
         Label37->setText(QStringLiteral("返回题目数：%1").arg(VantorquestionListView->topLevelItemCount()));
     } catch (const std::exception& error) {
+        // What was listed belongs to the section chosen before; under the new choice it would
+        // pass for that section's questions.
+        VantorquestionListView->clear();
+        Label37->setText(QStringLiteral("返回题目数：0"));
         ShowMessage(FailureText(error));
     }
 }

@@ -69,7 +69,8 @@ public:
     void CBTestPaperClick();
 
     // The question query with the chosen unit and section; "请先选择查询条件！" when neither
-    // is chosen, the two-line box when the request or the reply fails.
+    // is chosen. When the request or the reply fails the list is emptied, the count reads 0
+    // and the two-line box names the failure.
     void cbsectionChange();
     void BitBtn16Click();
     // Show the selected question's page; nothing without a selected row.
