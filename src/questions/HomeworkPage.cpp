@@ -79,7 +79,9 @@ HomeworkPage::HomeworkPage(const ClientConfig& config, const MemberInfoRec& memb
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({kListColumnWidth, 10 * kListColumnWidth});
 
-    connect(new RowChoice(LVHomework), &RowChoice::chosen, this, &HomeworkPage::LVHomeworkClick);
+    // Each choice loads a PDF: stepping through the list with the arrow keys loads nothing.
+    connect(new RowChoice(LVHomework, RowChoice::Keys::EnterOrSpaceChooses), &RowChoice::chosen, this,
+            &HomeworkPage::LVHomeworkClick);
 }
 
 void HomeworkPage::LVHomeworkClick() {
