@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "HomeworkPdfAddress.h"
+#include "PageAddresses.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "service/ClientConfig.h"
@@ -93,6 +93,5 @@ void HomeworkPage::LVHomeworkClick() {
                     HomeworkPdfAddress(classroomHost_, assignment->hmwkid, member_.UserId));
     PageControlHWK->setCurrentWidget(TabHwkWB);
     NavigateBrowser(navigation_, *WBHwkFeedback,
-                    QStringLiteral("https://") + classroomHost_ + QStringLiteral("/homework/classlist/") +
-                        gbk::toQString(assignment->hmwkid));
+                    HomeworkClassListAddress(classroomHost_, assignment->hmwkid));
 }

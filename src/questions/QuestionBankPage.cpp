@@ -17,6 +17,7 @@
 
 #include "FailureText.h"
 #include "FilterTestPapers.h"
+#include "PageAddresses.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
 #include "catalogue/TUnitSectionObj.h"
@@ -240,14 +241,11 @@ void QuestionBankPage::CBTestPaperClick() {
     if (selected.isEmpty()) return;
     const TDictonaryTestPaperObj* paper = EntryTestPaper(selected.first());
     if (paper == nullptr) return;
-    const QString id = gbk::toQString(paper->testpaperid);
     LbURL->setText(gbk::toQString(paper->testpapername));
     lbstorequestion->setVisible(true);
-    lbstorequestion->setText(QStringLiteral("当前试卷号：") + id);
+    lbstorequestion->setText(QStringLiteral("当前试卷号：") + gbk::toQString(paper->testpaperid));
     NavigateBrowser(navigation_, *WBVantorQuestion,
-                    QStringLiteral("https://") + classroomHost_ +
-                        QStringLiteral("/homework/source?sourceid=") + id + QStringLiteral("&userid=") +
-                        gbk::toQString(member_.UserId));
+                    TestPaperSourceAddress(classroomHost_, paper->testpaperid, member_.UserId));
 }
 
 void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
@@ -300,10 +298,6 @@ void QuestionBankPage::QueryQuestions() {
     }
 }
 
-QString QuestionBankPage::QuestionAddress(const QString& questionId) const {
-    return QStringLiteral("http://") + questionHost_ + QStringLiteral(":8090/question/index/") + questionId;
-}
-
 void QuestionBankPage::VantorquestionListViewClick() {
     const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
     if (selected.isEmpty()) return;
@@ -311,7 +305,7 @@ void QuestionBankPage::VantorquestionListViewClick() {
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前题号：") + id);
     LbURL->setText(QStringLiteral("题目显示"));
-    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionAddress(id));
+    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionPageAddress(questionHost_, id));
 }
 
 void QuestionBankPage::VantorquestionListViewChange() {
@@ -322,7 +316,7 @@ void QuestionBankPage::VantorquestionListViewDblClick() {
     const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
     if (selected.isEmpty()) return;
     const QString id = selected.first()->text(0).trimmed();
-    const QString address = QuestionAddress(id);
+    const QString address = QuestionPageAddress(questionHost_, id);
     lbstorequestion->setText(id);
     LbURL->setText(address);
     NavigateBrowser(navigation_, *WBVantorQuestion, address);

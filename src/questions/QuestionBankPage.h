@@ -78,9 +78,6 @@ public:
     void VantorquestionListViewChange();
     void VantorquestionListViewDblClick();
 
-    // "http://" + the question page server + ":8090/question/index/" + id.
-    QString QuestionAddress(const QString& questionId) const;
-
     // Nothing fills it: the reader finds no type names in it.
     TObjectList<TVantorQuestionTypeObj> QuestionTypeList;
 

@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "HomeworkPdfAddress.h"
+#include "PageAddresses.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "service/ClientConfig.h"
