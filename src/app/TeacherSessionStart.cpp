@@ -2,36 +2,14 @@
 
 #include <QCoreApplication>
 #include <QScopedValueRollback>
-#include <string_view>
 
 #include "main/TFmMain.h"
 #include "service/HttpGetText.h"
 #include "service/ShowMessage.h"
 #include "service/TstudyDM.h"
+#include "service/UrlEncoding.h"
 
 namespace {
-
-// RFC 3986 percent-encoding of a query value, byte by byte: GBK bytes go out as the same bytes
-// as before, only escaped, and "#", "&", "%", "+" and blanks reach the server as typed.
-std::string encodeQueryValue(std::string_view value) {
-    static constexpr char kHex[] = "0123456789ABCDEF";
-    std::string out;
-    out.reserve(value.size() * 3);
-    for (const char c : value) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool unreserved = (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z') ||
-                                (byte >= '0' && byte <= '9') || byte == '-' || byte == '.' || byte == '_' ||
-                                byte == '~';
-        if (unreserved) {
-            out += c;
-        } else {
-            out += '%';
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0x0F];
-        }
-    }
-    return out;
-}
 
 bool isRefused(int typeId) {
     return typeId == 30 || typeId == 50;
@@ -77,12 +55,14 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
 void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {
     // The account server's answer means nothing to this program; a failure has been shown.
     const ClientConfig& config = dm_.config();
-    HttpGetText(AccountNotificationUrl(config.accountScheme(), config.accountHost, fmMain_->Member.UserId, account));
+    HttpGetText(
+        AccountNotificationUrl(config.accountScheme(), config.accountHost, fmMain_->Member.UserId, account));
 }
 
 std::string TeacherSessionStart::AccountNotificationUrl(const QString& scheme, const QString& accountHost,
                                                         const GbkString& userId, const GbkString& account) {
+    // The account server reads the GBK bytes the program has always sent, now escaped.
     return scheme.toStdString() + "://" + accountHost.toStdString() +
-           "/api/zavive/RealNameAuthentication?device=pc&userid=" + encodeQueryValue(userId.bytes()) +
-           "&account=" + encodeQueryValue(account.bytes());
+           "/api/zavive/RealNameAuthentication?device=pc&userid=" + UrlQueryValueBytes(userId.bytes()) +
+           "&account=" + UrlQueryValueBytes(account.bytes());
 }

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "ChineseOrder.h"
+
 namespace {
 
 const GbkString* fieldFor(const TDictonaryTestPaperObj& record, const GbkString& key) {
@@ -32,8 +34,8 @@ void FillTestPaperFilterCombo(const TObjectList<TDictonaryTestPaperObj>& testPap
         if (key == "testyear" && *value == "0") continue;
         if (seen.insert(*value).second) values << gbk::toQString(*value);
     }
-    // The same order the result list box keeps: by character codes.
-    std::sort(values.begin(), values.end());
+    // The order of the result list; years as numbers.
+    std::stable_sort(values.begin(), values.end(), ChineseOrder(key == "testyear"));
     combo->addItem(QString(), QVariant::fromValue(placeholder));
     combo->addItems(values);
     combo->setCurrentIndex(-1);

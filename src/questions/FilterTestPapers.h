@@ -14,7 +14,9 @@ class QListWidgetItem;
 // and the keyword test (an empty keyword passes, any other must occur in testpapername,
 // case-sensitive). The texts are taken as they are, untrimmed. Each entry shows the paper's
 // name and refers to its record, which `testPapers` keeps owning: the list must be emptied
-// before the records go. The entries are sorted by name. Cannot fail on its data.
+// before the records go. The entries are in the Chinese order of their names (ChineseOrder.h),
+// papers of equal names in list order; the list box's own sorting is turned off. Cannot fail on
+// its data.
 //
 // The keyword is matched character by character, never byte by byte, so an ASCII keyword
 // cannot match the second byte of a Chinese character.

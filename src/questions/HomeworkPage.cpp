@@ -8,7 +8,7 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "HomeworkPdfAddress.h"
+#include "PageAddresses.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "service/ClientConfig.h"
@@ -80,7 +80,9 @@ HomeworkPage::HomeworkPage(const ClientConfig& config, const MemberInfoRec& memb
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({kListColumnWidth, 10 * kListColumnWidth});
 
-    connect(new RowChoice(LVHomework), &RowChoice::chosen, this, &HomeworkPage::LVHomeworkClick);
+    // Each choice loads a PDF: stepping through the list with the arrow keys loads nothing.
+    connect(new RowChoice(LVHomework, RowChoice::Keys::EnterOrSpaceChooses), &RowChoice::chosen, this,
+            &HomeworkPage::LVHomeworkClick);
 }
 
 void HomeworkPage::LVHomeworkClick() {
@@ -92,6 +94,5 @@ void HomeworkPage::LVHomeworkClick() {
                     HomeworkPdfAddress(classroomHost_, assignment->hmwkid, member_.UserId));
     PageControlHWK->setCurrentWidget(TabHwkWB);
     NavigateBrowser(navigation_, *WBHwkFeedback,
-                    QStringLiteral("https://") + classroomHost_ + QStringLiteral("/homework/classlist/") +
-                        gbk::toQString(assignment->hmwkid));
+                    HomeworkClassListAddress(classroomHost_, assignment->hmwkid));
 }

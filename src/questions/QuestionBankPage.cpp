@@ -17,6 +17,7 @@
 
 #include "FailureText.h"
 #include "FilterTestPapers.h"
+#include "PageAddresses.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
 #include "catalogue/TUnitSectionObj.h"
@@ -118,7 +119,6 @@ void QuestionBankPage::CreateTestPaperPage() {
 
     QLabel* resultLabel = caption(TabSheet1, "LabelTestPapers", QStringLiteral("满足查询条件的试卷"));
     CBTestPaper = named(new QListWidget(TabSheet1), "CBTestPaper");
-    CBTestPaper->setSortingEnabled(true);
     CBTestPaper->setAccessibleName(resultLabel->text());
     Label10 = caption(TabSheet1, "Label10", QStringLiteral(" 共0套"));
     layout->addWidget(resultLabel);
@@ -245,14 +245,11 @@ void QuestionBankPage::CBTestPaperClick() {
     if (selected.isEmpty()) return;
     const TDictonaryTestPaperObj* paper = EntryTestPaper(selected.first());
     if (paper == nullptr) return;
-    const QString id = gbk::toQString(paper->testpaperid);
     LbURL->setText(gbk::toQString(paper->testpapername));
     lbstorequestion->setVisible(true);
-    lbstorequestion->setText(QStringLiteral("当前试卷号：") + id);
+    lbstorequestion->setText(QStringLiteral("当前试卷号：") + gbk::toQString(paper->testpaperid));
     NavigateBrowser(navigation_, *WBVantorQuestion,
-                    QStringLiteral("https://") + classroomHost_ +
-                        QStringLiteral("/homework/source?sourceid=") + id + QStringLiteral("&userid=") +
-                        gbk::toQString(member_.UserId));
+                    TestPaperSourceAddress(classroomHost_, paper->testpaperid, member_.UserId));
 }
 
 void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
@@ -297,12 +294,12 @@ void QuestionBankPage::QueryQuestions() {
         ReadQuestionList(reply, VantorquestionListView, QuestionTypeList, "0");
         Label37->setText(QStringLiteral("返回题目数：%1").arg(VantorquestionListView->topLevelItemCount()));
     } catch (const std::exception& error) {
+        // What was listed belongs to the section chosen before; under the new choice it would
+        // pass for that section's questions.
+        VantorquestionListView->clear();
+        Label37->setText(QStringLiteral("返回题目数：0"));
         ShowMessage(FailureText(error));
     }
-}
-
-QString QuestionBankPage::QuestionAddress(const QString& questionId) const {
-    return QStringLiteral("http://") + questionHost_ + QStringLiteral(":8090/question/index/") + questionId;
 }
 
 void QuestionBankPage::VantorquestionListViewClick() {
@@ -312,7 +309,7 @@ void QuestionBankPage::VantorquestionListViewClick() {
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前题号：") + id);
     LbURL->setText(QStringLiteral("题目显示"));
-    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionAddress(id));
+    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionPageAddress(questionHost_, id));
 }
 
 void QuestionBankPage::VantorquestionListViewChange() {
@@ -323,7 +320,7 @@ void QuestionBankPage::VantorquestionListViewDblClick() {
     const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
     if (selected.isEmpty()) return;
     const QString id = selected.first()->text(0).trimmed();
-    const QString address = QuestionAddress(id);
+    const QString address = QuestionPageAddress(questionHost_, id);
     lbstorequestion->setText(id);
     LbURL->setText(address);
     NavigateBrowser(navigation_, *WBVantorQuestion, address);

@@ -69,16 +69,14 @@ public:
     void CBTestPaperClick();
 
     // The question query with the chosen unit and section; "请先选择查询条件！" when neither
-    // is chosen, the two-line box when the request or the reply fails.
+    // is chosen. When the request or the reply fails the list is emptied, the count reads 0
+    // and the two-line box names the failure.
     void cbsectionChange();
     void BitBtn16Click();
     // Show the selected question's page; nothing without a selected row.
     void VantorquestionListViewClick();
     void VantorquestionListViewChange();
     void VantorquestionListViewDblClick();
-
-    // "http://" + the question page server + ":8090/question/index/" + id.
-    QString QuestionAddress(const QString& questionId) const;
 
     // Nothing fills it: the reader finds no type names in it.
     TObjectList<TVantorQuestionTypeObj> QuestionTypeList;

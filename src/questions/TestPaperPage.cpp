@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "HomeworkPdfAddress.h"
+#include "PageAddresses.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "service/ClientConfig.h"
@@ -59,7 +59,9 @@ TestPaperPage::TestPaperPage(const ClientConfig& config, const MemberInfoRec& me
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({kListColumnWidth, 10 * kListColumnWidth});
 
-    connect(new RowChoice(LVTestPaper), &RowChoice::chosen, this, &TestPaperPage::LVTestPaperClick);
+    // Each choice loads a PDF: stepping through the list with the arrow keys loads nothing.
+    connect(new RowChoice(LVTestPaper, RowChoice::Keys::EnterOrSpaceChooses), &RowChoice::chosen, this,
+            &TestPaperPage::LVTestPaperClick);
 }
 
 void TestPaperPage::LVTestPaperClick() {

@@ -100,6 +100,38 @@ private slots:
         QCOMPARE(testPaperPage_->LabelTestPaperTitle->text(), QStringLiteral("试卷题目"));
     }
 
+    // Every choice loads a PDF; stepping through the rows must not.
+    void arrowKeysOnlyMoveEnterAndSpaceOpen_data() {
+        QTest::addColumn<bool>("homework");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QStringList>("opened");
+        const QStringList hw2 = {"WBHomework https://" + host() + "/homework/pdf?homeworkid=hw2&userid=t1002",
+                                 "WBHwkFeedback https://" + host() + "/homework/classlist/hw2"};
+        const QStringList hw5 = {"WBTestPaper https://" + host() +
+                                 "/homework/pdf?homeworkid=hw5&userid=t1002"};
+        QTest::newRow("homework, Enter") << true << int(Qt::Key_Return) << hw2;
+        QTest::newRow("homework, Space") << true << int(Qt::Key_Space) << hw2;
+        QTest::newRow("test paper, keypad Enter") << false << int(Qt::Key_Enter) << hw5;
+        QTest::newRow("test paper, Space") << false << int(Qt::Key_Space) << hw5;
+    }
+    void arrowKeysOnlyMoveEnterAndSpaceOpen() {
+        QFETCH(bool, homework);
+        QFETCH(int, key);
+        QFETCH(QStringList, opened);
+        QTreeWidget* list = homework ? homeworkPage_->LVHomework : testPaperPage_->LVTestPaper;
+        clickRow(list, 0);
+        navigations_.entries.clear();
+        QTest::keyClick(list, Qt::Key_Down);
+        QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(1)});
+        QVERIFY(navigations_.entries.isEmpty());
+        // Ctrl+Space leaves the current row unselected; the key still opens it.
+        QTest::keyClick(list, Qt::Key_Space, Qt::ControlModifier);
+        QVERIFY(list->selectedItems().isEmpty());
+        QTest::keyClick(list, Qt::Key(key), key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+        QCOMPARE(navigations_.entries, opened);
+        QCOMPARE(list->selectedItems(), QList<QTreeWidgetItem*>{list->topLevelItem(1)});
+    }
+
     void listsAreLeftColumnsOf318Pixels() {
         for (QWidget* page :
              {static_cast<QWidget*>(homeworkPage_.get()), static_cast<QWidget*>(testPaperPage_.get())}) {

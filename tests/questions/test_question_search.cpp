@@ -1,11 +1,13 @@
-// The question search of the question bank sheet against a scripted classroom service: the
-// unit's sections, the query and its failures, the reply reader, showing a question and the
-// hidden question types.
+// The question search of the question bank sheet against a scripted classroom service (the
+// demo service for a failing query): the unit's sections, the query and its failures, the reply
+// reader, showing a question and the hidden question types.
 #include <QtTest>
 
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 
+#include "DemoService.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "SheetTestSupport.h"
@@ -196,42 +198,52 @@ private slots:
         QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：%1").arg(rows.size()));
     }
 
-    void queryFailureShowsTheTwoLineBox_data() {
-        QTest::addColumn<bool>("fault");
-        QTest::addColumn<QByteArray>("reply");
+    // A failed query leaves nothing of the section chosen before: not its rows, not its count.
+    void failedQueryEmptiesTheListAndTheCount_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QByteArray>("content");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("rowsLeft");
-        QTest::newRow("fault: the list keeps its rows")
-            << true << QByteArray("question bank closed")
-            << "异常类名称:SoapFault\r\n异常信息:question bank closed" << 2;
-        const QByteArray cut = "<NewDataSet><Table qid=\"1\"";
-        const QString parser = ScriptedClassroom::parserMessage(cut.toStdString());
-        QTest::newRow("cut off: the list was emptied")
-            << false << cut << "异常类名称:XmlParseError\r\n异常信息:" + parser << 0;
+        const QString faults = QStringLiteral("faults/LmvInclass_getQuestionListFromaSection");
+        QTest::newRow("service fault") << faults << QByteArray("soap-fault:question bank closed\n")
+                                       << "异常类名称:SoapFault\r\n异常信息:question bank closed";
+        // %1: the demo service's host.
+        QTest::newRow("HTTP 500") << faults << QByteArray("http-500\n")
+                                  << "异常类名称:HttpError\r\n异常信息:HTTP status 500 from "
+                                     "http://%1/lmv-inclass/lmvInclass.asmx";
+        QTest::newRow("reply cut off") << faults << QByteArray("invalid-xml\n")
+                                       << "异常类名称:XmlParseError\r\n异常信息:AttValue: \" or ' expected";
         QByteArray crowded = "<NewDataSet>";
         for (int i = 0; i < 1000000; ++i) crowded += "<Table/>";
-        QTest::newRow("one element too many: the list was emptied")
-            << false << crowded + "</NewDataSet>"
-            << "异常类名称:XmlParseError\r\n异常信息:The reply is too large: more than 1000000 elements" << 0;
+        QTest::newRow("one element too many")
+            << "datasets/LmvInclass_getQuestionListFromaSection/b3a-u1_b3a-u1-sec2.xml"
+            << crowded + "</NewDataSet>"
+            << "异常类名称:XmlParseError\r\n异常信息:The reply is too large: more than 1000000 elements";
     }
-    void queryFailureShowsTheTwoLineBox() {
-        QFETCH(bool, fault);
-        QFETCH(QByteArray, reply);
+    void failedQueryEmptiesTheListAndTheCount() {
+        QFETCH(QString, file);
+        QFETCH(QByteArray, content);
         QFETCH(QString, message);
-        QFETCH(int, rowsLeft);
-        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        QTemporaryDir overrides;
+        DemoService demo({overrides.path()});
+        dm_ = dataModule(demo.host(), demo.address());
         QuestionBankPage& page = openPage();
-        chooseUnit("u1");
-        page.BitBtn16Click();
-        if (fault)
-            service_->fault("LmvInclass_getQuestionListFromaSection", reply.toStdString());
-        else
-            service_->reply("LmvInclass_getQuestionListFromaSection", reply.toStdString());
+        chooseUnit("b3a-u1");
+        page.RetriveUnitSectionList("b3a-u1");
+        QVERIFY(choose(page.cbsection, QStringLiteral("词汇 Vocabulary (含4题)")));
+        QCOMPARE(page.VantorquestionListView->topLevelItemCount(), 4);
+        QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：4"));
+
+        const QString path = overrides.filePath(file);
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly));
+        out.write(content);
+        out.close();
         MessageRecorder messages;
-        page.BitBtn16Click();
-        QCOMPARE(messages.texts(), QStringList{message});
-        QCOMPARE(page.VantorquestionListView->topLevelItemCount(), rowsLeft);
-        QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：2"));
+        QVERIFY(choose(page.cbsection, QStringLiteral("语法 Grammar (含4题)")));
+        QCOMPARE(messages.texts(), QStringList{QString(message).replace("%1", demo.host())});
+        QCOMPARE(page.VantorquestionListView->topLevelItemCount(), 0);
+        QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：0"));
     }
 
     void clickShowsTheQuestionDoubleClickItsAddress() {

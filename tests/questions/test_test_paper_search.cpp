@@ -83,10 +83,10 @@ private slots:
         const RecordedRequest request = service_->requests().front();
         QVERIFY(request.body.find("<userid>t-sign</userid>") != std::string::npos);
         QVERIFY(request.body.find("<testtypeid>0</testtypeid>") != std::string::npos);
-        // Year "0" is never offered; an empty area is the empty entry; exact texts, sorted.
+        // Year "0" is never offered; an empty area is the empty entry; exact texts, in Chinese order.
         QCOMPARE(comboTexts(page.cbTestyear), (QStringList{"", "2019", "2020", "2021"}));
-        QCOMPARE(comboTexts(page.CBTestArea), (QStringList{"", "Beijing", "beijing", "上海", "北京"}));
-        QCOMPARE(comboTexts(page.cboxtesttype), (QStringList{"", "Mock", "单元", "期中", "期末"}));
+        QCOMPARE(comboTexts(page.CBTestArea), (QStringList{"", "北京", "上海", "beijing", "Beijing"}));
+        QCOMPARE(comboTexts(page.cboxtesttype), (QStringList{"", "单元", "期末", "期中", "Mock"}));
         for (QComboBox* combo : {page.cbTestyear, page.CBTestArea, page.cboxtesttype}) {
             QCOMPARE(combo->currentIndex(), -1);
             QVERIFY(!combo->isEditable());
@@ -130,8 +130,8 @@ private slots:
         QTest::addColumn<QString>("type");
         QTest::addColumn<QString>("keyword");
         QTest::addColumn<QStringList>("found");
-        const QStringList all = {"Beijing final", "Final B",     "Mock",
-                                 "Unit 3 test",   "unit 3 test", "期中測驗"};
+        const QStringList all = {"期中測驗", "Beijing final", "Final B",
+                                 "Mock",     "unit 3 test",   "Unit 3 test"};
         QTest::newRow("nothing set shows every paper") << ""
                                                        << ""
                                                        << ""
@@ -145,7 +145,7 @@ private slots:
             << ""
             << "北京"
             << ""
-            << "" << QStringList{"Unit 3 test", "unit 3 test"};
+            << "" << QStringList{"unit 3 test", "Unit 3 test"};
         QTest::newRow("areas are case-sensitive") << ""
                                                   << "beijing"
                                                   << ""
@@ -173,7 +173,7 @@ private slots:
         QTest::newRow("keyword untrimmed") << ""
                                            << ""
                                            << ""
-                                           << " 3 " << QStringList{"Unit 3 test", "unit 3 test"};
+                                           << " 3 " << QStringList{"unit 3 test", "Unit 3 test"};
     }
     void filtersFindThePapers() {
         QFETCH(QString, year);
@@ -191,11 +191,55 @@ private slots:
         QCOMPARE(page.Label10->text(), QStringLiteral("共%1套").arg(found.size()));
     }
 
+    // As a Chinese desktop lists them, whatever the system's locale: pinyin, then Latin letters
+    // without regard to case; years by their value.
+    void listsAreInChineseOrder_data() {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QStringList>("values");
+        QTest::addColumn<QStringList>("listed");
+        QTest::newRow("areas") << "testarea"
+                               << QStringList{"上海", "重庆", "北京", "广州", "Zhejiang", "anhui"}
+                               << QStringList{"", "北京", "重庆", "广州", "上海", "anhui", "Zhejiang"};
+        QTest::newRow("types") << "testtype" << QStringList{"Mock", "期中", "mock", "单元", "期末"}
+                               << QStringList{"", "单元", "期末", "期中", "mock", "Mock"};
+        QTest::newRow("years") << "testyear" << QStringList{"2020", "999", "10", "2019"}
+                               << QStringList{"", "10", "999", "2019", "2020"};
+        QTest::newRow("papers") << "testpapername"
+                                << QStringList{"上海卷", "重庆卷", "北京卷", "Beijing", "apple"}
+                                << QStringList{"北京卷", "重庆卷", "上海卷", "apple", "Beijing"};
+    }
+    void listsAreInChineseOrder() {
+        QFETCH(QString, field);
+        QFETCH(QStringList, values);
+        QFETCH(QStringList, listed);
+        std::string rows;
+        for (const QString& value : values) {
+            std::map<QString, QString> row = {{"testpaperid", "p"}, {"testpapername", "Paper"}};
+            row[field] = value;
+            rows += "<Table";
+            for (const auto& [name, text] : row)
+                rows += ' ' + name.toStdString() + "=\"" + text.toStdString() + '"';
+            rows += "/>";
+        }
+        service_->reply("LmvInclass_GetAllTestPaperList",
+                        "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>" + rows + "</NewDataSet>");
+        const QLocale system;
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+        QuestionBankPage& page = openPage();
+        page.Button61->click();
+        QLocale::setDefault(system);
+        const std::map<QString, QStringList> shown = {{"testarea", comboTexts(page.CBTestArea)},
+                                                      {"testtype", comboTexts(page.cboxtesttype)},
+                                                      {"testyear", comboTexts(page.cbTestyear)},
+                                                      {"testpapername", entryTexts(page.CBTestPaper)}};
+        QCOMPARE(shown.at(field), listed);
+    }
+
     void dropDownsSearchAtOnceTheKeywordOnlyOnLeaving() {
         QuestionBankPage& page = openPage();
         QVERIFY(QTest::qWaitForWindowActive(&page));
         QVERIFY(choose(page.CBTestArea, QStringLiteral("北京")));
-        QCOMPARE(entryTexts(page.CBTestPaper), (QStringList{"Unit 3 test", "unit 3 test"}));
+        QCOMPARE(entryTexts(page.CBTestPaper), (QStringList{"unit 3 test", "Unit 3 test"}));
 
         page.EditSearch->setFocus();
         QTest::keyClicks(page.EditSearch, QStringLiteral("Unit"));
@@ -232,7 +276,7 @@ private slots:
 
         // The keyboard moves the choice as well.
         page.CBTestPaper->setFocus();
-        QTest::keyClick(page.CBTestPaper, Qt::Key_Down);
+        QTest::keyClick(page.CBTestPaper, Qt::Key_Up);
         QCOMPARE(navigations_.entries.size(), 2);
         QVERIFY(navigations_.entries.last().contains(QStringLiteral("sourceid=p2&")));
     }
