@@ -14,7 +14,7 @@ PACKAGES=(
     libcurl4-openssl-dev libxml2-dev zlib1g-dev libssl-dev libpng-dev libjpeg62-turbo-dev
     libboost-dev libbenchmark-dev
     clang libclang-rt-14-dev
-    libxcb1-dev fonts-noto-cjk xvfb xauth openbox dbus
+    libxcb1-dev libxcb-shape0-dev libxcb-xtest0-dev fonts-noto-cjk xvfb xauth openbox dbus
     qt6-svg-dev librsvg2-bin dpkg-dev lintian desktop-file-utils appstream
 )
 

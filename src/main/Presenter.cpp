@@ -296,6 +296,7 @@ void Presenter::Blank(const QColor& colour) {
     blank_->setFocus(Qt::OtherFocusReason);
     announce(blank_.get());
     pausePlayers();
+    emit modeChanged();
 }
 
 void Presenter::Unblank() {
@@ -304,6 +305,7 @@ void Presenter::Unblank() {
     t_.window->activateWindow();
     if (focusBeforeBlank_ && focusBeforeBlank_->isVisible())
         focusBeforeBlank_->setFocus(Qt::OtherFocusReason);
+    emit modeChanged();
 }
 
 bool Presenter::HelpShown() const {
@@ -373,6 +375,7 @@ void Presenter::EnterPresentation() {
     hint_->raise();
     hintTimer_.start();
     announce(hint_);
+    emit modeChanged();
 }
 
 void Presenter::LeavePresentation() {
@@ -396,4 +399,5 @@ void Presenter::LeavePresentation() {
     hidden_.clear();
     if (focusBeforePresentation_ && focusBeforePresentation_->isVisible())
         focusBeforePresentation_->setFocus(Qt::OtherFocusReason);
+    emit modeChanged();
 }

@@ -72,6 +72,10 @@ public:
     // The key list of the help overlay.
     static QString HelpText();
 
+signals:
+    // Presentation mode or the blank screen began or ended.
+    void modeChanged();
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

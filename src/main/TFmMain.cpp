@@ -22,6 +22,7 @@
 #include <exception>
 #include <utility>
 
+#include "ColourKeyShape.h"
 #include "LessonKeeper.h"
 #include "LogoArtwork.h"
 #include "cache/CacheCleaner.h"
@@ -447,7 +448,15 @@ bool TFmMain::LoadTeacherSetting() {
 }
 
 void TFmMain::ApplyColourKey() {
-    // Without a compositor a see-through background would show garbage; the window stays opaque.
+    if (ColourKeyShape::Supported()) {
+        shape_ = std::make_unique<ColourKeyShape>(*this, [this] { return HolesAllowed(); });
+        // The sheets are classes of their own that only hold the controls of their views.
+        for (int i = 0; i < PageControlClass->count(); ++i) shape_->AddPanel(PageControlClass->widget(i));
+        return;
+    }
+    // Without X11 (Wayland) only the look can be had: a compositor shows the desktop through
+    // the background, and the window still takes every click. Without a compositor a
+    // see-through background would show garbage; the window stays opaque.
     if (!WindowSystemComposites()) return;
     setAttribute(Qt::WA_TranslucentBackground);
     setAutoFillBackground(false);

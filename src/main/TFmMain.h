@@ -18,6 +18,7 @@ class QStatusBar;
 class QTabWidget;
 class QTreeWidget;
 class CatalogueLoader;
+class ColourKeyShape;
 class Presenter;
 class DialoguePage;
 class HomeworkPage;
@@ -210,6 +211,10 @@ private:
     void FitFrameToWorkArea();
     void SetTempPath();
     void ApplyColourKey();
+    // Whether the colour key may cut holes in the window now. Never while the window puts the
+    // lesson before the class: presentation mode and the blank screen. Every such mode adds its
+    // condition here and asks the shape for an update when it starts and ends.
+    bool HolesAllowed() const;
 
     void FormShow();
 
@@ -240,6 +245,7 @@ private:
     std::unique_ptr<RemoteFileCache> cache_;
     QRect
         workArea_;  // set at creation or by a move to another screen, emptied once the frame is fitted to it
+    std::unique_ptr<ColourKeyShape> shape_;  // on X11 only
     // Last, so it goes first: it watches the window and its controls.
     std::unique_ptr<LessonKeeper> lesson_;
 };

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QPushButton>
 
+#include "ColourKeyShape.h"
 #include "Presenter.h"
 #include "TFmMain.h"
 #include "media/MiniLecturePage.h"
@@ -24,4 +25,9 @@ void TFmMain::CreatePresenter() {
     targets.browsers = {MiniLectureSheet->WebMiniLecture, PassageSheet->WebPassage, SceneSheet->WebScene,
                         SyllabusWordSheet->WebWord, PhonicsSheet->WebPhonics};
     Presenting = new Presenter(std::move(targets), this);
+    if (shape_) connect(Presenting, &Presenter::modeChanged, shape_.get(), &ColourKeyShape::Invalidate);
+}
+
+bool TFmMain::HolesAllowed() const {
+    return Presenting == nullptr || (!Presenting->InPresentation() && !Presenting->IsBlank());
 }
