@@ -10,7 +10,7 @@
 #include <QTabWidget>
 
 #include "LogoArtwork.h"
-#include "TFmMain.h"
+#include "ResourceBar.h"
 #include "catalogue/FillBookCombo.h"
 #include "pages/TextBookPage.h"
 #include "service/GbkText.h"
@@ -22,6 +22,16 @@ constexpr int kResumeGap = 16;  // between the logo and the button under it
 QString text(const GbkString& gbk) {
     return gbk::toQString(gbk);
 }
+
+using Resource = ResourceBar::Resource;
+
+// How the place store names each resource.
+const std::pair<Resource, const char*> kResourceKeys[] = {
+    {Resource::Textbook, "textbook"},   {Resource::Homework, "homework"},
+    {Resource::TestPaper, "testpaper"}, {Resource::QuestionBank, "questionbank"},
+    {Resource::Phonics, "phonics"},     {Resource::Dialogue, "dialogue"},
+    {Resource::Word, "word"},           {Resource::Passage, "passage"},
+    {Resource::Scene, "scene"},         {Resource::MiniLecture, "minilecture"}};
 
 int bookIndex(const QComboBox* books, const QString& bookId) {
     for (int i = 0; i < books->count(); ++i) {
@@ -38,10 +48,10 @@ LessonDesktop LessonDesktop::system() {
             std::make_unique<DesktopScreens>(), PlaceStore()};
 }
 
-LessonKeeper::LessonKeeper(TFmMain& window, LessonDesktop desktop,
+LessonKeeper::LessonKeeper(LessonWindow window, LessonDesktop desktop,
                            std::function<void(const QRect&)> placeOnWorkArea)
-    : window_(window), desktop_(std::move(desktop)), placeOnWorkArea_(std::move(placeOnWorkArea)) {
-    BtnResume = new QPushButton(window_.TabSheetLogo);
+    : w_(std::move(window)), desktop_(std::move(desktop)), placeOnWorkArea_(std::move(placeOnWorkArea)) {
+    BtnResume = new QPushButton(w_.logoSheet);
     BtnResume->setObjectName(QStringLiteral("BtnResume"));
     QFont font(QStringLiteral("sans-serif"));
     font.setPixelSize(15);
@@ -50,26 +60,26 @@ LessonKeeper::LessonKeeper(TFmMain& window, LessonDesktop desktop,
     BtnResume->hide();
     connect(BtnResume, &QPushButton::clicked, this, &LessonKeeper::Resume);
 
-    window_.installEventFilter(this);
-    window_.TabSheetLogo->installEventFilter(this);
-    connect(window_.PageControlClass, &QTabWidget::currentChanged, this, &LessonKeeper::UpdateInhibition);
+    w_.window->installEventFilter(this);
+    w_.logoSheet->installEventFilter(this);
+    connect(w_.pages, &QTabWidget::currentChanged, this, &LessonKeeper::UpdateInhibition);
 
     // After the pick's own handler has run (queued), so the place read is the one it made.
     const auto remember = [this] {
         QMetaObject::invokeMethod(this, &LessonKeeper::RememberPlace, Qt::QueuedConnection);
     };
-    connect(window_.cbbooks, &QComboBox::activated, this, remember);
-    connect(window_.CBUnitClassUse, &QComboBox::activated, this, remember);
-    for (const auto& [kind, button] : Resources())
-        connect(button, &QRadioButton::toggled, this, [remember](bool checked) {
+    connect(w_.books, &QComboBox::activated, this, remember);
+    connect(w_.units, &QComboBox::activated, this, remember);
+    for (const auto& [resource, key] : kResourceKeys)
+        connect(w_.resources->button(resource), &QRadioButton::toggled, this, [remember](bool checked) {
             if (checked) remember();
         });
-    connect(window_.TextBookSheet->LVTextBook, &QListWidget::currentRowChanged, this, remember);
+    connect(w_.pageThumbnails, &QListWidget::currentRowChanged, this, remember);
 
     const std::pair<QKeyCombination, int> moves[] = {{Qt::CTRL | Qt::SHIFT | Qt::Key_Right, 1},
                                                      {Qt::CTRL | Qt::SHIFT | Qt::Key_Left, -1}};
     for (const auto& [keys, step] : moves) {
-        auto* shortcut = new QShortcut(QKeySequence(keys), &window_);
+        auto* shortcut = new QShortcut(QKeySequence(keys), w_.window);
         connect(shortcut, &QShortcut::activated, this, [this, step = step] { MoveToNeighbourScreen(step); });
     }
 }
@@ -85,20 +95,6 @@ QRect LessonKeeper::StartWorkArea(const QRect& single) const {
         .workArea;
 }
 
-QList<std::pair<QString, QRadioButton*>> LessonKeeper::Resources() const {
-    const TFmMain& w = window_;
-    return {{"textbook", w.RBtnTextbook},
-            {"homework", w.RBtnHomeworkClassUse},
-            {"testpaper", w.RBtnTestPaperClassUse},
-            {"questionbank", w.RBTNQuestionBank},
-            {"phonics", w.RBtnPhonics},
-            {"dialogue", w.RBtnDialogueClassUse},
-            {"word", w.RBtnWordClassUse},
-            {"passage", w.RbtnPassageClassUse},
-            {"scene", w.RbtnSceneClassUse},
-            {"minilecture", w.RBtnMiniLectureClassUse}};
-}
-
 QString LessonKeeper::resumeCaption(const LessonPlace& place) {
     return QStringLiteral("继续上次课程：%1 · %2 · %3").arg(place.bookName, place.unitName, place.pageName);
 }
@@ -111,18 +107,18 @@ void LessonKeeper::OfferResume(const QByteArray& account) {
     const std::optional<LessonPlace> place = desktop_.store.LoadPlace(account);
     if (!place) return;
     // A list that did not load says nothing about the place; one that loaded without it does.
-    if (bookIndex(window_.cbbooks, place->bookId) < 0) {
-        if (window_.cbbooks->count() > 0) desktop_.store.ForgetPlace(account);
+    if (bookIndex(w_.books, place->bookId) < 0) {
+        if (w_.books->count() > 0) desktop_.store.ForgetPlace(account);
         return;
     }
     bool unitListed = false;
-    for (std::size_t i = 0; i < window_.Catalogue.UnitList.Count() && !unitListed; ++i) {
-        const TUnitObj* unit = window_.Catalogue.UnitList.Items(i);
+    for (std::size_t i = 0; i < w_.unitList->Count() && !unitListed; ++i) {
+        const TUnitObj* unit = w_.unitList->Items(i);
         unitListed = text(unit->bookid) == place->bookId && text(unit->unitcode) == place->unitCode &&
                      unit->IsValid == "1";
     }
     if (!unitListed) {
-        if (!window_.Catalogue.UnitList.IsEmpty()) desktop_.store.ForgetPlace(account);
+        if (!w_.unitList->IsEmpty()) desktop_.store.ForgetPlace(account);
         return;
     }
     offered_ = place;
@@ -139,13 +135,13 @@ void LessonKeeper::Resume() {
     BtnResume->hide();
 
     // Each step is what the teacher's pick would raise, so every handler runs as it would then.
-    QComboBox* books = window_.cbbooks;
+    QComboBox* books = w_.books;
     const int book = bookIndex(books, place.bookId);
     if (book < 0) return;
     books->setCurrentIndex(book);
     emit books->activated(book);
 
-    QComboBox* units = window_.CBUnitClassUse;
+    QComboBox* units = w_.units;
     int unit = -1;
     for (int i = 0; i < units->count() && unit < 0; ++i) {
         const auto* record = units->itemData(i).value<const TUnitObj*>();
@@ -155,44 +151,40 @@ void LessonKeeper::Resume() {
     units->setCurrentIndex(unit);
     emit units->activated(unit);
 
-    for (const auto& [kind, button] : Resources()) {
+    for (const auto& [resource, key] : kResourceKeys) {
         // A click on a disabled or already checked button changes nothing, as the teacher's would.
-        if (kind == place.resource) button->click();
+        if (QLatin1String(key) == place.resource) w_.resources->button(resource)->click();
     }
 
     if (place.pageId.isEmpty()) return;
-    QListWidget* pages = window_.TextBookSheet->LVTextBook;
+    QListWidget* pages = w_.pageThumbnails;
     for (int i = 0; i < pages->count(); ++i) {
         const TPageObj* page = TextBookPage::PageOf(pages->item(i));
         if (page == nullptr || text(page->pageid) != place.pageId) continue;
         // The unit's own page is on show already; the teacher would not have clicked it again.
         if (pages->currentRow() == i) return;
         pages->setCurrentRow(i);
-        window_.LVTextBookClick();
+        w_.showSelectedPage();
         return;
     }
 }
 
 void LessonKeeper::RememberPlace() {
     if (!signedIn_) return;
-    const TBookObj* book = ComboBook(window_.cbbooks, window_.cbbooks->currentIndex());
-    const TUnitObj* unit = window_.ChosenUnit();
+    const TBookObj* book = ComboBook(w_.books, w_.books->currentIndex());
+    const TUnitObj* unit = w_.chosenUnit();
     // Without a unit there is nothing to return to; the place kept from before stays.
     if (book == nullptr || unit == nullptr) return;
-    LessonPlace place{text(book->bookid),
-                      text(unit->unitcode),
-                      {},
-                      {},
-                      window_.cbbooks->currentText(),
-                      window_.CBUnitClassUse->currentText(),
-                      {}};
-    for (const auto& [kind, button] : Resources()) {
+    LessonPlace place{text(book->bookid),      text(unit->unitcode),    {}, {},
+                      w_.books->currentText(), w_.units->currentText(), {}};
+    for (const auto& [resource, key] : kResourceKeys) {
+        const QRadioButton* button = w_.resources->button(resource);
         if (!button->isChecked()) continue;
-        place.resource = kind;
+        place.resource = QLatin1String(key);
         place.pageName = button->text();
     }
     if (place.resource == QLatin1String("textbook")) {
-        const TPageObj* page = TextBookPage::PageOf(window_.TextBookSheet->LVTextBook->currentItem());
+        const TPageObj* page = TextBookPage::PageOf(w_.pageThumbnails->currentItem());
         if (page != nullptr) {
             place.pageId = text(page->pageid);
             place.pageName = text(page->pagename);
@@ -204,21 +196,21 @@ void LessonKeeper::RememberPlace() {
 void LessonKeeper::RememberScreen() {
     const QList<ScreenInfo> screens = desktop_.screens->screens();
     if (screens.size() <= 1) return;
-    const int at = ScreenAt(screens, window_.frameGeometry().center());
+    const int at = ScreenAt(screens, window().frameGeometry().center());
     desktop_.store.SaveScreen({screens.at(at).name, screens.at(at).geometry});
 }
 
 void LessonKeeper::MoveToNeighbourScreen(int step) {
     const QList<ScreenInfo> screens = desktop_.screens->screens();
     if (screens.size() <= 1) return;
-    const int to = NeighbourScreen(screens, ScreenAt(screens, window_.frameGeometry().center()), step);
+    const int to = NeighbourScreen(screens, ScreenAt(screens, window().frameGeometry().center()), step);
     placeOnWorkArea_(screens.at(to).workArea);
     desktop_.store.SaveScreen({screens.at(to).name, screens.at(to).geometry});
 }
 
 void LessonKeeper::UpdateInhibition() {
-    const bool teaching = window_.isVisible() && !window_.isMinimized() &&
-                          window_.PageControlClass->currentWidget() != window_.TabSheetLogo;
+    const bool teaching =
+        window().isVisible() && !window().isMinimized() && w_.pages->currentWidget() != w_.logoSheet;
     if (teaching)
         desktop_.inhibitor->Inhibit(inhibitReason());
     else
@@ -226,7 +218,7 @@ void LessonKeeper::UpdateInhibition() {
 }
 
 void LessonKeeper::PlaceResumeButton() {
-    const QWidget* sheet = window_.TabSheetLogo;
+    const QWidget* sheet = w_.logoSheet;
     const QSize logo = LogoArtwork::size();
     const int logoTop = std::max((sheet->height() - logo.height()) / 2, 0);
     const int top = std::min(logoTop + logo.height() + kResumeGap, sheet->height() - BtnResume->height());
@@ -234,9 +226,9 @@ void LessonKeeper::PlaceResumeButton() {
 }
 
 bool LessonKeeper::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == window_.TabSheetLogo) {
+    if (watched == w_.logoSheet) {
         if (event->type() == QEvent::Resize) PlaceResumeButton();
-    } else if (watched == &window_) {
+    } else if (watched == &window()) {
         switch (event->type()) {
             case QEvent::Show:
             case QEvent::Hide:

@@ -7,13 +7,18 @@
 #include <memory>
 #include <optional>
 
+#include "catalogue/TObjectList.h"
+#include "catalogue/TUnitObj.h"
 #include "platform/PlaceStore.h"
 #include "platform/ScreenChoice.h"
 #include "platform/ScreenSaverInhibitor.h"
 
+class QComboBox;
+class QListWidget;
 class QPushButton;
-class QRadioButton;
-class TFmMain;
+class QTabWidget;
+class QWidget;
+class ResourceBar;
 
 // The desktop facilities the main window uses to keep a lesson going; tests hand in their own.
 struct LessonDesktop {
@@ -23,6 +28,20 @@ struct LessonDesktop {
 
     // The session bus's screensaver service, Qt's screens, the user's state folder.
     static LessonDesktop system();
+};
+
+// What the keeper reads of the main window and does through it.
+struct LessonWindow {
+    QWidget* window = nullptr;
+    QTabWidget* pages = nullptr;
+    QWidget* logoSheet = nullptr;  // where the way back is offered
+    QComboBox* books = nullptr;
+    QComboBox* units = nullptr;
+    const ResourceBar* resources = nullptr;
+    QListWidget* pageThumbnails = nullptr;
+    const TObjectList<TUnitObj>* unitList = nullptr;
+    std::function<const TUnitObj*()> chosenUnit;
+    std::function<void()> showSelectedPage;  // as a click on the selected thumbnail does
 };
 
 // What keeps a lesson from getting lost, beside the main window's own duties:
@@ -40,7 +59,8 @@ class LessonKeeper : public QObject {
 
 public:
     // `placeOnWorkArea` makes the whole window, frame included, cover the given area.
-    LessonKeeper(TFmMain& window, LessonDesktop desktop, std::function<void(const QRect&)> placeOnWorkArea);
+    LessonKeeper(LessonWindow window, LessonDesktop desktop,
+                 std::function<void(const QRect&)> placeOnWorkArea);
     ~LessonKeeper() override;
 
     // The work area to open on: the chosen screen's with several screens, else `single`.
@@ -68,9 +88,9 @@ private:
     void RememberScreen();
     void MoveToNeighbourScreen(int step);
     void PlaceResumeButton();
-    QList<std::pair<QString, QRadioButton*>> Resources() const;
+    QWidget& window() const { return *w_.window; }
 
-    TFmMain& window_;
+    LessonWindow w_;
     LessonDesktop desktop_;
     std::function<void(const QRect&)> placeOnWorkArea_;
     QByteArray account_;

@@ -1,6 +1,7 @@
 #include "Presenter.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QApplication>
@@ -9,18 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTextEdit>
 
-#include "pages/PageScrollBox.h"
 #include "pages/PageZoom.h"
-#include "pages/PaneSplitter.h"
-#include "pages/TextBookPage.h"
 #include "web/PageScript.h"
 #include "web/WebBrowser.h"
 
@@ -76,8 +72,7 @@ Presenter::Presenter(PresenterTargets targets, QObject* parent) : QObject(parent
 
     // The page opens with the focus, so the keyboard keys work at once.
     connect(t_.pages, &QTabWidget::currentChanged, this, [this] {
-        if (t_.pages->currentWidget() == t_.textBook)
-            t_.textBook->ScrollBoxCenter->setFocus(Qt::OtherFocusReason);
+        if (t_.pages->currentWidget() == t_.book.sheet) t_.book.pageBox->setFocus(Qt::OtherFocusReason);
     });
     qApp->installEventFilter(this);
 }
@@ -112,11 +107,12 @@ QWidget* Presenter::focusWidget() const {
 }
 
 bool Presenter::keyboardKeysAllowed(QWidget* focus) const {
-    if (focus == nullptr || focus == t_.window || focus == t_.textBook || focus->focusPolicy() == Qt::NoFocus)
+    if (focus == nullptr || focus == t_.window || focus == t_.book.sheet ||
+        focus->focusPolicy() == Qt::NoFocus)
         return true;
-    if (focus == t_.textBook->LVTextBook) return true;
+    if (focus == t_.book.thumbnails) return true;
     if (qobject_cast<QAbstractButton*>(focus)) return false;
-    return t_.textBook->PanelRight->isAncestorOf(focus);
+    return t_.book.panes->isAncestorOf(focus);
 }
 
 bool Presenter::eventFilter(QObject* watched, QEvent* event) {
@@ -150,7 +146,7 @@ bool Presenter::keyPress(QKeyEvent* key) {
         return true;
     }
     QWidget* current = t_.pages->currentWidget();
-    if (current == t_.textBook) return textBookKey(key, focus);
+    if (current == t_.book.sheet) return textBookKey(key, focus);
     for (const PresenterTargets::Player& player : t_.players)
         if (current == player.sheet) return plain && playerKey(key, player);
     return false;
@@ -175,7 +171,7 @@ bool Presenter::escape() {
 }
 
 bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
-    TextBookPage& book = *t_.textBook;
+    const PresenterTargets::Book& book = t_.book;
     const Qt::KeyboardModifiers modifiers = key->modifiers();
     const int code = key->key();
     if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
@@ -183,13 +179,13 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
         switch (code) {
             case Qt::Key_Plus:
             case Qt::Key_Equal:
-                book.Zoom->zoomSteps(1, book.Zoom->anchor());
+                book.zoom->zoomSteps(1, book.zoom->anchor());
                 return true;
             case Qt::Key_Minus:
-                book.Zoom->zoomSteps(-1, book.Zoom->anchor());
+                book.zoom->zoomSteps(-1, book.zoom->anchor());
                 return true;
             case Qt::Key_0:
-                book.Zoom->reset();
+                book.zoom->reset();
                 return true;
             default:
                 return false;
@@ -198,10 +194,10 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
     const bool repeat = key->isAutoRepeat();
     switch (code) {
         case Qt::Key_PageDown:
-            book.ImagerightClick();
+            book.nextPage();
             return true;
         case Qt::Key_PageUp:
-            book.ImageleftClick();
+            book.previousPage();
             return true;
         case Qt::Key_B:
         case Qt::Key_Period:
@@ -217,7 +213,7 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
             if (!repeat) presenting_ ? LeavePresentation() : EnterPresentation();
             return true;
         case Qt::Key_0:
-            if (book.Zoom->zoomed()) book.Zoom->reset();
+            if (book.zoom->zoomed()) book.zoom->reset();
             return true;
         default:
             break;
@@ -227,18 +223,18 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
         case Qt::Key_Right:
         case Qt::Key_Down:
         case Qt::Key_Space:
-            book.ImagerightClick();
+            book.nextPage();
             return true;
         case Qt::Key_Left:
         case Qt::Key_Up:
         case Qt::Key_Backspace:
-            book.ImageleftClick();
+            book.previousPage();
             return true;
         case Qt::Key_Home:
-            book.ShowFirstPage();
+            book.firstPage();
             return true;
         case Qt::Key_End:
-            book.ShowLastPage();
+            book.lastPage();
             return true;
         default:
             return false;
@@ -332,14 +328,12 @@ void Presenter::placeOverlays() {
 }
 
 void Presenter::EnterPresentation() {
-    if (presenting_ || t_.pages->currentWidget() != t_.textBook) return;
+    if (presenting_ || t_.pages->currentWidget() != t_.book.sheet) return;
     presenting_ = true;
-    TextBookPage& book = *t_.textBook;
+    const PresenterTargets::Book& book = t_.book;
     focusBeforePresentation_ = focusWidget();
     hidden_.clear();
-    QList<QWidget*> hide = t_.chrome;
-    hide << book.Panel4 << book.PanelPrevious << book.Splitter3 << book.Splitter2 << book.StatusBar1
-         << book.PanelNext;
+    const QList<QWidget*> hide = t_.chrome + book.surroundings;
     for (QWidget* widget : hide) {
         hidden_.append({widget, widget->isHidden()});
         widget->hide();
@@ -353,22 +347,22 @@ void Presenter::EnterPresentation() {
     black.setColor(QPalette::Window, Qt::black);
     t_.window->setPalette(black);
     t_.window->setAutoFillBackground(true);
-    centerPalette_ = book.PanelCenter->palette();
-    centerAutoFill_ = book.PanelCenter->autoFillBackground();
-    book.PanelCenter->setPalette(black);
-    book.PanelCenter->setAutoFillBackground(true);
+    centerPalette_ = book.pagePanel->palette();
+    centerAutoFill_ = book.pagePanel->autoFillBackground();
+    book.pagePanel->setPalette(black);
+    book.pagePanel->setAutoFillBackground(true);
     documentMode_ = t_.pages->documentMode();
     t_.pages->setDocumentMode(true);
-    horizontalBar_ = book.ScrollBoxCenter->horizontalScrollBarPolicy();
-    verticalBar_ = book.ScrollBoxCenter->verticalScrollBarPolicy();
-    book.ScrollBoxCenter->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    book.ScrollBoxCenter->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    horizontalBar_ = book.pageBox->horizontalScrollBarPolicy();
+    verticalBar_ = book.pageBox->verticalScrollBarPolicy();
+    book.pageBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    book.pageBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     windowState_ = t_.window->windowState();
     windowGeometry_ = t_.window->geometry();
     if (QScreen* screen = t_.window->screen()) t_.window->setGeometry(screen->geometry());
     t_.window->setWindowState(windowState_ | Qt::WindowFullScreen);
-    book.ScrollBoxCenter->setFocus(Qt::OtherFocusReason);
+    book.pageBox->setFocus(Qt::OtherFocusReason);
 
     placeOverlays();
     hint_->show();
@@ -381,17 +375,17 @@ void Presenter::EnterPresentation() {
 void Presenter::LeavePresentation() {
     if (!presenting_) return;
     presenting_ = false;
-    TextBookPage& book = *t_.textBook;
+    const PresenterTargets::Book& book = t_.book;
     hintTimer_.stop();
     hint_->hide();
     t_.window->setWindowState(windowState_ & ~Qt::WindowFullScreen);
     if (!(windowState_ & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         t_.window->setGeometry(windowGeometry_);
-    book.ScrollBoxCenter->setHorizontalScrollBarPolicy(Qt::ScrollBarPolicy(horizontalBar_));
-    book.ScrollBoxCenter->setVerticalScrollBarPolicy(Qt::ScrollBarPolicy(verticalBar_));
+    book.pageBox->setHorizontalScrollBarPolicy(Qt::ScrollBarPolicy(horizontalBar_));
+    book.pageBox->setVerticalScrollBarPolicy(Qt::ScrollBarPolicy(verticalBar_));
     t_.pages->setDocumentMode(documentMode_);
-    book.PanelCenter->setPalette(centerPalette_);
-    book.PanelCenter->setAutoFillBackground(centerAutoFill_);
+    book.pagePanel->setPalette(centerPalette_);
+    book.pagePanel->setAutoFillBackground(centerAutoFill_);
     t_.window->setPalette(windowPalette_);
     t_.window->setAutoFillBackground(windowAutoFill_);
     for (const auto& [widget, wasHidden] : hidden_)

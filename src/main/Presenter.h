@@ -7,15 +7,17 @@
 #include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <functional>
 #include <memory>
 
+class QAbstractScrollArea;
 class QCheckBox;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QTabWidget;
 class QWidget;
-class TextBookPage;
+class PageZoom;
 class WebBrowser;
 
 // What the presenting keys work on; the main window lends its controls.
@@ -27,9 +29,24 @@ struct PresenterTargets {
         QCheckBox* subtitles = nullptr;
     };
 
+    // The textbook sheet as the keys see it.
+    struct Book {
+        QWidget* sheet = nullptr;  // the textbook keys work while it is on show
+        QWidget* thumbnails = nullptr;
+        QWidget* panes = nullptr;                // the page panes: the keyboard keys work on what is inside
+        QWidget* pagePanel = nullptr;            // opaque black in presentation mode
+        QAbstractScrollArea* pageBox = nullptr;  // takes the focus; no scroll bars when presenting
+        PageZoom* zoom = nullptr;
+        QList<QWidget*> surroundings;  // everything of the sheet but the page, hidden when presenting
+        std::function<void()> previousPage;
+        std::function<void()> nextPage;
+        std::function<void()> firstPage;
+        std::function<void()> lastPage;
+    };
+
     QWidget* window = nullptr;
     QTabWidget* pages = nullptr;
-    TextBookPage* textBook = nullptr;
+    Book book;
     QList<QWidget*> chrome;       // hidden in presentation mode besides the sheet's own
     QList<Player> players;        // F and S work on these
     QList<WebBrowser*> browsers;  // every player: paused while the screen is blank; Esc

@@ -25,6 +25,7 @@
 #include "ColourKeyShape.h"
 #include "LessonKeeper.h"
 #include "LogoArtwork.h"
+#include "ResourceBar.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFileName.h"
 #include "cache/CacheFolder.h"
@@ -69,22 +70,9 @@ Control* place(QWidget* parent, const char* name, int left, int top, int width, 
     return control;
 }
 
-QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, QRect place) {
-    auto* button = new QRadioButton(caption, parent);
-    button->setObjectName(QLatin1String(name));
-    button->setGeometry(place);
-    button->setEnabled(false);
-    return button;
-}
-
 QWidget* sheet(QTabWidget* pages, const char* name, const QString& caption) {
     auto* page = new QWidget(pages);
     page->setObjectName(QLatin1String(name));
-    pages->addTab(page, caption);
-    return page;
-}
-
-QWidget* addSheet(QTabWidget* pages, QWidget* page, const QString& caption) {
     pages->addTab(page, caption);
     return page;
 }
@@ -110,12 +98,26 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
     CreatePageControl();
     layout->addWidget(Panel3);
     layout->addWidget(PageControlClass, 1);
-    lesson_ = std::make_unique<LessonKeeper>(*this, std::move(desktop), [this](const QRect& area) {
-        // Until a window manager has decorated the window its frame is the window itself.
-        setGeometry(area);
-        workArea_ = area;
-        FitFrameToWorkArea();
-    });
+    LessonWindow lessonWindow{
+        .window = this,
+        .pages = PageControlClass,
+        .logoSheet = TabSheetLogo,
+        .books = cbbooks,
+        .units = CBUnitClassUse,
+        .resources = resources_,
+        .pageThumbnails = TabTextBook->LVTextBook,
+        .unitList = &Catalogue.UnitList,
+        .chosenUnit = [this] { return ChosenUnit(); },
+        .showSelectedPage = [this] { TabTextBook->LVTextBookClick(); },
+    };
+    lesson_ = std::make_unique<LessonKeeper>(std::move(lessonWindow), std::move(desktop),
+                                             [this](const QRect& area) {
+                                                 // Until a window manager has decorated the window its frame
+                                                 // is the window itself.
+                                                 setGeometry(area);
+                                                 workArea_ = area;
+                                                 FitFrameToWorkArea();
+                                             });
 
     FormCreate();
     ConnectNavigation();
@@ -178,24 +180,7 @@ void TFmMain::CreateTopBar() {
         combo->setPalette(plain);
     }
 
-    RBtnTextbook = radio(PanelClass, "RBtnTextbook", QStringLiteral("教材"), {377, 5, 59, 17});
-    RBtnHomeworkClassUse =
-        radio(PanelClass, "RBtnHomeworkClassUse", QStringLiteral("练习"), {453, 5, 58, 17});
-    RBtnTestPaperClassUse =
-        radio(PanelClass, "RBtnTestPaperClassUse", QStringLiteral("考卷"), {530, 6, 56, 15});
-    RBTNQuestionBank = radio(PanelClass, "RBTNQuestionBank", QStringLiteral("题库"), {609, 4, 59, 17});
-    RBtnPhonics = radio(PanelClass, "RBtnPhonics", QStringLiteral("自然拼读"), {689, 7, 96, 15});
-    RBtnPhonics->setFont(pixelFont(13, true));
-    RBtnDialogueClassUse =
-        radio(PanelClass, "RBtnDialogueClassUse", QStringLiteral("句型"), {793, 7, 56, 15});
-    RBtnDialogueClassUse->setFont(pixelFont(13, true));
-    // The dialogue resource has no content; its button is never offered.
-    RBtnDialogueClassUse->setVisible(false);
-    RBtnWordClassUse = radio(PanelClass, "RBtnWordClassUse", QStringLiteral("单词"), {377, 29, 59, 17});
-    RbtnPassageClassUse = radio(PanelClass, "RbtnPassageClassUse", QStringLiteral("课文"), {454, 28, 57, 17});
-    RbtnSceneClassUse = radio(PanelClass, "RbtnSceneClassUse", QStringLiteral("场景"), {529, 28, 57, 17});
-    RBtnMiniLectureClassUse =
-        radio(PanelClass, "RBtnMiniLectureClassUse", QStringLiteral("微课"), {609, 27, 59, 19});
+    resources_ = new ResourceBar(PanelClass);
 
     CheckBoxDeleteFile = new QCheckBox(QStringLiteral("退出时删除缓存"), PanelClass);
     CheckBoxDeleteFile->setObjectName(QStringLiteral("CheckBoxDeleteFile"));
@@ -209,21 +194,20 @@ void TFmMain::CreatePageControl() {
     PageControlClass->setObjectName(QStringLiteral("PageControlClass"));
     PageControlClass->setAccessibleName(QStringLiteral("课堂资源"));
     CreateMediaSheets();
-    TabMiniLecture = addSheet(PageControlClass, MiniLectureSheet, QStringLiteral("微课"));
-    TabPassage = addSheet(PageControlClass, PassageSheet, QStringLiteral("课文"));
-    TabDialogue = addSheet(PageControlClass, DialogueSheet, QStringLiteral("句型"));
-    TabScene = addSheet(PageControlClass, SceneSheet, QStringLiteral("场景"));
-    TabSyllabusWord = addSheet(PageControlClass, SyllabusWordSheet, QStringLiteral("单词"));
+    PageControlClass->addTab(TabMiniLecture, QStringLiteral("微课"));
+    PageControlClass->addTab(TabPassage, QStringLiteral("课文"));
+    PageControlClass->addTab(TabDialogue, QStringLiteral("句型"));
+    PageControlClass->addTab(TabScene, QStringLiteral("场景"));
+    PageControlClass->addTab(TabSyllabusWord, QStringLiteral("单词"));
     CreateTextBookSheet();
-    TabTextBook = TextBookSheet;
-    PageControlClass->addTab(TextBookSheet, QStringLiteral("教材"));
+    PageControlClass->addTab(TabTextBook, QStringLiteral("教材"));
     CreateQuestionSheets();
-    TabQuestionBank = addSheet(PageControlClass, QuestionBankSheet, QStringLiteral("题库"));
+    PageControlClass->addTab(TabQuestionBank, QStringLiteral("题库"));
     TabSheet29 = sheet(PageControlClass, "TabSheet29", QStringLiteral("汉化"));
-    TabHomework = addSheet(PageControlClass, HomeworkSheet, QStringLiteral("作业"));
-    TabTestPaper = addSheet(PageControlClass, TestPaperSheet, QStringLiteral("试卷"));
+    PageControlClass->addTab(TabHomework, QStringLiteral("作业"));
+    PageControlClass->addTab(TabTestPaper, QStringLiteral("试卷"));
     TabSheetLogo = sheet(PageControlClass, "TabSheetLogo", QString());
-    TabPhonics = addSheet(PageControlClass, PhonicsSheet, QStringLiteral("自然拼读"));
+    PageControlClass->addTab(TabPhonics, QStringLiteral("自然拼读"));
 
     imgLogo = new QLabel(TabSheetLogo);
     imgLogo->setObjectName(QStringLiteral("imgLogo"));
@@ -248,53 +232,51 @@ void TFmMain::CreateMediaSheets() {
     environment.showPage = [this](QWidget* page) { PageControlClass->setCurrentWidget(page); };
 
     // The word sheet comes first: the passage sheet blanks its player.
-    SyllabusWordSheet = new SyllabusWordPage(Catalogue.WordList, WordImageList, RBtnWordClassUse, environment,
-                                             PageControlClass);
-    MiniLectureSheet = new MiniLecturePage(Catalogue.MiniLectureList, MiniLectureImageList,
-                                           RBtnMiniLectureClassUse, environment, PageControlClass);
-    PassageSheet = new PassagePage(Catalogue.PassageList, PassageImageList, RbtnPassageClassUse,
-                                   *SyllabusWordSheet->WebWord, environment, PageControlClass);
-    DialogueSheet = new DialoguePage(PageControlClass);
-    SceneSheet =
-        new ScenePage(Catalogue.SceneList, SceneImageList, RbtnSceneClassUse, environment, PageControlClass);
-    PhonicsSheet = new PhonicsPage(Catalogue.MediaClipList, ClipImageList, environment, PageControlClass);
+    using Resource = ResourceBar::Resource;
+    TabSyllabusWord = new SyllabusWordPage(Catalogue.WordList, Thumbnails.WordImageList,
+                                           resources_->button(Resource::Word), environment, PageControlClass);
+    TabMiniLecture =
+        new MiniLecturePage(Catalogue.MiniLectureList, Thumbnails.MiniLectureImageList,
+                            resources_->button(Resource::MiniLecture), environment, PageControlClass);
+    TabPassage = new PassagePage(Catalogue.PassageList, Thumbnails.PassageImageList,
+                                 resources_->button(Resource::Passage), *TabSyllabusWord->WebWord,
+                                 environment, PageControlClass);
+    TabDialogue = new DialoguePage(PageControlClass);
+    TabScene = new ScenePage(Catalogue.SceneList, Thumbnails.SceneImageList,
+                             resources_->button(Resource::Scene), environment, PageControlClass);
+    TabPhonics =
+        new PhonicsPage(Catalogue.MediaClipList, Thumbnails.ClipImageList, environment, PageControlClass);
 }
 
 void TFmMain::CreateTextBookSheet() {
     // The cache folder is read at each use: it is known only after the sheets exist.
-    TextBookSheet = new TextBookPage(
+    TabTextBook = new TextBookPage(
         TextBookPage::Context{
             .service = *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(),
             .contentHost = gbk::fromQString(dm_.config().contentHost),
             .cacheFolder = TempPath,
             .pageList = Catalogue.PageList,
-            .pageThumbList = PageThumbList,
+            .pageThumbList = Thumbnails.PageThumbList,
             .pictures = Pictures(),
         },
         PageControlClass);
-    StatusBar1 = TextBookSheet->StatusBar1;
-    StatusBar1Panel0 = TextBookSheet->StatusBar1Panel0;
 }
 
 void TFmMain::CreateQuestionSheets() {
     // The sheets read Member.UserId and the chosen unit when they use them, so they always send
     // the current ones.
     const ClientConfig& config = dm_.config();
-    QuestionBankSheet = new QuestionBankPage(
+    TabQuestionBank = new QuestionBankPage(
         *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(), config, Member, Catalogue.TestPaperList,
         [this] { return ChosenUnit(); }, {}, PageControlClass);
-    HomeworkSheet = new HomeworkPage(config, Member, {}, PageControlClass);
-    TestPaperSheet = new TestPaperPage(config, Member, {}, PageControlClass);
-    VantorquestionListView = QuestionBankSheet->VantorquestionListView;
-    LVHomework = HomeworkSheet->LVHomework;
-    LVTestPaper = TestPaperSheet->LVTestPaper;
+    TabHomework = new HomeworkPage(config, Member, {}, PageControlClass);
+    TabTestPaper = new TestPaperPage(config, Member, {}, PageControlClass);
 }
 
 void TFmMain::FormCreate() {
     ReadOsMajorVersion();
     SubjectId = "3";
     LoadBookList();
-    CreateOwnedLists();
     ShowLogoSheet();
     SetTitle();
     SizeToWorkArea();
@@ -318,11 +300,6 @@ void TFmMain::LoadBookList() {
         ShowMessage(QString::fromUtf8(error.what()));
     }
     cbbooks->setCurrentIndex(-1);
-}
-
-void TFmMain::CreateOwnedLists() {
-    // The record and image lists are members, made empty with the window and owned by it;
-    // later steps that need more of them made at creation add them here.
 }
 
 void TFmMain::ShowLogoSheet() {
@@ -371,10 +348,10 @@ void TFmMain::SetTempPath() {
         return picks == bookPicks_;
     });
     cache_ = std::make_unique<RemoteFileCache>(
-        TempPath, [this](const QString& text) { StatusBar1Panel0->setText(text); },
+        TempPath, [this](const QString& text) { TabTextBook->StatusBar1Panel0->setText(text); },
         [] { QCoreApplication::processEvents(); });
     cache_->runTransfersInBackground([this](const QString& text) {
-        if (TextBookSheet->StatusBar1Panel1->text() != text) TextBookSheet->StatusBar1Panel1->setText(text);
+        if (TabTextBook->StatusBar1Panel1->text() != text) TabTextBook->StatusBar1Panel1->setText(text);
     });
 }
 
@@ -387,18 +364,6 @@ PictureSource TFmMain::Pictures() {
     return PictureSource{
         [this](const GbkString& address, const std::string& path) { return CacheRemoteFile(address, path); },
         [this](const GbkString& address, const std::string& path) { return cache_->Refetch(address, path); }};
-}
-
-void TFmMain::LoadBookPageList(const GbkString& bookId) {
-    TextBookSheet->LoadBookPageList(bookId);
-}
-
-void TFmMain::RefreshBookPageList() {
-    TextBookSheet->RefreshBookPageList();
-}
-
-void TFmMain::LVTextBookClick() {
-    TextBookSheet->LVTextBookClick();
 }
 
 void TFmMain::LoadBookWords(const GbkString& syllabusId, const GbkString& bookId) {
@@ -510,7 +475,7 @@ bool TFmMain::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TFmMain::FormShow() {
-    TextBookSheet->CollapseNeighbourPanes();
+    TabTextBook->CollapseNeighbourPanes();
 }
 
 void TFmMain::FormClose() {

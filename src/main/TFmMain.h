@@ -13,13 +13,11 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QRadioButton;
-class QStatusBar;
 class QTabWidget;
-class QTreeWidget;
 class CatalogueLoader;
 class ColourKeyShape;
 class Presenter;
+class ResourceBar;
 class DialoguePage;
 class HomeworkPage;
 class MiniLecturePage;
@@ -67,12 +65,6 @@ public:
     // first use with its progress in the first status panel; false when it is not there after.
     bool CacheRemoteFile(const GbkString& address, const std::string& localPath);
 
-    // The textbook sheet's routines for the navigation: the book's page records, the
-    // thumbnails, and the page of the selected thumbnail.
-    void LoadBookPageList(const GbkString& bookId);
-    void RefreshBookPageList();
-    void LVTextBookClick();
-
     // The per-book catalogues of a book change, in this order. Words raise their failure (the
     // book change stops); the other three show it and return. Views showing a list's records
     // must be cleared before its loader runs, since a reply with rows replaces the records.
@@ -108,83 +100,28 @@ public:
     // After a sign-in of `account` (as typed): its place is remembered when the window closes,
     // and the logo sheet offers the way back to the place remembered last time.
     void OfferResume(const GbkString& account);
-    LessonKeeper& lessonKeeper() { return *lesson_; }
+
+    // Presenter keys, blank screen, presentation mode and the key help.
+    Presenter* presenter() const { return Presenting; }
+    GbkString subjectId() const { return SubjectId; }
 
     MemberInfoRec Member;
     int OsMajorVersion = 5;
-    GbkString SubjectId;
     std::string TempPath;  // the cache folder, ending in "/"; empty when there is none
 
     // The catalogues and their records; every view showing records empties itself before its
     // list is replaced.
     CatalogueModel Catalogue;
 
-    ImageList SceneImageList;
-    ImageList PassageImageList;
-    ImageList MiniLectureImageList;
-    ImageList WordImageList;
-    ImageList ClipImageList;
-    ImageList PageThumbList;
-
-    // Top bar.
-    QWidget* Panel3 = nullptr;
-    QWidget* PanelClass = nullptr;
-    QLabel* Label113 = nullptr;
-    QLabel* Label114 = nullptr;
-    QComboBox* cbbooks = nullptr;
-    QComboBox* CBUnitClassUse = nullptr;
-    QRadioButton* RBtnTextbook = nullptr;
-    QRadioButton* RBtnHomeworkClassUse = nullptr;
-    QRadioButton* RBtnTestPaperClassUse = nullptr;
-    QRadioButton* RBTNQuestionBank = nullptr;
-    QRadioButton* RBtnPhonics = nullptr;
-    QRadioButton* RBtnDialogueClassUse = nullptr;
-    QRadioButton* RBtnWordClassUse = nullptr;
-    QRadioButton* RbtnPassageClassUse = nullptr;
-    QRadioButton* RbtnSceneClassUse = nullptr;
-    QRadioButton* RBtnMiniLectureClassUse = nullptr;
-    QCheckBox* CheckBoxDeleteFile = nullptr;
-
-    // Page control and its sheets, in page order; the tab bar is hidden.
-    QTabWidget* PageControlClass = nullptr;
-    QWidget* TabMiniLecture = nullptr;
-    QWidget* TabPassage = nullptr;
-    QWidget* TabDialogue = nullptr;
-    QWidget* TabScene = nullptr;
-    QWidget* TabSyllabusWord = nullptr;
-    QWidget* TabTextBook = nullptr;
-    QWidget* TabQuestionBank = nullptr;
-    QWidget* TabSheet29 = nullptr;
-    QWidget* TabHomework = nullptr;
-    QWidget* TabTestPaper = nullptr;
-    QWidget* TabSheetLogo = nullptr;
-    QWidget* TabPhonics = nullptr;
-
-    // The media sheets (the same objects as their Tab pointers), with their lists and players.
-    ScenePage* SceneSheet = nullptr;
-    PassagePage* PassageSheet = nullptr;
-    MiniLecturePage* MiniLectureSheet = nullptr;
-    SyllabusWordPage* SyllabusWordSheet = nullptr;
-    PhonicsPage* PhonicsSheet = nullptr;
-    DialoguePage* DialogueSheet = nullptr;
-
-    // The question bank, homework and test paper sheets (the same objects as their Tab
-    // pointers), and their lists that the navigation fills and empties.
-    QuestionBankPage* QuestionBankSheet = nullptr;
-    HomeworkPage* HomeworkSheet = nullptr;
-    TestPaperPage* TestPaperSheet = nullptr;
-    QTreeWidget* VantorquestionListView = nullptr;
-    QTreeWidget* LVHomework = nullptr;
-    QTreeWidget* LVTestPaper = nullptr;
-
-    QLabel* imgLogo = nullptr;
-    TextBookPage* TextBookSheet = nullptr;  // the same object as TabTextBook
-    // The textbook sheet's status bar; its first panel carries every status text of the window.
-    QStatusBar* StatusBar1 = nullptr;
-    QLabel* StatusBar1Panel0 = nullptr;
-
-    // Presenter keys, blank screen, presentation mode and the key help.
-    Presenter* Presenting = nullptr;
+    // The thumbnail pictures the sheets' lists show; the sheets fill them.
+    struct ThumbnailLists {
+        ImageList SceneImageList;
+        ImageList PassageImageList;
+        ImageList MiniLectureImageList;
+        ImageList WordImageList;
+        ImageList ClipImageList;
+        ImageList PageThumbList;
+    } Thumbnails;
 
 protected:
     bool event(QEvent* event) override;
@@ -204,7 +141,6 @@ private:
     void FormCreate();
     void ReadOsMajorVersion();
     void LoadBookList();
-    void CreateOwnedLists();
     void ShowLogoSheet();
     void SetTitle();
     void SizeToWorkArea();
@@ -222,7 +158,6 @@ private:
     void ConnectCatalogue();
     PictureSource Pictures();
     void CreatePresenter();
-    QList<QRadioButton*> ResourceButtons() const;
     void LoadQuestionBank();
     void PausePlayersOutOfSight();
     void ShowSheet(QWidget* page);
@@ -235,6 +170,36 @@ private:
     static bool WindowSystemComposites();
 
     TstudyDM& dm_;
+    GbkString SubjectId;
+
+    // Top bar. The ten resource buttons are the resource bar's.
+    QWidget* Panel3 = nullptr;
+    QWidget* PanelClass = nullptr;
+    QLabel* Label113 = nullptr;
+    QLabel* Label114 = nullptr;
+    QComboBox* cbbooks = nullptr;
+    QComboBox* CBUnitClassUse = nullptr;
+    ResourceBar* resources_ = nullptr;
+    QCheckBox* CheckBoxDeleteFile = nullptr;
+
+    // Page control and its sheets, in page order; the tab bar is hidden.
+    QTabWidget* PageControlClass = nullptr;
+    MiniLecturePage* TabMiniLecture = nullptr;
+    PassagePage* TabPassage = nullptr;
+    DialoguePage* TabDialogue = nullptr;
+    ScenePage* TabScene = nullptr;
+    SyllabusWordPage* TabSyllabusWord = nullptr;
+    TextBookPage* TabTextBook = nullptr;
+    QuestionBankPage* TabQuestionBank = nullptr;
+    QWidget* TabSheet29 = nullptr;
+    HomeworkPage* TabHomework = nullptr;
+    TestPaperPage* TabTestPaper = nullptr;
+    QWidget* TabSheetLogo = nullptr;
+    PhonicsPage* TabPhonics = nullptr;
+    QLabel* imgLogo = nullptr;
+
+    Presenter* Presenting = nullptr;
+
     // Picks of the teacher, counted so that a handler which processed events can tell that a
     // later pick ran meanwhile and stop: every book and unit change, and book changes alone.
     unsigned picks_ = 0;

@@ -9,9 +9,11 @@
 #include <QTreeWidget>
 #include <exception>
 
+#include "ResourceBar.h"
 #include "TFmMain.h"
 #include "catalogue/FillBookCombo.h"
 #include "catalogue/FillHomeworkListView.h"
+#include "media/DialoguePage.h"
 #include "media/MiniLecturePage.h"
 #include "media/PassagePage.h"
 #include "media/PhonicsPage.h"
@@ -19,31 +21,22 @@
 #include "media/SyllabusWordPage.h"
 #include "pages/TextBookPage.h"
 #include "questions/FillTestPaperFilterCombo.h"
+#include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
+#include "questions/TestPaperPage.h"
 #include "service/GbkText.h"
 #include "service/ShowMessage.h"
 #include "web/PageScript.h"
 #include "web/WebBrowser.h"
 
-namespace {
-
-// An auto-exclusive radio button refuses to be unchecked while it is the checked one of its
-// group; lifting the exclusivity for the moment is the only way to leave the group empty.
-void Uncheck(QRadioButton* button) {
-    if (!button->isChecked()) return;
-    button->setAutoExclusive(false);
-    button->setChecked(false);
-    button->setAutoExclusive(true);
-}
-
-}  // namespace
+using Resource = ResourceBar::Resource;
 
 void TFmMain::ConnectNavigation() {
     // activated() comes only from the user, so filling the combo boxes in code runs nothing.
     connect(cbbooks, &QComboBox::activated, this, &TFmMain::cbbooksChange);
     connect(CBUnitClassUse, &QComboBox::activated, this, &TFmMain::CBUnitClassUseChange);
-    for (QRadioButton* button : ResourceButtons()) {
-        connect(button, &QRadioButton::toggled, this, [this](bool checked) {
+    for (Resource resource : ResourceBar::all()) {
+        connect(resources_->button(resource), &QRadioButton::toggled, this, [this](bool checked) {
             if (checked) RBtnWordClassUseClick();
         });
     }
@@ -58,37 +51,31 @@ void TFmMain::ConnectCatalogue() {
                 CBUnitClassUse->clear();
                 break;
             case CatalogueModel::List::Pages:
-                TextBookSheet->ClearPageView();
+                TabTextBook->ClearPageView();
                 break;
             case CatalogueModel::List::Scenes:
-                SceneSheet->ClearList();
+                TabScene->ClearList();
                 break;
             case CatalogueModel::List::Passages:
-                PassageSheet->ClearList();
+                TabPassage->ClearList();
                 break;
             case CatalogueModel::List::MiniLectures:
-                MiniLectureSheet->ClearList();
+                TabMiniLecture->ClearList();
                 break;
             case CatalogueModel::List::Words:
-                SyllabusWordSheet->ClearList();
+                TabSyllabusWord->ClearList();
                 break;
             case CatalogueModel::List::Clips:
-                PhonicsSheet->ClearList();
+                TabPhonics->ClearList();
                 break;
             case CatalogueModel::List::Homework:
-                LVHomework->clear();
-                LVTestPaper->clear();
+                TabHomework->LVHomework->clear();
+                TabTestPaper->LVTestPaper->clear();
                 break;
             case CatalogueModel::List::TestPapers:
                 break;  // the question bank copies what it shows
         }
     });
-}
-
-QList<QRadioButton*> TFmMain::ResourceButtons() const {
-    return {RBtnTextbook,      RBtnHomeworkClassUse,   RBtnTestPaperClassUse, RBTNQuestionBank,
-            RBtnPhonics,       RBtnDialogueClassUse,   RBtnWordClassUse,      RbtnPassageClassUse,
-            RbtnSceneClassUse, RBtnMiniLectureClassUse};
 }
 
 const TUnitObj* TFmMain::ChosenUnit() const {
@@ -120,33 +107,26 @@ void TFmMain::cbbooksChange() {
     const unsigned pick = ++bookPicks_;
     ++picks_;
     const Running running(bookChangesRunning_);
-    for (QRadioButton* button :
-         {RBtnTextbook, RBtnHomeworkClassUse, RBtnTestPaperClassUse, RBTNQuestionBank, RBtnPhonics})
-        button->setEnabled(true);
-    for (QRadioButton* button :
-         {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse, RBtnMiniLectureClassUse}) {
-        Uncheck(button);
-        button->setEnabled(false);
-    }
-    TextBookSheet->LabelTextBook->setText(cbbooks->currentText());
+    resources_->offerBook();
+    TabTextBook->LabelTextBook->setText(cbbooks->currentText());
     // Copied: the entry (and its record) may go while the loaders process events.
     const GbkString bookId = book->bookid;
 
     // The loaders replace the records the media views point at.
-    SceneSheet->ClearList();
-    PassageSheet->ClearList();
-    MiniLectureSheet->ClearList();
-    SyllabusWordSheet->ClearList();
+    TabScene->ClearList();
+    TabPassage->ClearList();
+    TabMiniLecture->ClearList();
+    TabSyllabusWord->ClearList();
     LoadBookWords("1", bookId);
     LoadBookScenes("1", bookId);
     LoadBookPassages("1", bookId);
     LoadBookMiniLectures("1", bookId);
     if (pick != bookPicks_) return;
-    LoadBookPageList(bookId);
+    TabTextBook->LoadBookPageList(bookId);
 
     CBUnitClassUse->clear();
-    TextBookSheet->ClearPageView();
-    Uncheck(RBtnTextbook);
+    TabTextBook->ClearPageView();
+    resources_->uncheck(Resource::Textbook);
     for (std::size_t i = 0; i < Catalogue.UnitList.Count(); ++i) {
         const TUnitObj* unit = Catalogue.UnitList.Items(i);
         if (unit->bookid != bookId || unit->IsValid != "1" || unit->unitcode.empty()) continue;
@@ -171,35 +151,29 @@ void TFmMain::CBUnitClassUseChange() {
     const GbkString unitCode = unit->unitcode;
     const GbkString pageNumber = unit->pagenumber;
     try {
-        QListWidget* pages = TextBookSheet->LVTextBook;
+        QListWidget* pages = TabTextBook->LVTextBook;
         // Each page display processes events; the view is looked at afresh every step.
         for (int i = 0; i < pages->count(); ++i) {
             const TPageObj* page = TextBookPage::PageOf(pages->item(i));
             if (page == nullptr || page->pagenumber != pageNumber) continue;
             pages->setCurrentRow(i);
-            LVTextBookClick();
+            TabTextBook->LVTextBookClick();
             if (superseded()) return;
         }
+        resources_->offerUnit(!unitCode.empty());
         if (!unitCode.empty()) {
-            RBtnWordClassUse->setEnabled(true);
-            SceneSheet->RefreshSceneList(unitCode);
+            TabScene->RefreshSceneList(unitCode);
             if (superseded()) return;
-            PassageSheet->RefreshPassageList(unitCode);
+            TabPassage->RefreshPassageList(unitCode);
             if (superseded()) return;
-            MiniLectureSheet->RefreshMiniLectureList(unitCode);
+            TabMiniLecture->RefreshMiniLectureList(unitCode);
             if (superseded()) return;
-        } else {
-            for (QRadioButton* button :
-                 {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse, RBtnMiniLectureClassUse})
-                button->setEnabled(false);
         }
-        SyllabusWordSheet->ClearList();
-        for (QRadioButton* button : {RBtnWordClassUse, RbtnPassageClassUse, RbtnSceneClassUse,
-                                     RBtnMiniLectureClassUse, RBTNQuestionBank})
-            Uncheck(button);
-        StatusBar1Panel0->setText(QStringLiteral("图片下载完成."));
-        QuestionBankSheet->cbsection->clear();
-        VantorquestionListView->clear();
+        TabSyllabusWord->ClearList();
+        resources_->takeBackUnitPicks();
+        TabTextBook->StatusBar1Panel0->setText(QStringLiteral("图片下载完成."));
+        TabQuestionBank->cbsection->clear();
+        TabQuestionBank->VantorquestionListView->clear();
     } catch (const std::exception& error) {
         ShowMessage(QString::fromUtf8(error.what()));
     }
@@ -207,48 +181,47 @@ void TFmMain::CBUnitClassUseChange() {
 
 void TFmMain::RBtnWordClassUseClick() {
     try {
-        if (RBtnPhonics->isChecked()) {
+        if (resources_->isChecked(Resource::Phonics)) {
             ShowSheet(TabPhonics);
             LoadClipList();
-            PhonicsSheet->RefreshClipList();
-        } else if (RBtnHomeworkClassUse->isChecked()) {
+            TabPhonics->RefreshClipList();
+        } else if (resources_->isChecked(Resource::Homework)) {
             ShowSheet(TabHomework);
-            FillHomeworkListView(Catalogue.HomeworkList, LVHomework, "101");
-        } else if (RBtnTestPaperClassUse->isChecked()) {
+            FillHomeworkListView(Catalogue.HomeworkList, TabHomework->LVHomework, "101");
+        } else if (resources_->isChecked(Resource::TestPaper)) {
             ShowSheet(TabTestPaper);
-            FillHomeworkListView(Catalogue.HomeworkList, LVTestPaper, "104");
-        } else if (RBTNQuestionBank->isChecked()) {
+            FillHomeworkListView(Catalogue.HomeworkList, TabTestPaper->LVTestPaper, "104");
+        } else if (resources_->isChecked(Resource::QuestionBank)) {
             ShowSheet(TabQuestionBank);
             LoadQuestionBank();
-        } else if (RBtnTextbook->isChecked()) {
+        } else if (resources_->isChecked(Resource::Textbook)) {
             if (cbbooks->currentIndex() < 0) {
                 ShowMessage(QStringLiteral("请先选择课本！"));
                 cbbooks->setFocus();
                 return;
             }
             ShowSheet(TabTextBook);
-            if (TextBookSheet->LVTextBook->count() == 0) {
+            if (TabTextBook->LVTextBook->count() == 0) {
                 // A book picked while the thumbnails load empties the view and ends this.
                 const unsigned book = bookPicks_;
-                StatusBar1Panel0->setText(QStringLiteral("教材加载中..."));
+                TabTextBook->StatusBar1Panel0->setText(QStringLiteral("教材加载中..."));
                 QApplication::processEvents();
-                if (book == bookPicks_) RefreshBookPageList();
+                if (book == bookPicks_) TabTextBook->RefreshBookPageList();
                 if (book == bookPicks_) {
-                    StatusBar1Panel0->setText(QStringLiteral("教材加载完成."));
+                    TabTextBook->StatusBar1Panel0->setText(QStringLiteral("教材加载完成."));
                     CBUnitClassUseChange();
                 }
             }
-        } else if (RBtnWordClassUse->isChecked()) {
+        } else if (resources_->isChecked(Resource::Word)) {
             ShowSheet(TabSyllabusWord);
-            if (const TUnitObj* unit = ChosenUnit())
-                SyllabusWordSheet->RefreshSyllabusWordList(unit->unitcode);
-        } else if (RBtnDialogueClassUse->isChecked()) {
+            if (const TUnitObj* unit = ChosenUnit()) TabSyllabusWord->RefreshSyllabusWordList(unit->unitcode);
+        } else if (resources_->isChecked(Resource::Dialogue)) {
             ShowSheet(TabDialogue);
-        } else if (RbtnSceneClassUse->isChecked()) {
+        } else if (resources_->isChecked(Resource::Scene)) {
             ShowSheet(TabScene);
-        } else if (RbtnPassageClassUse->isChecked()) {
+        } else if (resources_->isChecked(Resource::Passage)) {
             ShowSheet(TabPassage);
-        } else if (RBtnMiniLectureClassUse->isChecked()) {
+        } else if (resources_->isChecked(Resource::MiniLecture)) {
             ShowSheet(TabMiniLecture);
         }
     } catch (const std::exception&) {
@@ -260,22 +233,22 @@ void TFmMain::RBtnWordClassUseClick() {
 void TFmMain::LoadQuestionBank() {
     const TUnitObj* unit = ChosenUnit();
     if (unit == nullptr) return;
-    if (!unit->unitcode.empty()) QuestionBankSheet->RetriveUnitSectionList(unit->unitcode);
+    if (!unit->unitcode.empty()) TabQuestionBank->RetriveUnitSectionList(unit->unitcode);
     if (Catalogue.TestPaperList.Count() != 0) return;
-    QuestionBankSheet->FillInTestPaperObjList(true);
-    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testyear", QuestionBankSheet->cbTestyear);
-    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testarea", QuestionBankSheet->CBTestArea);
-    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testtype", QuestionBankSheet->cboxtesttype);
-    QuestionBankSheet->LoadQuestionTypeList();
+    TabQuestionBank->FillInTestPaperObjList(true);
+    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testyear", TabQuestionBank->cbTestyear);
+    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testarea", TabQuestionBank->CBTestArea);
+    FillTestPaperFilterCombo(Catalogue.TestPaperList, "testtype", TabQuestionBank->cboxtesttype);
+    TabQuestionBank->LoadQuestionTypeList();
 }
 
 void TFmMain::PausePlayersOutOfSight() {
     // Only a player that was navigated has a location; asking an unused one creates nothing.
     const std::pair<WebBrowser*, QWidget*> players[] = {
-        {MiniLectureSheet->WebMiniLecture, TabMiniLecture},
-        {PassageSheet->WebPassage, TabPassage},
-        {SceneSheet->WebScene, TabScene},
-        {SyllabusWordSheet->WebWord, TabSyllabusWord},
+        {TabMiniLecture->WebMiniLecture, TabMiniLecture},
+        {TabPassage->WebPassage, TabPassage},
+        {TabScene->WebScene, TabScene},
+        {TabSyllabusWord->WebWord, TabSyllabusWord},
     };
     for (const auto& [browser, page] : players) {
         if (PageControlClass->currentWidget() != page && !browser->LocationURL().isEmpty())

@@ -1,6 +1,8 @@
 // The main window's part in presenting: it lends the presenter its controls.
 #include <QCheckBox>
+#include <QListWidget>
 #include <QPushButton>
+#include <QStatusBar>
 
 #include "ColourKeyShape.h"
 #include "Presenter.h"
@@ -10,20 +12,37 @@
 #include "media/PhonicsPage.h"
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
+#include "pages/PageScrollBox.h"
+#include "pages/PaneSplitter.h"
+#include "pages/TextBookPage.h"
 
 void TFmMain::CreatePresenter() {
     PresenterTargets targets;
     targets.window = this;
     targets.pages = PageControlClass;
-    targets.textBook = TextBookSheet;
+    TextBookPage* book = TabTextBook;
+    targets.book = PresenterTargets::Book{
+        .sheet = book,
+        .thumbnails = book->LVTextBook,
+        .panes = book->PanelRight,
+        .pagePanel = book->PanelCenter,
+        .pageBox = book->ScrollBoxCenter,
+        .zoom = book->Zoom,
+        .surroundings = {book->Panel4, book->PanelPrevious, book->Splitter3, book->Splitter2,
+                         book->StatusBar1, book->PanelNext},
+        .previousPage = [book] { book->ImageleftClick(); },
+        .nextPage = [book] { book->ImagerightClick(); },
+        .firstPage = [book] { book->ShowFirstPage(); },
+        .lastPage = [book] { book->ShowLastPage(); },
+    };
     targets.chrome = {Panel3};
     targets.players = {
-        {SceneSheet, SceneSheet->btnSceneFullScreen, SceneSheet->ckScenetranslation},
-        {MiniLectureSheet, MiniLectureSheet->btnLectureFullScreen, MiniLectureSheet->ckLecturetranslation},
-        {SyllabusWordSheet, SyllabusWordSheet->btnwordFullScreen, SyllabusWordSheet->ckwordtranslation},
+        {TabScene, TabScene->btnSceneFullScreen, TabScene->ckScenetranslation},
+        {TabMiniLecture, TabMiniLecture->btnLectureFullScreen, TabMiniLecture->ckLecturetranslation},
+        {TabSyllabusWord, TabSyllabusWord->btnwordFullScreen, TabSyllabusWord->ckwordtranslation},
     };
-    targets.browsers = {MiniLectureSheet->WebMiniLecture, PassageSheet->WebPassage, SceneSheet->WebScene,
-                        SyllabusWordSheet->WebWord, PhonicsSheet->WebPhonics};
+    targets.browsers = {TabMiniLecture->WebMiniLecture, TabPassage->WebPassage, TabScene->WebScene,
+                        TabSyllabusWord->WebWord, TabPhonics->WebPhonics};
     Presenting = new Presenter(std::move(targets), this);
     if (shape_) connect(Presenting, &Presenter::modeChanged, shape_.get(), &ColourKeyShape::Invalidate);
 }

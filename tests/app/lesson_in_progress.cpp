@@ -28,14 +28,16 @@ int main(int argc, char** argv) {
     window.Member.UserId = "t1001";
     window.LoadUnitList();
     window.OfferResume("teacher");
-    for (int i = 0; i < window.cbbooks->count(); ++i) {
-        if (ComboBook(window.cbbooks, i)->bookid != GbkString(argv[1])) continue;
-        window.cbbooks->setCurrentIndex(i);
-        emit window.cbbooks->activated(i);
+    auto* books = window.findChild<QComboBox*>("cbbooks");
+    for (int i = 0; i < books->count(); ++i) {
+        if (ComboBook(books, i)->bookid != GbkString(argv[1])) continue;
+        books->setCurrentIndex(i);
+        emit books->activated(i);
     }
-    window.CBUnitClassUse->setCurrentIndex(0);
-    emit window.CBUnitClassUse->activated(0);
-    window.CheckBoxDeleteFile->setChecked(true);
+    auto* units = window.findChild<QComboBox*>("CBUnitClassUse");
+    units->setCurrentIndex(0);
+    emit units->activated(0);
+    window.findChild<QCheckBox*>("CheckBoxDeleteFile")->setChecked(true);
     QCoreApplication::processEvents();
     if (!login.isRegistered() || window.ChosenUnit() == nullptr) return 3;
     std::puts("ready");

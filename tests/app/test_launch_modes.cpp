@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "app/LumoClass.h"
@@ -148,8 +149,8 @@ private slots:
         QVERIFY(window != nullptr);
         QVERIFY(window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral("Lumovia Class——Lumo课堂"));
-        QCOMPARE(comboTexts(window->cbbooks), (QStringList{"英语三年级", "英语九年级"}));
-        QCOMPARE(window->cbbooks->currentIndex(), -1);
+        QCOMPARE(comboTexts(books(*window)), (QStringList{"英语三年级", "英语九年级"}));
+        QCOMPARE(books(*window)->currentIndex(), -1);
         QCOMPARE(window->Member.UserId, GbkString("u-17"));
         QCOMPARE(window->Member.TypeId, GbkString("30"));
         QCOMPARE(service_->operations(),

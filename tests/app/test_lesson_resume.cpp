@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/LessonKeeper.h"
@@ -75,17 +76,17 @@ private slots:
         const qsizetype signedIn = settledLog(*demo_).size();
 
         const int book = [&] {
-            for (int i = 0; i < w->cbbooks->count(); ++i)
-                if (ComboBook(w->cbbooks, i)->bookid == "b3a") return i;
+            for (int i = 0; i < books(*w)->count(); ++i)
+                if (ComboBook(books(*w), i)->bookid == "b3a") return i;
             return -1;
         }();
         QVERIFY(book >= 0);
-        w->cbbooks->setCurrentIndex(book);
-        asUser([&] { emit w->cbbooks->activated(book); });
-        w->CBUnitClassUse->setCurrentIndex(2);
-        asUser([&] { emit w->CBUnitClassUse->activated(2); });
-        asUser([&] { w->RBtnTextbook->click(); });
-        QListWidget* pages = w->TextBookSheet->LVTextBook;
+        books(*w)->setCurrentIndex(book);
+        asUser([&] { emit books(*w)->activated(book); });
+        units(*w)->setCurrentIndex(2);
+        asUser([&] { emit units(*w)->activated(2); });
+        asUser([&] { radio(*w, "RBtnTextbook")->click(); });
+        QListWidget* pages = textBook(*w)->LVTextBook;
         const int picked = pages->currentRow() + 2;
         QVERIFY(picked < pages->count());
         asUser([&] {
@@ -94,11 +95,11 @@ private slots:
         });
         const QStringList clicks = requests(settledLog(*demo_).mid(signedIn));
         const TPageObj shown = *TextBookPage::PageOf(pages->currentItem());
-        const std::string shownFile = w->TextBookSheet->CurrentPageFile;
+        const std::string shownFile = textBook(*w)->CurrentPageFile;
         QVERIFY(!shownFile.empty());
-        const QString caption = QStringLiteral("继续上次课程：%1 · %2 · %3")
-                                    .arg(w->cbbooks->currentText(), w->CBUnitClassUse->currentText(),
-                                         gbk::toQString(shown.pagename));
+        const QString caption =
+            QStringLiteral("继续上次课程：%1 · %2 · %3")
+                .arg(books(*w)->currentText(), units(*w)->currentText(), gbk::toQString(shown.pagename));
         closeProgram();
 
         const QString file =
@@ -119,10 +120,10 @@ private slots:
         asUser([&] { QTest::mouseClick(resume, Qt::LeftButton); });
 
         QCOMPARE(requests(settledLog(*demo_).mid(resumedFrom)), clicks);
-        QCOMPARE(w->PageControlClass->currentWidget(), w->TabTextBook);
-        QVERIFY(w->RBtnTextbook->isChecked());
-        QCOMPARE(TextBookPage::PageOf(w->TextBookSheet->LVTextBook->currentItem())->pageid, shown.pageid);
-        QCOMPARE(w->TextBookSheet->CurrentPageFile, shownFile);
+        QCOMPARE(pageControl(*w)->currentWidget(), tab(*w, "TabTextBook"));
+        QVERIFY(radio(*w, "RBtnTextbook")->isChecked());
+        QCOMPARE(TextBookPage::PageOf(textBook(*w)->LVTextBook->currentItem())->pageid, shown.pageid);
+        QCOMPARE(textBook(*w)->CurrentPageFile, shownFile);
         QVERIFY(!resume->isVisible());
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
     }

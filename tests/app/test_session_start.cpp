@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "app/LumoClass.h"
@@ -103,7 +104,7 @@ private slots:
                                  "&account=" + account});
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
-        QVERIFY(window->cbbooks->count() > 0);
+        QVERIFY(books(*window)->count() > 0);
         QVERIFY(!window->Catalogue.UnitList.IsEmpty());
         QVERIFY(!window->Catalogue.HomeworkList.IsEmpty());
         QVERIFY(!window->Catalogue.MediaClipList.IsEmpty());
@@ -144,7 +145,7 @@ private slots:
         TFmMain* window = entry_->FmMain();
         QVERIFY(window && window->isVisible());
         QCOMPARE(window->Member.UserId, GbkString(userId.toStdString()));
-        QVERIFY(window->cbbooks->count() > 0);
+        QVERIFY(books(*window)->count() > 0);
         QVERIFY(!login->isVisible());
         QVERIFY(!login->programEndRequested());
     }
@@ -173,7 +174,7 @@ private slots:
             recorder(text);
             if (TFmMain* window = entry_->FmMain()) {
                 windowShownAtRefusal = window->isVisible();
-                window->CheckBoxDeleteFile->setChecked(true);
+                control<QCheckBox>(*window, "CheckBoxDeleteFile")->setChecked(true);
             }
         });
         QCOMPARE(signInAndRunTheLoop(login, account, password), 0);

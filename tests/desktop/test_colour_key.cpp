@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include "MainWindowControls.h"
 #include "ScriptedClassroom.h"
 #include "XvfbDesktop.h"
 #include "main/Presenter.h"
@@ -114,12 +115,14 @@ private slots:
         QTest::addColumn<bool>("through");
         TFmMain& w = *window_;
         // The screen is wider than the class panel, which is centred in the top bar.
-        QTest::newRow("top bar beside the class panel") << w.Panel3 << QPoint(20, 20) << true;
-        QTest::newRow("class panel between its controls") << w.PanelClass << QPoint(360, 20) << true;
-        QTest::newRow("logo sheet around the logo") << w.TabSheetLogo << QPoint(10, 10) << true;
-        QTest::newRow("check box") << static_cast<QWidget*>(w.CheckBoxDeleteFile) << QPoint() << false;
-        QTest::newRow("unit drop-down's label") << static_cast<QWidget*>(w.Label114) << QPoint() << false;
-        QTest::newRow("logo picture") << static_cast<QWidget*>(w.imgLogo) << QPoint() << false;
+        QTest::newRow("top bar beside the class panel")
+            << control<QWidget>(w, "Panel3") << QPoint(20, 20) << true;
+        QTest::newRow("class panel between its controls")
+            << control<QWidget>(w, "PanelClass") << QPoint(360, 20) << true;
+        QTest::newRow("logo sheet around the logo") << tab(w, "TabSheetLogo") << QPoint(10, 10) << true;
+        QTest::newRow("check box") << control<QWidget>(w, "CheckBoxDeleteFile") << QPoint() << false;
+        QTest::newRow("unit drop-down's label") << control<QWidget>(w, "Label114") << QPoint() << false;
+        QTest::newRow("logo picture") << control<QWidget>(w, "imgLogo") << QPoint() << false;
     }
 
     void aClickGoesThroughOnlyWhereTheBackgroundShows() {
@@ -132,7 +135,7 @@ private slots:
     }
 
     void aControlThatHidesLeavesAHoleAndTakesItBackWhenShown() {
-        QWidget* box = window_->CheckBoxDeleteFile;
+        QWidget* box = control<QCheckBox>(*window_, "CheckBoxDeleteFile");
         const QPoint global = box->mapToGlobal(box->rect().center());
         box->hide();
         QString failure = clickReaches(global, beneath_.get());
@@ -144,23 +147,23 @@ private slots:
 
     void presentationModeHasNoHolesAndLeavingItBringsThemBack() {
         TFmMain& w = *window_;
-        const QPoint topBar = w.Panel3->mapToGlobal(QPoint(20, 20));
-        w.PageControlClass->setCurrentWidget(w.TabTextBook);
+        const QPoint topBar = control<QWidget>(w, "Panel3")->mapToGlobal(QPoint(20, 20));
+        pageControl(w)->setCurrentWidget(tab(w, "TabTextBook"));
         // Without a book the page pane is empty: the new sheet's background shows.
-        PageScrollBox* pane = w.TextBookSheet->ScrollBoxCenter;
+        PageScrollBox* pane = textBook(w)->ScrollBoxCenter;
         const QPoint emptyPane = pane->mapToGlobal(QPoint(pane->width() / 2, 30));
         QString failure = clickReaches(emptyPane, beneath_.get());
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
 
-        w.Presenting->EnterPresentation();
-        QVERIFY(w.Presenting->InPresentation());
+        w.presenter()->EnterPresentation();
+        QVERIFY(w.presenter()->InPresentation());
         QTRY_COMPARE(w.geometry(), w.screen()->geometry());
         for (const QPoint& point : {topBar, emptyPane}) {
             failure = clickReaches(point, window_.get());
             QVERIFY2(failure.isEmpty(), qPrintable(failure));
         }
 
-        w.Presenting->LeavePresentation();
+        w.presenter()->LeavePresentation();
         failure = clickReaches(topBar, beneath_.get());
         QVERIFY2(failure.isEmpty(), qPrintable(failure));
     }

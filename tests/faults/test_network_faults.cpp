@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "app/LumoClass.h"
 #include "app/Tfmlogin.h"
@@ -209,8 +210,8 @@ private slots:
         }
         // The window's own book list was fetched at creation; only its fault shows there.
         if (operation == "LmvInclass_GetBookList") {
-            for (int i = 0; i < window_->cbbooks->count(); ++i)
-                QVERIFY(!window_->cbbooks->itemText(i).contains(kSecret));
+            for (int i = 0; i < books(*window_)->count(); ++i)
+                QVERIFY(!books(*window_)->itemText(i).contains(kSecret));
         }
         // A stalled reply ends with the one-second time-out, not with the server's twenty.
         // (libcurl counts the request's own upload for the idle limit's first seconds.)
@@ -249,7 +250,7 @@ private slots:
         QVERIFY2(refused.match(messages.texts().at(0)).hasMatch(), qPrintable(messages.texts().at(0)));
         QCOMPARE(messages.texts().at(1), QStringLiteral("failed"));
         QVERIFY2(refused.match(messages.texts().at(2)).hasMatch(), qPrintable(messages.texts().at(2)));
-        QCOMPARE(window_->cbbooks->count(), 0);
+        QCOMPARE(books(*window_)->count(), 0);
         verifyNoStrayFiles();
     }
 
@@ -292,7 +293,7 @@ private slots:
         clock.start();
         QVERIFY(!window_->CacheRemoteFile(address, local));
         QVERIFY(clock.elapsed() < 15000);
-        QCOMPARE(window_->StatusBar1Panel0->text(),
+        QCOMPARE(statusPanel(*window_)->text(),
                  QStringLiteral("下载页面失败：") + QString::fromStdString(local));
         QVERIFY(!QFile::exists(QString::fromStdString(local)));
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('|')));
@@ -318,9 +319,9 @@ private slots:
                 "width=\"1240\" height=\"1754\" bookid=\"bfault\" /></NewDataSet>\n");
         openWindow(service_->host());
         MessageRecorder messages;
-        window_->LoadBookPageList("bfault");
+        textBook(*window_)->LoadBookPageList("bfault");
         QCOMPARE(window_->Catalogue.PageList.Count(), std::size_t(1));
-        window_->RefreshBookPageList();
+        textBook(*window_)->RefreshBookPageList();
         verifyNoStrayFiles();
         const QString cache = QString::fromStdString(window_->TempPath);
         QVERIFY(!QFile::exists(QDir(cache).filePath("../x.jpg")));

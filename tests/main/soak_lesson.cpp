@@ -11,6 +11,7 @@
 #include <cstdio>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
@@ -48,28 +49,28 @@ void choose(QRadioButton* button) {
 
 // One lesson; false when a step did not give what it should.
 bool lesson(TFmMain& w, int round) {
-    const char* books[] = {"b3a", "b5b"};
-    const char* bookId = books[round % 2];
-    for (int i = 0; i < w.cbbooks->count(); ++i)
-        if (ComboBook(w.cbbooks, i)->bookid == GbkString(bookId)) pick(w.cbbooks, i);
-    if (w.CBUnitClassUse->count() == 0) return false;
-    pick(w.CBUnitClassUse, 0);
-    choose(w.RBtnTextbook);
-    if (w.TextBookSheet->LVTextBook->count() == 0) return false;
-    asUser([&w] { w.TextBookSheet->ImagerightClick(); });
-    choose(w.RbtnSceneClassUse);
-    choose(w.RBtnWordClassUse);
-    if (w.SyllabusWordSheet->LVSyllabusWordClassUse->count() == 0) return false;
-    choose(w.RbtnPassageClassUse);
-    choose(w.RBtnPhonics);
-    if (w.PhonicsSheet->LVPhonics->count() == 0) return false;
-    choose(w.RBTNQuestionBank);
-    QuestionBankPage& bank = *w.QuestionBankSheet;
+    const char* bookIds[] = {"b3a", "b5b"};
+    const char* bookId = bookIds[round % 2];
+    for (int i = 0; i < books(w)->count(); ++i)
+        if (ComboBook(books(w), i)->bookid == GbkString(bookId)) pick(books(w), i);
+    if (units(w)->count() == 0) return false;
+    pick(units(w), 0);
+    choose(radio(w, "RBtnTextbook"));
+    if (textBook(w)->LVTextBook->count() == 0) return false;
+    asUser([&w] { textBook(w)->ImagerightClick(); });
+    choose(radio(w, "RbtnSceneClassUse"));
+    choose(radio(w, "RBtnWordClassUse"));
+    if (wordSheet(w)->LVSyllabusWordClassUse->count() == 0) return false;
+    choose(radio(w, "RbtnPassageClassUse"));
+    choose(radio(w, "RBtnPhonics"));
+    if (phonicsSheet(w)->LVPhonics->count() == 0) return false;
+    choose(radio(w, "RBTNQuestionBank"));
+    QuestionBankPage& bank = *questionBank(w);
     bank.Button61Click();
     if (bank.cbsection->count() == 0) return false;
     pick(bank.cbsection, 0);
-    choose(w.RBtnHomeworkClassUse);
-    return w.LVHomework->topLevelItemCount() > 0;
+    choose(radio(w, "RBtnHomeworkClassUse"));
+    return tree(w, "LVHomework")->topLevelItemCount() > 0;
 }
 
 }  // namespace

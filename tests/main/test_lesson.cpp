@@ -18,6 +18,7 @@
 
 #include "../app/test_login_support.h"
 #include "AccessibleTree.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
@@ -55,8 +56,8 @@ void pick(QComboBox* combo, int index) {
 }
 
 void chooseBook(TFmMain& w, const char* bookId) {
-    for (int i = 0; i < w.cbbooks->count(); ++i)
-        if (ComboBook(w.cbbooks, i)->bookid == GbkString(bookId)) return pick(w.cbbooks, i);
+    for (int i = 0; i < books(w)->count(); ++i)
+        if (ComboBook(books(w), i)->bookid == GbkString(bookId)) return pick(books(w), i);
     QFAIL(bookId);
 }
 
@@ -92,7 +93,7 @@ struct LessonWindow {
         w.LoadUnitList();
         w.LoadClipList();
         chooseBook(w, "b3a");
-        pick(w.CBUnitClassUse, 0);
+        pick(units(w), 0);
     }
     static TstudyDM& withProxy(TstudyDM& dm) {
         HttpClient::setDefaultTls(TlsPolicy{true, dm.config().caFile.toStdString()});
@@ -127,45 +128,45 @@ private slots:
         QVERIFY(w.isVisible());
 
         chooseBook(w, "b3a");
-        pick(w.CBUnitClassUse, 0);
+        pick(units(w), 0);
 
         // The textbook opens on the unit's page; the right arrow steps to the next one.
-        choose(w.RBtnTextbook);
-        QListWidget* pages = w.TextBookSheet->LVTextBook;
+        choose(radio(w, "RBtnTextbook"));
+        QListWidget* pages = textBook(w)->LVTextBook;
         QVERIFY(pages->count() > 1);
         const TPageObj* page = TextBookPage::PageOf(pages->currentItem());
         QVERIFY(page != nullptr);
         QCOMPARE(page->pagenumber, GbkString("2"));
-        asUser([&w] { w.TextBookSheet->ImagerightClick(); });
+        asUser([&w] { textBook(w)->ImagerightClick(); });
         QCOMPARE(TextBookPage::PageOf(pages->currentItem())->pagenumber, GbkString("3"));
-        QVERIFY(!w.TextBookSheet->CurrentPageFile.empty());
+        QVERIFY(!textBook(w)->CurrentPageFile.empty());
         screenshot(&w, "lesson-textbook.png");
 
         // A scene, with its subtitles switched off.
-        choose(w.RbtnSceneClassUse);
-        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, w.SceneSheet->WebScene));
-        QTRY_VERIFY(w.SceneSheet->ckScenetranslation->isVisible());
+        choose(radio(w, "RbtnSceneClassUse"));
+        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene));
+        QTRY_VERIFY(sceneSheet(w)->ckScenetranslation->isVisible());
         screenshot(&w, "lesson-scene.png");
-        QTest::mouseClick(w.SceneSheet->ckScenetranslation, Qt::LeftButton);
+        QTest::mouseClick(sceneSheet(w)->ckScenetranslation, Qt::LeftButton);
         QTRY_COMPARE(logged(QStringLiteral("/mediaplayerhtml/calls?fn=hideSubtitles ")), 1);
 
         // A word: leaving the scene pauses its player.
-        choose(w.RBtnWordClassUse);
+        choose(radio(w, "RBtnWordClassUse"));
         QTRY_COMPARE(pauses(), 1);
-        QVERIFY(clickFirstAndLoad(w.SyllabusWordSheet->LVSyllabusWordClassUse, w.SyllabusWordSheet->WebWord));
+        QVERIFY(clickFirstAndLoad(wordSheet(w)->LVSyllabusWordClassUse, wordSheet(w)->WebWord));
 
         // A passage blanks the word player first.
-        choose(w.RbtnPassageClassUse);
-        QVERIFY(clickFirstAndLoad(w.PassageSheet->LVPassageClassUse, w.PassageSheet->WebPassage));
-        QCOMPARE(w.SyllabusWordSheet->WebWord->LocationURL(), QStringLiteral("about:blank"));
+        choose(radio(w, "RbtnPassageClassUse"));
+        QVERIFY(clickFirstAndLoad(passageSheet(w)->LVPassageClassUse, passageSheet(w)->WebPassage));
+        QCOMPARE(wordSheet(w)->WebWord->LocationURL(), QStringLiteral("about:blank"));
 
         // A phonics clip.
-        choose(w.RBtnPhonics);
-        QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
+        choose(radio(w, "RBtnPhonics"));
+        QVERIFY(clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics));
 
         // A test paper found by the search, then a question of the unit's first section.
-        choose(w.RBTNQuestionBank);
-        QuestionBankPage& bank = *w.QuestionBankSheet;
+        choose(radio(w, "RBTNQuestionBank"));
+        QuestionBankPage& bank = *questionBank(w);
         QTest::mouseClick(bank.Button61, Qt::LeftButton);
         QVERIFY(bank.CBTestPaper->count() > 0);
         QVERIFY(loads(bank.WBVantorQuestion, [&bank] {
@@ -191,17 +192,17 @@ private slots:
                  qPrintable(bank.WBVantorQuestion->LocationURL()));
 
         // A homework with its feedback page.
-        choose(w.RBtnHomeworkClassUse);
-        QTreeWidget* homework = w.LVHomework;
+        choose(radio(w, "RBtnHomeworkClassUse"));
+        QTreeWidget* homework = tree(w, "LVHomework");
         QVERIFY(homework->topLevelItemCount() > 0);
-        QSignalSpy feedback(w.HomeworkSheet->WBHwkFeedback, &WebBrowser::loadFinished);
-        QVERIFY(loads(w.HomeworkSheet->WBHomework, [homework] {
+        QSignalSpy feedback(homeworkSheet(w)->WBHwkFeedback, &WebBrowser::loadFinished);
+        QVERIFY(loads(homeworkSheet(w)->WBHomework, [homework] {
             QTest::mouseClick(homework->viewport(), Qt::LeftButton, {},
                               homework->visualItemRect(homework->topLevelItem(0)).center());
         }));
         QVERIFY(feedback.count() > 0 || feedback.wait(20000));
         QVERIFY(
-            w.HomeworkSheet->WBHwkFeedback->LocationURL().contains(QStringLiteral("/homework/classlist/")));
+            homeworkSheet(w)->WBHwkFeedback->LocationURL().contains(QStringLiteral("/homework/classlist/")));
 
         QCOMPARE(messages.texts(), QStringList());
     }
@@ -212,15 +213,15 @@ private slots:
         LessonWindow lesson(demo_->clientConfig());
         TFmMain& w = lesson.w;
 
-        choose(w.RBtnPhonics);
-        QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
-        choose(w.RBtnHomeworkClassUse);
-        choose(w.RbtnSceneClassUse);
-        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, w.SceneSheet->WebScene));
+        choose(radio(w, "RBtnPhonics"));
+        QVERIFY(clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics));
+        choose(radio(w, "RBtnHomeworkClassUse"));
+        choose(radio(w, "RbtnSceneClassUse"));
+        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene));
         // The marker request is logged after every earlier one, the page's included.
         QCOMPARE(settledLog(*demo_).filter(QStringLiteral("fn=pause")).size(), 0);
 
-        choose(w.RbtnPassageClassUse);
+        choose(radio(w, "RbtnPassageClassUse"));
         QTRY_COMPARE(pauses(), 1);
         QCOMPARE(messages.texts(), QStringList());
     }
@@ -239,7 +240,7 @@ private slots:
         startDemo({overrides.path()});
         LessonWindow lesson(demo_->clientConfig());
         TFmMain& w = lesson.w;
-        QComboBox* units = w.CBUnitClassUse;
+        QComboBox* units = ::units(w);
         QMetaObject::invokeMethod(
             units,
             [units] {
@@ -248,14 +249,13 @@ private slots:
             },
             Qt::QueuedConnection);
         chooseBook(w, "b5b");
-        QVERIFY(!w.RBtnMiniLectureClassUse->isEnabled());
-        QCOMPARE(w.MiniLectureSheet->LVMiniLectureClassUse->count(), 0);
+        QVERIFY(!radio(w, "RBtnMiniLectureClassUse")->isEnabled());
+        QCOMPARE(lectureSheet(w)->LVMiniLectureClassUse->count(), 0);
 
-        pick(w.CBUnitClassUse, 0);
-        QVERIFY(w.RBtnMiniLectureClassUse->isEnabled());
-        choose(w.RBtnMiniLectureClassUse);
-        QVERIFY(
-            clickFirstAndLoad(w.MiniLectureSheet->LVMiniLectureClassUse, w.MiniLectureSheet->WebMiniLecture));
+        pick(units(w), 0);
+        QVERIFY(radio(w, "RBtnMiniLectureClassUse")->isEnabled());
+        choose(radio(w, "RBtnMiniLectureClassUse"));
+        QVERIFY(clickFirstAndLoad(lectureSheet(w)->LVMiniLectureClassUse, lectureSheet(w)->WebMiniLecture));
         const TMiniLectureObj* lecture = nullptr;
         for (const auto& record : w.Catalogue.MiniLectureList)
             if (!lecture && record->Code == w.ChosenUnit()->unitcode) lecture = record.get();
@@ -281,12 +281,12 @@ private slots:
         LessonWindow lesson(demo_->clientConfig());
         TFmMain& w = lesson.w;
 
-        WebBrowser* scene = w.SceneSheet->WebScene;
-        WebBrowser* word = w.SyllabusWordSheet->WebWord;
-        choose(w.RbtnSceneClassUse);
-        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, scene));
-        choose(w.RBtnWordClassUse);
-        QVERIFY(clickFirstAndLoad(w.SyllabusWordSheet->LVSyllabusWordClassUse, word));
+        WebBrowser* scene = sceneSheet(w)->WebScene;
+        WebBrowser* word = wordSheet(w)->WebWord;
+        choose(radio(w, "RbtnSceneClassUse"));
+        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, scene));
+        choose(radio(w, "RBtnWordClassUse"));
+        QVERIFY(clickFirstAndLoad(wordSheet(w)->LVSyllabusWordClassUse, word));
         const qint64 renderer = word->RendererProcessId();
         QVERIFY(renderer > 0);
         QCOMPARE(scene->RendererProcessId(), renderer);
@@ -303,7 +303,7 @@ private slots:
         // Both players are out of sight now; each would have waited out the script time-out.
         QElapsedTimer switching;
         switching.start();
-        choose(w.RbtnSceneClassUse);
+        choose(radio(w, "RbtnSceneClassUse"));
         QVERIFY2(switching.elapsed() < 3000, qPrintable(QString::number(switching.elapsed())));
         QWidget* message = shownMessage();
         QVERIFY(message && scene->isAncestorOf(message));
@@ -311,7 +311,7 @@ private slots:
         if (byClick)
             QVERIFY(loads(scene, [message] { QTest::mouseClick(message, Qt::LeftButton); }));
         else
-            QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, scene));
+            QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, scene));
         QVERIFY(!message->isVisible() && scene->View()->isVisible());
         RunPageScript(*scene, QStringLiteral("pause()"));
         QTRY_COMPARE(pauses(), pausedBefore + 1);
@@ -326,28 +326,28 @@ private slots:
         LessonWindow lesson(demo_->clientConfig());
         TFmMain& w = lesson.w;
 
-        choose(w.RBtnPhonics);
-        QVERIFY(clickFirstAndLoad(w.PhonicsSheet->LVPhonics, w.PhonicsSheet->WebPhonics));
-        choose(w.RbtnSceneClassUse);
-        QVERIFY(clickFirstAndLoad(w.SceneSheet->LVSceneClassUse, w.SceneSheet->WebScene));
-        choose(w.RBtnTextbook);
+        choose(radio(w, "RBtnPhonics"));
+        QVERIFY(clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics));
+        choose(radio(w, "RbtnSceneClassUse"));
+        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene));
+        choose(radio(w, "RBtnTextbook"));
         const int outOfSight = 1;  // the scene, on leaving it
         QTRY_COMPARE(pauses(), outOfSight);
 
-        w.TextBookSheet->ScrollBoxCenter->setFocus();
+        textBook(w)->ScrollBoxCenter->setFocus();
         QTest::keyClick(&w, Qt::Key_B);
-        QVERIFY(w.Presenting->IsBlank());
+        QVERIFY(w.presenter()->IsBlank());
         QTRY_COMPARE(pauses(), outOfSight + 2);
         for (WebBrowser* unopened :
-             {w.MiniLectureSheet->WebMiniLecture, w.PassageSheet->WebPassage, w.SyllabusWordSheet->WebWord})
+             {lectureSheet(w)->WebMiniLecture, passageSheet(w)->WebPassage, wordSheet(w)->WebWord})
             QCOMPARE(unopened->View(), nullptr);
 
-        const QList<WebBrowser*> opened = {w.SceneSheet->WebScene, w.PhonicsSheet->WebPhonics};
+        const QList<WebBrowser*> opened = {sceneSheet(w)->WebScene, phonicsSheet(w)->WebPhonics};
         for (WebBrowser* player : opened)
             QTRY_VERIFY(player->LocationName().endsWith(QStringLiteral("paused")));
 
-        QTest::keyClick(w.Presenting->BlankScreen(), Qt::Key_Space);
-        QVERIFY(!w.Presenting->IsBlank());
+        QTest::keyClick(w.presenter()->BlankScreen(), Qt::Key_Space);
+        QVERIFY(!w.presenter()->IsBlank());
         const QStringList calls = settledLog(*demo_).filter(QStringLiteral("/mediaplayerhtml/calls?fn="));
         QCOMPARE(calls.filter(QStringLiteral("fn=pause")).size(), outOfSight + 2);
         for (WebBrowser* player : opened) QVERIFY(player->LocationName().endsWith(QStringLiteral("paused")));

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include "AccessibleTree.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "cache/CacheFolder.h"
@@ -64,12 +65,12 @@ private:
     // The window is complete whatever the book list did.
     static void verifyComplete(TFmMain& window) {
         QVERIFY(window.isVisible());
-        QVERIFY(window.PanelClass->isVisible());
-        QCOMPARE(window.PageControlClass->currentWidget(), window.TabSheetLogo);
-        QCOMPARE(window.LVHomework->headerItem()->text(1), QStringLiteral("日期"));
+        QVERIFY(control<QWidget>(window, "PanelClass")->isVisible());
+        QCOMPARE(pageControl(window)->currentWidget(), tab(window, "TabSheetLogo"));
+        QCOMPARE(tree(window, "LVHomework")->headerItem()->text(1), QStringLiteral("日期"));
         QCOMPARE(window.frameGeometry(), window.screen()->availableGeometry());
         QVERIFY(!window.TempPath.empty());
-        QCOMPARE(window.cbbooks->currentIndex(), -1);
+        QCOMPARE(books(window)->currentIndex(), -1);
     }
 
 private slots:
@@ -86,10 +87,10 @@ private slots:
         QVERIFY(messages.texts().isEmpty());
         QCOMPARE(service_->operations(), std::vector<std::string>{"LmvInclass_GetBookList"});
         QVERIFY(service_->requests().front().body.find("<subjectid>3</subjectid>") != std::string::npos);
-        QCOMPARE(window.cbbooks->count(), 2);
-        QCOMPARE(window.cbbooks->itemText(0), QStringLiteral("英语三年级"));
-        QCOMPARE(window.cbbooks->itemText(1), QStringLiteral("英语九年级"));
-        QCOMPARE(window.SubjectId, GbkString("3"));
+        QCOMPARE(books(window)->count(), 2);
+        QCOMPARE(books(window)->itemText(0), QStringLiteral("英语三年级"));
+        QCOMPARE(books(window)->itemText(1), QStringLiteral("英语九年级"));
+        QCOMPARE(window.subjectId(), GbkString("3"));
         QCOMPARE(window.windowTitle(), kTitle);
         QCOMPARE(QGuiApplication::applicationDisplayName(), kTitle);
         verifyComplete(window);
@@ -124,7 +125,7 @@ private slots:
         dm_ = dataModule(service_->host());
         window_ = std::make_unique<TFmMain>(*dm_);
         QCOMPARE(messages.texts(), QStringList{message});
-        QCOMPARE(window_->cbbooks->count(), books);
+        QCOMPARE(books(*window_)->count(), books);
         QCOMPARE(window_->windowTitle(), kTitle);
         verifyComplete(*window_);
     }
@@ -143,22 +144,23 @@ private slots:
 
     void topBarStartsWithNothingToChoose() {
         TFmMain& window = openWindow();
-        const QList<QRadioButton*> buttons = window.PanelClass->findChildren<QRadioButton*>();
+        const QList<QRadioButton*> buttons =
+            control<QWidget>(window, "PanelClass")->findChildren<QRadioButton*>();
         QCOMPARE(buttons.size(), 10);
         for (QRadioButton* button : buttons) {
             QVERIFY2(!button->isEnabled(), qPrintable(button->objectName()));
             QVERIFY(!button->isChecked());
             // Only the dialogue button is never offered.
-            QCOMPARE(button->isVisible(), button != window.RBtnDialogueClassUse);
+            QCOMPARE(button->isVisible(), button != radio(window, "RBtnDialogueClassUse"));
         }
-        QCOMPARE(window.RBtnDialogueClassUse->text(), QStringLiteral("句型"));
-        QVERIFY(!window.CheckBoxDeleteFile->isChecked());
-        QCOMPARE(window.CBUnitClassUse->count(), 0);
-        QCOMPARE(window.Panel3->height(), 56);
-        QCOMPARE(window.Panel3->width(), window.width());
+        QCOMPARE(radio(window, "RBtnDialogueClassUse")->text(), QStringLiteral("句型"));
+        QVERIFY(!control<QCheckBox>(window, "CheckBoxDeleteFile")->isChecked());
+        QCOMPARE(units(window)->count(), 0);
+        QCOMPARE(control<QWidget>(window, "Panel3")->height(), 56);
+        QCOMPARE(control<QWidget>(window, "Panel3")->width(), window.width());
         // The panel's navy does not reach the combo boxes, which keep the window text colour.
-        QCOMPARE(window.RBtnTextbook->palette().color(QPalette::WindowText), QColor(0, 0, 128));
-        QCOMPARE(window.cbbooks->palette().color(QPalette::Text),
+        QCOMPARE(radio(window, "RBtnTextbook")->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        QCOMPARE(books(window)->palette().color(QPalette::Text),
                  QApplication::palette().color(QPalette::Text));
     }
 
@@ -169,31 +171,31 @@ private slots:
                                    "TabHomework",     "TabTestPaper", "TabSheetLogo",    "TabPhonics"};
         const QStringList captions = {"微课", "课文", "句型", "场景", "单词",    "教材",
                                       "题库", "汉化", "作业", "试卷", QString(), "自然拼读"};
-        QTabWidget* pages = window.PageControlClass;
+        QTabWidget* pages = pageControl(window);
         QCOMPARE(pages->count(), 12);
         for (int i = 0; i < pages->count(); ++i) {
             QCOMPARE(pages->widget(i)->objectName(), names[i]);
             QCOMPARE(pages->tabText(i), captions[i]);
         }
         QVERIFY(!pages->tabBar()->isVisible());
-        QCOMPARE(pages->currentWidget(), window.TabSheetLogo);
-        QCOMPARE(window.TextBookSheet->PanelPrevious->height(), 1);
-        QCOMPARE(window.TextBookSheet->PanelNext->height(), 1);
-        QCOMPARE(window.StatusBar1Panel0, window.TextBookSheet->StatusBar1Panel0);
-        QVERIFY(window.StatusBar1Panel0->text().isEmpty());
+        QCOMPARE(pages->currentWidget(), tab(window, "TabSheetLogo"));
+        QCOMPARE(textBook(window)->PanelPrevious->height(), 1);
+        QCOMPARE(textBook(window)->PanelNext->height(), 1);
+        QCOMPARE(statusPanel(window), textBook(window)->StatusBar1Panel0);
+        QVERIFY(statusPanel(window)->text().isEmpty());
     }
 
     void assignmentListsGiveTheDateColumnTheRest() {
         TFmMain& window = openWindow();
-        for (auto [page, list] : {std::pair{window.TabHomework, window.LVHomework},
-                                  std::pair{window.TabTestPaper, window.LVTestPaper}}) {
-            window.PageControlClass->setCurrentWidget(page);
+        for (auto [page, list] : {std::pair{tab(window, "TabHomework"), tree(window, "LVHomework")},
+                                  std::pair{tab(window, "TabTestPaper"), tree(window, "LVTestPaper")}}) {
+            pageControl(window)->setCurrentWidget(page);
             QTRY_VERIFY(list->viewport()->width() > 200);
             QCOMPARE(list->headerItem()->text(0), QStringLiteral("名称"));
             QCOMPARE(list->columnWidth(0), 150);
             QTRY_COMPARE(list->columnWidth(1), list->viewport()->width() - 150);
         }
-        QCOMPARE(window.VantorquestionListView->columnCount(), 3);
+        QCOMPARE(tree(window, "VantorquestionListView")->columnCount(), 3);
     }
 
     void fieldsOfCreation() {
@@ -222,9 +224,9 @@ private slots:
         QFETCH(int, width);
         TFmMain& window = openWindow();
         window.resize(width, 500);
-        QTRY_COMPARE(window.Panel3->width(), width);
-        QTEST(window.PanelClass->x(), "left");
-        QCOMPARE(window.PanelClass->y(), 2);
+        QTRY_COMPARE(control<QWidget>(window, "Panel3")->width(), width);
+        QTEST(control<QWidget>(window, "PanelClass")->x(), "left");
+        QCOMPARE(control<QWidget>(window, "PanelClass")->y(), 2);
     }
 
     void logoStaysCentredAndNeverLeavesTheCorner_data() {
@@ -239,11 +241,11 @@ private slots:
         TFmMain& window = openWindow();
         window.resize(windowSize);
         QTRY_COMPARE(window.size(), windowSize);
-        const QSize sheet = window.TabSheetLogo->size();
-        QCOMPARE(window.imgLogo->size(), QSize(1171, 590));
-        QCOMPARE(window.imgLogo->x(), std::max((sheet.width() - 1171) / 2, 0));
-        QCOMPARE(window.imgLogo->y(), std::max((sheet.height() - 590) / 2, 0));
-        QVERIFY(!window.imgLogo->pixmap().isNull());
+        const QSize sheet = tab(window, "TabSheetLogo")->size();
+        QCOMPARE(control<QLabel>(window, "imgLogo")->size(), QSize(1171, 590));
+        QCOMPARE(control<QLabel>(window, "imgLogo")->x(), std::max((sheet.width() - 1171) / 2, 0));
+        QCOMPARE(control<QLabel>(window, "imgLogo")->y(), std::max((sheet.height() - 590) / 2, 0));
+        QVERIFY(!control<QLabel>(window, "imgLogo")->pixmap().isNull());
     }
 
     // What a screen reader meets on every sheet: no control it can focus or press is nameless,
@@ -251,8 +253,8 @@ private slots:
     void everyControlHasANameOnEverySheet() {
         TFmMain& window = openWindow();
         QStringList nameless;
-        for (int i = 0; i < window.PageControlClass->count(); ++i) {
-            window.PageControlClass->setCurrentIndex(i);
+        for (int i = 0; i < pageControl(window)->count(); ++i) {
+            pageControl(window)->setCurrentIndex(i);
             QList<QAccessibleInterface*> pending{QAccessible::queryAccessibleInterface(&window)};
             while (!pending.isEmpty()) {
                 QAccessibleInterface* face = pending.takeLast();
@@ -262,7 +264,7 @@ private slots:
                     (face->actionInterface() != nullptr && !face->actionInterface()->actionNames().isEmpty());
                 if (actionable && face->text(QAccessible::Name).trimmed().isEmpty())
                     nameless << QStringLiteral("%1: %2 (role %3)")
-                                    .arg(window.PageControlClass->tabText(i),
+                                    .arg(pageControl(window)->tabText(i),
                                          face->object() ? face->object()->objectName() : QString())
                                     .arg(int(face->role()));
                 for (int c = 0; c < face->childCount(); ++c) pending.append(face->child(c));
@@ -270,7 +272,7 @@ private slots:
         }
         nameless.removeDuplicates();
         QVERIFY2(nameless.isEmpty(), qPrintable(nameless.join(QLatin1Char('\n'))));
-        window.PageControlClass->setCurrentWidget(window.TextBookSheet);
+        pageControl(window)->setCurrentWidget(textBook(window));
         for (const char* caption : {"课本", "单元", "上一页", "下一页"})
             QVERIFY2(!ShownAccessibles(&window, QString::fromUtf8(caption)).isEmpty(), caption);
     }
@@ -291,7 +293,7 @@ private slots:
 
     void neighbourStripsSurviveAMinimise() {
         TFmMain& window = openWindow();
-        TextBookPage& book = *window.TextBookSheet;
+        TextBookPage& book = *textBook(window);
         book.CheckBoxPrevious->setChecked(true);
         const int open = book.PanelPrevious->height();
         QVERIFY(open > 1);

@@ -7,6 +7,7 @@
 #include <QLabel>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "catalogue/ImageLoader.h"
 #include "main/TFmMain.h"
@@ -99,7 +100,7 @@ private slots:
         const std::string local = w.TempPath + "b3a-m1.jpg";
         QFile::remove(QString::fromStdString(local));
         QVERIFY(w.CacheRemoteFile(address, local));
-        QCOMPARE(w.StatusBar1Panel0->text(), QStringLiteral("下载页面成功."));
+        QCOMPARE(statusPanel(w)->text(), QStringLiteral("下载页面成功."));
         QVERIFY(service_->waitForRequest("GET /content/lectures/b3a-m1.jpg"));
         QVERIFY(service_->requestLog()
                     .filter("/content/lectures/b3a-m1.jpg")
@@ -112,8 +113,7 @@ private slots:
         const std::string missing = w.TempPath + "nothing-here.jpg";
         QVERIFY(!w.CacheRemoteFile(
             GbkString("https://" + service_->host().toStdString() + "/no/such/nothing-here.jpg"), missing));
-        QCOMPARE(w.StatusBar1Panel0->text(),
-                 QStringLiteral("下载页面失败：") + QString::fromStdString(missing));
+        QCOMPARE(statusPanel(w)->text(), QStringLiteral("下载页面失败：") + QString::fromStdString(missing));
         QVERIFY(!exists(missing));
     }
 
@@ -134,7 +134,7 @@ private slots:
         touch(folder + "c.xml");
         QDir().mkpath(QString::fromStdString(folder + "sub"));
         touch(folder + "sub/d.jpg");
-        w.CheckBoxDeleteFile->setChecked(ticked);
+        control<QCheckBox>(w, "CheckBoxDeleteFile")->setChecked(ticked);
         w.close();
         QCOMPARE(exists(folder + "a.jpg"), !ticked);
         QCOMPARE(exists(folder + "b.PNG"), !ticked);

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
@@ -82,7 +83,7 @@ private:
     std::unique_ptr<MessageRecorder> messages_;
 
     TFmMain& w() { return *window_; }
-    QListWidget* thumbnails() { return w().TextBookSheet->LVTextBook; }
+    QListWidget* thumbnails() { return textBook(w())->LVTextBook; }
     const TPageObj* selectedPage() { return TextBookPage::PageOf(thumbnails()->currentItem()); }
     void fault(const char* operation, const QByteArray& line) {
         writeFile(overrides_.filePath(QStringLiteral("faults/") + operation), line);
@@ -94,7 +95,7 @@ private:
     }
 
     void chooseBook(const char* bookId) {
-        QComboBox* books = w().cbbooks;
+        QComboBox* books = ::books(w());
         for (int i = 0; i < books->count(); ++i) {
             if (ComboBook(books, i)->bookid != GbkString(bookId)) continue;
             books->setCurrentIndex(i);
@@ -104,7 +105,7 @@ private:
         QFAIL(bookId);
     }
     void chooseUnit(int index) {
-        QComboBox* units = w().CBUnitClassUse;
+        QComboBox* units = ::units(w());
         units->setCurrentIndex(index);
         asUser([units, index] { emit units->activated(index); });
     }
@@ -113,7 +114,7 @@ private:
     }
     QStringList unitCaptions() {
         QStringList captions;
-        for (int i = 0; i < w().CBUnitClassUse->count(); ++i) captions << w().CBUnitClassUse->itemText(i);
+        for (int i = 0; i < units(w())->count(); ++i) captions << units(w())->itemText(i);
         return captions;
     }
 
@@ -134,10 +135,10 @@ private:
     // The book, its units, its pages and the lists of the chosen unit (or none).
     void verifyEverythingBelongsTo(const QString& book, int unitIndex) {
         const GbkString bookId = gbk::fromQString(book);
-        QCOMPARE(ComboBook(w().cbbooks, w().cbbooks->currentIndex())->bookid, bookId);
-        QCOMPARE(w().CBUnitClassUse->currentIndex(), unitIndex);
-        for (int i = 0; i < w().CBUnitClassUse->count(); ++i) {
-            const auto* unit = w().CBUnitClassUse->itemData(i).value<const TUnitObj*>();
+        QCOMPARE(ComboBook(books(w()), books(w())->currentIndex())->bookid, bookId);
+        QCOMPARE(units(w())->currentIndex(), unitIndex);
+        for (int i = 0; i < units(w())->count(); ++i) {
+            const auto* unit = units(w())->itemData(i).value<const TUnitObj*>();
             QVERIFY(CatalogueModel::Holds(w().Catalogue.UnitList, unit));
             QCOMPARE(unit->bookid, bookId);
         }
@@ -147,23 +148,23 @@ private:
                 CatalogueModel::Holds(w().Catalogue.PageList, TextBookPage::PageOf(thumbnails()->item(i))));
         const TUnitObj* unit = w().ChosenUnit();
         const GbkString code = unit ? unit->unitcode : GbkString();
-        verifyListBelongsTo(w().SceneSheet->LVSceneClassUse, w().Catalogue.SceneList, code,
-                            w().RbtnSceneClassUse);
-        verifyListBelongsTo(w().PassageSheet->LVPassageClassUse, w().Catalogue.PassageList, code,
-                            w().RbtnPassageClassUse);
-        verifyListBelongsTo(w().MiniLectureSheet->LVMiniLectureClassUse, w().Catalogue.MiniLectureList, code,
-                            w().RBtnMiniLectureClassUse);
-        verifyListBelongsTo(w().SyllabusWordSheet->LVSyllabusWordClassUse, w().Catalogue.WordList, code,
-                            w().RBtnWordClassUse);
+        verifyListBelongsTo(sceneSheet(w())->LVSceneClassUse, w().Catalogue.SceneList, code,
+                            radio(w(), "RbtnSceneClassUse"));
+        verifyListBelongsTo(passageSheet(w())->LVPassageClassUse, w().Catalogue.PassageList, code,
+                            radio(w(), "RbtnPassageClassUse"));
+        verifyListBelongsTo(lectureSheet(w())->LVMiniLectureClassUse, w().Catalogue.MiniLectureList, code,
+                            radio(w(), "RBtnMiniLectureClassUse"));
+        verifyListBelongsTo(wordSheet(w())->LVSyllabusWordClassUse, w().Catalogue.WordList, code,
+                            radio(w(), "RBtnWordClassUse"));
         if (unit == nullptr) return;
         // The lists are whole: every record of the unit has its item, and the buttons say so.
         std::size_t scenes = 0, lectures = 0;
         for (const auto& scene : w().Catalogue.SceneList) scenes += scene->Code == code;
         for (const auto& lecture : w().Catalogue.MiniLectureList) lectures += lecture->Code == code;
-        QCOMPARE(std::size_t(w().SceneSheet->LVSceneClassUse->count()), scenes);
-        QCOMPARE(std::size_t(w().MiniLectureSheet->LVMiniLectureClassUse->count()), lectures);
-        QCOMPARE(w().RbtnSceneClassUse->isEnabled(), scenes > 0);
-        QCOMPARE(w().RBtnMiniLectureClassUse->isEnabled(), lectures > 0);
+        QCOMPARE(std::size_t(sceneSheet(w())->LVSceneClassUse->count()), scenes);
+        QCOMPARE(std::size_t(lectureSheet(w())->LVMiniLectureClassUse->count()), lectures);
+        QCOMPARE(radio(w(), "RbtnSceneClassUse")->isEnabled(), scenes > 0);
+        QCOMPARE(radio(w(), "RBtnMiniLectureClassUse")->isEnabled(), lectures > 0);
     }
 
 private slots:
@@ -194,46 +195,46 @@ private slots:
         QCOMPARE(unitCaptions(),
                  (QStringList{QStringLiteral("Unit 1 Hello! 你好！"), QStringLiteral("Unit 3 Colours 颜色"),
                               QStringLiteral("Unit 9 No page")}));
-        QCOMPARE(w().CBUnitClassUse->currentIndex(), -1);
+        QCOMPARE(units(w())->currentIndex(), -1);
         chooseUnit(0);
-        choose(w().RbtnSceneClassUse);
-        QCOMPARE(w().PageControlClass->currentWidget(), w().TabScene);
-        choose(w().RBtnTextbook);
+        choose(radio(w(), "RbtnSceneClassUse"));
+        QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabScene"));
+        choose(radio(w(), "RBtnTextbook"));
         QVERIFY(thumbnails()->count() > 0);
 
         chooseBook("b5b");
-        QCOMPARE(w().CBUnitClassUse->currentIndex(), -1);
-        for (QRadioButton* button : {w().RBtnWordClassUse, w().RbtnPassageClassUse, w().RbtnSceneClassUse,
-                                     w().RBtnMiniLectureClassUse})
+        QCOMPARE(units(w())->currentIndex(), -1);
+        for (QRadioButton* button : radios(w(), {"RBtnWordClassUse", "RbtnPassageClassUse",
+                                                 "RbtnSceneClassUse", "RBtnMiniLectureClassUse"}))
             QVERIFY2(!button->isChecked() && !button->isEnabled(), qPrintable(button->text()));
-        for (QRadioButton* button : {w().RBtnTextbook, w().RBtnHomeworkClassUse, w().RBtnTestPaperClassUse,
-                                     w().RBTNQuestionBank, w().RBtnPhonics})
+        for (QRadioButton* button : radios(w(), {"RBtnTextbook", "RBtnHomeworkClassUse",
+                                                 "RBtnTestPaperClassUse", "RBTNQuestionBank", "RBtnPhonics"}))
             QVERIFY2(button->isEnabled(), qPrintable(button->text()));
-        QVERIFY(!w().RBtnTextbook->isChecked());
-        QCOMPARE(w().PageControlClass->currentWidget(), w().TabTextBook);
+        QVERIFY(!radio(w(), "RBtnTextbook")->isChecked());
+        QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabTextBook"));
         QCOMPARE(thumbnails()->count(), 0);
-        QCOMPARE(w().TextBookSheet->LabelTextBook->text(), w().cbbooks->currentText());
+        QCOMPARE(textBook(w())->LabelTextBook->text(), books(w())->currentText());
 
-        choose(w().RBtnTextbook);
+        choose(radio(w(), "RBtnTextbook"));
         QVERIFY(thumbnails()->count() > 0);
         QCOMPARE(TextBookPage::PageOf(thumbnails()->item(0))->bookid, GbkString("b5b"));
-        QCOMPARE(w().StatusBar1Panel0->text(), QStringLiteral("教材加载完成."));
+        QCOMPARE(statusPanel(w())->text(), QStringLiteral("教材加载完成."));
         QCOMPARE(messages_->texts(), QStringList());
     }
 
     void unitJumpsToItsPageOnlyWhenOneMatches() {
         chooseBook("b3a");
-        choose(w().RBtnTextbook);
+        choose(radio(w(), "RBtnTextbook"));
         QVERIFY(thumbnails()->count() > 0);
         chooseUnit(1);  // page 18
         QCOMPARE(selectedPage()->pagenumber, GbkString("18"));
-        QCOMPARE(w().TextBookSheet->CurrentPageFile.empty(), false);
-        const std::string shown = w().TextBookSheet->CurrentPageFile;
+        QCOMPARE(textBook(w())->CurrentPageFile.empty(), false);
+        const std::string shown = textBook(w())->CurrentPageFile;
         chooseUnit(2);  // page 999: none
         QCOMPARE(selectedPage()->pagenumber, GbkString("18"));
-        QCOMPARE(w().TextBookSheet->CurrentPageFile, shown);
-        QCOMPARE(w().StatusBar1Panel0->text(), QStringLiteral("图片下载完成."));
-        QVERIFY(w().RBtnWordClassUse->isEnabled());
+        QCOMPARE(textBook(w())->CurrentPageFile, shown);
+        QCOMPARE(statusPanel(w())->text(), QStringLiteral("图片下载完成."));
+        QVERIFY(radio(w(), "RBtnWordClassUse")->isEnabled());
         QCOMPARE(messages_->texts(), QStringList());
     }
 
@@ -242,20 +243,20 @@ private slots:
         const int sections = requests("LmvInclass_GetSectionList");
         const int papers = requests("LmvInclass_GetAllTestPaperList");
         const int types = requests("LmvInclass_GetQuestionTypeList");
-        choose(w().RBTNQuestionBank);
-        QCOMPARE(w().PageControlClass->currentWidget(), w().TabQuestionBank);
-        QCOMPARE(w().QuestionBankSheet->cbsection->count(), 0);
+        choose(radio(w(), "RBTNQuestionBank"));
+        QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabQuestionBank"));
+        QCOMPARE(questionBank(w())->cbsection->count(), 0);
         QCOMPARE(w().Catalogue.TestPaperList.Count(), std::size_t(0));
         QCOMPARE(messages_->texts(), QStringList());
 
         chooseUnit(0);  // unchecks "题库", so choosing it again runs the switch
-        QVERIFY(!w().RBTNQuestionBank->isChecked());
-        choose(w().RBTNQuestionBank);
-        QVERIFY(w().QuestionBankSheet->cbsection->count() > 0);
+        QVERIFY(!radio(w(), "RBTNQuestionBank")->isChecked());
+        choose(radio(w(), "RBTNQuestionBank"));
+        QVERIFY(questionBank(w())->cbsection->count() > 0);
         QVERIFY(w().Catalogue.TestPaperList.Count() > 0);
-        QVERIFY(w().QuestionBankSheet->cbTestyear->count() > 0);
-        choose(w().RBtnHomeworkClassUse);
-        choose(w().RBTNQuestionBank);  // sections again, papers and types never again
+        QVERIFY(questionBank(w())->cbTestyear->count() > 0);
+        choose(radio(w(), "RBtnHomeworkClassUse"));
+        choose(radio(w(), "RBTNQuestionBank"));  // sections again, papers and types never again
         QTRY_COMPARE(requests("LmvInclass_GetSectionList") - sections, 2);
         QCOMPARE(requests("LmvInclass_GetAllTestPaperList") - papers, 1);
         QCOMPARE(requests("LmvInclass_GetQuestionTypeList") - types, 1);
@@ -263,11 +264,11 @@ private slots:
 
     void checkedButtonRunsNothingWhenClickedAgain() {
         chooseBook("b3a");
-        choose(w().RBtnHomeworkClassUse);
-        QVERIFY(w().LVHomework->topLevelItemCount() > 0);
-        w().LVHomework->clear();
-        choose(w().RBtnHomeworkClassUse);
-        QCOMPARE(w().LVHomework->topLevelItemCount(), 0);
+        choose(radio(w(), "RBtnHomeworkClassUse"));
+        QVERIFY(tree(w(), "LVHomework")->topLevelItemCount() > 0);
+        tree(w(), "LVHomework")->clear();
+        choose(radio(w(), "RBtnHomeworkClassUse"));
+        QCOMPARE(tree(w(), "LVHomework")->topLevelItemCount(), 0);
     }
 
     void revisitedBookFetchesItsCataloguesAgainButNeverTheUnits() {
@@ -295,21 +296,21 @@ private slots:
         QVERIFY2(messages_->texts().first().contains("500"), qPrintable(messages_->texts().first()));
         QCOMPARE(unitCaptions(), units);
         QCOMPARE(requests("LmvInclass_GetPageList"), pages);
-        QVERIFY(!w().RbtnSceneClassUse->isEnabled());
+        QVERIFY(!radio(w(), "RbtnSceneClassUse")->isEnabled());
     }
 
     // The page records go with a failing page list call: no thumbnail, arrow or unit may reach one.
     void failingPageListLeavesNothingPointingAtOldPages() {
         chooseBook("b3a");
-        choose(w().RBtnTextbook);
+        choose(radio(w(), "RBtnTextbook"));
         QVERIFY(thumbnails()->count() > 0);
         fault("LmvInclass_GetPageList", "http-500\n");
         chooseBook("b8a");
         QCOMPARE(messages_->texts().size(), 1);
         QCOMPARE(thumbnails()->count(), 0);
-        asUser([this] { w().LVTextBookClick(); });
-        asUser([this] { w().TextBookSheet->ImagerightClick(); });
-        asUser([this] { w().TextBookSheet->ImageleftClick(); });
+        asUser([this] { textBook(w())->LVTextBookClick(); });
+        asUser([this] { textBook(w())->ImagerightClick(); });
+        asUser([this] { textBook(w())->ImageleftClick(); });
         chooseUnit(0);  // the units of the previous book are still offered
         QCOMPARE(thumbnails()->count(), 0);
         QCOMPARE(messages_->texts().size(), 1);
@@ -320,13 +321,14 @@ private slots:
         chooseBook("b3a");
         chooseUnit(0);
         for (QRadioButton* button :
-             {w().RBtnPhonics, w().RBtnHomeworkClassUse, w().RBtnTestPaperClassUse, w().RBTNQuestionBank,
-              w().RBtnTextbook, w().RBtnWordClassUse, w().RBtnDialogueClassUse, w().RbtnSceneClassUse,
-              w().RbtnPassageClassUse, w().RBtnMiniLectureClassUse, w().RBtnPhonics}) {
-            QVERIFY2(button->isEnabled() || button == w().RBtnDialogueClassUse, qPrintable(button->text()));
+             radios(w(), {"RBtnPhonics", "RBtnHomeworkClassUse", "RBtnTestPaperClassUse", "RBTNQuestionBank",
+                          "RBtnTextbook", "RBtnWordClassUse", "RBtnDialogueClassUse", "RbtnSceneClassUse",
+                          "RbtnPassageClassUse", "RBtnMiniLectureClassUse", "RBtnPhonics"})) {
+            QVERIFY2(button->isEnabled() || button == radio(w(), "RBtnDialogueClassUse"),
+                     qPrintable(button->text()));
             choose(button);
         }
-        QVERIFY(w().SyllabusWordSheet->LVSyllabusWordClassUse->count() > 0);
+        QVERIFY(wordSheet(w())->LVSyllabusWordClassUse->count() > 0);
         for (WebBrowser* browser : w().findChildren<WebBrowser*>())
             QVERIFY2(browser->View() == nullptr, qPrintable(browser->objectName()));
         QCOMPARE(childProcesses(), children);
@@ -357,24 +359,24 @@ private slots:
         QDir().mkpath(QString::fromStdString(w().TempPath));
         fault("http", "/content/ slow:60\n");
         chooseBook("b3a");
-        choose(w().RBtnTextbook);
+        choose(radio(w(), "RBtnTextbook"));
         const auto later = [this](const std::function<void()>& pick) {
             // Handled at the first event point of what runs next, as a click would be.
-            QMetaObject::invokeMethod(w().RBtnHomeworkClassUse, pick, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(radio(w(), "RBtnHomeworkClassUse"), pick, Qt::QueuedConnection);
         };
         const auto pickBook = [this](const char* id) {
             return [this, id] {
-                for (int i = 0; i < w().cbbooks->count(); ++i)
-                    if (ComboBook(w().cbbooks, i)->bookid == GbkString(id)) {
-                        w().cbbooks->setCurrentIndex(i);
-                        emit w().cbbooks->activated(i);
+                for (int i = 0; i < books(w())->count(); ++i)
+                    if (ComboBook(books(w()), i)->bookid == GbkString(id)) {
+                        books(w())->setCurrentIndex(i);
+                        emit books(w())->activated(i);
                     }
             };
         };
         const auto pickUnit = [this](int index) {
             return [this, index] {
-                w().CBUnitClassUse->setCurrentIndex(index);
-                emit w().CBUnitClassUse->activated(index);
+                units(w())->setCurrentIndex(index);
+                emit units(w())->activated(index);
             };
         };
         if (interleaving == "unit in book") {
@@ -405,7 +407,7 @@ private slots:
     void damagedCachedPageOfTheUnitNeverStopsTheUnitChange() {
         QFETCH(bool, damagedOnServer);
         chooseBook("b3a");
-        choose(w().RBtnTextbook);
+        choose(radio(w(), "RBtnTextbook"));
         const QString page = QString::fromStdString(w().TempPath) + "b3a-002.png";
         QFile cached(page);
         QVERIFY(cached.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -414,19 +416,21 @@ private slots:
         if (damagedOnServer) fault("http", "/content/pages/b3a/p002.png damaged\n");
         chooseUnit(0);  // page 2
         QCOMPARE(selectedPage()->pageid, GbkString("b3a-002"));
-        QCOMPARE(w().TextBookSheet->ImageCenter->picture().isNull(), damagedOnServer);
-        QVERIFY(w().SceneSheet->LVSceneClassUse->count() > 0);
-        QCOMPARE(w().StatusBar1Panel0->text(), QStringLiteral("图片下载完成."));
+        QCOMPARE(textBook(w())->ImageCenter->picture().isNull(), damagedOnServer);
+        QVERIFY(sceneSheet(w())->LVSceneClassUse->count() > 0);
+        QCOMPARE(statusPanel(w())->text(), QStringLiteral("图片下载完成."));
         QCOMPARE(messages_->texts(), QStringList());
     }
 
     void textbookWithoutABookAsksForOne() {
         w().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w()));
-        asUser([this] { w().RBtnTextbook->setChecked(true); });  // disabled for the teacher, not for code
+        asUser([this] {
+            radio(w(), "RBtnTextbook")->setChecked(true);
+        });  // disabled for the teacher, not for code
         QCOMPARE(messages_->texts(), QStringList{QStringLiteral("请先选择课本！")});
-        QCOMPARE(QApplication::focusWidget(), w().cbbooks);
-        QVERIFY(w().PageControlClass->currentWidget() != w().TabTextBook);
+        QCOMPARE(QApplication::focusWidget(), books(w()));
+        QVERIFY(pageControl(w())->currentWidget() != tab(w(), "TabTextBook"));
     }
 };
 

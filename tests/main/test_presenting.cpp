@@ -15,6 +15,7 @@
 #include <QTabWidget>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
@@ -69,8 +70,8 @@ private:
     QPointingDevice* touchScreen_ = nullptr;
 
     TFmMain& w() { return *window_; }
-    TextBookPage& book() { return *w().TextBookSheet; }
-    Presenter& presenter() { return *w().Presenting; }
+    TextBookPage& book() { return *textBook(w()); }
+    Presenter& presenter() { return *w().presenter(); }
     int selected() {
         const QList<QListWidgetItem*> items = book().LVTextBook->selectedItems();
         return items.isEmpty() ? -1 : book().LVTextBook->row(items.first());
@@ -84,9 +85,9 @@ private:
     QWidget* control(const QString& name) {
         if (name == "pane") return book().ScrollBoxCenter;
         if (name == "thumbnails") return book().LVTextBook;
-        if (name == "radio") return w().RBtnTextbook;
+        if (name == "radio") return radio(w(), "RBtnTextbook");
         if (name == "check box") return book().CheckBoxPrevious;
-        if (name == "drop-down") return w().CBUnitClassUse;
+        if (name == "drop-down") return units(w());
         return nullptr;
     }
     void press(QWidget* focus, int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
@@ -115,17 +116,17 @@ private slots:
             w().resize(1200, 800);
             w().Member.UserId = "t1001";
             w().LoadUnitList();
-            QComboBox* books = w().cbbooks;
+            QComboBox* books = ::books(w());
             for (int i = 0; i < books->count(); ++i) {
                 if (ComboBook(books, i)->bookid != "b3a") continue;
                 books->setCurrentIndex(i);
                 asUser([books, i] { emit books->activated(i); });
             }
-            w().CBUnitClassUse->setCurrentIndex(0);
-            asUser([this] { emit w().CBUnitClassUse->activated(0); });
+            units(w())->setCurrentIndex(0);
+            asUser([this] { emit units(w())->activated(0); });
         }
-        if (!w().RBtnTextbook->isChecked()) asUser([this] { w().RBtnTextbook->click(); });
-        QCOMPARE(w().PageControlClass->currentWidget(), w().TabTextBook);
+        if (!radio(w(), "RBtnTextbook")->isChecked()) asUser([this] { radio(w(), "RBtnTextbook")->click(); });
+        QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabTextBook"));
         QVERIFY(book().LVTextBook->count() > 3);
         book().CheckBoxPrevious->setChecked(false);
         // A closed pop-up or the blank screen may have taken the activation; keys go to the
@@ -149,9 +150,9 @@ private slots:
     }
 
     void textbookViewGivesThePageTheFocus() {
-        asUser([this] { w().RBtnHomeworkClassUse->click(); });
-        w().RBtnHomeworkClassUse->setFocus();
-        asUser([this] { w().RBtnTextbook->click(); });
+        asUser([this] { radio(w(), "RBtnHomeworkClassUse")->click(); });
+        radio(w(), "RBtnHomeworkClassUse")->setFocus();
+        asUser([this] { radio(w(), "RBtnTextbook")->click(); });
         QCOMPARE(w().focusWidget(), book().ScrollBoxCenter);
     }
 
@@ -187,7 +188,7 @@ private slots:
         QCOMPARE(selected(), expected == 99 ? last : expected);
         if (expected >= 0 && (expected == 99 ? last : expected) != (start == 99 ? last : start))
             QVERIFY(book().CurrentPageFile != before);
-        QCOMPARE(w().PageControlClass->currentWidget(), w().TabTextBook);
+        QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabTextBook"));
     }
 
     void keysForTextOrAnOpenListAreNotTaken_data() {
@@ -204,12 +205,12 @@ private slots:
         QFETCH(int, key);
         select(1);
         if (openList) {
-            w().CBUnitClassUse->showPopup();
+            units(w())->showPopup();
             QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
             QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(key));
-            w().CBUnitClassUse->hidePopup();
+            units(w())->hidePopup();
         } else {
-            QLineEdit field(w().PanelClass);
+            QLineEdit field(control<QWidget>(w(), "PanelClass"));
             field.show();
             press(&field, key);
             if (key == Qt::Key_B) QCOMPARE(field.text(), QStringLiteral("b"));
@@ -239,21 +240,21 @@ private slots:
         QFETCH(Effect, effect);
         QWidget* target = control(focus);
         if (focus == "drop-down" && key == Qt::Key_Home) {
-            w().CBUnitClassUse->setCurrentIndex(1);
+            units(w())->setCurrentIndex(1);
             select(1);
         }
-        const int unit = w().CBUnitClassUse->currentIndex();
+        const int unit = units(w())->currentIndex();
         const int page = selected();
         const bool box = book().CheckBoxPrevious->isChecked();
         press(target, key);
-        QCOMPARE(w().CBUnitClassUse->currentIndex() != unit, effect == Effect::UnitChanges);
+        QCOMPARE(units(w())->currentIndex() != unit, effect == Effect::UnitChanges);
         QCOMPARE(book().CheckBoxPrevious->isChecked() != box, effect == Effect::BoxToggles);
         QCOMPARE(w().focusWidget() != target,
                  effect == Effect::FocusMoves || effect == Effect::NextRadioChecked);
         if (effect == Effect::NextRadioChecked) {
-            QCOMPARE(w().focusWidget(), w().RBtnHomeworkClassUse);
-            QVERIFY(w().RBtnHomeworkClassUse->isChecked());
-            QCOMPARE(w().PageControlClass->currentWidget(), w().TabHomework);
+            QCOMPARE(w().focusWidget(), radio(w(), "RBtnHomeworkClassUse"));
+            QVERIFY(radio(w(), "RBtnHomeworkClassUse")->isChecked());
+            QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabHomework"));
             QCOMPARE(selected(), page);
         }
         if (effect == Effect::PageTurns) QCOMPARE(selected(), page + 1);
@@ -318,8 +319,9 @@ private slots:
         QVERIFY(presenter().InPresentation());
         QVERIFY(w().windowState() & Qt::WindowFullScreen);
         QCOMPARE(w().geometry(), w().screen()->geometry());
-        for (QWidget* hidden : {static_cast<QWidget*>(w().Panel3), book().Panel4, book().PanelPrevious,
-                                book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
+        for (QWidget* hidden :
+             {static_cast<QWidget*>(control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
+              book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
             QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
         QTRY_COMPARE(book().PanelCenter->height(), w().height());
         QCOMPARE(book().ImageCenter->height(), w().height());
@@ -333,8 +335,9 @@ private slots:
         QVERIFY(!presenter().InPresentation());
         QVERIFY(!(w().windowState() & Qt::WindowFullScreen));
         QTRY_COMPARE(w().geometry(), normal);
-        for (QWidget* shown : {static_cast<QWidget*>(w().Panel3), book().Panel4, book().PanelPrevious,
-                               book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
+        for (QWidget* shown :
+             {static_cast<QWidget*>(control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
+              book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
             QVERIFY2(!shown->isHidden(), qPrintable(shown->objectName()));
         QVERIFY(book().CheckBoxPrevious->isChecked());
         QTRY_COMPARE(book().PanelPrevious->height(), previousHeight);
@@ -473,15 +476,15 @@ private slots:
             QCheckBox* subtitles;
         };
         const QList<Controls> all = {
-            {"scene", w().RbtnSceneClassUse, w().SceneSheet, w().SceneSheet->btnSceneFullScreen,
-             w().SceneSheet->ckScenetranslation},
-            {"mini lecture", w().RBtnMiniLectureClassUse, w().MiniLectureSheet,
-             w().MiniLectureSheet->btnLectureFullScreen, w().MiniLectureSheet->ckLecturetranslation},
-            {"word", w().RBtnWordClassUse, w().SyllabusWordSheet, w().SyllabusWordSheet->btnwordFullScreen,
-             w().SyllabusWordSheet->ckwordtranslation},
-            {"phonics", w().RBtnPhonics, w().PhonicsSheet, w().PhonicsSheet->BitBtn2,
-             w().PhonicsSheet->CheckBox1},
-            {"passage", w().RbtnPassageClassUse, w().PassageSheet, nullptr, nullptr},
+            {"scene", radio(w(), "RbtnSceneClassUse"), sceneSheet(w()), sceneSheet(w())->btnSceneFullScreen,
+             sceneSheet(w())->ckScenetranslation},
+            {"mini lecture", radio(w(), "RBtnMiniLectureClassUse"), lectureSheet(w()),
+             lectureSheet(w())->btnLectureFullScreen, lectureSheet(w())->ckLecturetranslation},
+            {"word", radio(w(), "RBtnWordClassUse"), wordSheet(w()), wordSheet(w())->btnwordFullScreen,
+             wordSheet(w())->ckwordtranslation},
+            {"phonics", radio(w(), "RBtnPhonics"), phonicsSheet(w()), phonicsSheet(w())->BitBtn2,
+             phonicsSheet(w())->CheckBox1},
+            {"passage", radio(w(), "RbtnPassageClassUse"), passageSheet(w()), nullptr, nullptr},
         };
         std::vector<std::unique_ptr<QSignalSpy>> clicks;
         QList<bool> ticks;
@@ -498,7 +501,7 @@ private slots:
         const auto shown =
             std::find_if(all.begin(), all.end(), [&](const Controls& c) { return c.view == view; });
         asUser([&] { shown->button->click(); });
-        QCOMPARE(w().PageControlClass->currentWidget(), shown->sheet);
+        QCOMPARE(pageControl(w())->currentWidget(), shown->sheet);
 
         press(nullptr, key);
         int i = 0;

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "app/TeacherSessionStart.h"
 #include "main/TFmMain.h"
@@ -101,9 +102,9 @@ private slots:
         QCOMPARE(recorder_->take(), QStringList());
 
         const std::function<void()> pageShows = [&] {
-            w.cbbooks->setCurrentIndex(0);
-            emit w.cbbooks->activated(0);
-            w.RBtnTextbook->click();
+            books(w)->setCurrentIndex(0);
+            emit books(w)->activated(0);
+            radio(w, "RBtnTextbook")->click();
         };
         const struct {
             const char* step;
@@ -111,11 +112,11 @@ private slots:
             QStringList calls;
         } steps[] = {
             {"page shows", pageShows, {inhibit(41)}},
-            {"another page", [&] { w.RBtnHomeworkClassUse->click(); }, {}},
+            {"another page", [&] { radio(w, "RBtnHomeworkClassUse")->click(); }, {}},
             {"minimised", [&] { w.showMinimized(); }, {"UnInhibit 41"}},
             {"restored", [&] { w.showNormal(); }, {inhibit(42)}},
-            {"logo", [&] { w.PageControlClass->setCurrentWidget(w.TabSheetLogo); }, {"UnInhibit 42"}},
-            {"page again", [&] { w.PageControlClass->setCurrentWidget(w.TabTextBook); }, {inhibit(43)}},
+            {"logo", [&] { pageControl(w)->setCurrentWidget(tab(w, "TabSheetLogo")); }, {"UnInhibit 42"}},
+            {"page again", [&] { pageControl(w)->setCurrentWidget(tab(w, "TabTextBook")); }, {inhibit(43)}},
             {"window goes", [&] { window.reset(); }, {"UnInhibit 43"}},
         };
         for (const auto& step : steps) {

@@ -10,6 +10,7 @@
 #include <QRadioButton>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MediaTestData.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
@@ -130,23 +131,23 @@ private slots:
         QRadioButton* button = nullptr;
         std::function<void(const GbkString&)> refresh;
         if (kind == "scene") {
-            list = w.SceneSheet->LVSceneClassUse;
-            button = w.RbtnSceneClassUse;
-            refresh = [&](const GbkString& code) { w.SceneSheet->RefreshSceneList(code); };
+            list = sceneSheet(w)->LVSceneClassUse;
+            button = radio(w, "RbtnSceneClassUse");
+            refresh = [&](const GbkString& code) { sceneSheet(w)->RefreshSceneList(code); };
         } else if (kind == "passage") {
-            list = w.PassageSheet->LVPassageClassUse;
-            button = w.RbtnPassageClassUse;
-            refresh = [&](const GbkString& code) { w.PassageSheet->RefreshPassageList(code); };
+            list = passageSheet(w)->LVPassageClassUse;
+            button = radio(w, "RbtnPassageClassUse");
+            refresh = [&](const GbkString& code) { passageSheet(w)->RefreshPassageList(code); };
         } else if (kind == "lecture") {
-            list = w.MiniLectureSheet->LVMiniLectureClassUse;
-            button = w.RBtnMiniLectureClassUse;
-            refresh = [&](const GbkString& code) { w.MiniLectureSheet->RefreshMiniLectureList(code); };
+            list = lectureSheet(w)->LVMiniLectureClassUse;
+            button = radio(w, "RBtnMiniLectureClassUse");
+            refresh = [&](const GbkString& code) { lectureSheet(w)->RefreshMiniLectureList(code); };
         } else {
-            list = w.SyllabusWordSheet->LVSyllabusWordClassUse;
-            button = w.RBtnWordClassUse;
+            list = wordSheet(w)->LVSyllabusWordClassUse;
+            button = radio(w, "RBtnWordClassUse");
             refresh = [&](const GbkString& code) {
-                w.SyllabusWordSheet->ClearList();
-                w.SyllabusWordSheet->RefreshSyllabusWordList(code);
+                wordSheet(w)->ClearList();
+                wordSheet(w)->RefreshSyllabusWordList(code);
             };
         }
         // The demo's first book has material for its first unit in every list.
@@ -167,12 +168,12 @@ private slots:
                      scene("s2", content() + "other/shared-cover.jpg")});
         startService();
         loadBook();
-        window_->SceneSheet->RefreshSceneList(kGbkUnit);
-        QCOMPARE(window_->SceneSheet->LVSceneClassUse->count(), 2);
-        QCOMPARE(window_->SceneImageList.Count(), 2);
+        sceneSheet(*window_)->RefreshSceneList(kGbkUnit);
+        QCOMPARE(sceneSheet(*window_)->LVSceneClassUse->count(), 2);
+        QCOMPARE(window_->Thumbnails.SceneImageList.Count(), 2);
         QVERIFY(service_->waitForRequest("/shared-cover.jpg"));
         QCOMPARE(logged("/shared-cover.jpg"), 1);
-        QVERIFY(window_->RbtnSceneClassUse->isEnabled());
+        QVERIFY(radio(*window_, "RbtnSceneClassUse")->isEnabled());
     }
 
     void pictureThatCannotBeFetchedEndsTheList_data() {
@@ -201,14 +202,15 @@ private slots:
         startService();
         loadBook();
         MessageRecorder messages;
-        QListWidget* list = lectures ? window_->MiniLectureSheet->LVMiniLectureClassUse
-                                     : window_->SceneSheet->LVSceneClassUse;
-        QRadioButton* button = lectures ? window_->RBtnMiniLectureClassUse : window_->RbtnSceneClassUse;
+        QListWidget* list =
+            lectures ? lectureSheet(*window_)->LVMiniLectureClassUse : sceneSheet(*window_)->LVSceneClassUse;
+        QRadioButton* button =
+            lectures ? radio(*window_, "RBtnMiniLectureClassUse") : radio(*window_, "RbtnSceneClassUse");
         button->setEnabled(buttonBefore);
         if (lectures)
-            window_->MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
+            lectureSheet(*window_)->RefreshMiniLectureList(kGbkUnit);
         else
-            window_->SceneSheet->RefreshSceneList(kGbkUnit);
+            sceneSheet(*window_)->RefreshSceneList(kGbkUnit);
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->item(1)->text(), QStringLiteral("Scene m2"));
         QCOMPARE(button->isEnabled(), buttonBefore);
@@ -243,16 +245,17 @@ private slots:
         broken.write("\x89PNG\r\n\x1a\nnot a picture");
         broken.close();
         MessageRecorder messages;
-        QRadioButton* button = lectures ? window_->RBtnMiniLectureClassUse : window_->RbtnSceneClassUse;
-        QListWidget* list = lectures ? window_->MiniLectureSheet->LVMiniLectureClassUse
-                                     : window_->SceneSheet->LVSceneClassUse;
+        QRadioButton* button =
+            lectures ? radio(*window_, "RBtnMiniLectureClassUse") : radio(*window_, "RbtnSceneClassUse");
+        QListWidget* list =
+            lectures ? lectureSheet(*window_)->LVMiniLectureClassUse : sceneSheet(*window_)->LVSceneClassUse;
         button->setEnabled(false);
         if (lectures)
-            window_->MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
+            lectureSheet(*window_)->RefreshMiniLectureList(kGbkUnit);
         else if (damagedOnServer)
-            QVERIFY_THROWS_EXCEPTION(std::exception, window_->SceneSheet->RefreshSceneList(kGbkUnit));
+            QVERIFY_THROWS_EXCEPTION(std::exception, sceneSheet(*window_)->RefreshSceneList(kGbkUnit));
         else
-            window_->SceneSheet->RefreshSceneList(kGbkUnit);
+            sceneSheet(*window_)->RefreshSceneList(kGbkUnit);
         QCOMPARE(logged("/broken-d2.png"), 1);
         QCOMPARE(list->count(), damagedOnServer ? 1 : 3);
         QCOMPARE(messages.texts().size(), lectures && damagedOnServer ? 1 : 0);
@@ -266,25 +269,25 @@ private slots:
                                      word("w2", unreachable() + "w2.jpg", "m2"), word("w3", "", "m3")});
         startService();
         loadBook();
-        SyllabusWordPage& sheet = *window_->SyllabusWordSheet;
+        SyllabusWordPage& sheet = *wordSheet(*window_);
         sheet.RefreshSyllabusWordList(kGbkUnit);
         QCOMPARE(sheet.LVSyllabusWordClassUse->count(), 3);
         const QImage noPhotos = HalftoneStretch(BuiltInPictures::ImgNoPic(), 180, 120);
         const auto thumbnail = [&](int row) {
             const int index = sheet.LVSyllabusWordClassUse->item(row)->data(Qt::UserRole + 1).toInt();
-            return window_->WordImageList.Item(index).toImage().convertToFormat(noPhotos.format());
+            return window_->Thumbnails.WordImageList.Item(index).toImage().convertToFormat(noPhotos.format());
         };
         QVERIFY(thumbnail(0) != noPhotos);
         QCOMPARE(thumbnail(1), noPhotos);
         QCOMPARE(thumbnail(2), noPhotos);
         QCOMPARE(sheet.LVSyllabusWordClassUse->item(2)->text(), QStringLiteral("word w3"));
-        QVERIFY(window_->RBtnWordClassUse->isEnabled());
+        QVERIFY(radio(*window_, "RBtnWordClassUse")->isEnabled());
     }
 
     void wordListIsBuiltOnceUntilEmptied() {
         startService();
         window_->LoadBookWords("1", "b3a");
-        SyllabusWordPage& sheet = *window_->SyllabusWordSheet;
+        SyllabusWordPage& sheet = *wordSheet(*window_);
         sheet.RefreshSyllabusWordList("b3a-u1");
         const int count = sheet.LVSyllabusWordClassUse->count();
         QVERIFY(count > 0);
@@ -303,12 +306,12 @@ private slots:
     void clipThumbnailIsFetchedWithJpgAppended() {
         startService();
         window_->LoadClipList();
-        window_->PhonicsSheet->RefreshClipList();
-        QCOMPARE(window_->PhonicsSheet->LVPhonics->count(),
+        phonicsSheet(*window_)->RefreshClipList();
+        QCOMPARE(phonicsSheet(*window_)->LVPhonics->count(),
                  static_cast<int>(window_->Catalogue.MediaClipList.Count()));
         QVERIFY(service_->waitForRequest("GET /content/clips/clip7.jpg "));
         QVERIFY(QFile::exists(QString::fromStdString(window_->TempPath + "clip7.jpg")));
-        QCOMPARE(window_->PhonicsSheet->LVPhonics->item(1)->text(), QStringLiteral("Letter B b 自然拼读"));
+        QCOMPARE(phonicsSheet(*window_)->LVPhonics->item(1)->text(), QStringLiteral("Letter B b 自然拼读"));
     }
 
     void missingReferenceShowsTheListsMessage_data() {
@@ -356,20 +359,20 @@ private slots:
         TFmMain& w = *window_;
         QListWidget* list = nullptr;
         if (kind == "scene") {
-            w.SceneSheet->RefreshSceneList(kGbkUnit);
-            list = w.SceneSheet->LVSceneClassUse;
+            sceneSheet(w)->RefreshSceneList(kGbkUnit);
+            list = sceneSheet(w)->LVSceneClassUse;
         } else if (kind == "lecture") {
-            w.MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
-            list = w.MiniLectureSheet->LVMiniLectureClassUse;
+            lectureSheet(w)->RefreshMiniLectureList(kGbkUnit);
+            list = lectureSheet(w)->LVMiniLectureClassUse;
         } else if (kind.startsWith("word")) {
-            w.SyllabusWordSheet->RefreshSyllabusWordList(kGbkUnit);
-            list = w.SyllabusWordSheet->LVSyllabusWordClassUse;
+            wordSheet(w)->RefreshSyllabusWordList(kGbkUnit);
+            list = wordSheet(w)->LVSyllabusWordClassUse;
         } else if (kind == "passage") {
-            w.PassageSheet->RefreshPassageList(kGbkUnit);
-            list = w.PassageSheet->LVPassageClassUse;
+            passageSheet(w)->RefreshPassageList(kGbkUnit);
+            list = passageSheet(w)->LVPassageClassUse;
         } else {
-            w.PhonicsSheet->RefreshClipList();
-            list = w.PhonicsSheet->LVPhonics;
+            phonicsSheet(w)->RefreshClipList();
+            list = phonicsSheet(w)->LVPhonics;
         }
         QCOMPARE(list->count(), 1);
         MessageRecorder messages;
@@ -384,8 +387,8 @@ private slots:
         QVERIFY(messages.texts().first().startsWith(QStringLiteral("异常类名称:")));
         QCOMPARE(messages.texts().last(), message);
         for (WebBrowser* player :
-             {w.SceneSheet->WebScene, w.MiniLectureSheet->WebMiniLecture, w.SyllabusWordSheet->WebWord,
-              w.PassageSheet->WebPassage, w.PhonicsSheet->WebPhonics})
+             {sceneSheet(w)->WebScene, lectureSheet(w)->WebMiniLecture, wordSheet(w)->WebWord,
+              passageSheet(w)->WebPassage, phonicsSheet(w)->WebPhonics})
             QVERIFY(player->View() == nullptr);
     }
 
@@ -407,11 +410,11 @@ private slots:
         QListWidget* list = nullptr;
         if (clip) {
             window_->LoadClipList();
-            window_->PhonicsSheet->RefreshClipList();
-            list = window_->PhonicsSheet->LVPhonics;
+            phonicsSheet(*window_)->RefreshClipList();
+            list = phonicsSheet(*window_)->LVPhonics;
         } else {
-            window_->MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
-            list = window_->MiniLectureSheet->LVMiniLectureClassUse;
+            lectureSheet(*window_)->RefreshMiniLectureList(kGbkUnit);
+            list = lectureSheet(*window_)->LVMiniLectureClassUse;
         }
         MessageRecorder messages;
         list->item(0)->setSelected(true);
@@ -425,16 +428,17 @@ private slots:
         TFmMain& w = *window_;
         loadBook();
         w.LoadBookScenes("1", "b3a");
-        w.SceneSheet->RefreshSceneList("b3a-u1");
-        for (QWidget* page : {w.TabScene, w.TabPassage, w.TabMiniLecture, w.TabSyllabusWord, w.TabPhonics}) {
-            w.PageControlClass->setCurrentWidget(page);
+        sceneSheet(w)->RefreshSceneList("b3a-u1");
+        for (QWidget* page : {tab(w, "TabScene"), tab(w, "TabPassage"), tab(w, "TabMiniLecture"),
+                              tab(w, "TabSyllabusWord"), tab(w, "TabPhonics")}) {
+            pageControl(w)->setCurrentWidget(page);
             QCoreApplication::processEvents();
         }
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         QCOMPARE(webEngineProcesses(), 0);
-        QVERIFY(w.SceneSheet->WebScene->View() == nullptr);
-        QCOMPARE(w.SceneSheet->WebScene->LocationURL(), QString());
-        QVERIFY(w.SceneSheet->WebScene->View() == nullptr);
+        QVERIFY(sceneSheet(w)->WebScene->View() == nullptr);
+        QCOMPARE(sceneSheet(w)->WebScene->LocationURL(), QString());
+        QVERIFY(sceneSheet(w)->WebScene->View() == nullptr);
     }
 };
 

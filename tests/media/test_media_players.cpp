@@ -9,6 +9,7 @@
 #include <QTabWidget>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "MediaTestData.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
@@ -61,45 +62,35 @@ private:
     Sheet sheet(const QString& kind) const {
         TFmMain& w = *window_;
         if (kind == "scene")
-            return {w.TabScene,
-                    w.SceneSheet->LVSceneClassUse,
-                    w.SceneSheet->WebScene,
-                    w.SceneSheet->Panel20,
-                    w.SceneSheet->ckScenetranslation,
-                    w.SceneSheet->btnSceneFullScreen};
+            return {
+                tab(w, "TabScene"),     sceneSheet(w)->LVSceneClassUse,    sceneSheet(w)->WebScene,
+                sceneSheet(w)->Panel20, sceneSheet(w)->ckScenetranslation, sceneSheet(w)->btnSceneFullScreen};
         if (kind == "lecture")
-            return {w.TabMiniLecture,
-                    w.MiniLectureSheet->LVMiniLectureClassUse,
-                    w.MiniLectureSheet->WebMiniLecture,
-                    w.MiniLectureSheet->Panel19,
-                    w.MiniLectureSheet->ckLecturetranslation,
-                    w.MiniLectureSheet->btnLectureFullScreen};
+            return {tab(w, "TabMiniLecture"),
+                    lectureSheet(w)->LVMiniLectureClassUse,
+                    lectureSheet(w)->WebMiniLecture,
+                    lectureSheet(w)->Panel19,
+                    lectureSheet(w)->ckLecturetranslation,
+                    lectureSheet(w)->btnLectureFullScreen};
         if (kind == "word")
-            return {w.TabSyllabusWord,
-                    w.SyllabusWordSheet->LVSyllabusWordClassUse,
-                    w.SyllabusWordSheet->WebWord,
-                    w.SyllabusWordSheet->Panel13,
-                    w.SyllabusWordSheet->ckwordtranslation,
-                    w.SyllabusWordSheet->btnwordFullScreen};
+            return {tab(w, "TabSyllabusWord"),       wordSheet(w)->LVSyllabusWordClassUse,
+                    wordSheet(w)->WebWord,           wordSheet(w)->Panel13,
+                    wordSheet(w)->ckwordtranslation, wordSheet(w)->btnwordFullScreen};
         if (kind == "passage")
-            return {w.TabPassage,
-                    w.PassageSheet->LVPassageClassUse,
-                    w.PassageSheet->WebPassage,
-                    w.PassageSheet->Label124,
+            return {tab(w, "TabPassage"),
+                    passageSheet(w)->LVPassageClassUse,
+                    passageSheet(w)->WebPassage,
+                    passageSheet(w)->Label124,
                     nullptr,
                     nullptr};
-        return {w.TabPhonics,
-                w.PhonicsSheet->LVPhonics,
-                w.PhonicsSheet->WebPhonics,
-                w.PhonicsSheet->Panel22,
-                w.PhonicsSheet->CheckBox1,
-                w.PhonicsSheet->BitBtn2};
+        return {tab(w, "TabPhonics"),     phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics,
+                phonicsSheet(w)->Panel22, phonicsSheet(w)->CheckBox1, phonicsSheet(w)->BitBtn2};
     }
 
     // Shows the sheet and clicks its first item; returns the address the player was sent to.
     QString open(const QString& kind) {
         const Sheet s = sheet(kind);
-        window_->PageControlClass->setCurrentWidget(s.page);
+        pageControl(*window_)->setCurrentWidget(s.page);
         QCoreApplication::processEvents();
         QSignalSpy navigations(s.player, &WebBrowser::navigationRequested);
         const QRect item = s.list->visualItemRect(s.list->item(0));
@@ -156,11 +147,11 @@ private slots:
         w.LoadBookPassages("1", kGbkBook);
         w.LoadBookMiniLectures("1", kGbkBook);
         w.LoadClipList();
-        w.SceneSheet->RefreshSceneList(kGbkUnit);
-        w.PassageSheet->RefreshPassageList(kGbkUnit);
-        w.MiniLectureSheet->RefreshMiniLectureList(kGbkUnit);
-        w.SyllabusWordSheet->RefreshSyllabusWordList(kGbkUnit);
-        w.PhonicsSheet->RefreshClipList();
+        sceneSheet(w)->RefreshSceneList(kGbkUnit);
+        passageSheet(w)->RefreshPassageList(kGbkUnit);
+        lectureSheet(w)->RefreshMiniLectureList(kGbkUnit);
+        wordSheet(w)->RefreshSyllabusWordList(kGbkUnit);
+        phonicsSheet(w)->RefreshClipList();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
     }
     void cleanup() { window_.reset(); }
@@ -197,13 +188,13 @@ private slots:
             QVERIFY(s.subtitles->isHidden() && s.fullScreen->isHidden());
             QCOMPARE(s.subtitles->isChecked(), checked);
         }
-        window_->PageControlClass->setCurrentWidget(window_->TabSheetLogo);
+        pageControl(*window_)->setCurrentWidget(tab(*window_, "TabSheetLogo"));
         const QString address = open(kind);
         const QString page = version == 5 ? "index_test.html" : "index.html";
         QCOMPARE(address, "https://" + service_->host() + "/mediaplayerhtml/" + page + query +
                               QString::number(s.widthSource->width()) + "px&url=" + reference(reply));
         QVERIFY(s.widthSource->width() > 500);
-        QCOMPARE(window_->PageControlClass->currentWidget(), s.page);
+        QCOMPARE(pageControl(*window_)->currentWidget(), s.page);
         if (s.subtitles) {
             QCOMPARE(s.subtitles->isVisible(), controlsShown);
             QCOMPARE(s.fullScreen->isVisible(), controlsShown);
@@ -213,9 +204,9 @@ private slots:
     void playerWidthFollowsTheWindow() {
         const int requestsBefore = logged("GET /api/media/GetScene/s1 ");
         const QString narrow = open("scene");
-        const int before = window_->SceneSheet->Panel20->width();
+        const int before = sceneSheet(*window_)->Panel20->width();
         window_->resize(window_->width() + 300, window_->height());
-        QTRY_COMPARE(window_->SceneSheet->Panel20->width(), before + 300);
+        QTRY_COMPARE(sceneSheet(*window_)->Panel20->width(), before + 300);
         const QString wide = open("scene");
         QVERIFY(narrow.contains("&width=" + QString::number(before) + "px&url="));
         QVERIFY(wide.contains("&width=" + QString::number(before + 300) + "px&url="));
@@ -224,7 +215,7 @@ private slots:
 
     void playerControlsReachThePage() {
         QVERIFY(openAndLoad("scene"));
-        ScenePage& scene = *window_->SceneSheet;
+        ScenePage& scene = *sceneSheet(*window_);
         QVERIFY(scene.ckScenetranslation->isChecked());
         QTest::mouseClick(scene.ckScenetranslation, Qt::LeftButton);
         QVERIFY(!scene.ckScenetranslation->isChecked());
@@ -235,7 +226,7 @@ private slots:
     }
 
     void fullScreenNeedsALoadedPage() {
-        ScenePage& scene = *window_->SceneSheet;
+        ScenePage& scene = *sceneSheet(*window_);
         scene.btnSceneFullScreenClick();
         QVERIFY(scene.WebScene->View() == nullptr);
         QVERIFY(openAndLoad("scene"));
@@ -251,15 +242,15 @@ private slots:
 
     void openingAPassageBlanksTheWordPlayer() {
         QVERIFY(openAndLoad("word"));
-        QVERIFY(window_->SyllabusWordSheet->WebWord->LocationURL().contains("/mediaplayerhtml/"));
+        QVERIFY(wordSheet(*window_)->WebWord->LocationURL().contains("/mediaplayerhtml/"));
         QVERIFY(openAndLoad("passage"));
-        QTRY_COMPARE(window_->SyllabusWordSheet->WebWord->LocationURL(), QStringLiteral("about:blank"));
-        QVERIFY(window_->PassageSheet->WebPassage->LocationURL().contains("media=audio"));
+        QTRY_COMPARE(wordSheet(*window_)->WebWord->LocationURL(), QStringLiteral("about:blank"));
+        QVERIFY(passageSheet(*window_)->WebPassage->LocationURL().contains("media=audio"));
     }
 
     void failingScriptReachesTheDefaultHandler() {
         QVERIFY(openAndLoad("lecture"));
-        MiniLecturePage& lecture = *window_->MiniLectureSheet;
+        MiniLecturePage& lecture = *lectureSheet(*window_);
         QSignalSpy loaded(lecture.WebMiniLecture, &WebBrowser::loadFinished);
         // A page without the player's functions.
         lecture.WebMiniLecture->Navigate(service_->baseUrl(true) + "/");

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "DemoService.h"
+#include "MainWindowControls.h"
 #include "SheetTestSupport.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "main/TFmMain.h"
@@ -56,9 +57,9 @@ private slots:
         QVERIFY(window.LoadTeacherSetting());
         QCOMPARE(window.Member.UserId, GbkString("t1001"));
 
-        FillHomeworkListView(window.Catalogue.HomeworkList, window.LVHomework, "101");
-        window.PageControlClass->setCurrentWidget(window.TabHomework);
-        HomeworkPage& sheet = *window.HomeworkSheet;
+        FillHomeworkListView(window.Catalogue.HomeworkList, tree(window, "LVHomework"), "101");
+        pageControl(window)->setCurrentWidget(tab(window, "TabHomework"));
+        HomeworkPage& sheet = *homeworkSheet(window);
         sheet.PageControlHWK->setCurrentWidget(sheet.TabHwkFeedbackWB);
         QSignalSpy pdfLoaded(sheet.WBHomework, &WebBrowser::loadFinished);
         QSignalSpy feedbackLoaded(sheet.WBHwkFeedback, &WebBrowser::loadFinished);
