@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QList>
-#include <QSslCertificate>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
@@ -15,7 +13,16 @@ class QWidget;
 // names an engine type, and the module needs no symbol of the program: everything it is told
 // and everything it reports passes through this header.
 
-// What the engine reports to its browser, on the window thread. Every function must be set.
+// The certificate rule in force: with `verify` off any certificate is accepted; otherwise a
+// certificate the engine refused only for an authority it does not know is accepted when its
+// chain verifies against `caFile`, the configured extra authority.
+struct BrowserTlsPolicy {
+    bool verify = true;
+    QString caFile;
+};
+
+// What the engine reports to its browser, or asks it, on the window thread. Every function must
+// be set.
 struct BrowserEngineEvents {
     std::function<void(bool ok)> loadFinished;
     std::function<void(const QString& title)> titleChanged;
@@ -23,10 +30,8 @@ struct BrowserEngineEvents {
     std::function<void(bool normalEnd)> rendererEnded;
     // The page asks to enter (or leave) full screen; the request is already accepted.
     std::function<void(bool on)> fullScreenRequested;
-    // A certificate the engine refused: `unknownAuthority` when its only complaint is an
-    // authority it does not know. True accepts it after all.
-    std::function<bool(const QList<QSslCertificate>& chain, const QString& host, bool unknownAuthority)>
-        certificateAccepted;
+    // The rule for a certificate the engine refused, asked for each time (it may change).
+    std::function<BrowserTlsPolicy()> tlsPolicy;
 };
 
 // One engine view with its page. The object is its widget: deleting widget() (or its parent)

@@ -15,7 +15,6 @@
 
 #include "BrowserEngineModule.h"
 #include "BrowserEngineView.h"
-#include "CertificateVerifier.h"
 #include "ScriptError.h"
 #include "service/HttpClient.h"
 
@@ -29,12 +28,9 @@ constexpr QSize kExitButtonSize(160, 64);
 constexpr int kExitButtonMargin = 24;
 constexpr int kExitButtonShownMs = 3000;
 
-bool acceptsCertificate(const QList<QSslCertificate>& chain, const QString& host, bool unknownAuthority) {
+BrowserTlsPolicy currentTlsPolicy() {
     const TlsPolicy tls = HttpClient::defaultTls();
-    // The extra authority stands in only for the system's list of authorities: any other
-    // complaint about the certificate (its name, its dates, its key) stays a refusal.
-    return !tls.verify || (unknownAuthority && CertificateVerifier::VerifiesAgainst(
-                                                   chain, host, QString::fromStdString(tls.caFile)));
+    return BrowserTlsPolicy{tls.verify, QString::fromStdString(tls.caFile)};
 }
 
 // Reports a missing function or a thrown error back as text: the engine itself answers all of
@@ -101,7 +97,7 @@ void WebBrowser::CreateView() {
     events.fullScreenRequested = [this](bool on) {
         if (view_) OnFullScreenRequested(on);
     };
-    events.certificateAccepted = acceptsCertificate;
+    events.tlsPolicy = currentTlsPolicy;
     engine_ = create(this, std::move(events));
     view_ = engine_->widget();
     view_->setObjectName(QStringLiteral("WebView"));

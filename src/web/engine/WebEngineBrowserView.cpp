@@ -6,6 +6,8 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
+#include "CertificateVerifier.h"
+
 namespace {
 
 QWebEngineProfile* sharedProfile() {
@@ -44,9 +46,15 @@ WebEngineBrowserView::WebEngineBrowserView(QWidget* parent, BrowserEngineEvents 
     connect(page_, &QWebEnginePage::certificateError, this, [this](const QWebEngineCertificateError& error) {
         // The decision is made on a copy: the signal's object is gone once the handler returns.
         QWebEngineCertificateError decision = error;
+        const BrowserTlsPolicy tls = events_.tlsPolicy();
+        // The extra authority stands in only for the system's list of authorities: any other
+        // complaint about the certificate (its name, its dates, its key) stays a refusal.
         const bool unknownAuthority =
             decision.type() == QWebEngineCertificateError::CertificateAuthorityInvalid;
-        if (events_.certificateAccepted(decision.certificateChain(), decision.url().host(), unknownAuthority))
+        const bool trusted = !tls.verify || (unknownAuthority && CertificateVerifier::VerifiesAgainst(
+                                                                     decision.certificateChain(),
+                                                                     decision.url().host(), tls.caFile));
+        if (trusted)
             decision.acceptCertificate();
         else
             decision.rejectCertificate();

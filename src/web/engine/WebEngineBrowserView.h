@@ -9,8 +9,8 @@ class QWebEnginePage;
 // The engine half of WebBrowser: a Qt WebEngine view with its page on the shared default
 // profile, which reports to its browser through BrowserEngineEvents. All views share the
 // engine's default (off-the-record) profile: playback needs no click inside the page, pages
-// may go full screen, PDF documents show inside the view. The view owns its page; the browser
-// decides each refused certificate.
+// may go full screen, PDF documents show inside the view. The view owns its page; a refused
+// certificate is decided by the rule the browser gives (BrowserTlsPolicy).
 class WebEngineBrowserView : public QWebEngineView, public BrowserEngineView {
 public:
     WebEngineBrowserView(QWidget* parent, BrowserEngineEvents events);
