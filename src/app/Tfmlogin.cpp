@@ -10,7 +10,6 @@
 #include <QPushButton>
 #include <QScopedValueRollback>
 #include <QScreen>
-#include <QTimer>
 #include <exception>
 
 #include "PasswordDigest.h"
@@ -76,12 +75,6 @@ Tfmlogin::Tfmlogin(TstudyDM& dm, std::unique_ptr<TFmMain>& fmMain, const QString
     dialogPalette_ = palette();
 
     CreateControls();
-    // The window system is given every size of the program's icon when the window is made, and
-    // drawing and sending them all would hold the dialog back by more than the rest of its
-    // start: the window starts with its picture as its icon and takes the program's icon once it
-    // is on the screen.
-    setWindowIcon(QIcon(Image1->pixmap()));
-    QTimer::singleShot(0, this, [this] { setWindowIcon(QIcon()); });
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 

@@ -76,8 +76,8 @@ private slots:
         QVERIFY(messages.texts().isEmpty());
     }
 
-    // The dialog goes on the screen with its picture as its icon, which is quick to send, and
-    // then takes the program's icon in all its sizes for the task bar.
+    // The dialog goes on the screen before the program's icon is drawn and sent in all its sizes,
+    // and then has it for the task bar.
     void dialogTakesTheProgramIconOnceShown() {
         QApplication::setWindowIcon(ProductArtwork::icon());
         startDemo();
