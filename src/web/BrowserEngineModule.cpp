@@ -6,8 +6,9 @@
 #include <QDir>
 #include <QFile>
 #include <QOpenGLContext>
-#include <stdexcept>
 #include <string>
+
+#include "service/AppError.h"
 
 // Qt's own switch for the global share context, which QGuiApplication uses when the attribute is
 // set before it exists; exported by Qt GUI without a public declaration.
@@ -53,13 +54,13 @@ CreateBrowserEngineViewFunction BrowserEngineModule::entryPoint() {
     const QByteArray name = QFile::exists(installed) ? QFile::encodeName(installed) : fileName().toUtf8();
     void* module = ::dlopen(name.constData(), RTLD_NOW | RTLD_LOCAL);
     if (module == nullptr)
-        throw std::runtime_error("The player cannot start: its browser module " + name.toStdString() +
-                                 " did not load (" + ::dlerror() + ")");
+        throw AppError("The player cannot start: its browser module " + name.toStdString() +
+                       " did not load (" + ::dlerror() + ")");
     void* entry = ::dlsym(module, LUMO_BROWSER_ENGINE_ENTRY);
     if (entry == nullptr) {
         ::dlclose(module);
-        throw std::runtime_error("The player cannot start: the browser module " + name.toStdString() +
-                                 " is of another version");
+        throw AppError("The player cannot start: the browser module " + name.toStdString() +
+                       " is of another version");
     }
     loaded = reinterpret_cast<CreateBrowserEngineViewFunction>(entry);
     return loaded;

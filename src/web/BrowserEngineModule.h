@@ -19,8 +19,8 @@ public:
     // Where an installed program in `programFolder` has its module.
     static QString installedPath(const QString& programFolder);
 
-    // Loads the module if that has not happened yet. Raises std::runtime_error, naming what was
-    // tried and why it failed, when it cannot be loaded or lacks the entry point.
+    // Loads the module if that has not happened yet. Raises AppError, naming what was tried and
+    // why it failed, when it cannot be loaded or lacks the entry point.
     static CreateBrowserEngineViewFunction entryPoint();
 
 private:
