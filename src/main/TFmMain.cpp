@@ -44,6 +44,7 @@
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
 #include "questions/TestPaperPage.h"
+#include "service/Endpoints.h"
 #include "service/HttpClient.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
@@ -463,8 +464,7 @@ void TFmMain::ApplyColourKey() {
 }
 
 void TFmMain::LoadSyllabusSubjects() {
-    const std::string url =
-        "http://" + (dm_.WebServiceHost + "/syllabus/" + Member.SyllabusId + "_subjects.xml").bytes();
+    const std::string url = Endpoints::syllabusSubjects(dm_.WebServiceHost, Member.SyllabusId);
     const GbkString document(HttpClient(HttpClient::defaultTls()).getBody(url));
     // Parsing is the check; the document is released at once.
     ParseReplyDataset(document, DeclarationRule::Plain);

@@ -17,11 +17,11 @@
 
 #include "FailureText.h"
 #include "FilterTestPapers.h"
-#include "PageAddresses.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
 #include "catalogue/TUnitSectionObj.h"
 #include "service/ClientConfig.h"
+#include "service/Endpoints.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
 #include "service/lmvInclassSoap.h"
@@ -249,7 +249,7 @@ void QuestionBankPage::CBTestPaperClick() {
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前试卷号：") + gbk::toQString(paper->testpaperid));
     NavigateBrowser(navigation_, *WBVantorQuestion,
-                    TestPaperSourceAddress(classroomHost_, paper->testpaperid, member_.UserId));
+                    Endpoints::testPaperSource(classroomHost_, paper->testpaperid, member_.UserId));
 }
 
 void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
@@ -309,7 +309,7 @@ void QuestionBankPage::VantorquestionListViewClick() {
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前题号：") + id);
     LbURL->setText(QStringLiteral("题目显示"));
-    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionPageAddress(questionHost_, id));
+    NavigateBrowser(navigation_, *WBVantorQuestion, Endpoints::questionPage(questionHost_, id));
 }
 
 void QuestionBankPage::VantorquestionListViewChange() {
@@ -320,7 +320,7 @@ void QuestionBankPage::VantorquestionListViewDblClick() {
     const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
     if (selected.isEmpty()) return;
     const QString id = selected.first()->text(0).trimmed();
-    const QString address = QuestionPageAddress(questionHost_, id);
+    const QString address = Endpoints::questionPage(questionHost_, id);
     lbstorequestion->setText(id);
     LbURL->setText(address);
     NavigateBrowser(navigation_, *WBVantorQuestion, address);

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "AppError.h"
+#include "Endpoints.h"
 #include "XdgBase.h"
 
 namespace {
@@ -145,6 +146,5 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
 }
 
 QString ClientConfig::classroomEndpoint() const {
-    return (classroomTls ? QStringLiteral("https://") : QStringLiteral("http://")) + classroomHost +
-           QStringLiteral("/lmv-inclass/lmvInclass.asmx");
+    return Endpoints::classroomService(classroomHost, classroomTls);
 }
