@@ -15,13 +15,13 @@
 #include <exception>
 #include <memory>
 
-#include "FailureText.h"
 #include "FilterTestPapers.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
 #include "catalogue/TUnitSectionObj.h"
 #include "service/ClientConfig.h"
 #include "service/Endpoints.h"
+#include "service/FailureText.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
 #include "service/lmvInclassSoap.h"
@@ -264,7 +264,7 @@ void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
             cbsection->addItem(text, QVariant::fromValue(section));
         }
     } catch (const std::exception& error) {
-        ShowMessage(FailureText(error));
+        ShowFailure(error);
     }
     // The first entry added becomes current by itself; the teacher has not chosen it.
     cbsection->setCurrentIndex(-1);
@@ -298,7 +298,7 @@ void QuestionBankPage::QueryQuestions() {
         // pass for that section's questions.
         VantorquestionListView->clear();
         Label37->setText(QStringLiteral("返回题目数：0"));
-        ShowMessage(FailureText(error));
+        ShowFailure(error);
     }
 }
 
