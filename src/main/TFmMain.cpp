@@ -373,7 +373,7 @@ void TFmMain::SetTempPath() {
     });
     cache_ = std::make_unique<RemoteFileCache>(
         TempPath, [this](const QString& text) { StatusBar1Panel0->setText(text); },
-        [] { QCoreApplication::processEvents(); });
+        [] { QCoreApplication::processEvents(); }, dm_.config().httpClient());
     cache_->runTransfersInBackground([this](const QString& text) {
         if (TextBookSheet->StatusBar1Panel1->text() != text) TextBookSheet->StatusBar1Panel1->setText(text);
     });
@@ -465,7 +465,7 @@ void TFmMain::ApplyColourKey() {
 
 void TFmMain::LoadSyllabusSubjects() {
     const std::string url = Endpoints::syllabusSubjects(dm_.WebServiceHost, Member.SyllabusId);
-    const GbkString document(HttpClient(HttpClient::defaultTls()).getBody(url));
+    const GbkString document(dm_.config().httpClient().getBody(url));
     // Parsing is the check; the document is released at once.
     ParseReplyDataset(document, DeclarationRule::Plain);
 }

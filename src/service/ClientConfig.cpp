@@ -145,6 +145,11 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
     return config;
 }
 
+HttpClient ClientConfig::httpClient() const {
+    return HttpClient(TlsPolicy{tlsVerify, caFile.toStdString()},
+                      HttpTimeouts{connectTimeout, idleTimeout, transferTimeout});
+}
+
 QString ClientConfig::classroomEndpoint() const {
     return Endpoints::classroomService(classroomHost, classroomTls);
 }

@@ -191,6 +191,8 @@ HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
 
 HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)), timeouts_(defaultTimeouts()) {}
 
+HttpClient::HttpClient(TlsPolicy tls, HttpTimeouts timeouts) : tls_(std::move(tls)), timeouts_(timeouts) {}
+
 void HttpClient::setDefaultTls(TlsPolicy tls) {
     std::lock_guard lock(defaultTlsMutex());
     defaultTlsStorage() = std::move(tls);
