@@ -44,6 +44,7 @@
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
 #include "questions/TestPaperPage.h"
+#include "service/Endpoints.h"
 #include "service/HttpClient.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
@@ -372,7 +373,7 @@ void TFmMain::SetTempPath() {
     });
     cache_ = std::make_unique<RemoteFileCache>(
         TempPath, [this](const QString& text) { StatusBar1Panel0->setText(text); },
-        [] { QCoreApplication::processEvents(); });
+        [] { QCoreApplication::processEvents(); }, dm_.config().httpClient());
     cache_->runTransfersInBackground([this](const QString& text) {
         if (TextBookSheet->StatusBar1Panel1->text() != text) TextBookSheet->StatusBar1Panel1->setText(text);
     });
@@ -463,9 +464,8 @@ void TFmMain::ApplyColourKey() {
 }
 
 void TFmMain::LoadSyllabusSubjects() {
-    const std::string url =
-        "http://" + (dm_.WebServiceHost + "/syllabus/" + Member.SyllabusId + "_subjects.xml").bytes();
-    const GbkString document(HttpClient(HttpClient::defaultTls()).getBody(url));
+    const std::string url = Endpoints::syllabusSubjects(dm_.WebServiceHost, Member.SyllabusId);
+    const GbkString document(dm_.config().httpClient().getBody(url));
     // Parsing is the check; the document is released at once.
     ParseReplyDataset(document, DeclarationRule::Plain);
 }

@@ -8,10 +8,10 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "PageAddresses.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "service/ClientConfig.h"
+#include "service/Endpoints.h"
 #include "web/WebBrowser.h"
 
 namespace {
@@ -91,8 +91,8 @@ void HomeworkPage::LVHomeworkClick() {
     const TTestObj* assignment = RowAssignment(selected.first());
     if (assignment == nullptr) return;
     NavigateBrowser(navigation_, *WBHomework,
-                    HomeworkPdfAddress(classroomHost_, assignment->hmwkid, member_.UserId));
+                    Endpoints::homeworkPdf(classroomHost_, assignment->hmwkid, member_.UserId));
     PageControlHWK->setCurrentWidget(TabHwkWB);
     NavigateBrowser(navigation_, *WBHwkFeedback,
-                    HomeworkClassListAddress(classroomHost_, assignment->hmwkid));
+                    Endpoints::homeworkClassList(classroomHost_, assignment->hmwkid));
 }

@@ -15,13 +15,13 @@
 #include <exception>
 #include <memory>
 
-#include "FailureText.h"
 #include "FilterTestPapers.h"
-#include "PageAddresses.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
 #include "catalogue/TUnitSectionObj.h"
 #include "service/ClientConfig.h"
+#include "service/Endpoints.h"
+#include "service/FailureText.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
 #include "service/lmvInclassSoap.h"
@@ -249,7 +249,7 @@ void QuestionBankPage::CBTestPaperClick() {
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前试卷号：") + gbk::toQString(paper->testpaperid));
     NavigateBrowser(navigation_, *WBVantorQuestion,
-                    TestPaperSourceAddress(classroomHost_, paper->testpaperid, member_.UserId));
+                    Endpoints::testPaperSource(classroomHost_, paper->testpaperid, member_.UserId));
 }
 
 void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
@@ -264,7 +264,7 @@ void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
             cbsection->addItem(text, QVariant::fromValue(section));
         }
     } catch (const std::exception& error) {
-        ShowMessage(FailureText(error));
+        ShowFailure(error);
     }
     // The first entry added becomes current by itself; the teacher has not chosen it.
     cbsection->setCurrentIndex(-1);
@@ -298,7 +298,7 @@ void QuestionBankPage::QueryQuestions() {
         // pass for that section's questions.
         VantorquestionListView->clear();
         Label37->setText(QStringLiteral("返回题目数：0"));
-        ShowMessage(FailureText(error));
+        ShowFailure(error);
     }
 }
 
@@ -309,7 +309,7 @@ void QuestionBankPage::VantorquestionListViewClick() {
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前题号：") + id);
     LbURL->setText(QStringLiteral("题目显示"));
-    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionPageAddress(questionHost_, id));
+    NavigateBrowser(navigation_, *WBVantorQuestion, Endpoints::questionPage(questionHost_, id));
 }
 
 void QuestionBankPage::VantorquestionListViewChange() {
@@ -320,7 +320,7 @@ void QuestionBankPage::VantorquestionListViewDblClick() {
     const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
     if (selected.isEmpty()) return;
     const QString id = selected.first()->text(0).trimmed();
-    const QString address = QuestionPageAddress(questionHost_, id);
+    const QString address = Endpoints::questionPage(questionHost_, id);
     lbstorequestion->setText(id);
     LbURL->setText(address);
     NavigateBrowser(navigation_, *WBVantorQuestion, address);

@@ -4,7 +4,7 @@
 #include <QTreeWidget>
 #include <utility>
 
-#include "QuestionReplyReader.h"
+#include "catalogue/QuestionReplyReader.h"
 #include "service/ShowMessage.h"
 
 namespace {

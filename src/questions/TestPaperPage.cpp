@@ -7,10 +7,10 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "PageAddresses.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "service/ClientConfig.h"
+#include "service/Endpoints.h"
 #include "web/WebBrowser.h"
 
 namespace {
@@ -70,5 +70,5 @@ void TestPaperPage::LVTestPaperClick() {
     const TTestObj* paper = RowAssignment(selected.first());
     if (paper == nullptr) return;
     NavigateBrowser(navigation_, *WBTestPaper,
-                    HomeworkPdfAddress(classroomHost_, paper->hmwkid, member_.UserId));
+                    Endpoints::homeworkPdf(classroomHost_, paper->hmwkid, member_.UserId));
 }

@@ -13,6 +13,7 @@
 #include <mutex>
 
 #include "AppError.h"
+#include "AtomicFile.h"
 #include "CurlLibrary.h"
 
 namespace {
@@ -139,13 +140,7 @@ size_t writeToFile(char* data, size_t size, size_t count, void* target) {
         sink->tooLarge = true;
         return 0;
     }
-    size_t done = 0;
-    while (done < total) {
-        const ssize_t n = ::write(sink->fd, data + done, total - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return 0;  // makes libcurl stop with a write error
-        done += static_cast<size_t>(n);
-    }
+    if (writeAll(sink->fd, data, total) != 0) return 0;  // makes libcurl stop with a write error
     sink->written += static_cast<long long>(total);
     return total;
 }
@@ -198,6 +193,8 @@ HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
 }  // namespace
 
 HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)), timeouts_(defaultTimeouts()) {}
+
+HttpClient::HttpClient(TlsPolicy tls, HttpTimeouts timeouts) : tls_(std::move(tls)), timeouts_(timeouts) {}
 
 void HttpClient::setDefaultTls(TlsPolicy tls) {
     std::lock_guard lock(defaultTlsMutex());
@@ -260,18 +257,11 @@ ByteString HttpClient::getBody(const std::string& url) const {
 
 void HttpClient::downloadToFile(const std::string& url, const std::string& path,
                                 const DownloadOptions& options) const {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    std::string tempPath = folder + "/" + kDownloadTemporaryPrefix + "XXXXXX";
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) throw HttpError("cannot create a temporary file in " + folder);
-    ::fchmod(fd, 0644);
-    auto discard = [&] {
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-    };
+    AtomicFile file(path, kDownloadTemporaryPrefix, 0644);
+    if (file.openError() != 0) throw HttpError("cannot create a temporary file in " + file.folder());
+    const int fd = file.fd();
     long status = 0;
-    try {
+    {
         char errorBuffer[CURL_ERROR_SIZE] = {};
         CurlHandle curl = newHandle(url, tls_, timeouts_, errorBuffer);
         CURL* h = curl.get();
@@ -291,26 +281,16 @@ void HttpClient::downloadToFile(const std::string& url, const std::string& path,
         if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
         if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : lib().easyStrerror(rc));
         status = responseStatus(h);
-    } catch (...) {
-        discard();
-        throw;
     }
     if (status < 200 || status > 299) {
-        discard();
         throw HttpError("HTTP " + std::to_string(status), status);
     }
     if (options.acceptHead) {
         char head[16];
         const ssize_t n = ::pread(fd, head, sizeof head, 0);
         if (n < 0 || !options.acceptHead(std::string_view(head, static_cast<std::size_t>(n)))) {
-            discard();
             throw HttpError("The reply from " + url + " is not the file asked for");
         }
     }
-    // Flushed before the rename: after a power cut the name must never stand for a short file.
-    const bool flushed = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !flushed || ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        ::unlink(tempPath.c_str());
-        throw HttpError("cannot store the download at " + path);
-    }
+    if (file.commit() != 0) throw HttpError("cannot store the download at " + path);
 }
