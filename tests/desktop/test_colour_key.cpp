@@ -15,7 +15,7 @@
 #include <QTabWidget>
 
 #include "ScriptedClassroom.h"
-#include "XvfbDesktop.h"
+#include "XvfbTestMain.h"
 #include "main/Presenter.h"
 #include "main/TFmMain.h"
 #include "pages/PageScrollBox.h"
@@ -167,15 +167,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    XvfbDesktop desktop;
-    if (!desktop.start()) {
-        std::fprintf(stderr, "Xvfb with openbox did not start\n");
-        return 1;
-    }
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    QApplication app(argc, argv);
-    TestColourKey test;
-    return QTest::qExec(&test, argc, argv);
+    return RunOnXvfbDesktop<TestColourKey>(argc, argv);
 }
 
 #include "test_colour_key.moc"

@@ -6,7 +6,7 @@
 #include <QScreen>
 
 #include "ScriptedClassroom.h"
-#include "XvfbDesktop.h"
+#include "XvfbTestMain.h"
 #include "main/TFmMain.h"
 #include "service/ClientConfig.h"
 #include "service/TstudyDM.h"
@@ -49,15 +49,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    XvfbDesktop desktop;
-    if (!desktop.start(kPanelHeight)) {
-        std::fprintf(stderr, "Xvfb with openbox did not start\n");
-        return 1;
-    }
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    QApplication app(argc, argv);
-    TestWindowManager test;
-    return QTest::qExec(&test, argc, argv);
+    return RunOnXvfbDesktop<TestWindowManager>(argc, argv, kPanelHeight);
 }
 
 #include "test_window_manager.moc"
