@@ -32,6 +32,7 @@
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
 #include "catalogue/ImageLoader.h"
+#include "look/Look.h"
 #include "media/DialoguePage.h"
 #include "media/MiniLecturePage.h"
 #include "media/PassagePage.h"
@@ -52,23 +53,7 @@
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
 constexpr int kTopBarHeight = 56;
-
-QFont pixelFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("sans-serif"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-template <class Control>
-Control* place(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* control = new Control(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(left, top, width, height);
-    return control;
-}
 
 QRadioButton* radio(QWidget* parent, const char* name, const QString& caption, QRect place) {
     auto* button = new QRadioButton(caption, parent);
@@ -97,7 +82,7 @@ TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : TFmMain(dm, LessonDesktop::sys
 TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget(parent), dm_(dm) {
     registry_ = new WindowRegistry(windowClassName(), this);
     setObjectName(QStringLiteral("FmMain"));
-    setFont(pixelFont(11, false));
+    setFont(pixelFont(11, Weight::Normal));
     // The window's background is the button face, which is also its transparency key.
     QPalette background = palette();
     background.setColor(QPalette::Window, background.color(QPalette::Button));
@@ -150,12 +135,8 @@ void TFmMain::CreateTopBar() {
 
     PanelClass = place<QWidget>(Panel3, "PanelClass", 0, 2, 969, 51);
     PanelClass->hide();
-    PanelClass->setFont(pixelFont(15, true));
-    QPalette navy = PanelClass->palette();
-    navy.setColor(QPalette::WindowText, kNavy);
-    navy.setColor(QPalette::ButtonText, kNavy);
-    navy.setColor(QPalette::Text, kNavy);
-    PanelClass->setPalette(navy);
+    PanelClass->setFont(pixelFont(15, Weight::Bold));
+    paintText(PanelClass, navy());
 
     Label113 = place<QLabel>(PanelClass, "Label113", 9, 6, 39, 16);
     Label113->setText(QStringLiteral("课本"));
@@ -165,7 +146,7 @@ void TFmMain::CreateTopBar() {
     // The combo boxes keep the window text colour: set the roles explicitly, or they would
     // inherit the panel's navy.
     const QPalette system = QApplication::palette();
-    QPalette plain = navy;
+    QPalette plain = PanelClass->palette();
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
         plain.setColor(role, system.color(role));
     cbbooks = place<QComboBox>(PanelClass, "cbbooks", 50, 0, 292, 24);
@@ -175,7 +156,7 @@ void TFmMain::CreateTopBar() {
     Label114->setBuddy(CBUnitClassUse);
     for (QComboBox* combo : {cbbooks, CBUnitClassUse}) {
         combo->setEditable(false);
-        combo->setFont(pixelFont(13, true));
+        combo->setFont(pixelFont(13, Weight::Bold));
         combo->setPalette(plain);
     }
 
@@ -186,10 +167,10 @@ void TFmMain::CreateTopBar() {
         radio(PanelClass, "RBtnTestPaperClassUse", QStringLiteral("考卷"), {530, 6, 56, 15});
     RBTNQuestionBank = radio(PanelClass, "RBTNQuestionBank", QStringLiteral("题库"), {609, 4, 59, 17});
     RBtnPhonics = radio(PanelClass, "RBtnPhonics", QStringLiteral("自然拼读"), {689, 7, 96, 15});
-    RBtnPhonics->setFont(pixelFont(13, true));
+    RBtnPhonics->setFont(pixelFont(13, Weight::Bold));
     RBtnDialogueClassUse =
         radio(PanelClass, "RBtnDialogueClassUse", QStringLiteral("句型"), {793, 7, 56, 15});
-    RBtnDialogueClassUse->setFont(pixelFont(13, true));
+    RBtnDialogueClassUse->setFont(pixelFont(13, Weight::Bold));
     // The dialogue resource has no content; its button is never offered.
     RBtnDialogueClassUse->setVisible(false);
     RBtnWordClassUse = radio(PanelClass, "RBtnWordClassUse", QStringLiteral("单词"), {377, 29, 59, 17});
@@ -201,7 +182,7 @@ void TFmMain::CreateTopBar() {
     CheckBoxDeleteFile = new QCheckBox(QStringLiteral("退出时删除缓存"), PanelClass);
     CheckBoxDeleteFile->setObjectName(QStringLiteral("CheckBoxDeleteFile"));
     CheckBoxDeleteFile->setGeometry(692, 32, 130, 17);
-    CheckBoxDeleteFile->setFont(pixelFont(12, true));
+    CheckBoxDeleteFile->setFont(pixelFont(12, Weight::Bold));
     CheckBoxDeleteFile->setChecked(false);
 }
 

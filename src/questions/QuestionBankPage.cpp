@@ -18,7 +18,9 @@
 #include "FilterTestPapers.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
+#include "catalogue/ItemRecord.h"
 #include "catalogue/TUnitSectionObj.h"
+#include "look/SelectedItem.h"
 #include "service/ClientConfig.h"
 #include "service/Endpoints.h"
 #include "service/FailureText.h"
@@ -58,7 +60,7 @@ QComboBox* dropDown(QWidget* parent, const char* name, QLabel* label) {
 }
 
 const TUnitSectionObj* sectionAt(const QComboBox* combo, int index) {
-    return combo->itemData(index).value<std::shared_ptr<TUnitSectionObj>>().get();
+    return recordAt<TUnitSectionObj>(combo, index);
 }
 
 }  // namespace
@@ -241,9 +243,7 @@ bool QuestionBankPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QuestionBankPage::CBTestPaperClick() {
-    const QList<QListWidgetItem*> selected = CBTestPaper->selectedItems();
-    if (selected.isEmpty()) return;
-    const TDictonaryTestPaperObj* paper = EntryTestPaper(selected.first());
+    const TDictonaryTestPaperObj* paper = EntryTestPaper(firstSelected(CBTestPaper));
     if (paper == nullptr) return;
     LbURL->setText(gbk::toQString(paper->testpapername));
     lbstorequestion->setVisible(true);
@@ -261,7 +261,7 @@ void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
             auto section = std::make_shared<TUnitSectionObj>(TUnitSectionObj::fromRow(row));
             const QString text = gbk::toQString(section->sectionname) + QStringLiteral(" (含") +
                                  gbk::toQString(section->questioncount) + QStringLiteral("题)");
-            cbsection->addItem(text, QVariant::fromValue(section));
+            cbsection->addItem(text, ownedRecord(section));
         }
     } catch (const std::exception& error) {
         ShowFailure(error);
@@ -303,9 +303,9 @@ void QuestionBankPage::QueryQuestions() {
 }
 
 void QuestionBankPage::VantorquestionListViewClick() {
-    const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
-    if (selected.isEmpty()) return;
-    const QString id = selected.first()->text(0).trimmed();
+    const QTreeWidgetItem* row = firstSelected(VantorquestionListView);
+    if (row == nullptr) return;
+    const QString id = row->text(0).trimmed();
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前题号：") + id);
     LbURL->setText(QStringLiteral("题目显示"));
@@ -317,9 +317,9 @@ void QuestionBankPage::VantorquestionListViewChange() {
 }
 
 void QuestionBankPage::VantorquestionListViewDblClick() {
-    const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
-    if (selected.isEmpty()) return;
-    const QString id = selected.first()->text(0).trimmed();
+    const QTreeWidgetItem* row = firstSelected(VantorquestionListView);
+    if (row == nullptr) return;
+    const QString id = row->text(0).trimmed();
     const QString address = Endpoints::questionPage(questionHost_, id);
     lbstorequestion->setText(id);
     LbURL->setText(address);
@@ -336,7 +336,7 @@ void QuestionBankPage::LoadQuestionTypeList() {
             auto type = std::make_shared<TVantorQuestionTypeObj>();
             type->questiontypeid = row.value("QuestionTypeid");
             type->QuestTypeName = row.value("QuestTypeName");
-            CBVantorQuestionType->addItem(gbk::toQString(type->QuestTypeName), QVariant::fromValue(type));
+            CBVantorQuestionType->addItem(gbk::toQString(type->QuestTypeName), ownedRecord(type));
         }
     } catch (const std::exception&) {
         // The types are never shown; a missing list costs nothing.
@@ -351,10 +351,10 @@ void QuestionBankPage::FillInQuestionTypeComb(const GbkString& userId, QComboBox
         if (row.isNull()) return;
         auto any = std::make_shared<TVantorQuestionTypeObj>();
         any->questiontypeid = "0";
-        combo->addItem(QString(), QVariant::fromValue(any));
+        combo->addItem(QString(), ownedRecord(any));
         for (; !row.isNull(); row = row.next()) {
             auto type = std::make_shared<TVantorQuestionTypeObj>(TVantorQuestionTypeObj::fromRow(row));
-            combo->addItem(gbk::toQString(type->QuestTypeName), QVariant::fromValue(type));
+            combo->addItem(gbk::toQString(type->QuestTypeName), ownedRecord(type));
         }
         combo->setCurrentIndex(0);
     } catch (const std::exception&) {
