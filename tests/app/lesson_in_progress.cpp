@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <cstdio>
 
-#include "DataModule.h"
 #include "app/LumoApplication.h"
 #include "app/Tfmlogin.h"
 #include "catalogue/FillBookCombo.h"
@@ -22,9 +21,10 @@ int main(int argc, char** argv) {
     if (argc != 2) return 2;
     const ClientConfig config = ClientConfig::load();
     HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
-    const auto dm = dataModule(config);
+    TstudyDM dm(config);
+    dm.SetUpClassroomProxy();
     WindowRegistry login(Tfmlogin::windowClassName());
-    TFmMain window(*dm);
+    TFmMain window(dm);
     window.Member.UserId = "t1001";
     window.LoadUnitList();
     window.OfferResume("teacher");
