@@ -13,6 +13,7 @@
 #include <QTabWidget>
 
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/LessonKeeper.h"
 #include "main/TFmMain.h"
@@ -21,12 +22,6 @@
 #include "test_login_support.h"
 
 namespace {
-
-// Runs `action` as an event of the message loop, where the default error handler stands.
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
 
 // What went out, without the time each request took.
 QStringList requests(const QStringList& log) {

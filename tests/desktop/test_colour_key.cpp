@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include "DataModule.h"
 #include "ScriptedClassroom.h"
 #include "XvfbTestMain.h"
 #include "main/Presenter.h"
@@ -83,10 +84,7 @@ private:
 private slots:
     void initTestCase() {
         service_.reply("LmvInclass_GetBookList", "<NewDataSet/>");
-        ClientConfig config;
-        config.classroomHost = QString::fromStdString(service_.host());
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_.host());
         presses_ = std::make_unique<PressRecorder>();
 
         // Out of the window manager's hands, which would raise it over the main window when it

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "DataModule.h"
 #include "ScriptedClassroom.h"
 #include "XvfbTestMain.h"
 #include "main/TFmMain.h"
@@ -24,11 +25,8 @@ private slots:
     void theDecoratedFrameCoversTheWorkAreaOnceAndAMoveIsKept() {
         ScriptedClassroom service;
         service.reply("LmvInclass_GetBookList", "<NewDataSet/>");
-        ClientConfig config;
-        config.classroomHost = QString::fromStdString(service.host());
-        TstudyDM dm(config);
-        dm.SetUpClassroomProxy();
-        TFmMain window(dm);
+        const auto dm = dataModule(service.host());
+        TFmMain window(*dm);
         QScreen* screen = window.screen();
         const QRect workArea = screen->availableGeometry();
         QCOMPARE(workArea.height(), screen->geometry().height() - kPanelHeight);

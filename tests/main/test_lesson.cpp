@@ -19,6 +19,7 @@
 #include "../app/test_login_support.h"
 #include "AccessibleTree.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -39,20 +40,6 @@
 #include "web/WebBrowser.h"
 
 namespace {
-
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
-
-void choose(QRadioButton* button) {
-    asUser([button] { button->click(); });
-}
-
-void pick(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    asUser([combo, index] { emit combo->activated(index); });
-}
 
 void chooseBook(TFmMain& w, const char* bookId) {
     for (int i = 0; i < w.cbbooks->count(); ++i)

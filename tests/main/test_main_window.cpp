@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include "AccessibleTree.h"
+#include "DataModule.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "cache/CacheFolder.h"
@@ -35,14 +36,6 @@ const std::string kBooks =
     "</NewDataSet>";
 
 const QString kTitle = QStringLiteral("Lumovia Class——Lumo课堂");
-
-std::unique_ptr<TstudyDM> dataModule(const std::string& host) {
-    ClientConfig config;
-    config.classroomHost = QString::fromStdString(host);
-    auto dm = std::make_unique<TstudyDM>(config);
-    dm->SetUpClassroomProxy();
-    return dm;
-}
 
 }  // namespace
 

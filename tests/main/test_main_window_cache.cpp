@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MessageRecorder.h"
 #include "catalogue/ImageLoader.h"
@@ -43,8 +44,7 @@ private slots:
         config.classroomHost = service_->host();
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(config);
     }
 
     void init() {

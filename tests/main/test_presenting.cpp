@@ -14,8 +14,10 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -34,11 +36,6 @@
 #include "web/WebBrowser.h"
 
 namespace {
-
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
 
 // Counts the show events a window receives.
 struct ShowEvents : QObject {
@@ -102,8 +99,7 @@ private:
 private slots:
     void initTestCase() {
         service_ = std::make_unique<DemoService>();
-        dm_ = std::make_unique<TstudyDM>(service_->clientConfig());
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_->clientConfig());
         touchScreen_ = QTest::createTouchDevice();
     }
 
