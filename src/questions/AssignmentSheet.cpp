@@ -7,11 +7,11 @@
 #include <QVBoxLayout>
 
 #include "CreateAssignmentListView.h"
-#include "service/Endpoints.h"
 #include "RowChoice.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "look/SelectedItem.h"
 #include "service/ClientConfig.h"
+#include "service/Endpoints.h"
 
 namespace {
 constexpr int kListColumnWidth = 318;
