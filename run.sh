@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Quick start for Lumovia Class.
 #   ./run.sh demo   the program against the demo classroom service
-#   ./run.sh test   every test, in a normal and in an ASan+UBSan build
+#   ./run.sh test   the format check, then every test in a normal and in an ASan+UBSan build
 # Each command installs the Debian packages it needs (as root, or through sudo) and builds.
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -13,7 +13,7 @@ PACKAGES=(
     qt6-base-dev qt6-webengine-dev libgl-dev
     libcurl4-openssl-dev libxml2-dev zlib1g-dev libssl-dev libpng-dev libjpeg62-turbo-dev
     libboost-dev libbenchmark-dev
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     libxcb1-dev libxcb-shape0-dev libxcb-xtest0-dev fonts-noto-cjk xvfb xauth openbox dbus
     qt6-svg-dev librsvg2-bin dpkg-dev lintian desktop-file-utils appstream
 )
@@ -42,8 +42,21 @@ build() {
     cmake --build "$dir" -j "$JOBS"
 }
 
+# Every tracked C++ file as .clang-format lays it out; lists the files that are not.
+check_format() {
+    echo "== Format (clang-format)"
+    local off=()
+    while IFS= read -r file; do
+        clang-format --dry-run --Werror "$file" >/dev/null 2>&1 || off+=("$file")
+    done < <(git -C "$ROOT" ls-files '*.cpp' '*.h' ':!:tests/fuzz/corpus/**')
+    [ ${#off[@]} -eq 0 ] && return 0
+    printf 'not formatted (clang-format -i FILE): %s\n' "${off[@]}" >&2
+    return 1
+}
+
 run_tests() {
     local status=0
+    check_format || status=1
     build "$ROOT/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
     echo "== Tests (normal build)"
     (cd "$ROOT/build" && ctest --output-on-failure -j "$JOBS") || status=1

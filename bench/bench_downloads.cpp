@@ -15,7 +15,8 @@
 #include <thread>
 #include <vector>
 
-#include "BenchPictureServer.h"
+#include "BenchSupport.h"
+#include "KeepAliveServer.h"
 #include "cache/CacheFileName.h"
 #include "cache/RemoteFileCache.h"
 
@@ -32,8 +33,8 @@ std::string pictureBody() {
     return body;
 }
 
-BenchPictureServer& server() {
-    static BenchPictureServer instance(pictureBody());
+KeepAliveServer& server() {
+    static KeepAliveServer instance({pictureBody(), "image/jpeg"});
     return instance;
 }
 
@@ -123,10 +124,6 @@ void BM_SideBySideColdCache(benchmark::State& state) {
         ratios.push_back(c / p);
     }
     curl_easy_cleanup(curl);
-    auto median = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v.empty() ? 0.0 : v[v.size() / 2];
-    };
     state.counters["plain_ms"] = median(plain);
     state.counters["cached_ms"] = median(cached);
     state.counters["ratio"] = median(ratios);

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "DemoEncoding.h"
-#include "questions/QuestionReplyReader.h"
+#include "catalogue/QuestionReplyReader.h"
 #include "service/AppError.h"
 #include "service/HttpClient.h"
 #include "service/ReplyInflater.h"

@@ -13,6 +13,7 @@
 #include <ctime>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "catalogue/TquestionObj.h"
 #include "questions/QuestionBankPage.h"
 #include "questions/ReadQuestionList.h"
@@ -133,11 +134,6 @@ double threadCpuMs() {
     return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
 }
 
-double medianOf(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 // The reader and the bare parse in pairs, alternating which goes first, on this thread's CPU
 // time, so that a machine busy with other work slows both alike; the medians of each side and
 // of the per-pair ratios.
@@ -164,9 +160,9 @@ void QuestionReplySideBySide(benchmark::State& state) {
         list.push_back(listMs);
         ratios.push_back(listMs / parseMs);
     }
-    state.counters["parse_ms"] = medianOf(parse);
-    state.counters["list_ms"] = medianOf(list);
-    state.counters["ratio"] = medianOf(ratios);
+    state.counters["parse_ms"] = median(parse);
+    state.counters["list_ms"] = median(list);
+    state.counters["ratio"] = median(ratios);
 }
 
 }  // namespace

@@ -42,8 +42,8 @@ void BareLibxml2(benchmark::State& state) {
     const GbkString& text = replyText();
     for (auto _ : state) {
         // HUGE only here: handed over whole, 10 MB of GB2312 input trips the lookup guard.
-        xmlDocPtr doc =
-            xmlReadMemory(text.bytes().data(), int(text.size()), nullptr, nullptr, XML_PARSE_NONET | XML_PARSE_HUGE);
+        xmlDocPtr doc = xmlReadMemory(text.bytes().data(), int(text.size()), nullptr, nullptr,
+                                      XML_PARSE_NONET | XML_PARSE_HUGE);
         std::size_t total = 0;
         for (xmlNodePtr row = xmlDocGetRootElement(doc)->children; row; row = row->next) {
             if (row->type != XML_ELEMENT_NODE) continue;

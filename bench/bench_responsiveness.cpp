@@ -24,7 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "BenchPictureServer.h"
+#include "BenchSupport.h"
+#include "KeepAliveServer.h"
 #include "cache/RemoteFileCache.h"
 #include "catalogue/ImageList.h"
 #include "catalogue/TObjectList.h"
@@ -59,7 +60,7 @@ struct Pass {
 };
 
 // One cold thumbnail pass of `count` pages through the real sheet.
-Pass thumbnailPass(const BenchPictureServer& server, int count, bool background) {
+Pass thumbnailPass(const KeepAliveServer& server, int count, bool background) {
     QTemporaryDir folder;
     const std::string cacheFolder = folder.path().toStdString() + "/";
     HTTPRIOLmvInClass service;
@@ -109,11 +110,6 @@ Pass thumbnailPass(const BenchPictureServer& server, int count, bool background)
     return pass;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -122,7 +118,7 @@ int main(int argc, char** argv) {
     const auto arg = [&](int i, int fallback) { return argc > i ? std::atoi(argv[i]) : fallback; };
     const int pagesA = arg(1, 40), delayA = arg(2, 500), pagesB = arg(3, 300), delayB = arg(4, 20),
               roundsB = arg(5, 3);
-    BenchPictureServer server(pageJpeg(), std::chrono::milliseconds(delayA));
+    KeepAliveServer server({pageJpeg(), "image/jpeg", std::chrono::milliseconds(delayA)});
 
     std::printf("(a) cold thumbnail pass, %d pages at %d ms a picture; gaps between 5 ms ticks\n", pagesA,
                 delayA);

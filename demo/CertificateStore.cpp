@@ -20,8 +20,7 @@ using CertPtr = std::unique_ptr<X509, decltype(&X509_free)>;
 using FilePtr = std::unique_ptr<FILE, decltype(&std::fclose)>;
 
 void check(bool ok, const char* what) {
-    if (!ok)
-        throw std::runtime_error(std::string("certificate generation failed: ") + what);
+    if (!ok) throw std::runtime_error(std::string("certificate generation failed: ") + what);
 }
 
 KeyPtr newKey() {
@@ -110,8 +109,7 @@ CertificateStore::CertificateStore(const fs::path& stateDir, const std::string& 
     keyFile_ = dir / ("server-" + ipAddress + "-key.pem");
 
     bool haveCa = fs::exists(caFile_) && fs::exists(caKeyFile_);
-    if (haveCa && !stillValid(readCertificate(caFile_).get()))
-        haveCa = false;
+    if (haveCa && !stillValid(readCertificate(caFile_).get())) haveCa = false;
     if (!haveCa) {
         KeyPtr caKey = newKey();
         CertPtr ca = newCertificate(caKey.get(), "Lumovia Class demo authority", 3650);

@@ -13,8 +13,7 @@ namespace demo {
 
 std::string utf8ToGbk(std::string_view utf8) {
     iconv_t cd = iconv_open("GBK", "UTF-8");
-    if (cd == reinterpret_cast<iconv_t>(-1))
-        throw std::runtime_error("iconv cannot convert UTF-8 to GBK");
+    if (cd == reinterpret_cast<iconv_t>(-1)) throw std::runtime_error("iconv cannot convert UTF-8 to GBK");
     std::unique_ptr<void, int (*)(iconv_t)> guard(cd, iconv_close);
     std::string out(utf8.size() * 2 + 16, '\0');
     char* in = const_cast<char*>(utf8.data());
@@ -63,8 +62,7 @@ std::string gzipCompress(std::string_view bytes) {
     int rc = deflate(&zs, Z_FINISH);
     out.resize(zs.total_out);
     deflateEnd(&zs);
-    if (rc != Z_STREAM_END)
-        throw std::runtime_error("deflate did not finish");
+    if (rc != Z_STREAM_END) throw std::runtime_error("deflate did not finish");
     return out;
 }
 
@@ -140,19 +138,15 @@ std::string xmlEscape(std::string_view text) {
 
 bool isAscii(std::string_view text) {
     for (unsigned char c : text)
-        if (c >= 0x80)
-            return false;
+        if (c >= 0x80) return false;
     return true;
 }
 
 std::string percentDecode(std::string_view text) {
     auto hexValue = [](char c) -> int {
-        if (c >= '0' && c <= '9')
-            return c - '0';
-        if (c >= 'a' && c <= 'f')
-            return c - 'a' + 10;
-        if (c >= 'A' && c <= 'F')
-            return c - 'A' + 10;
+        if (c >= '0' && c <= '9') return c - '0';
+        if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F') return c - 'A' + 10;
         return -1;
     };
     std::string out;

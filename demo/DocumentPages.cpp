@@ -45,17 +45,14 @@ DocumentPages::DocumentPages(const SampleStore& store) : store_(store) {}
 std::optional<SampleDataset::Row> DocumentPages::findRow(const std::string& operation,
                                                          const std::string& attribute,
                                                          const std::string& value) const {
-    if (value.empty())
-        return std::nullopt;
+    if (value.empty()) return std::nullopt;
     for (const fs::path& file : store_.allDatasetFiles()) {
         bool matches = file.stem() == operation || file.parent_path().filename() == operation;
-        if (!matches)
-            continue;
+        if (!matches) continue;
         try {
             const SampleDataset dataset = SampleDataset::load(file.string());
             for (const SampleDataset::Row& row : dataset.rows())
-                if (trimmed(row.value(attribute)) == value)
-                    return row;
+                if (trimmed(row.value(attribute)) == value) return row;
         } catch (const std::exception&) {
         }
     }
@@ -65,8 +62,7 @@ std::optional<SampleDataset::Row> DocumentPages::findRow(const std::string& oper
 std::optional<std::string> DocumentPages::homeworkPdf(const std::string& homeworkId,
                                                       const std::string& userId) {
     auto row = findRow("LmvInclass_GetTestList", "hmwkid", homeworkId);
-    if (!row)
-        return std::nullopt;
+    if (!row) return std::nullopt;
     std::lock_guard lock(pdfMutex_);
     QByteArray bytes;
     QBuffer buffer(&bytes);
@@ -107,8 +103,7 @@ std::optional<std::string> DocumentPages::homeworkPdf(const std::string& homewor
 
 std::optional<std::string> DocumentPages::classFeedback(const std::string& homeworkId) const {
     auto row = findRow("LmvInclass_GetTestList", "hmwkid", homeworkId);
-    if (!row)
-        return std::nullopt;
+    if (!row) return std::nullopt;
     static const char* students[] = {"王小明", "李华",     "张伟", "Emma Liu",
                                      "陈静",   "Tom Zhao", "刘洋", "赵敏"};
     std::string body = "<h1>反馈分析 Class feedback</h1><p>" + h(trimmed(row->value("hmwkname"))) +
@@ -129,25 +124,21 @@ std::optional<std::string> DocumentPages::classFeedback(const std::string& homew
 std::optional<std::string> DocumentPages::testPaper(const std::string& sourceId,
                                                     const std::string& userId) const {
     auto row = findRow("LmvInclass_GetAllTestPaperList", "testpaperid", sourceId);
-    if (!row)
-        return std::nullopt;
+    if (!row) return std::nullopt;
     std::string body = "<h1>" + h(trimmed(row->value("testpapername"))) + "</h1><p>" +
                        h(trimmed(row->value("testyear"))) + " · " + h(trimmed(row->value("testarea"))) +
                        " · " + h(trimmed(row->value("testtype"))) + " (" +
                        h(trimmed(row->value("testtype_english"))) + ")</p><p>试卷 Paper " + h(sourceId) +
                        " · 用户 User " + h(userId) + "</p>";
-    for (const char* question : kSampleQuestions)
-        body += "<div class=\"q\">" + h(question) + "</div>";
+    for (const char* question : kSampleQuestions) body += "<div class=\"q\">" + h(question) + "</div>";
     return page(trimmed(row->value("testpapername")), body);
 }
 
 std::optional<std::string> DocumentPages::question(const std::string& questionId) const {
     const char* operation = "LmvInclass_getQuestionListFromaSection";
     auto row = findRow(operation, "qid", questionId);
-    if (!row)
-        row = findRow(operation, "questionid", questionId);
-    if (!row)
-        return std::nullopt;
+    if (!row) row = findRow(operation, "questionid", questionId);
+    if (!row) return std::nullopt;
     std::string body = "<h1>题目 Question " + h(questionId) + "</h1><p>" +
                        h(trimmed(row->value("typetext"))) + "</p><div class=\"q\">" +
                        h(trimmed(row->value("questiontext"))) + "</div>";
@@ -158,10 +149,8 @@ std::optional<std::string> DocumentPages::question(const std::string& questionId
                     h(option) + "</div>";
     }
     std::string solution = trimmed(row->value("solutiontext"));
-    if (!solution.empty())
-        body += "<p>答案 Answer: " + h(solution) + "</p>";
+    if (!solution.empty()) body += "<p>答案 Answer: " + h(solution) + "</p>";
     std::string explain = trimmed(row->value("explain"));
-    if (!explain.empty())
-        body += "<p>解析 Explanation: " + h(explain) + "</p>";
+    if (!explain.empty()) body += "<p>解析 Explanation: " + h(explain) + "</p>";
     return page("题目 " + questionId, body);
 }

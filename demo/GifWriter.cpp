@@ -17,8 +17,7 @@ public:
         }
     }
     std::string finish() {
-        if (bits_ > 0)
-            bytes_.push_back(static_cast<char>(accumulator_ & 0xff));
+        if (bits_ > 0) bytes_.push_back(static_cast<char>(accumulator_ & 0xff));
         return std::string(bytes_.begin(), bytes_.end());
     }
 

@@ -21,8 +21,7 @@ namespace {
 std::string pathOf(const std::string& value) {
     for (const char* base : {"${content}", "${baseurl}"}) {
         std::string prefix = base;
-        if (value.rfind(prefix, 0) == 0)
-            return value.substr(prefix.size());
+        if (value.rfind(prefix, 0) == 0) return value.substr(prefix.size());
     }
     return {};
 }
@@ -146,8 +145,7 @@ QImage drawCard(const std::string& kind, const std::string& caption, const std::
 
 std::string encode(const QImage& image, const std::string& path) {
     std::string ext = extension(path);
-    if (ext == ".gif")
-        return GifWriter::encode(image);
+    if (ext == ".gif") return GifWriter::encode(image);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
@@ -199,8 +197,7 @@ std::optional<PictureRenderer::Subject> PictureRenderer::find(const std::string&
         for (const SampleDataset::Row& row : dataset.rows()) {
             for (const auto& attribute : row.attributes) {
                 std::string p = pathOf(trimmed(attribute.second));
-                if (p.empty())
-                    continue;
+                if (p.empty()) continue;
                 // Clip rows name their thumbnail without the ".jpg" the client appends.
                 if (p == path || (attribute.first == "filename" && p + ".jpg" == path))
                     return Subject{stem, row};
@@ -216,11 +213,9 @@ std::optional<PictureRenderer::Picture> PictureRenderer::picture(const std::stri
                        : ext == ".png" ? "image/png"
                        : ext == ".gif" ? "image/gif"
                                        : "";
-    if (type.empty() || path.find("..") != std::string::npos)
-        return std::nullopt;
+    if (type.empty() || path.find("..") != std::string::npos) return std::nullopt;
     std::optional<Subject> subject = find(path);
-    if (!subject)
-        return std::nullopt;
+    if (!subject) return std::nullopt;
 
     std::string signature = path;
     for (const auto& attribute : subject->row.attributes)
@@ -257,8 +252,7 @@ std::string PictureRenderer::draw(const std::string& path, const Subject& subjec
         int best = -1;
         if (auto units = store_.dataset("LmvInclass_GetUnitList")) {
             for (const SampleDataset::Row& unit : units->rows()) {
-                if (trimmed(unit.value("bookid")) != trimmed(row.value("bookid")))
-                    continue;
+                if (trimmed(unit.value("bookid")) != trimmed(row.value("bookid"))) continue;
                 int start = std::atoi(trimmed(unit.value("pagenumber")).c_str());
                 if (start <= number && start > best) {
                     best = start;
@@ -272,16 +266,12 @@ std::string PictureRenderer::draw(const std::string& path, const Subject& subjec
     std::string caption;
     for (const char* key : {"Title", "Word", "clip_title", "bookname"}) {
         caption = trimmed(row.value(key));
-        if (!caption.empty())
-            break;
+        if (!caption.empty()) break;
     }
     std::string kind = subject.dataset;
-    if (kind.rfind("LmvInclass_", 0) == 0)
-        kind = kind.substr(11);
+    if (kind.rfind("LmvInclass_", 0) == 0) kind = kind.substr(11);
     std::string detail = trimmed(row.value("Title_Chinese"));
-    if (detail.empty())
-        detail = trimmed(row.value("example_chinese"));
-    if (detail.empty())
-        detail = trimmed(row.value("word"));
+    if (detail.empty()) detail = trimmed(row.value("example_chinese"));
+    if (detail.empty()) detail = trimmed(row.value("word"));
     return encode(drawCard(kind, caption, detail), path);
 }

@@ -27,8 +27,7 @@ std::string substitute(std::string value, const std::map<std::string, std::strin
 
 std::string SampleDataset::Row::value(const std::string& name) const {
     for (const auto& [key, value] : attributes)
-        if (key == name)
-            return value;
+        if (key == name) return value;
     return {};
 }
 
@@ -43,11 +42,9 @@ SampleDataset SampleDataset::load(const std::string& path) {
                            XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING)
            : nullptr,
         xmlFreeDoc);
-    if (!doc)
-        throw std::runtime_error("sample dataset does not parse: " + path);
+    if (!doc) throw std::runtime_error("sample dataset does not parse: " + path);
     xmlNodePtr root = xmlDocGetRootElement(doc.get());
-    if (!root)
-        throw std::runtime_error("sample dataset has no document element: " + path);
+    if (!root) throw std::runtime_error("sample dataset has no document element: " + path);
     SampleDataset dataset;
     dataset.rootName_ = reinterpret_cast<const char*>(root->name);
     if (xmlChar* mode = xmlGetProp(root, BAD_CAST "demo-declaration")) {
@@ -59,8 +56,7 @@ SampleDataset SampleDataset::load(const std::string& path) {
             dataset.declaration_ = Declaration::Gb2312;
     }
     for (xmlNodePtr node = root->children; node; node = node->next) {
-        if (node->type != XML_ELEMENT_NODE)
-            continue;
+        if (node->type != XML_ELEMENT_NODE) continue;
         Row row;
         row.element = reinterpret_cast<const char*>(node->name);
         for (xmlAttrPtr attr = node->properties; attr; attr = attr->next) {
@@ -75,8 +71,7 @@ SampleDataset SampleDataset::load(const std::string& path) {
 }
 
 std::string SampleDataset::toXml(const std::map<std::string, std::string>& placeholders) const {
-    if (rows_.empty())
-        return "<" + rootName_ + " />";
+    if (rows_.empty()) return "<" + rootName_ + " />";
     std::string out = "<" + rootName_ + ">";
     for (const Row& row : rows_) {
         out += "<" + row.element;

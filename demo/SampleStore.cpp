@@ -12,11 +12,9 @@ SampleStore::SampleStore(std::vector<fs::path> dataDirs, fs::path stateDir)
 }
 
 bool SampleStore::isSafeName(const std::string& name) {
-    if (name.empty() || name == "." || name == "..")
-        return false;
+    if (name.empty() || name == "." || name == "..") return false;
     for (char c : name)
-        if (c == '/' || c == '\\' || c == '\0')
-            return false;
+        if (c == '/' || c == '\\' || c == '\0') return false;
     return true;
 }
 
@@ -24,16 +22,14 @@ std::optional<fs::path> SampleStore::findFile(const std::string& relative) const
     for (auto dir = dataDirs_.rbegin(); dir != dataDirs_.rend(); ++dir) {
         fs::path candidate = *dir / relative;
         std::error_code ec;
-        if (fs::is_regular_file(candidate, ec))
-            return candidate;
+        if (fs::is_regular_file(candidate, ec)) return candidate;
     }
     return std::nullopt;
 }
 
 std::optional<std::string> SampleStore::readFile(const std::string& relative) const {
     auto path = findFile(relative);
-    if (!path)
-        return std::nullopt;
+    if (!path) return std::nullopt;
     std::ifstream in(*path, std::ios::binary);
     std::ostringstream text;
     text << in.rdbuf();
@@ -42,30 +38,24 @@ std::optional<std::string> SampleStore::readFile(const std::string& relative) co
 
 std::optional<SampleDataset> SampleStore::dataset(const std::string& operation,
                                                   const std::string& key) const {
-    if (!isSafeName(operation))
-        return std::nullopt;
+    if (!isSafeName(operation)) return std::nullopt;
     if (!key.empty() && isSafeName(key)) {
         if (auto path = findFile("datasets/" + operation + "/" + key + ".xml"))
             return SampleDataset::load(path->string());
     }
-    if (auto path = findFile("datasets/" + operation + ".xml"))
-        return SampleDataset::load(path->string());
+    if (auto path = findFile("datasets/" + operation + ".xml")) return SampleDataset::load(path->string());
     return std::nullopt;
 }
 
 std::vector<std::string> SampleStore::faults(const std::string& name) const {
     std::vector<std::string> lines;
-    if (!isSafeName(name))
-        return lines;
+    if (!isSafeName(name)) return lines;
     auto text = readFile("faults/" + name);
-    if (!text)
-        return lines;
+    if (!text) return lines;
     std::istringstream in(*text);
     for (std::string line; std::getline(in, line);) {
-        while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
-            line.pop_back();
-        if (!line.empty() && line[0] != '#')
-            lines.push_back(line);
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+        if (!line.empty() && line[0] != '#') lines.push_back(line);
     }
     return lines;
 }
@@ -76,15 +66,12 @@ std::vector<fs::path> SampleStore::allDatasetFiles() const {
     for (auto dir = dataDirs_.rbegin(); dir != dataDirs_.rend(); ++dir) {
         std::error_code ec;
         fs::path root = *dir / "datasets";
-        if (!fs::is_directory(root, ec))
-            continue;
+        if (!fs::is_directory(root, ec)) continue;
         for (auto it = fs::recursive_directory_iterator(root, ec);
              !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
-            if (!it->is_regular_file() || it->path().extension() != ".xml")
-                continue;
+            if (!it->is_regular_file() || it->path().extension() != ".xml") continue;
             std::string relative = fs::relative(it->path(), root).string();
-            if (seen.insert(relative).second)
-                files.push_back(it->path());
+            if (seen.insert(relative).second) files.push_back(it->path());
         }
     }
     return files;
@@ -93,8 +80,7 @@ std::vector<fs::path> SampleStore::allDatasetFiles() const {
 void SampleStore::loadPageSizes() {
     std::ifstream in(stateDir_ / "page-sizes.txt");
     std::string bookid, pageid, width, height;
-    while (in >> bookid >> pageid >> width >> height)
-        pageSizes_[{bookid, pageid}] = {width, height};
+    while (in >> bookid >> pageid >> width >> height) pageSizes_[{bookid, pageid}] = {width, height};
 }
 
 void SampleStore::storePageSize(const std::string& bookid, const std::string& pageid,
@@ -117,7 +103,6 @@ std::optional<std::pair<std::string, std::string>> SampleStore::pageSize(const s
                                                                          const std::string& pageid) const {
     std::lock_guard lock(mutex_);
     auto it = pageSizes_.find({bookid, pageid});
-    if (it == pageSizes_.end())
-        return std::nullopt;
+    if (it == pageSizes_.end()) return std::nullopt;
     return it->second;
 }

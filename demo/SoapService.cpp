@@ -68,8 +68,7 @@ const std::vector<Operation>& operations() {
 
 const Operation* findOperation(const std::string& name) {
     for (const Operation& op : operations())
-        if (name == op.name)
-            return &op;
+        if (name == op.name) return &op;
     return nullptr;
 }
 
@@ -78,8 +77,7 @@ bool hasFault(const std::vector<std::string>& faults, const std::string& name) {
 }
 
 bool isDecimal(const std::string& text, size_t maxDigits) {
-    if (text.empty() || text.size() > maxDigits)
-        return false;
+    if (text.empty() || text.size() > maxDigits) return false;
     return std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
@@ -93,8 +91,7 @@ std::string namespaceOf(xmlNodePtr node) {
 
 xmlNodePtr firstElement(xmlNodePtr node) {
     for (xmlNodePtr child = node ? node->children : nullptr; child; child = child->next)
-        if (child->type == XML_ELEMENT_NODE)
-            return child;
+        if (child->type == XML_ELEMENT_NODE) return child;
     return nullptr;
 }
 
@@ -118,8 +115,7 @@ std::string externalEntity(const std::string& path) {
 // A reply whose XML is cut in the middle of a row, as a broken service would send it.
 std::string truncatedXml(const std::string& text) {
     std::string cut = text.substr(0, text.size() / 2);
-    if (cut.find("<Table") == std::string::npos)
-        cut = "<NewDataSet><Table bookid=\"1\" bookname=";
+    if (cut.find("<Table") == std::string::npos) cut = "<NewDataSet><Table bookid=\"1\" bookname=";
     return cut;
 }
 
@@ -135,8 +131,7 @@ SoapService::SoapService(SampleStore& store, std::string publicBase)
 
 std::vector<std::string> SoapService::operationNames() {
     std::vector<std::string> names;
-    for (const Operation& op : operations())
-        names.emplace_back(op.name);
+    for (const Operation& op : operations()) names.emplace_back(op.name);
     return names;
 }
 
@@ -162,8 +157,7 @@ HttpReply SoapService::handle(const HttpRequest& request) const {
             namespaceOf(child) == kEnvelopeNs)
             body = child;
     xmlNodePtr element = firstElement(body);
-    if (!element)
-        return fault("soap:Client", "The SOAP body holds no operation element.", "");
+    if (!element) return fault("soap:Client", "The SOAP body holds no operation element.", "");
 
     Call call;
     call.operation = localName(element);
@@ -179,8 +173,7 @@ HttpReply SoapService::handle(const HttpRequest& request) const {
                      "Server did not recognize the value of HTTP Header SOAPAction: " + action + ".",
                      call.operation);
     for (xmlNodePtr child = element->children; child; child = child->next) {
-        if (child->type != XML_ELEMENT_NODE)
-            continue;
+        if (child->type != XML_ELEMENT_NODE) continue;
         xmlChar* text = xmlNodeGetContent(child);
         call.arguments[localName(child)] = text ? reinterpret_cast<const char*>(text) : "";
         xmlFree(text);
@@ -198,12 +191,10 @@ HttpReply SoapService::answer(const Call& call) const {
     const std::vector<std::string> faults = store_.faults(call.operation);
     int delay = 0;
     for (const std::string& line : faults)
-        if (line.rfind("slow:", 0) == 0)
-            delay = std::clamp(std::atoi(line.c_str() + 5), 0, 600000);
+        if (line.rfind("slow:", 0) == 0) delay = std::clamp(std::atoi(line.c_str() + 5), 0, 600000);
 
-    auto entityFault = std::find_if(faults.begin(), faults.end(), [](const std::string& l) {
-        return l.rfind("external-entity:", 0) == 0;
-    });
+    auto entityFault = std::find_if(faults.begin(), faults.end(),
+                                    [](const std::string& l) { return l.rfind("external-entity:", 0) == 0; });
     // A hostile dataset in place of the real one, in the reply text or inside the gzip.
     auto hostile = [&](std::string text) {
         if (hasFault(faults, "billion-laughs")) return billionLaughs();
@@ -229,13 +220,11 @@ HttpReply SoapService::answer(const Call& call) const {
             text = updatePageSize(call);
         else
             text = datasetText(call, false);
-        if (hasFault(faults, "invalid-xml"))
-            text = truncatedXml(text);
+        if (hasFault(faults, "invalid-xml")) text = truncatedXml(text);
         reply = envelope(call.operation, hostile(text));
     } else {
         std::string text = hostile(datasetText(call, true));
-        if (hasFault(faults, "invalid-xml"))
-            text = truncatedXml(text);
+        if (hasFault(faults, "invalid-xml")) text = truncatedXml(text);
         // The mini-lecture catalogue is sent as UTF-8; the others as GBK, as they are declared.
         std::string bytes =
             call.operation == "LmvInclass_GetMiniLectureTextJsonList" ? text : demo::utf8ToGbk(text);
@@ -268,22 +257,18 @@ HttpReply SoapService::answer(const Call& call) const {
 
 std::string SoapService::logOn(const Call& call) const {
     auto path = store_.findFile("members.xml");
-    if (!path)
-        return "0";
+    if (!path) return "0";
     SampleDataset members = SampleDataset::load(path->string());
     const std::string account = call.argument("email");
     const std::string password = call.argument("password");
     for (const SampleDataset::Row& row : members.rows()) {
-        if (row.value("demo-account") != account || account.empty())
-            continue;
+        if (row.value("demo-account") != account || account.empty()) continue;
         const std::string plain = row.value("demo-password");
         // The login dialog sends the digest of the GBK bytes; the direct sign-in the text as given.
-        if (password != plain && password != demo::md5Hex(demo::utf8ToGbk(plain)))
-            return "0";
+        if (password != plain && password != demo::md5Hex(demo::utf8ToGbk(plain))) return "0";
         SampleDataset::Row reply;
         for (const auto& attribute : row.attributes)
-            if (attribute.first.rfind("demo-", 0) != 0)
-                reply.attributes.push_back(attribute);
+            if (attribute.first.rfind("demo-", 0) != 0) reply.attributes.push_back(attribute);
         std::string text = "<NewDataSet><Table";
         for (const auto& [key, value] : reply.attributes)
             text += " " + key + "=\"" + demo::xmlEscape(value) + "\"";
@@ -306,8 +291,7 @@ std::string SoapService::updatePageSize(const Call& call) const {
         bookid.find_first_of(" \t\r\n") != std::string::npos)
         return "0";
     auto pages = store_.dataset("LmvInclass_GetPageList", bookid);
-    if (!pages)
-        return "0";
+    if (!pages) return "0";
     auto trimmed = [](std::string text) {
         text.erase(0, text.find_first_not_of(" \t\r\n"));
         text.erase(text.find_last_not_of(" \t\r\n") + 1);
@@ -316,8 +300,7 @@ std::string SoapService::updatePageSize(const Call& call) const {
     bool known = false;
     for (const SampleDataset::Row& row : pages->rows())
         known = known || (trimmed(row.value("pageid")) == pageid && trimmed(row.value("bookid")) == bookid);
-    if (!known)
-        return "0";
+    if (!known) return "0";
     store_.storePageSize(bookid, pageid, std::to_string(std::stol(width)), std::to_string(std::stol(height)));
     return "1";
 }
@@ -325,8 +308,7 @@ std::string SoapService::updatePageSize(const Call& call) const {
 std::string SoapService::datasetKey(const Call& call) const {
     const Operation* op = findOperation(call.operation);
     std::string key;
-    for (const char* name : op->keys)
-        key += (key.empty() ? "" : "_") + call.argument(name);
+    for (const char* name : op->keys) key += (key.empty() ? "" : "_") + call.argument(name);
     return key;
 }
 
@@ -348,8 +330,7 @@ std::string SoapService::datasetText(const Call& call, bool forBytes) const {
                 id.erase(0, id.find_first_not_of(" \t\r\n"));
                 id.erase(id.find_last_not_of(" \t\r\n") + 1);
                 auto size = store_.pageSize(bookid, id);
-                if (!size)
-                    continue;
+                if (!size) continue;
                 for (auto& [key, value] : row.attributes) {
                     if (key == "width")
                         value = size->first;
@@ -362,13 +343,11 @@ std::string SoapService::datasetText(const Call& call, bool forBytes) const {
         xml = dataset->toXml(placeholders);
     }
     if (forBytes) {
-        if (call.operation == "LmvInclass_GetMiniLectureTextJsonList")
-            return xml;
+        if (call.operation == "LmvInclass_GetMiniLectureTextJsonList") return xml;
         return std::string(kGb2312Declaration) + xml;
     }
     // The client always puts its own declaration before the teacher setting.
-    if (call.operation == "LmvInclass_GetTeacherSetting")
-        return xml;
+    if (call.operation == "LmvInclass_GetTeacherSetting") return xml;
     bool declare = declaration == SampleDataset::Declaration::Gb2312 ||
                    (declaration == SampleDataset::Declaration::Auto && !demo::isAscii(xml));
     return declare ? std::string(kGb2312Declaration) + xml : xml;

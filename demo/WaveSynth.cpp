@@ -7,8 +7,7 @@
 namespace {
 
 void put32(std::string& out, uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        out += static_cast<char>((v >> (8 * i)) & 0xff);
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xff);
 }
 
 void put16(std::string& out, uint16_t v) {

@@ -47,8 +47,7 @@ Options parse(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         auto value = [&]() -> std::string {
-            if (i + 1 >= argc)
-                usage(arg + " needs a value");
+            if (i + 1 >= argc) usage(arg + " needs a value");
             return argv[++i];
         };
         if (arg == "--data")
@@ -68,11 +67,9 @@ Options parse(int argc, char** argv) {
         else
             usage("unknown argument " + arg);
     }
-    if (options.dataDirs.empty())
-        usage("--data is required");
+    if (options.dataDirs.empty()) usage("--data is required");
     for (const fs::path& dir : options.dataDirs)
-        if (!fs::is_directory(dir))
-            usage("data folder does not exist: " + dir.string());
+        if (!fs::is_directory(dir)) usage("data folder does not exist: " + dir.string());
     if (options.stateDir.empty()) {
         const char* cache = std::getenv("XDG_CACHE_HOME");
         const char* home = std::getenv("HOME");
@@ -97,15 +94,13 @@ void say(const std::string& line) {
 
 void writeClientConfig(const fs::path& file, const std::string& host, const std::string& address,
                        const fs::path& caFile) {
-    if (file.has_parent_path())
-        fs::create_directories(file.parent_path());
+    if (file.has_parent_path()) fs::create_directories(file.parent_path());
     std::ofstream out(file, std::ios::trunc);
     out << "[servers]\nclassroom = " << host << "\naccount = " << host << "\ncontent = " << host
         << "\nquestion = " << address
         << "\n[service]\nnamespace = http://tempuri.org/\n[tls]\nverify = true\n"
         << "ca_file = " << fs::absolute(caFile).string() << "\n";
-    if (!out)
-        throw std::runtime_error("cannot write client configuration " + file.string());
+    if (!out) throw std::runtime_error("cannot write client configuration " + file.string());
 }
 
 }  // namespace
@@ -118,12 +113,10 @@ int main(int argc, char** argv) {
     xmlSetExternalEntityLoader(refuseExternalEntities);
 
     size_t colon = options.listen.rfind(':');
-    if (colon == std::string::npos)
-        usage("--listen needs ADDRESS:PORT");
+    if (colon == std::string::npos) usage("--listen needs ADDRESS:PORT");
     boost::system::error_code ec;
     asio::ip::address address = asio::ip::make_address(options.listen.substr(0, colon), ec);
-    if (ec || !address.is_v4())
-        usage("--listen needs an IPv4 address: " + options.listen);
+    if (ec || !address.is_v4()) usage("--listen needs an IPv4 address: " + options.listen);
     unsigned short port = static_cast<unsigned short>(std::stoi(options.listen.substr(colon + 1)));
 
     try {
@@ -167,16 +160,13 @@ int main(int argc, char** argv) {
         say("listening " + host);
         say("ca-file " + fs::absolute(certificates.caFile()).string());
         say("state " + fs::absolute(options.stateDir).string());
-        if (questionPort)
-            say("question-port " + std::to_string(options.questionPort));
+        if (questionPort) say("question-port " + std::to_string(options.questionPort));
         say("ready");
 
         std::vector<std::thread> workers;
-        for (int i = 1; i < options.threads; ++i)
-            workers.emplace_back([&io] { io.run(); });
+        for (int i = 1; i < options.threads; ++i) workers.emplace_back([&io] { io.run(); });
         io.run();
-        for (std::thread& worker : workers)
-            worker.join();
+        for (std::thread& worker : workers) worker.join();
         say("stopped");
     } catch (const std::exception& error) {
         std::cerr << "lumoclass-demo-service: " << error.what() << "\n";

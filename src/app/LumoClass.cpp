@@ -1,6 +1,9 @@
 #include "LumoClass.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QIcon>
+#include <QTimer>
 #include <exception>
 
 #include "LaunchQuery.h"
@@ -81,8 +84,15 @@ void LumoClass::RemoveInterruptedWrites() {
 
 LumoClass::Outcome LumoClass::RunLoginMode() {
     if (!CreateDataModule()) return Outcome::Ended;
+    // Every window is given the program's icon in all its sizes when it is made, even one with
+    // an icon of its own, and drawing and sending them all would hold the dialog back by more
+    // than the rest of its start: the dialog is made without it and gets it once it is on the
+    // screen.
+    const QIcon programIcon = QApplication::windowIcon();
+    QApplication::setWindowIcon(QIcon());
     login_ = std::make_unique<Tfmlogin>(*studyDM_, fmMain_);
     login_->show();
+    QTimer::singleShot(0, qApp, [programIcon] { QApplication::setWindowIcon(programIcon); });
     return Outcome::RunLoop;
 }
 

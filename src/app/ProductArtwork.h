@@ -12,6 +12,7 @@ public:
     static QString resourcePath();
     // The picture `size` logical pixels large, drawn for a screen of `devicePixelRatio`.
     static QPixmap render(QSize size, qreal devicePixelRatio);
-    // The window icon in the sizes window managers and task bars ask for.
+    // The window icon in the sizes window managers and task bars ask for, each drawn when it is
+    // first asked for.
     static QIcon icon();
 };

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "service/AppError.h"
+#include "service/AtomicFile.h"
 #include "service/XdgBase.h"
 
 namespace {
@@ -150,20 +151,6 @@ FileError writeError(const std::string& path, int error) {
     return FileError("Unable to write to " + path + ": " + errnoText(error));
 }
 
-// 0 or the errno of the first failing write.
-int writeAll(int fd, const std::string& content) {
-    const char* data = content.data();
-    std::size_t left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return n < 0 ? errno : EIO;
-        data += n;
-        left -= static_cast<std::size_t>(n);
-    }
-    return 0;
-}
-
 std::string folderOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos) return ".";
@@ -194,7 +181,7 @@ void tighten(int fd) {
 // of the first step that failed.
 int overwrite(int fd, const std::string& content) {
     if (::lseek(fd, 0, SEEK_SET) != 0) return errno;
-    if (const int error = writeAll(fd, content)) return error;
+    if (const int error = writeAll(fd, content.data(), content.size())) return error;
     if (::ftruncate(fd, static_cast<off_t>(content.size())) != 0) return errno;
     return ::fsync(fd) == 0 ? 0 : errno;
 }
@@ -218,25 +205,14 @@ void replaceFile(const std::string& path, const std::string& content, const std:
         rewriteInPlace(path, content, previous);
         return;
     }
-    auto fail = [&path](int error) { return writeError(path, error); };
     mode_t mode = 0600;
     struct stat existing {};
     // Another user's file keeps its mode; this user's is tightened to 0600 like a new one.
     if (::stat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) && existing.st_uid != ::geteuid())
         mode = existing.st_mode & 07777;
 
-    std::string temporary = folderOf(path) + "/" + QoroxIni::temporaryPrefix() + "XXXXXX";
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) throw fail(errno);
-    int error = writeAll(fd, content);
-    if (error == 0 && ::fchmod(fd, mode) != 0) error = errno;
-    if (error == 0 && ::fsync(fd) != 0) error = errno;
-    if (::close(fd) != 0 && error == 0) error = errno;
-    if (error == 0 && ::rename(temporary.c_str(), path.c_str()) != 0) error = errno;
-    if (error != 0) {
-        ::unlink(temporary.c_str());
-        throw fail(error);
-    }
+    if (const int error = AtomicFile::writeFile(path, QoroxIni::temporaryPrefix(), content, mode))
+        throw writeError(path, error);
 }
 
 }  // namespace

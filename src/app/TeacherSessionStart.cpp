@@ -4,10 +4,10 @@
 #include <QScopedValueRollback>
 
 #include "main/TFmMain.h"
+#include "service/Endpoints.h"
 #include "service/HttpGetText.h"
 #include "service/ShowMessage.h"
 #include "service/TstudyDM.h"
-#include "service/UrlEncoding.h"
 
 namespace {
 
@@ -55,14 +55,6 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
 void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {
     // The account server's answer means nothing to this program; a failure has been shown.
     const ClientConfig& config = dm_.config();
-    HttpGetText(
-        AccountNotificationUrl(config.accountScheme(), config.accountHost, fmMain_->Member.UserId, account));
-}
-
-std::string TeacherSessionStart::AccountNotificationUrl(const QString& scheme, const QString& accountHost,
-                                                        const GbkString& userId, const GbkString& account) {
-    // The account server reads the GBK bytes the program has always sent, now escaped.
-    return scheme.toStdString() + "://" + accountHost.toStdString() +
-           "/api/zavive/RealNameAuthentication?device=pc&userid=" + UrlQueryValueBytes(userId.bytes()) +
-           "&account=" + UrlQueryValueBytes(account.bytes());
+    HttpGetText(Endpoints::accountNotification(config.accountScheme(), config.accountHost,
+                                               fmMain_->Member.UserId, account));
 }

@@ -32,11 +32,6 @@ public:
 
     bool endRequested() const { return endRequested_; }
 
-    // scheme + "://" + host + the account API path with the user id and the account, each byte of
-    // them outside the unreserved characters of URIs percent-encoded.
-    static std::string AccountNotificationUrl(const QString& scheme, const QString& accountHost, const GbkString& userId,
-                                              const GbkString& account);
-
 private:
     void NotifyAccountServer(const GbkString& account);
 

@@ -14,8 +14,9 @@ public:
                                                                "*.ppt", "*.pptx", "*.doc", "*.docx", "*.pdf",
                                                                "*.htm", "*.tmp",  "*.zip"};
 
-    // `folder` ends with "/"; a folder that is a symbolic link is left alone. Matches names without regard to ASCII letter case, dot files
-    // included; a file that cannot be deleted is made writable and tried once more.
+    // `folder` ends with "/"; a folder that is a symbolic link is left alone. Matches names without regard to
+    // ASCII letter case, dot files included; a file that cannot be deleted is made writable and tried once
+    // more.
     static void DeleteFilesByMask(const std::string& folder, std::string_view mask);
 
     // "*" any run of characters, "?" one character; GBK double-byte characters count as one

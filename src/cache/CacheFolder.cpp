@@ -3,16 +3,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QFile>
 #include <cerrno>
-#include <cstdlib>
+
+#include "service/XdgBase.h"
 
 namespace {
 
 std::string cacheBase() {
-    const char* xdg = std::getenv("XDG_CACHE_HOME");
-    if (xdg && *xdg == '/') return xdg;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.cache";
+    return QFile::encodeName(XdgBase("XDG_CACHE_HOME", ".cache")).toStdString();
 }
 
 // mkdir -p for the parents; the final folder is made by the caller with its own mode.

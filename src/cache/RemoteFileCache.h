@@ -31,8 +31,9 @@ public:
     using EventPump = std::function<void()>;
 
     // `cacheFolder` ends with "/"; an empty folder (none could be made) refuses every fetch.
+    // Every transfer goes through `http`, with its TLS check and time-outs.
     RemoteFileCache(std::string cacheFolder, StatusSink setStatus, EventPump processEvents,
-                    HttpClient http = HttpClient(HttpClient::defaultTls()));
+                    HttpClient http = HttpClient());
     ~RemoteFileCache();
     RemoteFileCache(RemoteFileCache&&) = default;
 

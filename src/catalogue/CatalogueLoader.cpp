@@ -9,6 +9,7 @@
 #include <exception>
 
 #include "service/AppError.h"
+#include "service/AtomicFile.h"
 #include "service/ReplyInflater.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
@@ -37,14 +38,9 @@ void showOwnMessage(const std::exception& error) {
     ShowMessage(QString::fromUtf8(error.what()));
 }
 
-void writeAll(int fd, const char* data, std::size_t size, const std::string& path) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) throw FileError("Cannot write " + path + ": " + std::strerror(errno));
-        data += n;
-        size -= static_cast<std::size_t>(n);
-    }
+void writeOrThrow(int fd, const char* data, std::size_t size, const std::string& path) {
+    if (const int error = writeAll(fd, data, size))
+        throw FileError("Cannot write " + path + ": " + std::strerror(error));
 }
 
 void writeTransitFile(const std::string& path, const ByteString& utf8Bytes) {
@@ -52,8 +48,8 @@ void writeTransitFile(const std::string& path, const ByteString& utf8Bytes) {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) throw FileError("Cannot create file \"" + path + "\". " + std::strerror(errno));
     try {
-        writeAll(fd, kUtf8Bom, sizeof kUtf8Bom, path);
-        writeAll(fd, utf8Bytes.data(), utf8Bytes.size(), path);
+        writeOrThrow(fd, kUtf8Bom, sizeof kUtf8Bom, path);
+        writeOrThrow(fd, utf8Bytes.data(), utf8Bytes.size(), path);
     } catch (...) {
         ::close(fd);
         throw;

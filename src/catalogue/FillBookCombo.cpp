@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 
+#include "ItemRecord.h"
 #include "service/TReplyDataset.h"
 
 namespace {
@@ -16,13 +17,12 @@ void FillBookCombo(const GbkString& replyText, QComboBox* combo, const GbkString
     for (; !row.isNull(); row = row.next()) {
         auto book = std::make_shared<TBookObj>(TBookObj::fromRow(row));
         if (gbk::toInt(book->gradeid) <= kHighestOfferedGrade)
-            combo->addItem(gbk::toQString(book->bookname), QVariant::fromValue(book));
+            combo->addItem(gbk::toQString(book->bookname), ownedRecord(book));
         if (book->bookid == preselectBookId) combo->setCurrentIndex(combo->count() - 1);
     }
     if (combo->count() > 0 && combo->currentIndex() < 0) combo->setCurrentIndex(0);
 }
 
 const TBookObj* ComboBook(const QComboBox* combo, int index) {
-    if (index < 0 || index >= combo->count()) return nullptr;
-    return combo->itemData(index).value<std::shared_ptr<TBookObj>>().get();
+    return recordAt<TBookObj>(combo, index);
 }

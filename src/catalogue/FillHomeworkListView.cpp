@@ -2,6 +2,8 @@
 
 #include <QTreeWidget>
 
+#include "ItemRecord.h"
+
 namespace {
 constexpr int kRecordColumn = 1;
 }  // namespace
@@ -19,11 +21,10 @@ void FillHomeworkListView(const TObjectList<TTestObj>& records, QTreeWidget* lis
         auto* row = new QTreeWidgetItem(listView);
         row->setText(0, gbk::toQString(copy->hmwkname));
         row->setText(kRecordColumn, gbk::toQString(copy->endtime));
-        row->setData(kRecordColumn, Qt::UserRole, QVariant::fromValue(copy));
+        row->setData(kRecordColumn, RecordRole, ownedRecord(copy));
     }
 }
 
 const TTestObj* RowAssignment(const QTreeWidgetItem* row) {
-    if (row == nullptr) return nullptr;
-    return row->data(kRecordColumn, Qt::UserRole).value<std::shared_ptr<TTestObj>>().get();
+    return recordOf<TTestObj>(row, kRecordColumn);
 }

@@ -6,9 +6,13 @@
 
 #include <sys/stat.h>
 
+#include <csetjmp>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+
+// After <cstdio>: the header uses FILE and size_t without including them.
+#include <jpeglib.h>
 
 #include "HalftoneStretch.h"
 #include "ImageError.h"
@@ -84,7 +88,88 @@ QImage to24Bit(const QImage& image) {
 
 // Decodes a JPEG held in memory, at a reduced DCT scale when a thumbnail size is given.
 // Returns a null image on any failure, with the full picture size in `fullSize` when known.
+// libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back to
+// the decode, whose frame holds nothing that needs destroying between the jump and its target.
+struct JpegErrors {
+    jpeg_error_mgr manager;
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void jumpOnJpegError(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+
+void ignoreJpegMessage(j_common_ptr) {}
+
+// The eighths libjpeg scales by: the smallest that keeps enough decoded pixels per thumbnail
+// pixel, or 8 (the whole picture) without a thumbnail size.
+unsigned jpegScale(const QSize& full, int thumbWidth, int thumbHeight) {
+    if (thumbWidth <= 0 || thumbHeight <= 0) return 8;
+    for (int m = 1; m < 8; ++m) {
+        if (full.width() * m / 8 >= kDecodedPerThumbPixel * thumbWidth &&
+            full.height() * m / 8 >= kDecodedPerThumbPixel * thumbHeight)
+            return static_cast<unsigned>(m);
+    }
+    return 8;
+}
+
+// libjpeg-turbo straight into a 24-bit picture: no 32-bit intermediate, no conversion pass, no
+// second scaling to a size libjpeg does not produce itself. Null when the stream is not one this
+// path decodes (CMYK pictures go through Qt, which converts them); `handled` says which.
+QImage decodeJpegDirect(const QByteArray& data, QSize& fullSize, int thumbWidth, int thumbHeight,
+                        bool& handled) {
+    handled = true;
+    jpeg_decompress_struct cinfo{};
+    JpegErrors errors{};
+    cinfo.err = jpeg_std_error(&errors.manager);
+    errors.manager.error_exit = jumpOnJpegError;
+    errors.manager.output_message = ignoreJpegMessage;
+    // Set before the jump target: after a jump only this survives, and it is what is returned.
+    QImage* volatile result = nullptr;
+    if (setjmp(errors.jump) != 0) {
+        jpeg_destroy_decompress(&cinfo);
+        delete result;
+        return {};
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
+                 static_cast<unsigned long>(data.size()));
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK) {
+        jpeg_destroy_decompress(&cinfo);
+        return {};
+    }
+    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
+        jpeg_destroy_decompress(&cinfo);
+        handled = false;
+        return {};
+    }
+    fullSize = QSize(static_cast<int>(cinfo.image_width), static_cast<int>(cinfo.image_height));
+    if (fullSize.isEmpty() || !declaredSizeAllowed(fullSize)) {
+        jpeg_destroy_decompress(&cinfo);
+        return {};
+    }
+    cinfo.scale_num = jpegScale(fullSize, thumbWidth, thumbHeight);
+    cinfo.scale_denom = 8;
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    result = new QImage(static_cast<int>(cinfo.output_width), static_cast<int>(cinfo.output_height),
+                        QImage::Format_RGB888);
+    if (result->isNull()) longjmp(errors.jump, 1);
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = result->scanLine(static_cast<int>(cinfo.output_scanline));
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    QImage image = std::move(*result);
+    delete result;
+    return image;
+}
+
 QImage decodeJpeg(const QByteArray& data, QSize& fullSize, int thumbWidth = 0, int thumbHeight = 0) {
+    bool handled = false;
+    QImage direct = decodeJpegDirect(data, fullSize, thumbWidth, thumbHeight, handled);
+    if (handled) return direct;
     QBuffer buffer;
     buffer.setData(data);
     if (!buffer.open(QIODevice::ReadOnly)) {
@@ -177,6 +262,8 @@ bool ReadImageFile(const std::string& path, QByteArray& data) {
     if (!file || ::fstat(::fileno(file.get()), &info) != 0 || info.st_size > imagelimits::kMaxFileBytes) {
         return false;
     }
+    // A file read whole in one allocation; one that grows while it is read still meets the cap.
+    data.reserve(static_cast<qsizetype>(info.st_size) + 1);
     char chunk[65536];
     size_t n = 0;
     while ((n = std::fread(chunk, 1, sizeof chunk, file.get())) > 0) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <span>
+
 #include "service/GbkText.h"
 
 class TReplyRow;
@@ -42,6 +44,16 @@ struct TquestionObj {
     GbkString source_sequence;
     GbkString question_sequence;
     GbkString difficultyid;
+
+    // A row attribute and the field it fills.
+    struct FieldKey {
+        const char* key;
+        GbkString TquestionObj::*field;
+    };
+    // Every field under its own key, in declaration order.
+    static std::span<const FieldKey> fieldKeys();
+    // The keys read into qid, rt and qtpid when their own keys give empty.
+    static std::span<const FieldKey, 3> fallbackKeys();
 
     // Reads every field from the row by its case-sensitive key; a missing key gives empty.
     static TquestionObj fromRow(const TReplyRow& row);

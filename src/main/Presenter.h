@@ -18,6 +18,7 @@ class QPushButton;
 class QTabWidget;
 class QWidget;
 class PageZoom;
+class TextBookPage;
 class WebBrowser;
 
 // What the presenting keys work on; the main window lends its controls.
@@ -52,6 +53,9 @@ struct PresenterTargets {
     QList<WebBrowser*> browsers;  // every player: paused while the screen is blank; Esc
                                   // leaves a full-screen one first
 };
+
+// The textbook sheet's controls and page steps, as the keys use them.
+PresenterTargets::Book TextBookTargets(TextBookPage& sheet);
 
 // Presenting from a wireless presenter, the keyboard or a touch board: an application-wide
 // event filter for the main window's key presses. In the textbook view the presenter keys

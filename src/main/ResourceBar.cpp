@@ -1,8 +1,9 @@
 #include "ResourceBar.h"
 
-#include <QFont>
 #include <QRadioButton>
 #include <QRect>
+
+#include "look/Look.h"
 
 namespace {
 
@@ -43,12 +44,7 @@ ResourceBar::ResourceBar(QWidget* panel) : QObject(panel) {
         button->setObjectName(QLatin1String(placement.name));
         button->setGeometry(placement.place);
         button->setEnabled(false);
-        if (placement.largerFont) {
-            QFont font(QStringLiteral("sans-serif"));
-            font.setPixelSize(13);
-            font.setBold(true);
-            button->setFont(font);
-        }
+        if (placement.largerFont) button->setFont(pixelFont(13, Weight::Bold));
         buttons_.append(button);
     }
     // The dialogue resource has no content; its button is never offered.

@@ -33,6 +33,7 @@
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
 #include "catalogue/ImageLoader.h"
+#include "look/Look.h"
 #include "media/DialoguePage.h"
 #include "media/MiniLecturePage.h"
 #include "media/PassagePage.h"
@@ -45,6 +46,7 @@
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
 #include "questions/TestPaperPage.h"
+#include "service/Endpoints.h"
 #include "service/HttpClient.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
@@ -52,23 +54,7 @@
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
 constexpr int kTopBarHeight = 56;
-
-QFont pixelFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("sans-serif"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-template <class Control>
-Control* place(QWidget* parent, const char* name, int left, int top, int width, int height) {
-    auto* control = new Control(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(left, top, width, height);
-    return control;
-}
 
 QWidget* sheet(QTabWidget* pages, const char* name, const QString& caption) {
     auto* page = new QWidget(pages);
@@ -84,7 +70,7 @@ TFmMain::TFmMain(TstudyDM& dm, QWidget* parent) : TFmMain(dm, LessonDesktop::sys
 TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget(parent), dm_(dm) {
     registry_ = new WindowRegistry(windowClassName(), this);
     setObjectName(QStringLiteral("FmMain"));
-    setFont(pixelFont(11, false));
+    setFont(pixelFont(11, Weight::Normal));
     // The window's background is the button face, which is also its transparency key.
     QPalette background = palette();
     background.setColor(QPalette::Window, background.color(QPalette::Button));
@@ -151,12 +137,8 @@ void TFmMain::CreateTopBar() {
 
     PanelClass = place<QWidget>(Panel3, "PanelClass", 0, 2, 969, 51);
     PanelClass->hide();
-    PanelClass->setFont(pixelFont(15, true));
-    QPalette navy = PanelClass->palette();
-    navy.setColor(QPalette::WindowText, kNavy);
-    navy.setColor(QPalette::ButtonText, kNavy);
-    navy.setColor(QPalette::Text, kNavy);
-    PanelClass->setPalette(navy);
+    PanelClass->setFont(pixelFont(15, Weight::Bold));
+    paintText(PanelClass, navy());
 
     Label113 = place<QLabel>(PanelClass, "Label113", 9, 6, 39, 16);
     Label113->setText(QStringLiteral("课本"));
@@ -166,7 +148,7 @@ void TFmMain::CreateTopBar() {
     // The combo boxes keep the window text colour: set the roles explicitly, or they would
     // inherit the panel's navy.
     const QPalette system = QApplication::palette();
-    QPalette plain = navy;
+    QPalette plain = PanelClass->palette();
     for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})
         plain.setColor(role, system.color(role));
     cbbooks = place<QComboBox>(PanelClass, "cbbooks", 50, 0, 292, 24);
@@ -176,7 +158,7 @@ void TFmMain::CreateTopBar() {
     Label114->setBuddy(CBUnitClassUse);
     for (QComboBox* combo : {cbbooks, CBUnitClassUse}) {
         combo->setEditable(false);
-        combo->setFont(pixelFont(13, true));
+        combo->setFont(pixelFont(13, Weight::Bold));
         combo->setPalette(plain);
     }
 
@@ -185,7 +167,7 @@ void TFmMain::CreateTopBar() {
     CheckBoxDeleteFile = new QCheckBox(QStringLiteral("退出时删除缓存"), PanelClass);
     CheckBoxDeleteFile->setObjectName(QStringLiteral("CheckBoxDeleteFile"));
     CheckBoxDeleteFile->setGeometry(692, 32, 130, 17);
-    CheckBoxDeleteFile->setFont(pixelFont(12, true));
+    CheckBoxDeleteFile->setFont(pixelFont(12, Weight::Bold));
     CheckBoxDeleteFile->setChecked(false);
 }
 
@@ -349,7 +331,7 @@ void TFmMain::SetTempPath() {
     });
     cache_ = std::make_unique<RemoteFileCache>(
         TempPath, [this](const QString& text) { TabTextBook->StatusBar1Panel0->setText(text); },
-        [] { QCoreApplication::processEvents(); });
+        [] { QCoreApplication::processEvents(); }, dm_.config().httpClient());
     cache_->runTransfersInBackground([this](const QString& text) {
         if (TabTextBook->StatusBar1Panel1->text() != text) TabTextBook->StatusBar1Panel1->setText(text);
     });
@@ -428,9 +410,8 @@ void TFmMain::ApplyColourKey() {
 }
 
 void TFmMain::LoadSyllabusSubjects() {
-    const std::string url =
-        "http://" + (dm_.WebServiceHost + "/syllabus/" + Member.SyllabusId + "_subjects.xml").bytes();
-    const GbkString document(HttpClient(HttpClient::defaultTls()).getBody(url));
+    const std::string url = Endpoints::syllabusSubjects(dm_.WebServiceHost, Member.SyllabusId);
+    const GbkString document(dm_.config().httpClient().getBody(url));
     // Parsing is the check; the document is released at once.
     ParseReplyDataset(document, DeclarationRule::Plain);
 }

@@ -16,12 +16,9 @@
 #include "pages/PaneSplitter.h"
 #include "pages/TextBookPage.h"
 
-void TFmMain::CreatePresenter() {
-    PresenterTargets targets;
-    targets.window = this;
-    targets.pages = PageControlClass;
-    TextBookPage* book = TabTextBook;
-    targets.book = PresenterTargets::Book{
+PresenterTargets::Book TextBookTargets(TextBookPage& sheet) {
+    TextBookPage* book = &sheet;
+    return PresenterTargets::Book{
         .sheet = book,
         .thumbnails = book->LVTextBook,
         .panes = book->PanelRight,
@@ -35,6 +32,13 @@ void TFmMain::CreatePresenter() {
         .firstPage = [book] { book->ShowFirstPage(); },
         .lastPage = [book] { book->ShowLastPage(); },
     };
+}
+
+void TFmMain::CreatePresenter() {
+    PresenterTargets targets;
+    targets.window = this;
+    targets.pages = PageControlClass;
+    targets.book = TextBookTargets(*TabTextBook);
     targets.chrome = {Panel3};
     targets.players = {
         {TabScene, TabScene->btnSceneFullScreen, TabScene->ckScenetranslation},

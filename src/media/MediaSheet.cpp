@@ -11,6 +11,7 @@
 
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageList.h"
+#include "service/Endpoints.h"
 #include "service/HttpGetText.h"
 #include "service/ShowMessage.h"
 #include "web/PageScript.h"
@@ -191,9 +192,7 @@ const void* MediaSheet::SelectedRecordPointer(QListWidget* list) {
 
 GbkString MediaSheet::RequestReference(const char* scheme, const char* path, const GbkString& value,
                                        const QString& replyEmptyMessage) const {
-    const std::string url =
-        std::string(scheme) + "://" + env_.classroomHost.toStdString() + path + value.bytes();
-    const GbkString reply = HttpGetText(url);
+    const GbkString reply = HttpGetText(Endpoints::mediaReference(scheme, env_.classroomHost, path, value));
     if (reply.empty()) ShowMessage(replyEmptyMessage);
     return reply;
 }
@@ -201,8 +200,7 @@ GbkString MediaSheet::RequestReference(const char* scheme, const char* path, con
 QString MediaSheet::PlayerAddress(const QString& queryFirstPart, int width, const GbkString& reply) const {
     const QString page =
         env_.osMajorVersion() == 5 ? QStringLiteral("index_test.html") : QStringLiteral("index.html");
-    return QStringLiteral("https://") + env_.classroomHost + QStringLiteral("/mediaplayerhtml/") + page +
-           queryFirstPart + QString::number(width) + QStringLiteral("px&url=") + gbk::toQString(reply);
+    return Endpoints::mediaPlayer(env_.classroomHost, page, queryFirstPart, width, reply);
 }
 
 void MediaSheet::RunRefresh(const GbkString& unitCode, bool ignoreWhileRunning,

@@ -26,6 +26,7 @@
 #include "catalogue/BuiltInPictures.h"
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageLoader.h"
+#include "service/Endpoints.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
 #include "service/lmvInclassSoap.h"
@@ -270,9 +271,8 @@ void TextBookPage::ClearPageView() {
 void TextBookPage::LoadBookPageList(const GbkString& bookId) {
     ClearPageView();
     context_.pageList.Clear();
-    GbkString baseUrl = "https://" + context_.contentHost;
-    while (!baseUrl.empty() && baseUrl.back() == '/') baseUrl.pop_back();
-    const GbkString reply = context_.service.LmvInclass_GetPageList(bookId, baseUrl);
+    const GbkString reply =
+        context_.service.LmvInclass_GetPageList(bookId, Endpoints::pictureBase(context_.contentHost));
     const TReplyDataset pages = ParseReplyDataset(reply, DeclarationRule::Plain);
     for (TReplyRow row = pages.firstRow(); !row.isNull(); row = row.next())
         context_.pageList.Add(TPageObj::fromRow(row));

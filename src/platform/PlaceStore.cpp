@@ -5,9 +5,8 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QTemporaryFile>
-#include <cstdio>
 
+#include "service/AtomicFile.h"
 #include "service/XdgBase.h"
 
 namespace {
@@ -100,13 +99,7 @@ void PlaceStore::SaveScreen(const RememberedScreen& screen) const {
 void PlaceStore::write(const QString& path, const QByteArray& bytes) const {
     if (!QDir().mkpath(folder_)) return;
     QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    // A temporary file is created with mode 0600; renamed over the old file only once complete,
-    // a reader never sees half a place.
-    QTemporaryFile file(QDir(folder_).filePath(QLatin1String(temporaryPrefix()) + QStringLiteral("XXXXXX")));
-    if (!file.open()) return;
-    if (file.write(bytes) != bytes.size() || !file.flush()) return;
-    file.setAutoRemove(false);
-    file.close();
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
-        QFile::remove(file.fileName());
+    // Renamed over the old file only once complete, a reader never sees half a place.
+    AtomicFile::writeFile(QFile::encodeName(path).toStdString(), temporaryPrefix(), std::string_view(bytes),
+                          0600);
 }

@@ -1,10 +1,11 @@
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <map>
 
-class QLocalServer;
-class QLocalSocket;
+class QSocketNotifier;
 
 // Makes a window findable by other processes under its class name ("QO-RO Editing Tool",
 // "QO-RO Classroom"): a local socket named after the class in the user's runtime folder that
@@ -14,7 +15,10 @@ class QLocalSocket;
 //
 // The registration is a QObject; its owner (normally the window it stands for) decides its
 // life. Registering fails quietly when a live owner already holds the name (isRegistered() is
-// then false); a socket left behind by a crashed process is replaced.
+// then false); a socket left behind by a crashed process is replaced. The sockets are plain
+// POSIX ones watched by the event loop: the login dialog registers before it is shown, and
+// Qt Network with the libraries it brings would take longer to load than the rest of the
+// registration takes.
 class WindowRegistry : public QObject {
     Q_OBJECT
 
@@ -39,8 +43,16 @@ signals:
 
 private:
     void acceptConnections();
-    void readMessages(QLocalSocket* socket);
+    void readMessages(int connection);
+    void closeConnection(int connection);
 
     QString className_;
-    QLocalServer* server_ = nullptr;
+    QString path_;       // the socket file while registered
+    int listener_ = -1;  // the listening socket, -1 when not registered
+    QSocketNotifier* accepting_ = nullptr;
+    struct Connection {
+        QSocketNotifier* readable = nullptr;
+        QByteArray pending;  // a message line not yet complete
+    };
+    std::map<int, Connection> connections_;
 };

@@ -6,6 +6,7 @@
 #include <unordered_set>
 
 #include "ChineseOrder.h"
+#include "catalogue/ItemRecord.h"
 
 namespace {
 
@@ -36,11 +37,11 @@ void FillTestPaperFilterCombo(const TObjectList<TDictonaryTestPaperObj>& testPap
     }
     // The order of the result list; years as numbers.
     std::stable_sort(values.begin(), values.end(), ChineseOrder(key == "testyear"));
-    combo->addItem(QString(), QVariant::fromValue(placeholder));
+    combo->addItem(QString(), ownedRecord(placeholder));
     combo->addItems(values);
     combo->setCurrentIndex(-1);
 }
 
 const TDictonaryTestPaperObj* ComboTestPaper(const QComboBox* combo, int index) {
-    return combo->itemData(index).value<std::shared_ptr<TDictonaryTestPaperObj>>().get();
+    return recordAt<TDictonaryTestPaperObj>(combo, index);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ChineseOrder.h"
+#include "catalogue/ItemRecord.h"
 
 void FilterTestPapers(const TObjectList<TDictonaryTestPaperObj>& testPapers, QListWidget* results,
                       const QString& keyword, const QString& type, const QString& area, const QString& year) {
@@ -45,10 +46,9 @@ void FilterTestPapers(const TObjectList<TDictonaryTestPaperObj>& testPapers, QLi
     for (const Passed& entry : passed) names << entry.name;
     results->addItems(names);
     for (int row = 0; row < results->count(); ++row)
-        results->item(row)->setData(Qt::UserRole, QVariant::fromValue(passed[std::size_t(row)].record));
+        results->item(row)->setData(RecordRole, lentRecord(passed[std::size_t(row)].record));
 }
 
 const TDictonaryTestPaperObj* EntryTestPaper(const QListWidgetItem* entry) {
-    if (entry == nullptr) return nullptr;
-    return entry->data(Qt::UserRole).value<const TDictonaryTestPaperObj*>();
+    return recordOf<TDictonaryTestPaperObj>(entry);
 }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QMetaType>
 #include <QString>
 
 #include "catalogue/TDictonaryTestPaperObj.h"
@@ -25,5 +24,3 @@ void FilterTestPapers(const TObjectList<TDictonaryTestPaperObj>& testPapers, QLi
 
 // The record an entry refers to, or null for an entry without one.
 const TDictonaryTestPaperObj* EntryTestPaper(const QListWidgetItem* entry);
-
-Q_DECLARE_METATYPE(const TDictonaryTestPaperObj*)

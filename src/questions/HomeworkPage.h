@@ -1,22 +1,13 @@
 #pragma once
 
-#include <QWidget>
+#include "AssignmentSheet.h"
 
-#include "BrowserNavigation.h"
-#include "catalogue/MemberInfoRec.h"
-
-class QLabel;
 class QTabWidget;
-class QTreeWidget;
-struct ClientConfig;
-class WebBrowser;
 
-// The homework sheet ("作业"): the assignment list on the left (318 pixels), and on the right
-// two browser pages behind button-style tabs, "作业题目" with the assignment's PDF and
-// "反馈分析" with the class feedback page. The navigation fills LVHomework with
-// FillHomeworkListView; a click opens the chosen assignment in both browsers. The sheet
-// borrows the member record and sends Member.UserId as it is at the click.
-class HomeworkPage : public QWidget {
+// The homework sheet ("作业"): right of the assignment list two browser pages behind
+// button-style tabs, "作业题目" with the assignment's PDF and "反馈分析" with the class feedback
+// page. A click opens the chosen assignment in both browsers.
+class HomeworkPage : public AssignmentSheet {
     Q_OBJECT
 
 public:
@@ -35,8 +26,6 @@ public:
     WebBrowser* WBHomework = nullptr;
     WebBrowser* WBHwkFeedback = nullptr;
 
-private:
-    const MemberInfoRec& member_;
-    BrowserNavigation navigation_;
-    QString classroomHost_;
+protected:
+    void RowChosen() override { LVHomeworkClick(); }
 };

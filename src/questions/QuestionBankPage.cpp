@@ -15,13 +15,15 @@
 #include <exception>
 #include <memory>
 
-#include "FailureText.h"
 #include "FilterTestPapers.h"
-#include "PageAddresses.h"
 #include "ReadQuestionList.h"
 #include "RowChoice.h"
+#include "catalogue/ItemRecord.h"
 #include "catalogue/TUnitSectionObj.h"
+#include "look/SelectedItem.h"
 #include "service/ClientConfig.h"
+#include "service/Endpoints.h"
+#include "service/FailureText.h"
 #include "service/ShowMessage.h"
 #include "service/TReplyDataset.h"
 #include "service/lmvInclassSoap.h"
@@ -58,7 +60,7 @@ QComboBox* dropDown(QWidget* parent, const char* name, QLabel* label) {
 }
 
 const TUnitSectionObj* sectionAt(const QComboBox* combo, int index) {
-    return combo->itemData(index).value<std::shared_ptr<TUnitSectionObj>>().get();
+    return recordAt<TUnitSectionObj>(combo, index);
 }
 
 }  // namespace
@@ -241,15 +243,13 @@ bool QuestionBankPage::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void QuestionBankPage::CBTestPaperClick() {
-    const QList<QListWidgetItem*> selected = CBTestPaper->selectedItems();
-    if (selected.isEmpty()) return;
-    const TDictonaryTestPaperObj* paper = EntryTestPaper(selected.first());
+    const TDictonaryTestPaperObj* paper = EntryTestPaper(firstSelected(CBTestPaper));
     if (paper == nullptr) return;
     LbURL->setText(gbk::toQString(paper->testpapername));
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前试卷号：") + gbk::toQString(paper->testpaperid));
     NavigateBrowser(navigation_, *WBVantorQuestion,
-                    TestPaperSourceAddress(classroomHost_, paper->testpaperid, member_.UserId));
+                    Endpoints::testPaperSource(classroomHost_, paper->testpaperid, member_.UserId));
 }
 
 void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
@@ -261,10 +261,10 @@ void QuestionBankPage::RetriveUnitSectionList(const GbkString& unitcode) {
             auto section = std::make_shared<TUnitSectionObj>(TUnitSectionObj::fromRow(row));
             const QString text = gbk::toQString(section->sectionname) + QStringLiteral(" (含") +
                                  gbk::toQString(section->questioncount) + QStringLiteral("题)");
-            cbsection->addItem(text, QVariant::fromValue(section));
+            cbsection->addItem(text, ownedRecord(section));
         }
     } catch (const std::exception& error) {
-        ShowMessage(FailureText(error));
+        ShowFailure(error);
     }
     // The first entry added becomes current by itself; the teacher has not chosen it.
     cbsection->setCurrentIndex(-1);
@@ -298,18 +298,18 @@ void QuestionBankPage::QueryQuestions() {
         // pass for that section's questions.
         VantorquestionListView->clear();
         Label37->setText(QStringLiteral("返回题目数：0"));
-        ShowMessage(FailureText(error));
+        ShowFailure(error);
     }
 }
 
 void QuestionBankPage::VantorquestionListViewClick() {
-    const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
-    if (selected.isEmpty()) return;
-    const QString id = selected.first()->text(0).trimmed();
+    const QTreeWidgetItem* row = firstSelected(VantorquestionListView);
+    if (row == nullptr) return;
+    const QString id = row->text(0).trimmed();
     lbstorequestion->setVisible(true);
     lbstorequestion->setText(QStringLiteral("当前题号：") + id);
     LbURL->setText(QStringLiteral("题目显示"));
-    NavigateBrowser(navigation_, *WBVantorQuestion, QuestionPageAddress(questionHost_, id));
+    NavigateBrowser(navigation_, *WBVantorQuestion, Endpoints::questionPage(questionHost_, id));
 }
 
 void QuestionBankPage::VantorquestionListViewChange() {
@@ -317,10 +317,10 @@ void QuestionBankPage::VantorquestionListViewChange() {
 }
 
 void QuestionBankPage::VantorquestionListViewDblClick() {
-    const QList<QTreeWidgetItem*> selected = VantorquestionListView->selectedItems();
-    if (selected.isEmpty()) return;
-    const QString id = selected.first()->text(0).trimmed();
-    const QString address = QuestionPageAddress(questionHost_, id);
+    const QTreeWidgetItem* row = firstSelected(VantorquestionListView);
+    if (row == nullptr) return;
+    const QString id = row->text(0).trimmed();
+    const QString address = Endpoints::questionPage(questionHost_, id);
     lbstorequestion->setText(id);
     LbURL->setText(address);
     NavigateBrowser(navigation_, *WBVantorQuestion, address);
@@ -336,7 +336,7 @@ void QuestionBankPage::LoadQuestionTypeList() {
             auto type = std::make_shared<TVantorQuestionTypeObj>();
             type->questiontypeid = row.value("QuestionTypeid");
             type->QuestTypeName = row.value("QuestTypeName");
-            CBVantorQuestionType->addItem(gbk::toQString(type->QuestTypeName), QVariant::fromValue(type));
+            CBVantorQuestionType->addItem(gbk::toQString(type->QuestTypeName), ownedRecord(type));
         }
     } catch (const std::exception&) {
         // The types are never shown; a missing list costs nothing.
@@ -351,10 +351,10 @@ void QuestionBankPage::FillInQuestionTypeComb(const GbkString& userId, QComboBox
         if (row.isNull()) return;
         auto any = std::make_shared<TVantorQuestionTypeObj>();
         any->questiontypeid = "0";
-        combo->addItem(QString(), QVariant::fromValue(any));
+        combo->addItem(QString(), ownedRecord(any));
         for (; !row.isNull(); row = row.next()) {
             auto type = std::make_shared<TVantorQuestionTypeObj>(TVantorQuestionTypeObj::fromRow(row));
-            combo->addItem(gbk::toQString(type->QuestTypeName), QVariant::fromValue(type));
+            combo->addItem(gbk::toQString(type->QuestTypeName), ownedRecord(type));
         }
         combo->setCurrentIndex(0);
     } catch (const std::exception&) {

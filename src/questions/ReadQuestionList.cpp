@@ -4,7 +4,8 @@
 #include <QTreeWidget>
 #include <utility>
 
-#include "QuestionReplyReader.h"
+#include "catalogue/ItemRecord.h"
+#include "catalogue/QuestionReplyReader.h"
 #include "service/ShowMessage.h"
 
 namespace {
@@ -31,7 +32,7 @@ QTreeWidgetItem* rowFor(TquestionObj&& source, const TObjectList<TVantorQuestion
     } else {
         column = 0;  // no type text: the record has no column to live in and goes with this call
     }
-    if (column == kRecordColumn) row->setData(kRecordColumn, Qt::UserRole, QVariant::fromValue(record));
+    if (column == kRecordColumn) row->setData(kRecordColumn, RecordRole, ownedRecord(record));
     row->setText(column + 1, gbk::toQString(record->rt));
     return row;
 }
@@ -55,6 +56,5 @@ void ReadQuestionList(const GbkString& replyText, QTreeWidget* listView,
 }
 
 const TquestionObj* RowQuestion(const QTreeWidgetItem* row) {
-    if (row == nullptr) return nullptr;
-    return row->data(kRecordColumn, Qt::UserRole).value<std::shared_ptr<TquestionObj>>().get();
+    return recordOf<TquestionObj>(row, kRecordColumn);
 }

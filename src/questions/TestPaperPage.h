@@ -1,20 +1,10 @@
 #pragma once
 
-#include <QWidget>
+#include "AssignmentSheet.h"
 
-#include "BrowserNavigation.h"
-#include "catalogue/MemberInfoRec.h"
-
-class QLabel;
-class QTreeWidget;
-struct ClientConfig;
-class WebBrowser;
-
-// The test paper sheet ("试卷"): the assigned test papers on the left (318 pixels), the chosen
-// paper's PDF on the right under "试卷题目". The navigation fills LVTestPaper with
-// FillHomeworkListView; a click opens the chosen paper. The sheet borrows the member record
-// and sends Member.UserId as it is at the click.
-class TestPaperPage : public QWidget {
+// The test paper sheet ("试卷"): right of the assigned test papers the chosen paper's PDF under
+// "试卷题目". A click opens the chosen paper.
+class TestPaperPage : public AssignmentSheet {
     Q_OBJECT
 
 public:
@@ -29,8 +19,6 @@ public:
     QLabel* LabelTestPaperTitle = nullptr;
     WebBrowser* WBTestPaper = nullptr;
 
-private:
-    const MemberInfoRec& member_;
-    BrowserNavigation navigation_;
-    QString classroomHost_;
+protected:
+    void RowChosen() override { LVTestPaperClick(); }
 };

@@ -8,6 +8,7 @@
 #include <QStringList>
 
 #include "AppError.h"
+#include "Endpoints.h"
 #include "XdgBase.h"
 
 namespace {
@@ -144,7 +145,11 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
     return config;
 }
 
+HttpClient ClientConfig::httpClient() const {
+    return HttpClient(TlsPolicy{tlsVerify, caFile.toStdString()},
+                      HttpTimeouts{connectTimeout, idleTimeout, transferTimeout});
+}
+
 QString ClientConfig::classroomEndpoint() const {
-    return (classroomTls ? QStringLiteral("https://") : QStringLiteral("http://")) + classroomHost +
-           QStringLiteral("/lmv-inclass/lmvInclass.asmx");
+    return Endpoints::classroomService(classroomHost, classroomTls);
 }

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "HttpClient.h"
+
 // Where the remote servers are and how TLS is checked. Read once at start from the INI file
 // named by LUMOCLASS_CONFIG, else $XDG_CONFIG_HOME/lumoclass/lumoclass.conf; a missing file or
 // key takes the built-in loopback defaults. load() raises ConfigError naming file, key and value.
@@ -29,4 +31,6 @@ struct ClientConfig {
     // "http://" (or "https://") + classroom + "/lmv-inclass/lmvInclass.asmx"
     QString classroomEndpoint() const;
     QString accountScheme() const { return accountTls ? QStringLiteral("https") : QStringLiteral("http"); }
+    // A client with this configuration's TLS check and time-outs.
+    HttpClient httpClient() const;
 };

@@ -3,7 +3,7 @@
 #include "AppError.h"
 
 HTTPRIOLmvInClass::HTTPRIOLmvInClass(std::string serviceNamespace)
-    : namespace_(std::move(serviceNamespace)), http_(HttpClient::defaultTls()) {}
+    : namespace_(std::move(serviceNamespace)) {}
 
 std::string HTTPRIOLmvInClass::invoke(
     const std::string& operation, std::initializer_list<std::pair<const char*, const GbkString*>> parameters,

@@ -19,6 +19,7 @@ public:
     bool useUtf8InHeader() const { return useUtf8InHeader_; }
     const std::string& serviceNamespace() const { return namespace_; }
     void setTls(TlsPolicy tls) { http_ = HttpClient(std::move(tls)); }
+    void setHttpClient(HttpClient http) { http_ = std::move(http); }
 
     lmvInclassSoap* GetlmvInclassSoap() { return this; }
 

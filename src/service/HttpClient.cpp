@@ -13,14 +13,20 @@
 #include <mutex>
 
 #include "AppError.h"
+#include "AtomicFile.h"
+#include "CurlLibrary.h"
 
 namespace {
 
+const CurlLibrary& lib() {
+    return CurlLibrary::get();
+}
+
 struct CurlDeleter {
-    void operator()(CURL* curl) const { curl_easy_cleanup(curl); }
+    void operator()(CURL* curl) const { lib().easyCleanup(curl); }
 };
 struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+    void operator()(curl_slist* list) const { lib().slistFreeAll(list); }
 };
 using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
@@ -45,15 +51,15 @@ HttpTimeouts& defaultTimeoutStorage() {
 CURLSH* sharedConnections() {
     static std::mutex locks[CURL_LOCK_DATA_LAST];
     static CURLSH* share = [] {
-        CURLSH* s = curl_share_init();
+        CURLSH* s = lib().shareInit();
         if (!s) return s;
-        curl_share_setopt(
+        lib().shareSetopt(
             s, CURLSHOPT_LOCKFUNC,
             +[](CURL*, curl_lock_data data, curl_lock_access, void*) { locks[data].lock(); });
-        curl_share_setopt(
+        lib().shareSetopt(
             s, CURLSHOPT_UNLOCKFUNC, +[](CURL*, curl_lock_data data, void*) { locks[data].unlock(); });
-        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
-        curl_share_setopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
+        lib().shareSetopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_CONNECT);
+        lib().shareSetopt(s, CURLSHOPT_SHARE, CURL_LOCK_DATA_DNS);
         return s;
     }();
     return share;
@@ -64,32 +70,30 @@ constexpr const char* kSystemCaPath = "/etc/ssl/certs";
 
 CurlHandle newHandle(const std::string& url, const TlsPolicy& tls, const HttpTimeouts& timeouts,
                      char* errorBuffer) {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-    CurlHandle curl(curl_easy_init());
+    CurlHandle curl(lib().easyInit());
     if (!curl) throw HttpError("cannot create an HTTP client");
     CURL* h = curl.get();
-    if (CURLSH* share = sharedConnections()) curl_easy_setopt(h, CURLOPT_SHARE, share);
-    curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-    curl_easy_setopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
-    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_USERAGENT, "LumoviaClass/1.0");
+    if (CURLSH* share = sharedConnections()) lib().easySetopt(h, CURLOPT_SHARE, share);
+    lib().easySetopt(h, CURLOPT_URL, url.c_str());
+    lib().easySetopt(h, CURLOPT_ERRORBUFFER, errorBuffer);
+    lib().easySetopt(h, CURLOPT_NOSIGNAL, 1L);
+    lib().easySetopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+    lib().easySetopt(h, CURLOPT_USERAGENT, "LumoviaClass/1.0");
     // A weak school network must not freeze the window for ever.
-    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
-    curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, timeouts.idleSeconds);
-    curl_easy_setopt(h, CURLOPT_TIMEOUT, timeouts.totalSeconds);
+    lib().easySetopt(h, CURLOPT_CONNECTTIMEOUT, timeouts.connectSeconds);
+    lib().easySetopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    lib().easySetopt(h, CURLOPT_LOW_SPEED_TIME, timeouts.idleSeconds);
+    lib().easySetopt(h, CURLOPT_TIMEOUT, timeouts.totalSeconds);
     if (tls.verify) {
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+        lib().easySetopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+        lib().easySetopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
         if (!tls.caFile.empty()) {
-            curl_easy_setopt(h, CURLOPT_CAINFO, tls.caFile.c_str());
-            curl_easy_setopt(h, CURLOPT_CAPATH, kSystemCaPath);
+            lib().easySetopt(h, CURLOPT_CAINFO, tls.caFile.c_str());
+            lib().easySetopt(h, CURLOPT_CAPATH, kSystemCaPath);
         }
     } else {
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
-        curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
+        lib().easySetopt(h, CURLOPT_SSL_VERIFYPEER, 0L);
+        lib().easySetopt(h, CURLOPT_SSL_VERIFYHOST, 0L);
     }
     return curl;
 }
@@ -136,13 +140,7 @@ size_t writeToFile(char* data, size_t size, size_t count, void* target) {
         sink->tooLarge = true;
         return 0;
     }
-    size_t done = 0;
-    while (done < total) {
-        const ssize_t n = ::write(sink->fd, data + done, total - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return 0;  // makes libcurl stop with a write error
-        done += static_cast<size_t>(n);
-    }
+    if (writeAll(sink->fd, data, total) != 0) return 0;  // makes libcurl stop with a write error
     sink->written += static_cast<long long>(total);
     return total;
 }
@@ -156,19 +154,19 @@ int reportProgress(void* target, curl_off_t total, curl_off_t received, curl_off
 
 long responseStatus(CURL* h) {
     long status = 0;
-    curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+    lib().easyGetinfo(h, CURLINFO_RESPONSE_CODE, &status);
     return status;
 }
 
 std::string responseContentType(CURL* h) {
     char* type = nullptr;
-    curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &type);
+    lib().easyGetinfo(h, CURLINFO_CONTENT_TYPE, &type);
     return type ? std::string(type) : std::string();
 }
 
 std::string tooLargeMessage(CURL* h) {
     char* url = nullptr;
-    curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &url);
+    lib().easyGetinfo(h, CURLINFO_EFFECTIVE_URL, &url);
     return "The reply from " + std::string(url ? url : "the server") + " is larger than " +
            std::to_string(kMaxReplyBytes >> 20) + " MiB";
 }
@@ -180,13 +178,13 @@ HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
     BodySink sink;
     sink.body = &response.body;
     sink.limit = kMaxReplyBytes;
-    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, appendToBody);
-    curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-    curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
-    const CURLcode rc = curl_easy_perform(h);
+    lib().easySetopt(h, CURLOPT_WRITEFUNCTION, appendToBody);
+    lib().easySetopt(h, CURLOPT_WRITEDATA, &sink);
+    lib().easySetopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
+    const CURLcode rc = lib().easyPerform(h);
     if (sink.error) std::rethrow_exception(sink.error);
     if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
-    if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
+    if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : lib().easyStrerror(rc));
     response.status = responseStatus(h);
     response.contentType = responseContentType(h);
     return response;
@@ -195,6 +193,8 @@ HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
 }  // namespace
 
 HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)), timeouts_(defaultTimeouts()) {}
+
+HttpClient::HttpClient(TlsPolicy tls, HttpTimeouts timeouts) : tls_(std::move(tls)), timeouts_(timeouts) {}
 
 void HttpClient::setDefaultTls(TlsPolicy tls) {
     std::lock_guard lock(defaultTlsMutex());
@@ -223,21 +223,21 @@ HttpResponse HttpClient::post(const std::string& url, const ByteString& body,
     CURL* h = curl.get();
     HeaderList list;
     for (const std::string& header : headers) {
-        curl_slist* grown = curl_slist_append(list.get(), header.c_str());
+        curl_slist* grown = lib().slistAppend(list.get(), header.c_str());
         if (!grown) throw HttpError("cannot build the request headers");
         list.release();
         list.reset(grown);
     }
     // libcurl would otherwise send "Expect: 100-continue" for larger bodies and wait for it.
-    curl_slist* grown = curl_slist_append(list.get(), "Expect:");
+    curl_slist* grown = lib().slistAppend(list.get(), "Expect:");
     if (grown) {
         list.release();
         list.reset(grown);
     }
-    curl_easy_setopt(h, CURLOPT_HTTPHEADER, list.get());
-    curl_easy_setopt(h, CURLOPT_POST, 1L);
-    curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+    lib().easySetopt(h, CURLOPT_HTTPHEADER, list.get());
+    lib().easySetopt(h, CURLOPT_POST, 1L);
+    lib().easySetopt(h, CURLOPT_POSTFIELDS, body.data());
+    lib().easySetopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
     return collectResponse(h, errorBuffer);
 }
 
@@ -257,57 +257,40 @@ ByteString HttpClient::getBody(const std::string& url) const {
 
 void HttpClient::downloadToFile(const std::string& url, const std::string& path,
                                 const DownloadOptions& options) const {
-    const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-    std::string tempPath = folder + "/" + kDownloadTemporaryPrefix + "XXXXXX";
-    const int fd = ::mkstemp(tempPath.data());
-    if (fd < 0) throw HttpError("cannot create a temporary file in " + folder);
-    ::fchmod(fd, 0644);
-    auto discard = [&] {
-        ::close(fd);
-        ::unlink(tempPath.c_str());
-    };
+    AtomicFile file(path, kDownloadTemporaryPrefix, 0644);
+    if (file.openError() != 0) throw HttpError("cannot create a temporary file in " + file.folder());
+    const int fd = file.fd();
     long status = 0;
-    try {
+    {
         char errorBuffer[CURL_ERROR_SIZE] = {};
         CurlHandle curl = newHandle(url, tls_, timeouts_, errorBuffer);
         CURL* h = curl.get();
         FileSink sink;
         sink.fd = fd;
-        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, writeToFile);
-        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
-        curl_easy_setopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 5L);
+        lib().easySetopt(h, CURLOPT_WRITEFUNCTION, writeToFile);
+        lib().easySetopt(h, CURLOPT_WRITEDATA, &sink);
+        lib().easySetopt(h, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(kMaxReplyBytes));
+        lib().easySetopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        lib().easySetopt(h, CURLOPT_MAXREDIRS, 5L);
         if (options.progress) {
-            curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, reportProgress);
-            curl_easy_setopt(h, CURLOPT_XFERINFODATA, options.progress);
-            curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+            lib().easySetopt(h, CURLOPT_XFERINFOFUNCTION, reportProgress);
+            lib().easySetopt(h, CURLOPT_XFERINFODATA, options.progress);
+            lib().easySetopt(h, CURLOPT_NOPROGRESS, 0L);
         }
-        const CURLcode rc = curl_easy_perform(h);
+        const CURLcode rc = lib().easyPerform(h);
         if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
-        if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : curl_easy_strerror(rc));
+        if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : lib().easyStrerror(rc));
         status = responseStatus(h);
-    } catch (...) {
-        discard();
-        throw;
     }
     if (status < 200 || status > 299) {
-        discard();
         throw HttpError("HTTP " + std::to_string(status), status);
     }
     if (options.acceptHead) {
         char head[16];
         const ssize_t n = ::pread(fd, head, sizeof head, 0);
         if (n < 0 || !options.acceptHead(std::string_view(head, static_cast<std::size_t>(n)))) {
-            discard();
             throw HttpError("The reply from " + url + " is not the file asked for");
         }
     }
-    // Flushed before the rename: after a power cut the name must never stand for a short file.
-    const bool flushed = ::fsync(fd) == 0;
-    if (::close(fd) != 0 || !flushed || ::rename(tempPath.c_str(), path.c_str()) != 0) {
-        ::unlink(tempPath.c_str());
-        throw HttpError("cannot store the download at " + path);
-    }
+    if (file.commit() != 0) throw HttpError("cannot store the download at " + path);
 }

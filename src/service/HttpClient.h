@@ -51,13 +51,15 @@ struct HttpResponse {
 // easy handle and releases it before returning; only libcurl's connection and name caches are
 // shared by the whole process, so a list of pictures from one server reuses one kept-alive
 // connection. Calls block the calling thread, which may be any thread; connecting gives up after
-// 30 s, a transfer after 60 s without data or 300 s in all (ClientConfig sets all three).
+// 30 s, a transfer after 60 s without data or 300 s in all, unless the client is given other
+// time-outs (ClientConfig holds all three).
 // Transport failures raise HttpError with libcurl's message.
 class HttpClient {
 public:
     static constexpr const char* kDownloadTemporaryPrefix = ".lumo-download-";
 
     explicit HttpClient(TlsPolicy tls = {});
+    HttpClient(TlsPolicy tls, HttpTimeouts timeouts);
 
     // Any status is returned; only transport failures raise.
     HttpResponse post(const std::string& url, const ByteString& body,
@@ -74,10 +76,11 @@ public:
 
     const TlsPolicy& tls() const { return tls_; }
 
-    // The policy every client of this process uses; set once at start from the configuration.
+    // The policy of the clients that are not handed one (the embedded browser's certificate check,
+    // HttpGetText); set once at start from the configuration.
     static void setDefaultTls(TlsPolicy tls);
     static TlsPolicy defaultTls();
-    // The time-outs of every client made after this call; set once at start.
+    // The time-outs of every client made after this call without time-outs of its own.
     static void setDefaultTimeouts(HttpTimeouts timeouts);
     static HttpTimeouts defaultTimeouts();
 

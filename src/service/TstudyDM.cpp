@@ -2,7 +2,7 @@
 
 TstudyDM::TstudyDM(const ClientConfig& config)
     : HTTPRIOLmvInClass_(config.serviceNamespace.toStdString()), config_(config) {
-    HTTPRIOLmvInClass_.setTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
+    HTTPRIOLmvInClass_.setHttpClient(config.httpClient());
 }
 
 void TstudyDM::SetUpClassroomProxy() {

@@ -8,16 +8,13 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 #include <QVBoxLayout>
-#include <QWebEngineCertificateError>
-#include <QWebEngineFullScreenRequest>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
-#include <QWebEngineSettings>
-#include <QWebEngineView>
 #include <QWindow>
+#include <algorithm>
 
-#include "CertificateVerifier.h"
+#include "BrowserEngineModule.h"
+#include "BrowserEngineView.h"
 #include "ScriptError.h"
 #include "service/HttpClient.h"
 
@@ -31,20 +28,9 @@ constexpr QSize kExitButtonSize(160, 64);
 constexpr int kExitButtonMargin = 24;
 constexpr int kExitButtonShownMs = 3000;
 
-QWebEngineProfile* sharedProfile() {
-    static bool configured = false;
-    QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
-    if (!configured) {
-        configured = true;
-        QWebEngineSettings* settings = profile->settings();
-        // The teacher started playback by clicking the list, not the page.
-        settings->setAttribute(QWebEngineSettings::PlaybackRequiresUserGesture, false);
-        settings->setAttribute(QWebEngineSettings::FullScreenSupportEnabled, true);
-        // Without plugins the engine downloads a PDF instead of showing it.
-        settings->setAttribute(QWebEngineSettings::PluginsEnabled, true);
-        settings->setAttribute(QWebEngineSettings::PdfViewerEnabled, true);
-    }
-    return profile;
+BrowserTlsPolicy currentTlsPolicy() {
+    const TlsPolicy tls = HttpClient::defaultTls();
+    return BrowserTlsPolicy{tls.verify, QString::fromStdString(tls.caFile)};
 }
 
 // Reports a missing function or a thrown error back as text: the engine itself answers all of
@@ -72,15 +58,16 @@ WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
 }
 
 WebBrowser::~WebBrowser() {
-    // The renderer ends with the page; that is no reason to show anything any more.
-    if (page_ != nullptr) page_->disconnect(this);
+    // The renderer ends with the page; that is no reason to show anything any more, and the
+    // engine must not report to a browser that is half gone.
+    QWidget* view = view_.data();
+    view_.clear();
     // A full-screen view lives on the stage, which has no parent; the page goes with its view.
     delete stage_.data();
-    delete view_.data();
+    delete view;
 }
 
 void WebBrowser::PrepareProcess() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     if (::geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
@@ -92,24 +79,35 @@ void WebBrowser::PrepareProcess() {
 }
 
 void WebBrowser::CreateView() {
-    view_ = new QWebEngineView(this);
+    const CreateBrowserEngineViewFunction create = BrowserEngineModule::entryPoint();
+    // Reports that arrive while the browser is being destroyed (view_ already cleared) are
+    // dropped.
+    BrowserEngineEvents events;
+    events.loadFinished = [this](bool ok) {
+        if (view_) emit loadFinished(ok);
+    };
+    events.titleChanged = [this](const QString& title) {
+        if (!view_) return;
+        view_->setWindowTitle(title);
+        if (stage_) stage_->setWindowTitle(title);
+    };
+    events.rendererEnded = [this](bool normalEnd) {
+        if (view_) OnRendererEnded(normalEnd);
+    };
+    events.fullScreenRequested = [this](bool on) {
+        if (view_) OnFullScreenRequested(on);
+    };
+    events.tlsPolicy = currentTlsPolicy;
+    engine_ = create(this, std::move(events));
+    view_ = engine_->widget();
     view_->setObjectName(QStringLiteral("WebView"));
-    page_ = new QWebEnginePage(sharedProfile(), view_);
-    view_->setPage(page_);
     layout_->addWidget(view_);
-    connect(page_, &QWebEnginePage::certificateError, this, &WebBrowser::OnCertificateError);
-    connect(page_, &QWebEnginePage::fullScreenRequested, this, &WebBrowser::OnFullScreenRequested);
-    connect(page_, &QWebEnginePage::loadFinished, this, &WebBrowser::loadFinished);
-    connect(page_, &QWebEnginePage::titleChanged, view_.data(), &QWidget::setWindowTitle);
-    connect(page_, &QWebEnginePage::renderProcessTerminated, this,
-            [this](QWebEnginePage::RenderProcessTerminationStatus status) { OnRendererTerminated(status); });
     // The full-screen view is shown on a stage of its own rather than as a window itself: the
     // engine's view shows only the page to a screen reader, never a button laid over it.
     stage_ = new QWidget(nullptr);
     stage_->setObjectName(QStringLiteral("FullScreenStage"));
     auto* stageLayout = new QVBoxLayout(stage_);
     stageLayout->setContentsMargins(0, 0, 0, 0);
-    connect(page_, &QWebEnginePage::titleChanged, stage_.data(), &QWidget::setWindowTitle);
     exitFullScreen_ = new QPushButton(QStringLiteral("退出全屏"), stage_);
     exitFullScreen_->setObjectName(QStringLiteral("ExitFullScreen"));
     exitFullScreen_->setAccessibleName(exitFullScreen_->text());
@@ -134,7 +132,7 @@ QWidget* WebBrowser::View() const {
 }
 
 qint64 WebBrowser::RendererProcessId() const {
-    return view_ && !stopped_ ? page_->renderProcessPid() : 0;
+    return engine() != nullptr && !stopped_ ? engine()->rendererProcessId() : 0;
 }
 
 void WebBrowser::Navigate(const QString& url) {
@@ -150,12 +148,14 @@ void WebBrowser::Load(const QUrl& url) {
         reload_->hide();
         view_->show();
     }
-    page_->load(url);
+    engine_->load(url);
 }
 
-void WebBrowser::OnRendererTerminated(int status) {
+void WebBrowser::OnRendererEnded(bool normalEnd) {
+    // A call waiting for an answer from the renderer gets none.
+    for (QEventLoop* wait : scriptWaits_) wait->quit();
     // A renderer that exits normally went with a page or a navigation, not with the player.
-    if (status == QWebEnginePage::NormalTerminationStatus || stopped_) return;
+    if (normalEnd || stopped_) return;
     stopped_ = true;
     if (fullScreen_) {
         pageFullScreen_ = false;
@@ -166,15 +166,11 @@ void WebBrowser::OnRendererTerminated(int status) {
 }
 
 QString WebBrowser::LocationName() const {
-    return view_ ? page_->title() : QString();
+    return engine() != nullptr ? engine()->title() : QString();
 }
 
 QString WebBrowser::LocationURL() const {
-    if (!view_) return QString();
-    // Until the first document has committed the engine reports no URL; the address asked
-    // for is the current location from the caller's point of view.
-    const QUrl url = page_->url();
-    return (url.isEmpty() ? page_->requestedUrl() : url).toString();
+    return engine() != nullptr ? engine()->url().toString() : QString();
 }
 
 void WebBrowser::RunScript(const QString& functionCall) {
@@ -184,7 +180,7 @@ void WebBrowser::RunScript(const QString& functionCall) {
     QPointer<QEventLoop> waiting(&loop);
     QVariant result;
     bool answered = false;
-    page_->runJavaScript(wrapped(functionCall), [&result, &answered, waiting](const QVariant& value) {
+    engine_->runScript(wrapped(functionCall), [&result, &answered, waiting](const QVariant& value) {
         // The wait may have timed out and returned long ago.
         if (!waiting) return;
         result = value;
@@ -193,9 +189,10 @@ void WebBrowser::RunScript(const QString& functionCall) {
     });
     if (!answered) {
         QTimer::singleShot(kScriptTimeoutMs, &loop, &QEventLoop::quit);
-        // A renderer that ends during the call never answers.
-        connect(page_, &QWebEnginePage::renderProcessTerminated, &loop, &QEventLoop::quit);
+        // A renderer that ends during the call never answers (OnRendererEnded ends the wait).
+        scriptWaits_.push_back(&loop);
         loop.exec(QEventLoop::ExcludeUserInputEvents);
+        scriptWaits_.erase(std::find(scriptWaits_.begin(), scriptWaits_.end(), &loop));
     }
     if (stopped_) throw ScriptError("the player has stopped");
     if (!answered) throw ScriptError("the page did not answer " + functionCall.toStdString());
@@ -214,10 +211,9 @@ void WebBrowser::ExitFullScreen() {
     OnEscape();
 }
 
-void WebBrowser::OnFullScreenRequested(QWebEngineFullScreenRequest request) {
-    request.accept();
-    pageFullScreen_ = request.toggleOn();
-    if (request.toggleOn())
+void WebBrowser::OnFullScreenRequested(bool on) {
+    pageFullScreen_ = on;
+    if (on)
         EnterViewFullScreen();
     else
         LeaveViewFullScreen();
@@ -231,7 +227,7 @@ void WebBrowser::EnterViewFullScreen() {
     stage_->layout()->addWidget(view_);
     view_->show();
     if (screen != nullptr) stage_->setGeometry(screen->geometry());
-    stage_->setWindowTitle(page_->title());
+    stage_->setWindowTitle(engine_->title());
     stage_->showFullScreen();
     stage_->activateWindow();
     view_->setFocus();
@@ -289,24 +285,8 @@ void WebBrowser::OnEscape() {
     // The engine does not react to Esc itself; a page in full screen is told to leave it,
     // which comes back through OnFullScreenRequested.
     if (pageFullScreen_) {
-        page_->triggerAction(QWebEnginePage::ExitFullScreen);
+        engine_->exitPageFullScreen();
         return;
     }
     LeaveViewFullScreen();
-}
-
-void WebBrowser::OnCertificateError(const QWebEngineCertificateError& error) {
-    QWebEngineCertificateError decision = error;
-    const TlsPolicy tls = HttpClient::defaultTls();
-    // The extra authority stands in only for the system's list of authorities: any other
-    // complaint about the certificate (its name, its dates, its key) stays a refusal.
-    const bool unknownAuthority = decision.type() == QWebEngineCertificateError::CertificateAuthorityInvalid;
-    const bool trusted =
-        !tls.verify || (unknownAuthority && CertificateVerifier::VerifiesAgainst(
-                                                decision.certificateChain(), decision.url().host(),
-                                                QString::fromStdString(tls.caFile)));
-    if (trusted)
-        decision.acceptCertificate();
-    else
-        decision.rejectCertificate();
 }

@@ -4,20 +4,21 @@
 #include <QString>
 #include <QWidget>
 
+#include <vector>
+
+class BrowserEngineView;
+class QEventLoop;
 class QPushButton;
 class QShortcut;
 class QTimer;
 class QUrl;
 class QVBoxLayout;
-class QWebEngineView;
-class QWebEnginePage;
-class QWebEngineCertificateError;
-class QWebEngineFullScreenRequest;
 
-// The embedded browser: a widget that fills its area and shows remote pages. It is the only
-// class of the program that knows Qt WebEngine. The engine view is made on the first
-// Navigate(), so a window whose players are never used starts no browser process; until then
-// LocationName() and LocationURL() are empty and RunScript() fails.
+// The embedded browser: a widget that fills its area and shows remote pages. The engine view is
+// made on the first Navigate(), which is also when the engine itself is loaded (from the module
+// BrowserEngineModule finds), so a window whose players are never used loads no engine and
+// starts no browser process; until then LocationName() and LocationURL() are empty and
+// RunScript() fails. A module that cannot be loaded makes Navigate() raise.
 //
 // All browsers share the engine's default (off-the-record) profile: playback needs no click
 // inside the page, pages may go full screen, PDF documents show inside the view. A certificate
@@ -44,9 +45,9 @@ public:
     explicit WebBrowser(QWidget* parent = nullptr);
     ~WebBrowser() override;
 
-    // Call in main() before the QApplication exists: the engine needs shared OpenGL contexts,
-    // one renderer per site keeps the players of one server in one process, and as root the
-    // engine's sandbox cannot start, so it is switched off then (and only then).
+    // Call in main() before the QApplication exists: one renderer per site keeps the players of
+    // one server in one process, and as root the engine's sandbox cannot start, so it is
+    // switched off then (and only then). The engine's graphics are prepared when it is loaded.
     static void PrepareProcess();
 
     // Starts loading `url` as given (also "about:blank") and returns at once.
@@ -86,19 +87,21 @@ signals:
 
 private:
     void CreateView();
-    void OnCertificateError(const QWebEngineCertificateError& error);
-    void OnFullScreenRequested(QWebEngineFullScreenRequest request);
+    void OnFullScreenRequested(bool on);
     void EnterViewFullScreen();
     void LeaveViewFullScreen();
     void OnEscape();
     void ShowExitButton();
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void OnRendererTerminated(int status);
+    void OnRendererEnded(bool normalEnd);
     void Load(const QUrl& url);
+    // The engine half while its view lives, else null.
+    BrowserEngineView* engine() const { return view_ ? engine_ : nullptr; }
 
     QVBoxLayout* layout_ = nullptr;
-    QPointer<QWebEngineView> view_;
-    QWebEnginePage* page_ = nullptr;  // owned by view_
+    QPointer<QWidget> view_;
+    BrowserEngineView* engine_ = nullptr;   // the same object as view_
+    std::vector<QEventLoop*> scriptWaits_;  // RunScript() calls waiting for an answer
     QShortcut* escape_ = nullptr;
     QPushButton* reload_ = nullptr;          // shown in place of the view while the renderer is gone
     QPointer<QWidget> stage_;                // the window a full-screen view is shown on

@@ -14,6 +14,7 @@
 
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/LessonKeeper.h"
 #include "main/TFmMain.h"
@@ -22,12 +23,6 @@
 #include "test_login_support.h"
 
 namespace {
-
-// Runs `action` as an event of the message loop, where the default error handler stands.
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
 
 // What went out, without the time each request took.
 QStringList requests(const QStringList& log) {

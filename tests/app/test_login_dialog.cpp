@@ -19,6 +19,7 @@
 #include "ScriptedClassroom.h"
 #include "app/LumoClass.h"
 #include "app/PasswordDigest.h"
+#include "app/ProductArtwork.h"
 #include "app/Tfmlogin.h"
 #include "cache/CacheFolder.h"
 #include "main/TFmMain.h"
@@ -73,6 +74,26 @@ private slots:
         QVERIFY(!QFile::exists(iniPath()));
         QVERIFY(settledLog(*demo_).isEmpty());
         QVERIFY(messages.texts().isEmpty());
+    }
+
+    // The dialog goes on the screen before the program's icon is drawn and sent in all its sizes,
+    // and then has it for the task bar.
+    void dialogTakesTheProgramIconOnceShown() {
+        QApplication::setWindowIcon(ProductArtwork::icon());
+        startDemo();
+        Tfmlogin* login = start();
+        QVERIFY(login);
+        QVERIFY(QTest::qWaitForWindowExposed(login));
+        QTRY_VERIFY(login->windowHandle()->icon().availableSizes().contains(QSize(256, 256)));
+        QApplication::setWindowIcon(QIcon());
+    }
+
+    void passwordShowsAsStars() {
+        startDemo();
+        Tfmlogin* login = start();
+        QVERIFY(login);
+        login->Editpasswd->setText(QStringLiteral("visit20"));
+        QCOMPARE(login->Editpasswd->displayText(), QStringLiteral("*******"));
     }
 
     void everyActivationPutsTheFocusInThePassword() {

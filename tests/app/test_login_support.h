@@ -15,16 +15,10 @@
 #include <memory>
 
 #include "DemoService.h"
+#include "TestFiles.h"
 #include "app/LumoClass.h"
 #include "app/Tfmlogin.h"
 #include "service/HttpGetText.h"
-
-inline void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
 
 inline QByteArray fileBytes(const QString& path) {
     QFile file(path);

@@ -52,11 +52,7 @@ class TestSessionStart : public QObject, protected SignInFixture {
 
 private:
     // Both the classroom and the account server are the scripted service.
-    static void writeScriptedConfig(const ScriptedClassroom& service) {
-        const QByteArray host = QByteArray::fromStdString(service.host());
-        writeFile(qEnvironmentVariable("LUMOCLASS_CONFIG"),
-                  "[servers]\nclassroom = " + host + "\naccount = " + host + "\n");
-    }
+    static void writeScriptedConfig(const ScriptedClassroom& service) { service.writeConfig({"account"}); }
 
 private slots:
     void init() { prepare(); }

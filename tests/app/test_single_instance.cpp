@@ -2,8 +2,12 @@
 // holds the login window's registration, and nothing else.
 #include <QtTest>
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 #include <QProcess>
+#include <cstring>
 
 #include "DemoService.h"
 #include "cache/CacheFolder.h"
@@ -60,6 +64,44 @@ private slots:
         WindowRegistry registry(name);
         QVERIFY(registry.isRegistered());
         QVERIFY(WindowRegistry::exists(name));
+    }
+
+    // Other programs write their numbers in any pieces: a message counts once its line is whole,
+    // a line that is no number is skipped, and a sender that never ends its line is cut off.
+    void messagesArriveAsWholeLines() {
+        const QString name = QStringLiteral("QO-RO Line Probe");
+        WindowRegistry registry(name);
+        QVERIFY(registry.isRegistered());
+        QSignalSpy received(&registry, &WindowRegistry::messageReceived);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = QFile::encodeName(WindowRegistry::socketPath(name));
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        const int sender = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(::connect(sender, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0);
+        QCOMPARE(::write(sender, "51", 2), 2);
+        QCOMPARE(::write(sender, "20\nhello\n7\n", 11), 11);
+        QTRY_COMPARE(received.size(), 2);
+        QCOMPARE(received.at(0).first().toInt(), 5120);
+        QCOMPARE(received.at(1).first().toInt(), 7);
+        const QByteArray endless(200, '1');
+        QCOMPARE(::write(sender, endless.constData(), size_t(endless.size())), qsizetype(endless.size()));
+        char byte = 0;
+        // The registry hangs up: the read ends instead of waiting.
+        QTRY_COMPARE(::recv(sender, &byte, 1, MSG_DONTWAIT), ssize_t(0));
+        QCOMPARE(received.size(), 2);
+        ::close(sender);
+    }
+
+    void registrationAdmitsOnlyThisUser() {
+        const QString name = QStringLiteral("QO-RO Owner Probe");
+        WindowRegistry registry(name);
+        QVERIFY(registry.isRegistered());
+        struct stat info {};
+        QCOMPARE(::stat(QFile::encodeName(WindowRegistry::socketPath(name)).constData(), &info), 0);
+        QVERIFY(S_ISSOCK(info.st_mode));
+        QCOMPARE(info.st_mode & 0777, mode_t(0600));
+        QCOMPARE(info.st_uid, ::getuid());
     }
 
     void secondStartEndsTheFirstAndCarriesOn() {

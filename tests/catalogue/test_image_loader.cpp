@@ -9,7 +9,12 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
+#include <vector>
+
+// After <cstdio>: the header uses FILE and size_t without including them.
+#include <jpeglib.h>
 
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageError.h"
@@ -99,6 +104,34 @@ bool writePng(const std::string& path, const PngSpec& spec) {
 QByteArray fileBytes(const std::string& path) {
     QFile file(QString::fromStdString(path));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A print shop's JPEG: four CMYK channels, every pixel the same ink (Adobe's inverted values).
+QByteArray cmykJpegBytes(int width, int height, const unsigned char ink[4]) {
+    jpeg_compress_struct cinfo{};
+    jpeg_error_mgr errors{};
+    cinfo.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&cinfo);
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&cinfo, &buffer, &size);
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = 4;
+    cinfo.in_color_space = JCS_CMYK;
+    jpeg_set_defaults(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    std::vector<unsigned char> row(static_cast<size_t>(width) * 4);
+    for (size_t i = 0; i < row.size(); ++i) row[i] = ink[i % 4];
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW line = row.data();
+        jpeg_write_scanlines(&cinfo, &line, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    QByteArray bytes(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(size));
+    std::free(buffer);
+    return bytes;
 }
 
 QByteArray jpegBytes(const QImage& image) {
@@ -286,12 +319,15 @@ private slots:
         QTest::newRow("colour") << solid(40, 30, qRgb(200, 120, 40)) << qRgb(200, 120, 40);
         QTest::newRow("grey") << solid(40, 30, qRgb(90, 90, 90)).convertToFormat(QImage::Format_Grayscale8)
                               << qRgb(90, 90, 90);
+        // No ink at all is white; the picture takes the other decoder.
+        QTest::newRow("CMYK") << QImage() << qRgb(255, 255, 255);
     }
     void jpegDecodesTo24BitsAtFullSize() {
         QFETCH(QImage, picture);
         QFETCH(QRgb, colour);
         const std::string path = at("full.jpg");
-        QVERIFY(writeBytes(path, jpegBytes(picture)));
+        const unsigned char noInk[4] = {255, 255, 255, 255};
+        QVERIFY(writeBytes(path, picture.isNull() ? cmykJpegBytes(40, 30, noInk) : jpegBytes(picture)));
 
         int width = 0, height = 0;
         const QImage image = LoadImageFile(path, width, height);

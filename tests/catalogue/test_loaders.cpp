@@ -8,6 +8,7 @@
 
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "ScriptedClassroom.h"
 #include "cache/CacheFolder.h"
 #include "catalogue/CatalogueLoader.h"
 #include "service/AppError.h"
@@ -30,34 +31,20 @@ std::string gzip(const std::string& data) {
     return out;
 }
 
-std::string escaped(const std::string& text) {
-    return QString::fromUtf8(text).toHtmlEscaped().toStdString();
-}
-
-std::string envelope(const std::string& operation, const std::string& resultContent) {
-    return "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-           "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><" +
-           operation + "Response xmlns=\"http://tempuri.org/\"><" + operation + "Result>" + resultContent +
-           "</" + operation + "Result></" + operation + "Response></soap:Body></soap:Envelope>";
-}
-
 // A reply whose result is text (UTF-8 in the envelope).
 ScriptedResponse textReply(const std::string& operation, const std::string& utf8Text) {
-    return {200, "text/xml; charset=utf-8", envelope(operation, escaped(utf8Text))};
+    return {200, "text/xml; charset=utf-8", ScriptedClassroom::envelope(operation, utf8Text)};
 }
 
 // A byte-array reply: the payload gzipped, then base64 as the service sends it.
 ScriptedResponse bytesReply(const std::string& operation, const std::string& gzipped) {
-    return {200, "text/xml; charset=utf-8",
-            envelope(operation, QByteArray::fromStdString(gzipped).toBase64().toStdString())};
+    return {
+        200, "text/xml; charset=utf-8",
+        ScriptedClassroom::envelope(operation, QByteArray::fromStdString(gzipped).toBase64().toStdString())};
 }
 
 ScriptedResponse faultReply(const std::string& faultString) {
-    return {500, "text/xml; charset=utf-8",
-            "<?xml version=\"1.0\" encoding=\"utf-8\"?><soap:Envelope "
-            "xmlns:soap=\"http://schemas.xmlsoap.org/soap/envelope/\"><soap:Body><soap:Fault>"
-            "<faultcode>soap:Server</faultcode><faultstring>" +
-                faultString + "</faultstring></soap:Fault></soap:Body></soap:Envelope>"};
+    return {500, "text/xml; charset=utf-8", ScriptedClassroom::faultEnvelope(faultString)};
 }
 
 std::string operationOf(const RecordedRequest& request) {

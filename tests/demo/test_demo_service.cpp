@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "DemoService.h"
+#include "TestFiles.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HTTPRIOLmvInClass.h"
@@ -30,13 +31,6 @@ int rowCount(const TReplyDataset& dataset) {
     int rows = 0;
     for (TReplyRow row = dataset.firstRow(); !row.isNull(); row = row.next()) ++rows;
     return rows;
-}
-
-void writeFile(const QString& path, const QByteArray& content) {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(content);
 }
 
 // How one operation is called and read, as its caller in the client does it.

@@ -14,9 +14,10 @@
 #include <QScreen>
 #include <QTabWidget>
 
+#include "DataModule.h"
 #include "MainWindowControls.h"
 #include "ScriptedClassroom.h"
-#include "XvfbDesktop.h"
+#include "XvfbTestMain.h"
 #include "main/Presenter.h"
 #include "main/TFmMain.h"
 #include "pages/PageScrollBox.h"
@@ -84,10 +85,7 @@ private:
 private slots:
     void initTestCase() {
         service_.reply("LmvInclass_GetBookList", "<NewDataSet/>");
-        ClientConfig config;
-        config.classroomHost = QString::fromStdString(service_.host());
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_.host());
         presses_ = std::make_unique<PressRecorder>();
 
         // Out of the window manager's hands, which would raise it over the main window when it
@@ -170,15 +168,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    XvfbDesktop desktop;
-    if (!desktop.start()) {
-        std::fprintf(stderr, "Xvfb with openbox did not start\n");
-        return 1;
-    }
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    QApplication app(argc, argv);
-    TestColourKey test;
-    return QTest::qExec(&test, argc, argv);
+    return RunOnXvfbDesktop<TestColourKey>(argc, argv);
 }
 
 #include "test_colour_key.moc"

@@ -5,8 +5,9 @@
 #include <QApplication>
 #include <QScreen>
 
+#include "DataModule.h"
 #include "ScriptedClassroom.h"
-#include "XvfbDesktop.h"
+#include "XvfbTestMain.h"
 #include "main/TFmMain.h"
 #include "service/ClientConfig.h"
 #include "service/TstudyDM.h"
@@ -24,11 +25,8 @@ private slots:
     void theDecoratedFrameCoversTheWorkAreaOnceAndAMoveIsKept() {
         ScriptedClassroom service;
         service.reply("LmvInclass_GetBookList", "<NewDataSet/>");
-        ClientConfig config;
-        config.classroomHost = QString::fromStdString(service.host());
-        TstudyDM dm(config);
-        dm.SetUpClassroomProxy();
-        TFmMain window(dm);
+        const auto dm = dataModule(service.host());
+        TFmMain window(*dm);
         QScreen* screen = window.screen();
         const QRect workArea = screen->availableGeometry();
         QCOMPARE(workArea.height(), screen->geometry().height() - kPanelHeight);
@@ -49,15 +47,7 @@ private slots:
 };
 
 int main(int argc, char** argv) {
-    XvfbDesktop desktop;
-    if (!desktop.start(kPanelHeight)) {
-        std::fprintf(stderr, "Xvfb with openbox did not start\n");
-        return 1;
-    }
-    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
-    QApplication app(argc, argv);
-    TestWindowManager test;
-    return QTest::qExec(&test, argc, argv);
+    return RunOnXvfbDesktop<TestWindowManager>(argc, argv, kPanelHeight);
 }
 
 #include "test_window_manager.moc"

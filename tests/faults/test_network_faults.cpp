@@ -12,9 +12,11 @@
 #include <QRegularExpression>
 #include <memory>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "TestFiles.h"
 #include "app/LumoClass.h"
 #include "app/Tfmlogin.h"
 #include "main/TFmMain.h"
@@ -29,13 +31,6 @@ namespace {
 
 // What no reply may ever bring into the program: the content of a local file named by an entity.
 constexpr char kSecret[] = "secret-4711-never-read";
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    QVERIFY2(file.open(QIODevice::WriteOnly | QIODevice::Truncate), qPrintable(path));
-    file.write(bytes);
-}
 
 // Every file below the test's own environment, except the demo service's state.
 QStringList filesUnder(const QString& root) {
@@ -79,8 +74,7 @@ private:
         HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
         HttpClient::setDefaultTimeouts(
             HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(config);
         window_ = std::make_unique<TFmMain>(*dm_);
         window_->Member.UserId = "t1001";
     }

@@ -9,6 +9,7 @@
 
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "TestFiles.h"
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageError.h"
 #include "catalogue/ImageLoader.h"
@@ -57,12 +58,6 @@ QByteArray greyRgbPng(quint32 width, quint32 height) {
     }
     deflateEnd(&zs);
     return "\x89PNG\r\n\x1a\n" + chunk("IHDR", header) + chunk("IDAT", compressed) + chunk("IEND", {});
-}
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(bytes);
 }
 
 }  // namespace

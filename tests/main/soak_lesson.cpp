@@ -10,9 +10,11 @@
 #include <QTreeWidget>
 #include <cstdio>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/TFmMain.h"
@@ -31,20 +33,6 @@ long residentKiB() {
     for (const QByteArray& line : status.readAll().split('\n'))
         if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').first().toLong();
     return -1;
-}
-
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
-
-void pick(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    asUser([combo, index] { emit combo->activated(index); });
-}
-
-void choose(QRadioButton* button) {
-    asUser([button] { button->click(); });
 }
 
 // One lesson; false when a step did not give what it should.
@@ -80,15 +68,10 @@ int main(int argc, char** argv) {
     const int rounds = argc > 1 ? std::atoi(argv[1]) : 200;
     MessageRecorder messages;
     DemoService service;
-    ClientConfig config;
-    config.classroomHost = config.contentHost = config.accountHost = service.host();
-    config.questionHost = service.address();
-    config.caFile = service.caFile();
-    TstudyDM dm(config);
-    dm.SetUpClassroomProxy();
+    const auto dm = dataModule(service.clientConfig());
     int status = 0;
     {
-        TFmMain window(dm);
+        TFmMain window(*dm);
         window.Member.UserId = "t1001";
         window.LoadUnitList();
         window.LoadHomeworkList();

@@ -20,6 +20,7 @@
 #include "AccessibleTree.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -40,20 +41,6 @@
 #include "web/WebBrowser.h"
 
 namespace {
-
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
-
-void choose(QRadioButton* button) {
-    asUser([button] { button->click(); });
-}
-
-void pick(QComboBox* combo, int index) {
-    combo->setCurrentIndex(index);
-    asUser([combo, index] { emit combo->activated(index); });
-}
 
 void chooseBook(TFmMain& w, const char* bookId) {
     for (int i = 0; i < books(w)->count(); ++i)
@@ -252,7 +239,7 @@ private slots:
         QVERIFY(!radio(w, "RBtnMiniLectureClassUse")->isEnabled());
         QCOMPARE(lectureSheet(w)->LVMiniLectureClassUse->count(), 0);
 
-        pick(units(w), 0);
+        pick(units, 0);
         QVERIFY(radio(w, "RBtnMiniLectureClassUse")->isEnabled());
         choose(radio(w, "RBtnMiniLectureClassUse"));
         QVERIFY(clickFirstAndLoad(lectureSheet(w)->LVMiniLectureClassUse, lectureSheet(w)->WebMiniLecture));

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 
 #include "AccessibleTree.h"
+#include "DataModule.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
@@ -36,14 +37,6 @@ const std::string kBooks =
     "</NewDataSet>";
 
 const QString kTitle = QStringLiteral("Lumovia Class——Lumo课堂");
-
-std::unique_ptr<TstudyDM> dataModule(const std::string& host) {
-    ClientConfig config;
-    config.classroomHost = QString::fromStdString(host);
-    auto dm = std::make_unique<TstudyDM>(config);
-    dm->SetUpClassroomProxy();
-    return dm;
-}
 
 }  // namespace
 
@@ -100,7 +93,7 @@ private slots:
         QTest::addColumn<bool>("fault");
         QTest::addColumn<QByteArray>("reply");
         QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("books");
+        QTest::addColumn<int>("bookCount");
         QTest::newRow("fault") << true << QByteArray("Book list unavailable") << "Book list unavailable" << 0;
         const QByteArray broken = "<NewDataSet><Table bookname=\"a\"";
         QTest::newRow("unreadable") << false << broken
@@ -116,7 +109,7 @@ private slots:
         QFETCH(bool, fault);
         QFETCH(QByteArray, reply);
         QFETCH(QString, message);
-        QFETCH(int, books);
+        QFETCH(int, bookCount);
         if (fault)
             service_->fault("LmvInclass_GetBookList", reply.toStdString());
         else
@@ -125,7 +118,7 @@ private slots:
         dm_ = dataModule(service_->host());
         window_ = std::make_unique<TFmMain>(*dm_);
         QCOMPARE(messages.texts(), QStringList{message});
-        QCOMPARE(books(*window_)->count(), books);
+        QCOMPARE(books(*window_)->count(), bookCount);
         QCOMPARE(window_->windowTitle(), kTitle);
         verifyComplete(*window_);
     }

@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
@@ -44,8 +45,7 @@ private slots:
         config.classroomHost = service_->host();
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(config);
     }
 
     void init() {

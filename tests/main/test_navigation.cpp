@@ -13,9 +13,12 @@
 #include <QTemporaryDir>
 #include <QTreeWidget>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
+#include "TestFiles.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/TFmMain.h"
@@ -43,19 +46,6 @@ const QByteArray kUnits = R"(<?xml version="1.0" encoding="UTF-8"?>
   <Table unitcode="b3a-u9" unitname="Unit 9" UnitTitle="No page" bookid="b3a" IsValid="1" pagenumber="999" />
 </NewDataSet>
 )";
-
-void writeFile(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
-    file.write(bytes);
-}
-
-// Runs `action` as an event of the message loop, where the default error handler stands.
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
 
 // Processes whose parent is this test: a browser engine would start some.
 int childProcesses() {
@@ -108,9 +98,6 @@ private:
         QComboBox* units = ::units(w());
         units->setCurrentIndex(index);
         asUser([units, index] { emit units->activated(index); });
-    }
-    void choose(QRadioButton* button) {
-        asUser([button] { button->click(); });
     }
     QStringList unitCaptions() {
         QStringList captions;
@@ -171,8 +158,7 @@ private slots:
     void initTestCase() {
         writeFile(overrides_.filePath("datasets/LmvInclass_GetUnitList.xml"), kUnits);
         service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
-        dm_ = std::make_unique<TstudyDM>(service_->clientConfig());
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_->clientConfig());
     }
 
     void init() {

@@ -14,9 +14,11 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "TestActions.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -35,11 +37,6 @@
 #include "web/WebBrowser.h"
 
 namespace {
-
-void asUser(const std::function<void()>& action) {
-    QMetaObject::invokeMethod(qApp, action, Qt::QueuedConnection);
-    QCoreApplication::sendPostedEvents(qApp, QEvent::MetaCall);
-}
 
 // Counts the show events a window receives.
 struct ShowEvents : QObject {
@@ -103,8 +100,7 @@ private:
 private slots:
     void initTestCase() {
         service_ = std::make_unique<DemoService>();
-        dm_ = std::make_unique<TstudyDM>(service_->clientConfig());
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_->clientConfig());
         touchScreen_ = QTest::createTouchDevice();
     }
 
@@ -210,7 +206,7 @@ private slots:
             QTest::keyClick(QApplication::activePopupWidget(), Qt::Key(key));
             units(w())->hidePopup();
         } else {
-            QLineEdit field(control<QWidget>(w(), "PanelClass"));
+            QLineEdit field(::control<QWidget>(w(), "PanelClass"));
             field.show();
             press(&field, key);
             if (key == Qt::Key_B) QCOMPARE(field.text(), QStringLiteral("b"));
@@ -320,7 +316,7 @@ private slots:
         QVERIFY(w().windowState() & Qt::WindowFullScreen);
         QCOMPARE(w().geometry(), w().screen()->geometry());
         for (QWidget* hidden :
-             {static_cast<QWidget*>(control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
+             {static_cast<QWidget*>(::control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
               book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
             QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
         QTRY_COMPARE(book().PanelCenter->height(), w().height());
@@ -336,7 +332,7 @@ private slots:
         QVERIFY(!(w().windowState() & Qt::WindowFullScreen));
         QTRY_COMPARE(w().geometry(), normal);
         for (QWidget* shown :
-             {static_cast<QWidget*>(control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
+             {static_cast<QWidget*>(::control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
               book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
             QVERIFY2(!shown->isHidden(), qPrintable(shown->objectName()));
         QVERIFY(book().CheckBoxPrevious->isChecked());

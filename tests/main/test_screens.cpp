@@ -2,6 +2,7 @@
 // list of the test's own (the offscreen platform has one screen).
 #include <QtTest>
 
+#include "DataModule.h"
 #include "ScriptedClassroom.h"
 #include "main/LessonKeeper.h"
 #include "main/TFmMain.h"
@@ -63,10 +64,7 @@ private slots:
     void init() {
         service_ = std::make_unique<ScriptedClassroom>();
         service_->reply("LmvInclass_GetBookList", "<NewDataSet/>");
-        ClientConfig config;
-        config.classroomHost = QString::fromStdString(service_->host());
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_->host());
     }
     void cleanup() {
         dm_.reset();

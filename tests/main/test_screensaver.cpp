@@ -11,6 +11,7 @@
 #include <QTabWidget>
 #include <QThread>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
@@ -80,8 +81,7 @@ private slots:
         QVERIFY(connection.registerService("org.freedesktop.ScreenSaver"));
 
         service_ = std::make_unique<DemoService>();
-        dm_ = std::make_unique<TstudyDM>(service_->clientConfig());
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(service_->clientConfig());
     }
     void cleanupTestCase() {
         QDBusConnection::disconnectFromBus("recorder");

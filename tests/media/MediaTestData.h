@@ -1,23 +1,26 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
 #include <QString>
 #include <map>
 #include <string>
 #include <vector>
+
+#include "TestFiles.h"
+#include "service/GbkText.h"
 
 // Writes reply datasets and media tables into an override folder of the demo service.
 namespace MediaTestData {
 
 using Row = std::map<std::string, std::string>;
 
+// The book and unit the tests' data is written for.
+inline const char* const kBook = "bz";
+inline const char* const kUnit = "bz-u1";
+inline const GbkString kGbkBook(kBook);
+inline const GbkString kGbkUnit(kUnit);
+
 inline void writeFile(const QString& folder, const QString& relative, const std::string& text) {
-    const QString path = folder + "/" + relative;
-    QDir().mkpath(path.section('/', 0, -2));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) qFatal("cannot write %s", qPrintable(path));
-    file.write(text.data(), static_cast<qint64>(text.size()));
+    ::writeFile(folder + "/" + relative, QByteArray::fromStdString(text));
 }
 
 inline std::string escaped(const std::string& text) {

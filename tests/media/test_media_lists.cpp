@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MediaTestData.h"
@@ -25,14 +26,9 @@
 #include "service/TstudyDM.h"
 #include "web/WebBrowser.h"
 
-using MediaTestData::Row;
+using namespace MediaTestData;
 
 namespace {
-
-const char* kBook = "bz";
-const char* kUnit = "bz-u1";
-const GbkString kGbkBook(kBook);
-const GbkString kGbkUnit(kUnit);
 
 Row scene(const std::string& id, const std::string& cover, const std::string& code = kUnit) {
     return {{"MaterialId", id}, {"Title", "Scene " + id}, {"Code", code}, {"CoverFileName", cover}};
@@ -84,8 +80,7 @@ private:
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
         HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(config);
         window_ = std::make_unique<TFmMain>(*dm_);
         window_->Member.UserId = "t1001";
     }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MediaTestData.h"
@@ -23,16 +24,7 @@
 #include "web/PageScript.h"
 #include "web/WebBrowser.h"
 
-using MediaTestData::Row;
-
-namespace {
-
-const char* kBook = "bz";
-const char* kUnit = "bz-u1";
-const GbkString kGbkBook(kBook);
-const GbkString kGbkUnit(kUnit);
-
-}  // namespace
+using namespace MediaTestData;
 
 class TestMediaPlayers : public QObject {
     Q_OBJECT
@@ -133,8 +125,7 @@ private slots:
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
         HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});
-        dm_ = std::make_unique<TstudyDM>(config);
-        dm_->SetUpClassroomProxy();
+        dm_ = dataModule(config);
     }
 
     void init() {

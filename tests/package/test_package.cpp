@@ -11,8 +11,11 @@
 #include <QImage>
 #include <QProcess>
 
+#include <dlfcn.h>
+
 #include "app/LumoApplication.h"
 #include "platform/WindowRegistry.h"
+#include "web/BrowserEngineModule.h"
 
 namespace {
 
@@ -117,6 +120,7 @@ private slots:
         QTest::addColumn<QString>("root");
         QTest::addColumn<QStringList>("expected");
         QStringList program = {"usr/bin/lumoclass",
+                               "usr/lib/x86_64-linux-gnu/lumoclass/lumoclass-webengine.so",
                                kDesktopFile,
                                kMetainfo,
                                "usr/share/doc/lumoclass/changelog.gz",
@@ -214,6 +218,16 @@ private slots:
         }
     }
 
+    // The players' browser engine is a module the program loads on the first navigation: it must
+    // be where the installed program looks for it, and load with what the package depends on.
+    void installedProgramFindsItsBrowserModule() {
+        const QString module = BrowserEngineModule::installedPath(root_ + "/usr/bin");
+        QVERIFY2(QFile::exists(module), qPrintable(module));
+        void* loaded = ::dlopen(QFile::encodeName(module).constData(), RTLD_NOW | RTLD_LOCAL);
+        QVERIFY2(loaded != nullptr, ::dlerror());
+        QVERIFY(::dlsym(loaded, LUMO_BROWSER_ENGINE_ENTRY) != nullptr);
+    }
+
     void installedProgramShowsTheLoginDialog() {
         QProcess service;
         service.setProcessChannelMode(QProcess::ForwardedErrorChannel);
@@ -235,6 +249,9 @@ private slots:
 };
 
 int main(int argc, char** argv) {
+    // The browser module is loaded here as a plain library: the engine then wants the contexts it
+    // shares made at start (the program makes them before it loads the module).
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // The program's own application object: its names are what the menu entry must match.
     LumoApplication application(argc, argv);
     TestPackage test;

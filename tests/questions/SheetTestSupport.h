@@ -10,19 +10,9 @@
 #include <QTreeWidget>
 #include <memory>
 
+#include "DataModule.h"
 #include "questions/BrowserNavigation.h"
-#include "service/ClientConfig.h"
-#include "service/TstudyDM.h"
 #include "web/WebBrowser.h"
-
-inline std::unique_ptr<TstudyDM> dataModule(const QString& classroomHost, const QString& questionHost = {}) {
-    ClientConfig config;
-    config.classroomHost = classroomHost;
-    if (!questionHost.isEmpty()) config.questionHost = questionHost;
-    auto dm = std::make_unique<TstudyDM>(config);
-    dm->SetUpClassroomProxy();
-    return dm;
-}
 
 // "browserName url" per navigation, in order; no browser engine is started.
 struct NavigationLog {

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "questions/QuestionReplyReader.h"
+#include "catalogue/QuestionReplyReader.h"
 #include "service/AppError.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // GBK conversions at the boundaries, and the configuration file.
 #include <QtTest>
 
+#include "TestFiles.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
 #include "service/GbkText.h"
@@ -28,11 +29,8 @@ static_assert(!Comparable<GbkString, std::string> && !Comparable<std::string, Gb
 static_assert(Joinable<GbkString, GbkString> && Comparable<GbkString, GbkString>);
 
 QString writeConfig(const QTemporaryDir& dir, const QByteArray& content) {
-    const QString path = dir.filePath("lumoclass.conf");
-    QFile file(path);
-    file.open(QIODevice::WriteOnly | QIODevice::Truncate);
-    file.write(content);
-    return path;
+    writeFile(dir.filePath("lumoclass.conf"), content);
+    return dir.filePath("lumoclass.conf");
 }
 
 }  // namespace
@@ -113,13 +111,15 @@ private slots:
     // without it, so every other address of that host is built as before.
     void classroomAndAccountMayAskForHttps() {
         QTemporaryDir dir;
-        const ClientConfig config = ClientConfig::loadFile(
-            writeConfig(dir, "[servers]\nclassroom = HTTPS://class.example:8443\naccount = https://acc.example\n"));
+        const ClientConfig config = ClientConfig::loadFile(writeConfig(
+            dir, "[servers]\nclassroom = HTTPS://class.example:8443\naccount = https://acc.example\n"));
         QCOMPARE(config.classroomHost, QString("class.example:8443"));
-        QCOMPARE(config.classroomEndpoint(), QString("https://class.example:8443/lmv-inclass/lmvInclass.asmx"));
+        QCOMPARE(config.classroomEndpoint(),
+                 QString("https://class.example:8443/lmv-inclass/lmvInclass.asmx"));
         QCOMPARE(config.accountHost, QString("acc.example"));
         QCOMPARE(config.accountScheme(), QString("https"));
-        const ClientConfig plain = ClientConfig::loadFile(writeConfig(dir, "[servers]\naccount = acc.example\n"));
+        const ClientConfig plain =
+            ClientConfig::loadFile(writeConfig(dir, "[servers]\naccount = acc.example\n"));
         QCOMPARE(plain.accountScheme(), QString("http"));
     }
 

@@ -121,8 +121,8 @@ QString DemoService::writeClientConfig(const QString& path, bool tls) const {
     QTextStream text(&out);
     const QString scheme = tls ? QStringLiteral("https://") : QString();
     text << "[servers]\nclassroom = " << scheme << host_ << "\naccount = " << scheme << host_
-         << "\ncontent = " << host_
-         << "\nquestion = " << address_ << "\n[service]\nnamespace = http://tempuri.org/\n"
+         << "\ncontent = " << host_ << "\nquestion = " << address_
+         << "\n[service]\nnamespace = http://tempuri.org/\n"
          << "[tls]\nverify = true\nca_file = " << caFile_ << "\n";
     return file;
 }

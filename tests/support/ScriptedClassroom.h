@@ -1,9 +1,7 @@
 #pragma once
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QString>
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "RecordingHttpServer.h"
+#include "TestFiles.h"
 #include "service/AppError.h"
 #include "service/TReplyDataset.h"
 
@@ -49,16 +48,15 @@ public:
         return names;
     }
 
-    // Points the client's configuration (the file named by LUMOCLASS_CONFIG) at a host.
-    static void writeConfig(const std::string& classroomHost) {
-        const QString path = QString::fromLocal8Bit(qgetenv("LUMOCLASS_CONFIG"));
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            qFatal("cannot write the test configuration");
-        file.write(("[servers]\nclassroom = " + classroomHost + "\n").c_str());
+    // Points the client's configuration (the file named by LUMOCLASS_CONFIG) at a host: the
+    // classroom server, and any other server named.
+    static void writeConfig(const std::string& classroomHost,
+                            std::initializer_list<const char*> others = {}) {
+        std::string servers = "[servers]\nclassroom = " + classroomHost + "\n";
+        for (const char* server : others) servers += std::string(server) + " = " + classroomHost + "\n";
+        writeFile(qEnvironmentVariable("LUMOCLASS_CONFIG"), QByteArray::fromStdString(servers));
     }
-    void writeConfig() const { writeConfig(host()); }
+    void writeConfig(std::initializer_list<const char*> others = {}) const { writeConfig(host(), others); }
 
     static std::string escaped(const std::string& text) {
         std::string out;

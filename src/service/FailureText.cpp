@@ -6,7 +6,8 @@
 #include <memory>
 #include <typeinfo>
 
-#include "service/AppError.h"
+#include "AppError.h"
+#include "ShowMessage.h"
 
 namespace {
 
@@ -24,4 +25,8 @@ QString typeNameOf(const std::exception& error) {
 QString FailureText(const std::exception& error) {
     return QStringLiteral("异常类名称:") + typeNameOf(error) + QStringLiteral("\r\n异常信息:") +
            QString::fromUtf8(error.what());
+}
+
+void ShowFailure(const std::exception& error) {
+    ShowMessage(FailureText(error));
 }

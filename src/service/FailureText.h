@@ -7,3 +7,6 @@
 // name, CR LF, "异常信息:" + its message. The type name of an AppError is its own; any other
 // error is named by its C++ type.
 QString FailureText(const std::exception& error);
+
+// That text in a message box (ShowMessage).
+void ShowFailure(const std::exception& error);

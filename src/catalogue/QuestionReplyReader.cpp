@@ -24,52 +24,15 @@ using Field = GbkString TquestionObj::*;
 // Where an attribute goes: a field, one of the three fallbacks, or nowhere.
 struct Slot {
     Field field = nullptr;
-    int fallback = -1;  // index into Row::fallbacks
+    int fallback = -1;  // index into TquestionObj::fallbackKeys()
 };
 
 Slot slotNamed(const char* name) {
-    static const std::pair<const char*, Field> kFields[] = {
-        {"qid", &TquestionObj::qid},
-        {"qtpid", &TquestionObj::qtpid},
-        {"typetext", &TquestionObj::typetext},
-        {"rc", &TquestionObj::rc},
-        {"wc", &TquestionObj::wc},
-        {"rt", &TquestionObj::rt},
-        {"q_identity", &TquestionObj::q_identity},
-        {"questiontext", &TquestionObj::questiontext},
-        {"questionfile", &TquestionObj::questionfile},
-        {"solutiontext", &TquestionObj::solutiontext},
-        {"solutionfile", &TquestionObj::solutionfile},
-        {"option1text", &TquestionObj::option1text},
-        {"option1file", &TquestionObj::option1file},
-        {"option2text", &TquestionObj::option2text},
-        {"option2file", &TquestionObj::option2file},
-        {"option3text", &TquestionObj::option3text},
-        {"option3file", &TquestionObj::option3file},
-        {"option4text", &TquestionObj::option4text},
-        {"option4file", &TquestionObj::option4file},
-        {"option5text", &TquestionObj::option5text},
-        {"option5file", &TquestionObj::option5file},
-        {"qorosectionid", &TquestionObj::qorosectionid},
-        {"creatorid", &TquestionObj::creatorid},
-        {"createdate", &TquestionObj::createdate},
-        {"correct_rate", &TquestionObj::correct_rate},
-        {"explain", &TquestionObj::explain},
-        {"explainfile", &TquestionObj::explainfile},
-        {"status", &TquestionObj::status},
-        {"sourceid", &TquestionObj::sourceid},
-        {"remark", &TquestionObj::remark},
-        {"canpublish", &TquestionObj::canpublish},
-        {"score", &TquestionObj::score},
-        {"source_sequence", &TquestionObj::source_sequence},
-        {"question_sequence", &TquestionObj::question_sequence},
-        {"difficultyid", &TquestionObj::difficultyid},
-    };
-    for (const auto& [fieldName, field] : kFields)
-        if (std::strcmp(name, fieldName) == 0) return Slot{field, -1};
-    static const char* const kFallbacks[] = {"questionid", "rating", "questiontypeid"};
-    for (int i = 0; i < 3; ++i)
-        if (std::strcmp(name, kFallbacks[i]) == 0) return Slot{nullptr, i};
+    for (const TquestionObj::FieldKey& key : TquestionObj::fieldKeys())
+        if (std::strcmp(name, key.key) == 0) return Slot{key.field, -1};
+    const auto fallbacks = TquestionObj::fallbackKeys();
+    for (std::size_t i = 0; i < fallbacks.size(); ++i)
+        if (std::strcmp(name, fallbacks[i].key) == 0) return Slot{nullptr, static_cast<int>(i)};
     return Slot{};
 }
 
@@ -121,7 +84,7 @@ private:
     // to decode. A literal "&" cannot reach here any other way, so decoding that is exact.
     TquestionObj read(const xmlChar* const* attributes, int count) {
         TquestionObj record;
-        GbkString fallbacks[3];
+        GbkString fallbacks[decltype(TquestionObj::fallbackKeys())::extent];
         for (int i = 0; i < count; ++i) {
             const xmlChar* const* attribute = attributes + 5 * i;
             const Slot slot = slotFor(attribute[0]);
@@ -136,9 +99,12 @@ private:
                 value.replace(at, 5, "&");
             *target = gbk::fromUtf8(gbk::trimmed(value));
         }
-        if (record.qid.empty()) record.qid = std::move(fallbacks[0]);
-        if (record.rt.empty()) record.rt = std::move(fallbacks[1]);
-        if (record.qtpid.empty()) record.qtpid = std::move(fallbacks[2]);
+        GbkString* fallback = fallbacks;
+        for (const TquestionObj::FieldKey& key : TquestionObj::fallbackKeys()) {
+            GbkString& field = record.*key.field;
+            if (field.empty()) field = std::move(*fallback);
+            ++fallback;
+        }
         return record;
     }
 
