@@ -143,36 +143,36 @@ void BM_ShowCachedPage(benchmark::State& state) {
                 page.LVTextBook->setCurrentRow(0, QItemSelectionModel::ClearAndSelect);
                 const auto start = Clock::now();
                 page.LVTextBookClick();
-                page.ImageCenter->repaint();
+                page.CenterPage->picture()->repaint();
                 show.push_back(millisecondsSince(start));
             }
         }
-        const qint64 decoded = page.ImageCenter->picture().cacheKey();
+        const qint64 decoded = page.CenterPage->picture()->picture().cacheKey();
         // The pane's own work per resize: the layout with the fit rule, and the page drawn at
         // its new size. The repaint of the rest of the window (scroll bars, status bar,
         // splitter, backing store) is timed apart.
         QImage frame;
         auto start = Clock::now();
         for (int height : nextPane) {
-            page.PanelNext->setFixedHeight(height);
+            page.NextPane->panel()->setFixedHeight(height);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-            paintPicture(*page.ImageCenter, frame);
+            paintPicture(*page.CenterPage->picture(), frame);
         }
         // The smooth picture for the final size, which otherwise follows a moment later.
-        page.ImageCenter->finishRescale();
-        paintPicture(*page.ImageCenter, frame);
+        page.CenterPage->picture()->finishRescale();
+        paintPicture(*page.CenterPage->picture(), frame);
         resizes.push_back(millisecondsSince(start));
 
         start = Clock::now();
         for (int height : nextPane) {
-            page.PanelNext->setFixedHeight(height + 5);
+            page.NextPane->panel()->setFixedHeight(height + 5);
             QCoreApplication::processEvents();
             page.repaint();
         }
-        page.ImageCenter->finishRescale();
+        page.CenterPage->picture()->finishRescale();
         page.repaint();
         windowResizes.push_back(millisecondsSince(start));
-        if (page.ImageCenter->picture().cacheKey() != decoded) ++redecoded;
+        if (page.CenterPage->picture()->picture().cacheKey() != decoded) ++redecoded;
     }
     state.counters["show_ms"] = median(show);
     state.counters["reference_decode_ms"] = median(reference);
@@ -182,7 +182,7 @@ void BM_ShowCachedPage(benchmark::State& state) {
     state.counters["ten_resizes_window_ms"] = median(windowResizes);
     state.counters["ten_resizes_window_ratio"] = median(windowResizes) / median(reference);
     state.counters["resize_decodes"] = redecoded;
-    state.counters["center_pane_height"] = page.PanelCenter->height();
+    state.counters["center_pane_height"] = page.CenterPage->panel()->height();
 }
 BENCHMARK(BM_ShowCachedPage)->Iterations(20)->Unit(benchmark::kMillisecond);
 
@@ -212,7 +212,7 @@ struct PresentingWindow {
         window.resize(1280, 1000);
         window.show();
         QCoreApplication::processEvents();
-        page.ScrollBoxCenter->setFocus();
+        page.CenterPage->box()->setFocus();
     }
     ~PresentingWindow() {
         // The sheet belongs to its Sheet, not to the window.
@@ -262,7 +262,7 @@ void BM_PresenterKey(benchmark::State& state) {
                 QCoreApplication::processEvents();
             }
             const int next = page.LVTextBook->currentRow() + 1;
-            const std::string before = page.CurrentPageFile;
+            const std::string before = page.CurrentPageFile();
             // The decode first or second in turn, so neither gains from the other's warm cache.
             for (int pass = 0; pass < 2; ++pass) {
                 if ((pass == 0) == (press % 2 == 0)) {
@@ -273,12 +273,12 @@ void BM_PresenterKey(benchmark::State& state) {
                 } else {
                     const auto start = Clock::now();
                     presenting.press(Qt::Key_PageDown);
-                    page.ImageCenter->repaint();
+                    page.CenterPage->picture()->repaint();
                     presses.push_back(millisecondsSince(start));
                 }
             }
             ++expected;
-            if (page.LVTextBook->currentRow() == next && page.CurrentPageFile != before) ++shown;
+            if (page.LVTextBook->currentRow() == next && page.CurrentPageFile() != before) ++shown;
         }
     }
     if (shown != expected) state.SkipWithError("a press did not show the next page");
@@ -289,7 +289,7 @@ void BM_PresenterKey(benchmark::State& state) {
     state.counters["decode_p95_ms"] = percentile(reference, 0.95);
     state.counters["p95_vs_decode_median"] = percentile(presses, 0.95) / median(reference);
     state.counters["p95_vs_decode_p95"] = percentile(presses, 0.95) / percentile(reference, 0.95);
-    state.counters["center_pane_height"] = page.PanelCenter->height();
+    state.counters["center_pane_height"] = page.CenterPage->panel()->height();
 }
 BENCHMARK(BM_PresenterKey)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -317,31 +317,31 @@ void BM_ZoomStep(benchmark::State& state) {
     TextBookPage& page = presenting.page;
     page.RefreshBookPageList();
     page.ShowFirstPage();
-    page.ImageCenter->finishRescale();
+    page.CenterPage->picture()->finishRescale();
     QCoreApplication::processEvents();
-    const qint64 decoded = page.ImageCenter->picture().cacheKey();
-    QWidget* viewport = page.ScrollBoxCenter->viewport();
-    const QRect fitted = page.ImageCenter->geometry();
+    const qint64 decoded = page.CenterPage->picture()->picture().cacheKey();
+    QWidget* viewport = page.CenterPage->box()->viewport();
+    const QRect fitted = page.CenterPage->picture()->geometry();
     // Off the page's middle, so that the page also moves over the pane.
     const QPointF at(fitted.left() + fitted.width() * 0.3, fitted.top() + fitted.height() * 0.6);
 
-    PaintCount painted(page.ImageCenter);
+    PaintCount painted(page.CenterPage->picture());
     std::vector<double> steps;
     double largest = 1;
     for (auto _ : state) {
         // 1x to 4x is a little over six steps of 1.25x; and back.
         for (int direction : {1, 1, 1, 1, 1, 1, 1, -1, -1, -1, -1, -1, -1, -1}) {
             const auto start = Clock::now();
-            page.Zoom->zoomSteps(direction, at);
+            page.CenterPage->zoom()->zoomSteps(direction, at);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
             viewport->repaint();
             steps.push_back(millisecondsSince(start));
-            largest = std::max(largest, page.Zoom->factor());
+            largest = std::max(largest, page.CenterPage->zoom()->factor());
         }
-        page.Zoom->reset();
+        page.CenterPage->zoom()->reset();
         QCoreApplication::processEvents();
     }
-    if (page.ImageCenter->picture().cacheKey() != decoded)
+    if (page.CenterPage->picture()->picture().cacheKey() != decoded)
         state.SkipWithError("zooming decoded the page again");
     state.counters["page_paints"] = painted.count;
     state.counters["steps"] = double(steps.size());

@@ -2,25 +2,15 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMouseEvent>
-#include <QScreen>
-#include <QScrollBar>
 #include <QStatusBar>
-#include <QToolButton>
 #include <QVBoxLayout>
-#include <cmath>
 #include <exception>
 
-#include "PageArrowArtwork.h"
 #include "PageImageLoader.h"
-#include "PagePicture.h"
-#include "PageScrollBox.h"
-#include "PageZoom.h"
 #include "PaneSplitter.h"
 #include "cache/CacheFileName.h"
 #include "catalogue/BuiltInPictures.h"
@@ -36,36 +26,10 @@ namespace {
 constexpr int kLeftColumnWidth = 185;
 constexpr int kThumbWidth = 100;
 constexpr int kThumbHeight = 140;
-constexpr int kOpenPaneHeight = 100;
-constexpr int kCollapsedPaneHeight = 1;
-constexpr int kArrowMargin = 10;
-constexpr int kArrowTop = 250;
 constexpr int kStatusPanelWidths[] = {800, 200};
 
 constexpr int kPageRole = Qt::UserRole;
 constexpr int kImageIndexRole = Qt::UserRole + 1;
-
-QToolButton* arrow(QWidget* parent, const char* name, PageArrowArtwork::Direction direction,
-                   const QString& caption) {
-    auto* button = new QToolButton(parent);
-    button->setObjectName(QLatin1String(name));
-    // Drawn for this screen's density and the common ones, so a window moved to another screen
-    // stays sharp; the icon picks the closest.
-    QIcon icon;
-    for (qreal ratio : {1.0, 2.0, button->devicePixelRatioF()})
-        icon.addPixmap(PageArrowArtwork::render(direction, ratio));
-    button->setIcon(icon);
-    button->setIconSize(PageArrowArtwork::size());
-    button->setFixedSize(PageArrowArtwork::size());
-    button->setAutoRaise(true);
-    // Only the artwork is drawn: the page shows around the disc.
-    button->setStyleSheet(
-        QStringLiteral("QToolButton { border: none; background: transparent; padding: 0; }"));
-    button->setCursor(Qt::PointingHandCursor);
-    button->setAccessibleName(caption);
-    button->setToolTip(caption);
-    return button;
-}
 
 // Both sizes known to the service: neither is "0" and both are whole numbers. Anything else
 // cannot be shown as a size, so the page is measured instead.
@@ -106,16 +70,16 @@ void TextBookPage::CreateLeftColumn() {
     Panel4->setObjectName(QStringLiteral("Panel4"));
     Panel4->setFixedWidth(kLeftColumnWidth);
 
-    Panel1 = new QWidget(Panel4);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFixedHeight(88);
-    CheckBoxPrevious = new QCheckBox(QStringLiteral("显示上一页"), Panel1);
+    auto* options = new QWidget(Panel4);
+    options->setObjectName(QStringLiteral("Panel1"));
+    options->setFixedHeight(88);
+    CheckBoxPrevious = new QCheckBox(QStringLiteral("显示上一页"), options);
     CheckBoxPrevious->setObjectName(QStringLiteral("CheckBoxPrevious"));
     CheckBoxPrevious->setGeometry(8, 6, 170, 20);
-    CheckBoxNext = new QCheckBox(QStringLiteral("显示下一页"), Panel1);
+    CheckBoxNext = new QCheckBox(QStringLiteral("显示下一页"), options);
     CheckBoxNext->setObjectName(QStringLiteral("CheckBoxNext"));
     CheckBoxNext->setGeometry(8, 28, 170, 20);
-    LabelTextBook = new QLabel(Panel1);
+    LabelTextBook = new QLabel(options);
     LabelTextBook->setObjectName(QStringLiteral("LabelTextBook"));
     LabelTextBook->setGeometry(8, 50, 170, 36);
     LabelTextBook->setWordWrap(true);
@@ -145,7 +109,7 @@ void TextBookPage::CreateLeftColumn() {
     auto* column = new QVBoxLayout(Panel4);
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
-    column->addWidget(Panel1);
+    column->addWidget(options);
     column->addWidget(LVTextBook, 1);
 
     connect(LVTextBook, &QListWidget::itemClicked, this, &TextBookPage::LVTextBookClick);
@@ -157,52 +121,17 @@ void TextBookPage::CreateRightArea() {
     PanelRight = new QWidget(this);
     PanelRight->setObjectName(QStringLiteral("PanelRight"));
 
-    // A pane: a panel filled by its scroll box, whose client holds the picture.
-    const auto pane = [this](const char* panelName, const char* boxName, const char* pictureName,
-                             const QString& caption, PageScrollBox*& box, PagePicture*& picture) {
-        auto* panel = new QWidget(PanelRight);
-        panel->setObjectName(QLatin1String(panelName));
-        box = new PageScrollBox(panel);
-        box->setObjectName(QLatin1String(boxName));
-        box->setAccessibleName(caption);
-        picture = new PagePicture(box->client());
-        picture->setObjectName(QLatin1String(pictureName));
-        picture->resize(0, 0);
-        auto* fill = new QVBoxLayout(panel);
-        fill->setContentsMargins(0, 0, 0, 0);
-        fill->addWidget(box);
-        return panel;
-    };
-    PanelPrevious = pane("PanelPrevious", "ScrollBoxprevious", "ImagePrevious", QStringLiteral("上一页页面"),
-                         ScrollBoxprevious, ImagePrevious);
-    PanelCenter = pane("PanelCenter", "ScrollBoxCenter", "ImageCenter", QStringLiteral("当前页面"),
-                       ScrollBoxCenter, ImageCenter);
-    PanelNext = pane("PanelNext", "ScrollBoxNext", "ImageNext", QStringLiteral("下一页页面"), ScrollBoxNext,
-                     ImageNext);
-    PanelCenter->setMinimumHeight(0);
-    ScrollBoxCenter->setMinimumSize(0, 0);
-
-    // Over the scroll box, as children of its panel: a scroll area's own children outside its
-    // viewport are left out of the accessibility tree, where a screen reader could not reach them.
-    Imageleft =
-        arrow(PanelCenter, "Imageleft", PageArrowArtwork::Direction::Previous, QStringLiteral("上一页"));
-    Imageright =
-        arrow(PanelCenter, "Imageright", PageArrowArtwork::Direction::Next, QStringLiteral("下一页"));
-    Imageleft->raise();
-    Imageright->raise();
-    Zoom = new PageZoom(ScrollBoxCenter, ImageCenter, this);
-    connect(Zoom, &PageZoom::resetRequested, this, &TextBookPage::ScrollBoxCenterResize);
-    connect(Zoom, &PageZoom::swiped, this,
+    PreviousPane = new NeighbourPane(
+        PanelRight, {"PanelPrevious", "ScrollBoxprevious", "ImagePrevious", QStringLiteral("上一页页面")});
+    CenterPage = new CenterPageView(PanelRight);
+    NextPane = new NeighbourPane(PanelRight,
+                                 {"PanelNext", "ScrollBoxNext", "ImageNext", QStringLiteral("下一页页面")});
+    connect(CenterPage, &CenterPageView::stepRequested, this,
             [this](int direction) { direction > 0 ? ImagerightClick() : ImageleftClick(); });
 
-    for (PagePicture* neighbour : {ImagePrevious, ImageNext}) {
-        neighbour->setCursor(Qt::OpenHandCursor);
-        neighbour->installEventFilter(this);
-    }
-
-    Splitter3 = new PaneSplitter(PanelPrevious, PaneSplitter::Side::Above, PanelRight);
+    Splitter3 = new PaneSplitter(PreviousPane->panel(), PaneSplitter::Side::Above, PanelRight);
     Splitter3->setObjectName(QStringLiteral("Splitter3"));
-    Splitter2 = new PaneSplitter(PanelNext, PaneSplitter::Side::Below, PanelRight);
+    Splitter2 = new PaneSplitter(NextPane->panel(), PaneSplitter::Side::Below, PanelRight);
     Splitter2->setObjectName(QStringLiteral("Splitter2"));
 
     StatusBar1 = new QStatusBar(PanelRight);
@@ -224,24 +153,31 @@ void TextBookPage::CreateRightArea() {
     auto* stack = new QVBoxLayout(PanelRight);
     stack->setContentsMargins(0, 0, 0, 0);
     stack->setSpacing(0);
-    stack->addWidget(PanelPrevious);
+    stack->addWidget(PreviousPane->panel());
     stack->addWidget(Splitter3);
-    stack->addWidget(PanelCenter, 1);
+    stack->addWidget(CenterPage->panel(), 1);
     stack->addWidget(Splitter2);
     stack->addWidget(StatusBar1);
-    stack->addWidget(PanelNext);
+    stack->addWidget(NextPane->panel());
 
-    connect(ScrollBoxCenter, &PageScrollBox::resized, this, &TextBookPage::ScrollBoxCenterResize);
-    connect(ScrollBoxprevious, &PageScrollBox::resized, this, &TextBookPage::ScrollBoxpreviousResize);
-    connect(ScrollBoxNext, &PageScrollBox::resized, this, &TextBookPage::ScrollBoxNextResize);
-    connect(Imageleft, &QToolButton::clicked, this, &TextBookPage::ImageleftClick);
-    connect(Imageright, &QToolButton::clicked, this, &TextBookPage::ImagerightClick);
     connect(Splitter2, &PaneSplitter::moved, this, &TextBookPage::Splitter2Moved);
 }
 
 void TextBookPage::CollapseNeighbourPanes() {
-    PanelPrevious->setFixedHeight(kCollapsedPaneHeight);
-    PanelNext->setFixedHeight(kCollapsedPaneHeight);
+    PreviousPane->setOpen(false);
+    NextPane->setOpen(false);
+}
+
+const std::string& TextBookPage::CurrentPageFile() const {
+    return CenterPage->file();
+}
+
+const std::string& TextBookPage::PreviousPageFile() const {
+    return PreviousPane->file();
+}
+
+const std::string& TextBookPage::NextPageFile() const {
+    return NextPane->file();
 }
 
 TPageObj* TextBookPage::PageOf(const QListWidgetItem* item) {
@@ -345,15 +281,6 @@ void TextBookPage::updatePageSize(TPageObj& page, int measuredWidth, int measure
     }
 }
 
-int TextBookPage::displayHeightLimit() const {
-    // The center pane never grows beyond a screen (a full-screen window included), so no picture is decoded
-    // taller than that.
-    qreal limit = PanelCenter->height() * devicePixelRatioF();
-    for (const QScreen* screen : QGuiApplication::screens())
-        limit = std::max(limit, screen->geometry().height() * screen->devicePixelRatio());
-    return static_cast<int>(std::ceil(limit));
-}
-
 void TextBookPage::LVTextBookClick() {
     const int index = selectedIndex();
     if (index < 0) return;
@@ -365,7 +292,7 @@ void TextBookPage::LVTextBookClick() {
     page->pageid = gbk::trimmed(page->pageid);
     const std::string path = pagePath(*page);
     QSize natural(0, 0);
-    const int heightLimit = displayHeightLimit();
+    const int heightLimit = CenterPage->heightLimit();
     const FetchedPicture fetched = FetchPicture(
         context_.pictures, page->pagefile, path, [&natural, heightLimit](const std::string& local) {
             return PageImageLoader::LoadForDisplay(local, heightLimit, natural);
@@ -377,37 +304,29 @@ void TextBookPage::LVTextBookClick() {
         return;
     }
     const QImage& picture = fetched.picture;
-    CurrentPageWidth = natural.width();
-    CurrentPageHeight = natural.height();
+    int shownWidth = natural.width();
+    int shownHeight = natural.height();
     int recordWidth = 0, recordHeight = 0;
     if (knownSize(*page, recordWidth, recordHeight)) {
-        CurrentPageWidth = recordWidth;
-        CurrentPageHeight = recordHeight;
+        shownWidth = recordWidth;
+        shownHeight = recordHeight;
     } else if (!picture.isNull()) {
         // A picture that did not decode has no size to report.
         updatePageSize(*page, natural.width(), natural.height());
     }
 
-    CurrentPageFile = path;
-    currentPicturePath_ = path;
-    currentPicture_ = picture;
-    currentNaturalSize_ = natural;
-    ScrollBoxCenterResize();
-    ScrollBoxCenter->verticalScrollBar()->setValue(0);
-    ScrollBoxCenter->setVerticalRange(ImageCenter->height());
-    CenterImageInBox(ImageCenter, ScrollBoxCenter);
+    CenterPage->showPicture(path, picture, natural);
 
     if (CheckBoxPrevious->isChecked() && index > 0 &&
-        !showNeighbour(index - 1, ImagePrevious, ScrollBoxprevious, PreviousPageFile, generation, display))
+        !showNeighbour(index - 1, *PreviousPane, generation, display))
         return;
     if (CheckBoxNext->isChecked() && index < LVTextBook->count() - 1 &&
-        !showNeighbour(index + 1, ImageNext, ScrollBoxNext, NextPageFile, generation, display))
+        !showNeighbour(index + 1, *NextPane, generation, display))
         return;
-    StatusBar1Panel0->setText(QStringLiteral("图片：%1 x %2").arg(CurrentPageWidth).arg(CurrentPageHeight));
+    StatusBar1Panel0->setText(QStringLiteral("图片：%1 x %2").arg(shownWidth).arg(shownHeight));
 }
 
-bool TextBookPage::showNeighbour(int index, PagePicture* picture, PageScrollBox* box, std::string& file,
-                                 unsigned generation, unsigned display) {
+bool TextBookPage::showNeighbour(int index, NeighbourPane& pane, unsigned generation, unsigned display) {
     const TPageObj* page = PageOf(LVTextBook->item(index));
     if (page == nullptr) return true;
     const std::string path = pagePath(*page);
@@ -423,109 +342,16 @@ bool TextBookPage::showNeighbour(int index, PagePicture* picture, PageScrollBox*
                          }
                      });
     if (generation != recordGeneration_ || display != pageDisplays_ || !fetched.available) return false;
-    const QImage& image = fetched.picture;
-    picture->setPicture(image);
-    picture->resize(image.size());
-    box->setRanges(image.width(), image.height());
-    file = path;
-    CenterImageInBox(picture, box);
+    pane.showPicture(fetched.picture, path);
     return true;
 }
 
-void TextBookPage::ScrollBoxCenterResize() {
-    const QRect box = ScrollBoxCenter->geometry();
-    Imageleft->move(box.x() + kArrowMargin, box.y() + kArrowTop);
-    Imageright->move(box.right() + 1 - Imageright->width() - kArrowMargin, box.y() + kArrowTop);
-    if (CurrentPageFile.empty()) return;
-
-    // The picture is decoded again only for another file, or when the pane has outgrown the
-    // reduced decode (a taller screen).
-    const int needed = static_cast<int>(std::ceil(PanelCenter->height() * devicePixelRatioF()));
-    const bool reduced = currentPicture_.height() < currentNaturalSize_.height();
-    if (currentPicturePath_ != CurrentPageFile || (reduced && currentPicture_.height() < needed)) {
-        QSize natural(0, 0);
-        currentPicture_ = PageImageLoader::LoadForDisplay(CurrentPageFile, displayHeightLimit(), natural);
-        currentNaturalSize_ = natural;
-        currentPicturePath_ = CurrentPageFile;
-    }
-    if (ImageCenter->picture().cacheKey() != currentPicture_.cacheKey() ||
-        ImageCenter->picture().isNull() != currentPicture_.isNull())
-        ImageCenter->setPicture(currentPicture_);
-
-    const QSize natural = currentNaturalSize_;
-    const int height = PanelCenter->height();
-    // Round half to even, as the default floating-point rounding does.
-    const int width = natural.height() > 0
-                          ? static_cast<int>(std::lrint(double(height) * natural.width() / natural.height()))
-                          : 0;
-    const int left = std::max((PanelCenter->width() - width) / 2, 0);
-    ImageCenter->setGeometry(left, 0, width, height);
-    Zoom->fitted(ImageCenter->geometry());
-    // The horizontal range stays the natural width; the vertical one is the shown height.
-    ScrollBoxCenter->setRanges(natural.width(), height);
-}
-
-void TextBookPage::ScrollBoxpreviousResize() {
-    // The pane holds the picture of PreviousPageFile at its natural size already.
-    if (!PreviousPageFile.empty())
-        ScrollBoxprevious->setRanges(ImagePrevious->width(), ImagePrevious->height());
-}
-
-void TextBookPage::ScrollBoxNextResize() {
-    if (!NextPageFile.empty()) ScrollBoxNext->setRanges(ImageNext->width(), ImageNext->height());
-}
-
-void TextBookPage::CenterImageInBox(QWidget* picture, PageScrollBox* box) {
-    const int left = picture->width() < box->width() ? (box->width() - picture->width()) / 2 : 0;
-    picture->move(left, 0);
-}
-
-void TextBookPage::dragBy(PagePicture* picture, PageScrollBox* box, int x, int y) {
-    // A pane without a picture has no range: there is nothing to scroll.
-    if (box->horizontalRange() > 0) {
-        QScrollBar* bar = box->horizontalScrollBar();
-        bar->setValue(bar->value() - picture->width() / box->horizontalRange() * (x - DragStartX));
-    }
-    if (box->verticalRange() > 0) {
-        QScrollBar* bar = box->verticalScrollBar();
-        bar->setValue(bar->value() - picture->height() / box->verticalRange() * (y - DragStartY));
-    }
-}
-
-void TextBookPage::ImagePreviousMouseDown(int x, int y) {
-    DragPrevious = true;
-    DragStartX = x;
-    DragStartY = y;
-}
-
-void TextBookPage::ImagePreviousMouseMove(int x, int y) {
-    if (DragPrevious) dragBy(ImagePrevious, ScrollBoxprevious, x, y);
-}
-
-void TextBookPage::ImagePreviousMouseUp() {
-    DragPrevious = false;
-}
-
-void TextBookPage::ImageNextMouseDown(int x, int y) {
-    DragNext = true;
-    DragStartX = x;
-    DragStartY = y;
-}
-
-void TextBookPage::ImageNextMouseMove(int x, int y) {
-    if (DragNext) dragBy(ImageNext, ScrollBoxNext, x, y);
-}
-
-void TextBookPage::ImageNextMouseUp() {
-    DragNext = false;
-}
-
 void TextBookPage::CheckBoxPreviousClick() {
-    PanelPrevious->setFixedHeight(CheckBoxPrevious->isChecked() ? kOpenPaneHeight : kCollapsedPaneHeight);
+    PreviousPane->setOpen(CheckBoxPrevious->isChecked());
 }
 
 void TextBookPage::CheckBoxNextClick() {
-    PanelNext->setFixedHeight(CheckBoxNext->isChecked() ? kOpenPaneHeight : kCollapsedPaneHeight);
+    NextPane->setOpen(CheckBoxNext->isChecked());
 }
 
 void TextBookPage::ImageleftClick() {
@@ -559,25 +385,7 @@ void TextBookPage::Splitter2Moved() {
 }
 
 bool TextBookPage::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ImagePrevious || watched == ImageNext) {
-        const bool previous = watched == ImagePrevious;
-        const auto at = [event] { return static_cast<QMouseEvent*>(event)->position().toPoint(); };
-        switch (event->type()) {
-            case QEvent::MouseButtonPress:
-                previous ? ImagePreviousMouseDown(at().x(), at().y())
-                         : ImageNextMouseDown(at().x(), at().y());
-                return true;
-            case QEvent::MouseMove:
-                previous ? ImagePreviousMouseMove(at().x(), at().y())
-                         : ImageNextMouseMove(at().x(), at().y());
-                return true;
-            case QEvent::MouseButtonRelease:
-                previous ? ImagePreviousMouseUp() : ImageNextMouseUp();
-                return true;
-            default:
-                break;
-        }
-    } else if (watched == LVTextBook && event->type() == QEvent::KeyPress) {
+    if (watched == LVTextBook && event->type() == QEvent::KeyPress) {
         // Keyboard users show the selected page with Enter, as a click does.
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {

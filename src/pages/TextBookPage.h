@@ -5,6 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "CenterPageView.h"
+#include "NeighbourPane.h"
 #include "catalogue/ImageList.h"
 #include "catalogue/PictureFetch.h"
 #include "catalogue/TObjectList.h"
@@ -16,11 +18,7 @@ class QLabel;
 class QListWidget;
 class QListWidgetItem;
 class QStatusBar;
-class QToolButton;
 class lmvInclassSoap;
-class PagePicture;
-class PageScrollBox;
-class PageZoom;
 class PaneSplitter;
 
 // The textbook sheet ("教材"): a column of page thumbnails beside three stacked page panes, the
@@ -71,63 +69,38 @@ public:
     void ShowFirstPage();
     void ShowLastPage();
 
-    // Pane handlers.
-    void ScrollBoxCenterResize();
-    void ScrollBoxpreviousResize();
-    void ScrollBoxNextResize();
-    void ImagePreviousMouseDown(int x, int y);
-    void ImagePreviousMouseMove(int x, int y);
-    void ImagePreviousMouseUp();
-    void ImageNextMouseDown(int x, int y);
-    void ImageNextMouseMove(int x, int y);
-    void ImageNextMouseUp();
-    void CheckBoxPreviousClick();
-    void CheckBoxNextClick();
+    // Page steps: the arrows over the current page, a swipe and the presenter keys.
     void ImageleftClick();
     void ImagerightClick();
+    void CheckBoxPreviousClick();
+    void CheckBoxNextClick();
     void Splitter2Moved();
-    // Top 0; centred horizontally when narrower than the box, else at the left edge.
-    static void CenterImageInBox(QWidget* picture, PageScrollBox* box);
+
+    // The cache paths of the pictures last shown in the three panes; empty until shown.
+    const std::string& CurrentPageFile() const;
+    const std::string& PreviousPageFile() const;
+    const std::string& NextPageFile() const;
 
     // Left column.
     QWidget* Panel4 = nullptr;
-    QWidget* Panel1 = nullptr;
     QCheckBox* CheckBoxPrevious = nullptr;
     QCheckBox* CheckBoxNext = nullptr;
     QLabel* LabelTextBook = nullptr;
     QListWidget* LVTextBook = nullptr;
 
-    // Right area, top to bottom.
+    // Right area, top to bottom: the previous page, the current page, the status bar and the
+    // next page. The panes' controls are named PanelPrevious, ScrollBoxprevious, ImagePrevious,
+    // PanelCenter, ScrollBoxCenter, ImageCenter, Imageleft, Imageright, PanelNext,
+    // ScrollBoxNext and ImageNext.
     QWidget* PanelRight = nullptr;
-    QWidget* PanelPrevious = nullptr;
-    PageScrollBox* ScrollBoxprevious = nullptr;
-    PagePicture* ImagePrevious = nullptr;
+    NeighbourPane* PreviousPane = nullptr;
     PaneSplitter* Splitter3 = nullptr;
-    QWidget* PanelCenter = nullptr;
-    PageScrollBox* ScrollBoxCenter = nullptr;
-    PagePicture* ImageCenter = nullptr;
-    PageZoom* Zoom = nullptr;  // zoom and pan of ImageCenter
-    QToolButton* Imageleft = nullptr;
-    QToolButton* Imageright = nullptr;
+    CenterPageView* CenterPage = nullptr;
     PaneSplitter* Splitter2 = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     QLabel* StatusBar1Panel0 = nullptr;  // carries every status text
     QLabel* StatusBar1Panel1 = nullptr;
-    QWidget* PanelNext = nullptr;
-    PageScrollBox* ScrollBoxNext = nullptr;
-    PagePicture* ImageNext = nullptr;
-
-    // Cache paths of the pictures last shown in the three panes; empty until shown.
-    std::string PreviousPageFile;
-    std::string CurrentPageFile;
-    std::string NextPageFile;
-    int CurrentPageWidth = 0;
-    int CurrentPageHeight = 0;
-
-    bool DragPrevious = false;
-    bool DragNext = false;
-    int DragStartX = 0;
-    int DragStartY = 0;
+    NeighbourPane* NextPane = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -141,10 +114,7 @@ private:
     std::string pagePath(const TPageObj& page) const;
     QImage thumbnailOf(const GbkString& address, const std::string& path) const;
     void updatePageSize(TPageObj& page, int measuredWidth, int measuredHeight);
-    bool showNeighbour(int index, PagePicture* picture, PageScrollBox* box, std::string& file,
-                       unsigned generation, unsigned display);
-    void dragBy(PagePicture* picture, PageScrollBox* box, int x, int y);
-    int displayHeightLimit() const;
+    bool showNeighbour(int index, NeighbourPane& pane, unsigned generation, unsigned display);
 
     Context context_;
     // Bumped whenever the records the view points at may be destroyed; a routine that processed
@@ -155,8 +125,4 @@ private:
     // Bumped by every page display: one that waited for its picture while a later one (a
     // presenter key, a click) ran stops, so the page last asked for is the one shown.
     unsigned pageDisplays_ = 0;
-    // The decoded picture of CurrentPageFile, so resizing the pane never decodes again.
-    QImage currentPicture_;
-    QSize currentNaturalSize_;
-    std::string currentPicturePath_;
 };

@@ -90,7 +90,7 @@ private slots:
         });
         const QStringList clicks = requests(settledLog(*demo_).mid(signedIn));
         const TPageObj shown = *TextBookPage::PageOf(pages->currentItem());
-        const std::string shownFile = textBook(*w)->CurrentPageFile;
+        const std::string shownFile = textBook(*w)->CurrentPageFile();
         QVERIFY(!shownFile.empty());
         const QString caption =
             QStringLiteral("继续上次课程：%1 · %2 · %3")
@@ -118,7 +118,7 @@ private slots:
         QCOMPARE(pageControl(*w)->currentWidget(), tab(*w, "TabTextBook"));
         QVERIFY(radio(*w, "RBtnTextbook")->isChecked());
         QCOMPARE(TextBookPage::PageOf(textBook(*w)->LVTextBook->currentItem())->pageid, shown.pageid);
-        QCOMPARE(textBook(*w)->CurrentPageFile, shownFile);
+        QCOMPARE(textBook(*w)->CurrentPageFile(), shownFile);
         QVERIFY(!resume->isVisible());
         QVERIFY2(messages.texts().isEmpty(), qPrintable(messages.texts().join('\n')));
     }

@@ -148,7 +148,7 @@ private slots:
         const QPoint topBar = control<QWidget>(w, "Panel3")->mapToGlobal(QPoint(20, 20));
         pageControl(w)->setCurrentWidget(tab(w, "TabTextBook"));
         // Without a book the page pane is empty: the new sheet's background shows.
-        PageScrollBox* pane = textBook(w)->ScrollBoxCenter;
+        PageScrollBox* pane = textBook(w)->CenterPage->box();
         const QPoint emptyPane = pane->mapToGlobal(QPoint(pane->width() / 2, 30));
         QString failure = clickReaches(emptyPane, beneath_.get());
         QVERIFY2(failure.isEmpty(), qPrintable(failure));

@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(page->pagenumber, GbkString("2"));
         asUser([&w] { textBook(w)->ImagerightClick(); });
         QCOMPARE(TextBookPage::PageOf(pages->currentItem())->pagenumber, GbkString("3"));
-        QVERIFY(!textBook(w)->CurrentPageFile.empty());
+        QVERIFY(!textBook(w)->CurrentPageFile().empty());
         screenshot(&w, "lesson-textbook.png");
 
         // A scene, with its subtitles switched off.
@@ -321,7 +321,7 @@ private slots:
         const int outOfSight = 1;  // the scene, on leaving it
         QTRY_COMPARE(pauses(), outOfSight);
 
-        textBook(w)->ScrollBoxCenter->setFocus();
+        textBook(w)->CenterPage->box()->setFocus();
         QTest::keyClick(&w, Qt::Key_B);
         QVERIFY(w.presenter()->IsBlank());
         QTRY_COMPARE(pauses(), outOfSight + 2);

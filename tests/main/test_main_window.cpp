@@ -172,8 +172,8 @@ private slots:
         }
         QVERIFY(!pages->tabBar()->isVisible());
         QCOMPARE(pages->currentWidget(), tab(window, "TabSheetLogo"));
-        QCOMPARE(textBook(window)->PanelPrevious->height(), 1);
-        QCOMPARE(textBook(window)->PanelNext->height(), 1);
+        QCOMPARE(textBook(window)->PreviousPane->panel()->height(), 1);
+        QCOMPARE(textBook(window)->NextPane->panel()->height(), 1);
         QCOMPARE(statusPanel(window), textBook(window)->StatusBar1Panel0);
         QVERIFY(statusPanel(window)->text().isEmpty());
     }
@@ -288,13 +288,13 @@ private slots:
         TFmMain& window = openWindow();
         TextBookPage& book = *textBook(window);
         book.CheckBoxPrevious->setChecked(true);
-        const int open = book.PanelPrevious->height();
+        const int open = book.PreviousPane->panel()->height();
         QVERIFY(open > 1);
         window.setWindowState(Qt::WindowMinimized);
         QTRY_VERIFY(window.isMinimized());
         window.setWindowState(Qt::WindowNoState);
         QTRY_VERIFY(!window.isMinimized());
-        QCOMPARE(book.PanelPrevious->height(), open);
+        QCOMPARE(book.PreviousPane->panel()->height(), open);
         QVERIFY(book.CheckBoxPrevious->isChecked());
     }
 

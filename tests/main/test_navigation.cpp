@@ -214,11 +214,11 @@ private slots:
         QVERIFY(thumbnails()->count() > 0);
         chooseUnit(1);  // page 18
         QCOMPARE(selectedPage()->pagenumber, GbkString("18"));
-        QCOMPARE(textBook(w())->CurrentPageFile.empty(), false);
-        const std::string shown = textBook(w())->CurrentPageFile;
+        QCOMPARE(textBook(w())->CurrentPageFile().empty(), false);
+        const std::string shown = textBook(w())->CurrentPageFile();
         chooseUnit(2);  // page 999: none
         QCOMPARE(selectedPage()->pagenumber, GbkString("18"));
-        QCOMPARE(textBook(w())->CurrentPageFile, shown);
+        QCOMPARE(textBook(w())->CurrentPageFile(), shown);
         QCOMPARE(statusPanel(w())->text(), QStringLiteral("图片下载完成."));
         QVERIFY(radio(w(), "RBtnWordClassUse")->isEnabled());
         QCOMPARE(messages_->texts(), QStringList());
@@ -402,7 +402,7 @@ private slots:
         if (damagedOnServer) fault("http", "/content/pages/b3a/p002.png damaged\n");
         chooseUnit(0);  // page 2
         QCOMPARE(selectedPage()->pageid, GbkString("b3a-002"));
-        QCOMPARE(textBook(w())->ImageCenter->picture().isNull(), damagedOnServer);
+        QCOMPARE(textBook(w())->CenterPage->picture()->picture().isNull(), damagedOnServer);
         QVERIFY(sceneSheet(w())->LVSceneClassUse->count() > 0);
         QCOMPARE(statusPanel(w())->text(), QStringLiteral("图片下载完成."));
         QCOMPARE(messages_->texts(), QStringList());

@@ -80,7 +80,7 @@ private:
         QCoreApplication::processEvents();
     }
     QWidget* control(const QString& name) {
-        if (name == "pane") return book().ScrollBoxCenter;
+        if (name == "pane") return book().CenterPage->box();
         if (name == "thumbnails") return book().LVTextBook;
         if (name == "radio") return radio(w(), "RBtnTextbook");
         if (name == "check box") return book().CheckBoxPrevious;
@@ -93,7 +93,7 @@ private:
     }
     // The page point (0..1 on each axis) under a client position of the center pane.
     QPointF pageFraction(QPointF clientPoint) {
-        const QRect page = book().ImageCenter->geometry();
+        const QRect page = book().CenterPage->picture()->geometry();
         return {(clientPoint.x() - page.x()) / page.width(), (clientPoint.y() - page.y()) / page.height()};
     }
 
@@ -129,7 +129,7 @@ private slots:
         // active window's focus, as on a desktop.
         w().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w()));
-        book().ScrollBoxCenter->setFocus();
+        book().CenterPage->box()->setFocus();
         QCoreApplication::processEvents();
         messages_ = std::make_unique<MessageRecorder>();
     }
@@ -149,7 +149,7 @@ private slots:
         asUser([this] { radio(w(), "RBtnHomeworkClassUse")->click(); });
         radio(w(), "RBtnHomeworkClassUse")->setFocus();
         asUser([this] { radio(w(), "RBtnTextbook")->click(); });
-        QCOMPARE(w().focusWidget(), book().ScrollBoxCenter);
+        QCOMPARE(w().focusWidget(), book().CenterPage->box());
     }
 
     void presenterKeysStepAsTheArrows_data() {
@@ -179,11 +179,11 @@ private slots:
         QFETCH(int, expected);
         const int last = book().LVTextBook->count() - 1;
         select(start == 99 ? last : start);
-        const std::string before = book().CurrentPageFile;
+        const std::string before = book().CurrentPageFile();
         press(control(focus), key);
         QCOMPARE(selected(), expected == 99 ? last : expected);
         if (expected >= 0 && (expected == 99 ? last : expected) != (start == 99 ? last : start))
-            QVERIFY(book().CurrentPageFile != before);
+            QVERIFY(book().CurrentPageFile() != before);
         QCOMPARE(pageControl(w())->currentWidget(), tab(w(), "TabTextBook"));
     }
 
@@ -270,8 +270,8 @@ private slots:
         QFETCH(QColor, colour);
         QFETCH(int, restore);
         select(2);
-        const std::string page = book().CurrentPageFile;
-        press(book().ScrollBoxCenter, key);
+        const std::string page = book().CurrentPageFile();
+        press(book().CenterPage->box(), key);
         QVERIFY(presenter().IsBlank());
         QWidget* blank = presenter().BlankScreen();
         QCOMPARE(blank->palette().color(QPalette::Window), colour);
@@ -284,8 +284,8 @@ private slots:
             QTest::mouseClick(blank, Qt::LeftButton);
         QVERIFY(!presenter().IsBlank());
         QCOMPARE(selected(), 2);
-        QCOMPARE(book().CurrentPageFile, page);
-        QCOMPARE(w().focusWidget(), book().ScrollBoxCenter);
+        QCOMPARE(book().CurrentPageFile(), page);
+        QCOMPARE(w().focusWidget(), book().CenterPage->box());
         // No player was opened: blanking paused none and made no browser view.
         for (WebBrowser* browser : w().findChildren<WebBrowser*>()) QCOMPARE(browser->View(), nullptr);
     }
@@ -306,37 +306,37 @@ private slots:
         book().CheckBoxPrevious->setChecked(true);
         QCoreApplication::processEvents();
         const QRect normal = w().geometry();
-        const int previousHeight = book().PanelPrevious->height();
+        const int previousHeight = book().PreviousPane->panel()->height();
         QCOMPARE(previousHeight, 100);
         // The window's show handler fits it to the work area again: the mode must not run it.
         ShowEvents shows(&w());
 
-        press(book().ScrollBoxCenter, enter);
+        press(book().CenterPage->box(), enter);
         QVERIFY(presenter().InPresentation());
         QVERIFY(w().windowState() & Qt::WindowFullScreen);
         QCOMPARE(w().geometry(), w().screen()->geometry());
-        for (QWidget* hidden :
-             {static_cast<QWidget*>(::control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
-              book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
+        for (QWidget* hidden : {static_cast<QWidget*>(::control<QWidget>(w(), "Panel3")), book().Panel4,
+                                book().PreviousPane->panel(), book().NextPane->panel(),
+                                static_cast<QWidget*>(book().StatusBar1)})
             QVERIFY2(hidden->isHidden(), qPrintable(hidden->objectName()));
-        QTRY_COMPARE(book().PanelCenter->height(), w().height());
-        QCOMPARE(book().ImageCenter->height(), w().height());
-        QCOMPARE(book().PanelCenter->palette().color(QPalette::Window), QColor(Qt::black));
-        QVERIFY(book().PanelCenter->autoFillBackground() && w().autoFillBackground());
+        QTRY_COMPARE(book().CenterPage->panel()->height(), w().height());
+        QCOMPARE(book().CenterPage->picture()->height(), w().height());
+        QCOMPARE(book().CenterPage->panel()->palette().color(QPalette::Window), QColor(Qt::black));
+        QVERIFY(book().CenterPage->panel()->autoFillBackground() && w().autoFillBackground());
         QVERIFY(presenter().Hint()->isVisible());
         QCOMPARE(presenter().Hint()->accessibleName(), QStringLiteral("演示模式"));
         QCOMPARE(selected(), 3);
 
-        press(book().ScrollBoxCenter, leave, Qt::KeyboardModifiers(leaveModifiers));
+        press(book().CenterPage->box(), leave, Qt::KeyboardModifiers(leaveModifiers));
         QVERIFY(!presenter().InPresentation());
         QVERIFY(!(w().windowState() & Qt::WindowFullScreen));
         QTRY_COMPARE(w().geometry(), normal);
-        for (QWidget* shown :
-             {static_cast<QWidget*>(::control<QWidget>(w(), "Panel3")), book().Panel4, book().PanelPrevious,
-              book().PanelNext, static_cast<QWidget*>(book().StatusBar1)})
+        for (QWidget* shown : {static_cast<QWidget*>(::control<QWidget>(w(), "Panel3")), book().Panel4,
+                               book().PreviousPane->panel(), book().NextPane->panel(),
+                               static_cast<QWidget*>(book().StatusBar1)})
             QVERIFY2(!shown->isHidden(), qPrintable(shown->objectName()));
         QVERIFY(book().CheckBoxPrevious->isChecked());
-        QTRY_COMPARE(book().PanelPrevious->height(), previousHeight);
+        QTRY_COMPARE(book().PreviousPane->panel()->height(), previousHeight);
         QCOMPARE(selected(), 3);
         QVERIFY(!presenter().Hint()->isVisible());
         QCOMPARE(shows.count, 0);
@@ -351,8 +351,8 @@ private slots:
         QFETCH(bool, byTouch);
         select(2);
         QCoreApplication::processEvents();
-        PagePicture* picture = book().ImageCenter;
-        QWidget* client = book().ScrollBoxCenter->client();
+        PagePicture* picture = book().CenterPage->picture();
+        QWidget* client = book().CenterPage->box()->client();
         const QRect fitted = picture->geometry();
         const qint64 decoded = picture->picture().cacheKey();
         const QPoint at = fitted.center() + QPoint(fitted.width() / 20, fitted.height() / 4);
@@ -370,13 +370,13 @@ private slots:
             QTest::touchEvent(client, touchScreen_)
                 .release(0, at - QPoint(80, 0), client)
                 .release(1, at + QPoint(80, 0), client);
-            QVERIFY(qAbs(book().Zoom->factor() - 1.6) < 0.01);
-            QVERIFY(picture->width() < book().ScrollBoxCenter->viewport()->width());
+            QVERIFY(qAbs(book().CenterPage->zoom()->factor() - 1.6) < 0.01);
+            QVERIFY(picture->width() < book().CenterPage->box()->viewport()->width());
         } else {
             QWheelEvent wheel(QPointF(at), QPointF(client->mapToGlobal(at)), QPoint(), QPoint(0, 240),
                               Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
             QApplication::sendEvent(client, &wheel);
-            QVERIFY(qAbs(book().Zoom->factor() - 1.5625) < 0.01);
+            QVERIFY(qAbs(book().CenterPage->zoom()->factor() - 1.5625) < 0.01);
         }
         const QPointF after = pageFraction(at);
         QVERIFY2(qAbs(after.x() - before.x()) < 0.005 && qAbs(after.y() - before.y()) < 0.005,
@@ -406,9 +406,9 @@ private slots:
                 QTest::touchEvent(client, touchScreen_).release(0, at, client);
             }
         } else {
-            press(book().ScrollBoxCenter, Qt::Key_0);
+            press(book().CenterPage->box(), Qt::Key_0);
         }
-        QCOMPARE(book().Zoom->factor(), 1.0);
+        QCOMPARE(book().CenterPage->zoom()->factor(), 1.0);
         QCOMPARE(picture->geometry(), fitted);
         QCOMPARE(picture->picture().cacheKey(), decoded);
         QVERIFY(!picture->zoomed());
@@ -430,9 +430,9 @@ private slots:
         QFETCH(bool, zoomed);
         QFETCH(int, expected);
         select(2);
-        QWidget* client = book().ScrollBoxCenter->client();
-        const QPoint from = book().ImageCenter->geometry().center() + QPoint(0, 100);
-        if (zoomed) book().Zoom->zoomSteps(2, from);
+        QWidget* client = book().CenterPage->box()->client();
+        const QPoint from = book().CenterPage->picture()->geometry().center() + QPoint(0, 100);
+        if (zoomed) book().CenterPage->zoom()->zoomSteps(2, from);
         QTest::touchEvent(client, touchScreen_).press(0, from, client);
         QTest::touchEvent(client, touchScreen_).move(0, from + QPoint(dx / 2, dy / 2), client);
         QTest::touchEvent(client, touchScreen_).release(0, from + QPoint(dx, dy), client);
@@ -527,7 +527,7 @@ private slots:
     void overlaysCarryTheirNames() {
         QFETCH(int, key);
         QFETCH(QString, name);
-        press(book().ScrollBoxCenter, key);
+        press(book().CenterPage->box(), key);
         QWidget* overlay = key == Qt::Key_F5   ? static_cast<QWidget*>(presenter().Hint())
                            : key == Qt::Key_F1 ? static_cast<QWidget*>(presenter().Help())
                                                : presenter().BlankScreen();
@@ -539,12 +539,12 @@ private slots:
     }
 
     void helpListsTheKeys() {
-        press(book().ScrollBoxCenter, Qt::Key_F1);
+        press(book().CenterPage->box(), Qt::Key_F1);
         QVERIFY(presenter().HelpShown());
         QCOMPARE(presenter().Help()->accessibleName(), QStringLiteral("快捷键帮助"));
         for (const char* text : {"PageDown", "黑屏", "演示模式", "Shift+F5", "全屏播放", "显示字幕"})
             QVERIFY2(presenter().Help()->text().contains(QString::fromUtf8(text)), text);
-        press(book().ScrollBoxCenter, Qt::Key_Escape);
+        press(book().CenterPage->box(), Qt::Key_Escape);
         QVERIFY(!presenter().HelpShown());
     }
 };

@@ -132,8 +132,8 @@ class TestTextBookPage : public QObject {
 
     // Sizes the sheet so that the center pane gets exactly `pane`.
     void setCenterPane(QSize pane) {
-        sheet_->resize(pane + (sheet_->size() - sheet_->PanelCenter->size()));
-        QTRY_COMPARE(sheet_->PanelCenter->size(), pane);
+        sheet_->resize(pane + (sheet_->size() - sheet_->CenterPage->panel()->size()));
+        QTRY_COMPARE(sheet_->CenterPage->panel()->size(), pane);
     }
     void select(int index) {
         if (index < 0)
@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(pages_.Count(), std::size_t(4));
         sheet_->LVTextBookClick();
         sheet_->ImagerightClick();
-        QVERIFY(sheet_->CurrentPageFile.empty());
+        QVERIFY(sheet_->CurrentPageFile().empty());
 
         sheet_->RefreshBookPageList();
         QCOMPARE(sheet_->LVTextBook->count(), 4);
@@ -268,9 +268,9 @@ private slots:
         select(1);
         sheet_->LVTextBookClick();
         afterFetch_ = nullptr;
-        QCOMPARE(sheet_->CurrentPageFile, cacheFolder_ + "b3-3.jpg");
+        QCOMPARE(sheet_->CurrentPageFile(), cacheFolder_ + "b3-3.jpg");
         QCOMPARE(selected(), 2);
-        QVERIFY(similar(sheet_->ImageCenter->picture().pixelColor(5, 5), pageColour(3)));
+        QVERIFY(similar(sheet_->CenterPage->picture()->picture().pixelColor(5, 5), pageColour(3)));
     }
 
     void failingPageListAfterABookLeavesNoThumbnailToReach() {
@@ -278,7 +278,7 @@ private slots:
         openBook("b3");
         select(1);
         sheet_->LVTextBookClick();
-        const std::string shown = sheet_->CurrentPageFile;
+        const std::string shown = sheet_->CurrentPageFile();
         QVERIFY(!shown.empty());
 
         server_->fault("LmvInclass_GetPageList", "Page list unavailable");
@@ -294,7 +294,7 @@ private slots:
         sheet_->ImageleftClick();
         QCOMPARE(server_->requests().size(), requests);
         QVERIFY(messages.texts().isEmpty());
-        QCOMPARE(sheet_->CurrentPageFile, shown);
+        QCOMPARE(sheet_->CurrentPageFile(), shown);
     }
 
     void pageSizeFromRecordOrMeasured_data() {
@@ -358,16 +358,16 @@ private slots:
         openBook("b3");
         select(0);
         sheet_->LVTextBookClick();
-        const QImage shown = sheet_->ImageCenter->picture();
+        const QImage shown = sheet_->CenterPage->picture()->picture();
         const QString status = sheet_->StatusBar1Panel0->text();
-        const std::string file = sheet_->CurrentPageFile;
+        const std::string file = sheet_->CurrentPageFile();
 
         MessageRecorder messages;
         select(1);
         sheet_->LVTextBookClick();
         QCOMPARE(messages.texts(), QStringList{kPageMissing});
-        QCOMPARE(sheet_->CurrentPageFile, file);
-        QCOMPARE(sheet_->ImageCenter->picture().cacheKey(), shown.cacheKey());
+        QCOMPARE(sheet_->CurrentPageFile(), file);
+        QCOMPARE(sheet_->CenterPage->picture()->picture().cacheKey(), shown.cacheKey());
         QCOMPARE(sheet_->StatusBar1Panel0->text(),
                  "下载页面失败：" + QString::fromStdString(cacheFolder_) + "b3-2.jpg");
         QVERIFY(status.startsWith(QStringLiteral("图片：")));
@@ -427,7 +427,7 @@ private slots:
         for (const RecordedRequest& request : server_->requests())
             fetches += request.target == "/pages/b4-1" + extension;
         QCOMPARE(fetches, requests);
-        QCOMPARE(!sheet_->ImageCenter->picture().isNull(), shown);
+        QCOMPARE(!sheet_->CenterPage->picture()->picture().isNull(), shown);
         QCOMPARE(updatesSent(), std::size_t(shown ? 1 : 0));
         if (!messages.isEmpty()) QVERIFY(!QFile::exists(QString::fromStdString(file)));
     }
@@ -459,19 +459,19 @@ private slots:
         sheet_->LVTextBookClick();
         QVERIFY(fetched_.size() == 2 && server_->requests().empty());
 
-        QCOMPARE(sheet_->ImageCenter->geometry(), shown);
-        QCOMPARE(sheet_->ScrollBoxCenter->horizontalRange(), picture.width());
-        QCOMPARE(sheet_->ScrollBoxCenter->verticalRange(), pane.height());
-        QCOMPARE(sheet_->Imageleft->x(), 10);
-        QCOMPARE(sheet_->Imageright->x(), sheet_->ScrollBoxCenter->width() - 60);
-        const QImage grabbed = sheet_->ImageCenter->grab().toImage();
+        QCOMPARE(sheet_->CenterPage->picture()->geometry(), shown);
+        QCOMPARE(sheet_->CenterPage->box()->horizontalRange(), picture.width());
+        QCOMPARE(sheet_->CenterPage->box()->verticalRange(), pane.height());
+        QCOMPARE(sheet_->CenterPage->previousArrow()->x(), 10);
+        QCOMPARE(sheet_->CenterPage->nextArrow()->x(), sheet_->CenterPage->box()->width() - 60);
+        const QImage grabbed = sheet_->CenterPage->picture()->grab().toImage();
         QVERIFY(similar(grabbed.pixelColor(grabbed.rect().center()), pageColour(0)));
 
         // A taller pane rescales the same decoded picture.
-        const qint64 decoded = sheet_->ImageCenter->picture().cacheKey();
+        const qint64 decoded = sheet_->CenterPage->picture()->picture().cacheKey();
         setCenterPane(pane + QSize(0, 100));
-        QCOMPARE(sheet_->ImageCenter->size(), QSize(widthInTallerPane, pane.height() + 100));
-        QCOMPARE(sheet_->ImageCenter->picture().cacheKey(), decoded);
+        QCOMPARE(sheet_->CenterPage->picture()->size(), QSize(widthInTallerPane, pane.height() + 100));
+        QCOMPARE(sheet_->CenterPage->picture()->picture().cacheKey(), decoded);
     }
 
     void arrowsAndClicks_data() {
@@ -500,7 +500,7 @@ private slots:
         cachedBook({{60, 80}, {60, 80}, {60, 80}, {60, 80}});
         sheet_->CheckBoxPrevious->click();
         sheet_->CheckBoxNext->click();
-        QCOMPARE(sheet_->PanelPrevious->height(), 100);
+        QCOMPARE(sheet_->PreviousPane->panel()->height(), 100);
         select(2);
         sheet_->LVTextBookClick();
         if (start >= 0) {
@@ -514,19 +514,22 @@ private slots:
         if (action == "click")
             sheet_->LVTextBookClick();
         else
-            QTest::mouseClick(action == "left" ? sheet_->Imageleft : sheet_->Imageright, Qt::LeftButton);
+            QTest::mouseClick(
+                action == "left" ? sheet_->CenterPage->previousArrow() : sheet_->CenterPage->nextArrow(),
+                Qt::LeftButton);
         QCOMPARE(selected(), selection);
-        QCOMPARE(sheet_->CurrentPageFile, pagePath(current));
-        QCOMPARE(sheet_->PreviousPageFile, pagePath(previous));
-        QCOMPARE(sheet_->NextPageFile, pagePath(next));
+        QCOMPARE(sheet_->CurrentPageFile(), pagePath(current));
+        QCOMPARE(sheet_->PreviousPageFile(), pagePath(previous));
+        QCOMPARE(sheet_->NextPageFile(), pagePath(next));
         QCOMPARE(sheet_->StatusBar1Panel0->text(), QStringLiteral("图片：60 x 80"));
         QVERIFY(messages.texts().isEmpty());
         QVERIFY(server_->requests().empty());
     }
 
     void arrowsAreFoundByTheirCaptions() {
-        for (auto [arrow, caption] : {std::pair{sheet_->Imageleft, QStringLiteral("上一页")},
-                                      std::pair{sheet_->Imageright, QStringLiteral("下一页")}}) {
+        for (auto [arrow, caption] :
+             {std::pair{sheet_->CenterPage->previousArrow(), QStringLiteral("上一页")},
+              std::pair{sheet_->CenterPage->nextArrow(), QStringLiteral("下一页")}}) {
             const auto found = ShownAccessibles(sheet_.get(), caption);
             QCOMPARE(found.size(), 1);
             QCOMPARE(found.front()->object(), arrow);
@@ -549,8 +552,8 @@ private slots:
             select(1);
             sheet_->LVTextBookClick();
         }
-        PagePicture* picture = sheet_->ImagePrevious;
-        PageScrollBox* box = sheet_->ScrollBoxprevious;
+        PagePicture* picture = sheet_->PreviousPane->picture();
+        PageScrollBox* box = sheet_->PreviousPane->box();
         QCOMPARE(box->horizontalRange(), shown ? 1200 : 0);
 
         const auto mouse = [picture](QEvent::Type type, QPoint at) {
@@ -560,10 +563,10 @@ private slots:
             QCoreApplication::sendEvent(picture, &event);
         };
         mouse(QEvent::MouseButtonPress, {100, 60});
-        QVERIFY(sheet_->DragPrevious);
+        QVERIFY(sheet_->PreviousPane->dragging());
         mouse(QEvent::MouseMove, {70, 40});
         mouse(QEvent::MouseButtonRelease, {70, 40});
-        QVERIFY(!sheet_->DragPrevious);
+        QVERIFY(!sheet_->PreviousPane->dragging());
         QCOMPARE(QPoint(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value()), scrolled);
     }
 };
