@@ -123,8 +123,8 @@ void CacheCleaner::RemoveInterruptedWrites(const std::string& folder, std::strin
     }
 }
 
-void CacheCleaner::RunExitCleanup(bool deleteTicked) {
-    if (!deleteTicked) return;
+void CacheCleaner::RunExitCleanup(OnExit choice) {
+    if (choice == OnExit::KeepFiles) return;
     const std::string folder = CacheFolder::temporaryPath();
     if (folder.empty()) return;
     for (const char* mask : kExitMasks) DeleteFilesByMask(folder, mask);

@@ -28,7 +28,9 @@ public:
     // old, so a write still running in another instance keeps its file. Nothing else goes.
     static void RemoveInterruptedWrites(const std::string& folder, std::string_view prefix);
 
-    // The close handler's clean-up: when `deleteTicked`, applies kExitMasks to the private cache
+    // Whether the teacher ticked "退出时删除缓存".
+    enum class OnExit { KeepFiles, DeleteFiles };
+    // The close handler's clean-up: with DeleteFiles, applies kExitMasks to the private cache
     // folder as it is found now. It takes no folder, so it can never empty another one.
-    static void RunExitCleanup(bool deleteTicked);
+    static void RunExitCleanup(OnExit choice);
 };

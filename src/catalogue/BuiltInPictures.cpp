@@ -8,10 +8,10 @@ namespace {
 constexpr int kWidth = 200;
 constexpr int kHeight = 120;
 
-QFont pixelFont(int pixels, bool bold) {
+QFont pixelFont(int pixels, QFont::Weight weight) {
     QFont font(QStringLiteral("Noto Sans CJK SC"));
     font.setPixelSize(pixels);
-    font.setBold(bold);
+    font.setWeight(weight);
     return font;
 }
 
@@ -30,9 +30,9 @@ QImage ImgNoPic() {
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(QColor(128, 128, 128));
-    painter.setFont(pixelFont(28, true));
+    painter.setFont(pixelFont(28, QFont::Bold));
     painter.drawText(QRect(0, 18, kWidth, 44), Qt::AlignCenter, QStringLiteral("暂无照片"));
-    painter.setFont(pixelFont(20, false));
+    painter.setFont(pixelFont(20, QFont::Normal));
     painter.drawText(QRect(0, 64, kWidth, 36), Qt::AlignCenter, QStringLiteral("NO PHOTOS"));
     return picture;
 }
@@ -42,7 +42,7 @@ QImage imgPassage() {
     QPainter painter(&picture);
     painter.setRenderHint(QPainter::TextAntialiasing);
     painter.setPen(QColor(0, 0, 255));
-    painter.setFont(pixelFont(48, true));
+    painter.setFont(pixelFont(48, QFont::Bold));
     painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("课文"));
     return picture;
 }

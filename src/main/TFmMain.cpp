@@ -469,7 +469,7 @@ void TFmMain::FormClose() {
 void TFmMain::DeleteCacheOnExit() {
     // Looks the private cache folder up again rather than trusting TempPath, so the clean-up
     // can never reach another folder.
-    CacheCleaner::RunExitCleanup(true);
+    CacheCleaner::RunExitCleanup(CacheCleaner::OnExit::DeleteFiles);
 }
 
 void TFmMain::Panel3Resize() {

@@ -7,7 +7,7 @@ HTTPRIOLmvInClass::HTTPRIOLmvInClass(std::string serviceNamespace)
 
 std::string HTTPRIOLmvInClass::invoke(
     const std::string& operation, std::initializer_list<std::pair<const char*, const GbkString*>> parameters,
-    bool bytesResult) {
+    Result result) {
     if (url_.empty()) throw SoapError("No URL was set for the classroom service (" + operation + ")");
     soap::Parameters wire;
     wire.reserve(parameters.size());
@@ -20,8 +20,8 @@ std::string HTTPRIOLmvInClass::invoke(
     const HttpResponse response = http_.post(url_, soap::buildRequest(namespace_, operation, wire), headers);
     const bool success = response.status >= 200 && response.status <= 299;
     if (success) {
-        return bytesResult ? soap::readBytesResult(response.body, operation)
-                           : soap::readResult(response.body, operation);
+        return result == Result::Bytes ? soap::readBytesResult(response.body, operation)
+                                       : soap::readResult(response.body, operation);
     }
     // A fault arrives with status 500; any other error status is reported as such.
     try {
@@ -42,7 +42,7 @@ GbkString HTTPRIOLmvInClass::callText(
 ByteString HTTPRIOLmvInClass::callBytes(
     const std::string& operation,
     std::initializer_list<std::pair<const char*, const GbkString*>> parameters) {
-    return invoke(operation, parameters, true);
+    return invoke(operation, parameters, Result::Bytes);
 }
 
 #define LMV_PARAM(name) \

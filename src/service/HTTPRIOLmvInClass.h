@@ -64,10 +64,12 @@ public:
                                                      const GbkString& sectionid) override;
 
 private:
+    // What the result element holds: text, or base64-encoded bytes.
+    enum class Result { Text, Bytes };
     // Posts one operation; returns the result element's UTF-8 text, or its decoded bytes.
     std::string invoke(const std::string& operation,
                        std::initializer_list<std::pair<const char*, const GbkString*>> parameters,
-                       bool bytesResult = false);
+                       Result result = Result::Text);
     GbkString callText(const std::string& operation,
                        std::initializer_list<std::pair<const char*, const GbkString*>> parameters);
     ByteString callBytes(const std::string& operation,

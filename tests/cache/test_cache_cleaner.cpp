@@ -81,7 +81,7 @@ private slots:
         QVERIFY(makeFile(outside));
         QVERIFY(::symlink(outside.c_str(), (folder_ + "link.jpg").c_str()) == 0);
 
-        CacheCleaner::RunExitCleanup(true);
+        CacheCleaner::RunExitCleanup(CacheCleaner::OnExit::DeleteFiles);
 
         for (const std::string& name : deleted) QVERIFY2(!exists(folder_ + name), name.c_str());
         for (const std::string& name : kept) QVERIFY2(exists(folder_ + name), name.c_str());
@@ -114,7 +114,7 @@ private slots:
     void exitCleanupWithBoxUntickedDeletesNothing() {
         QVERIFY(makeFile(folder_ + "a.jpg"));
         QVERIFY(makeFile(folder_ + "b.PNG"));
-        CacheCleaner::RunExitCleanup(false);
+        CacheCleaner::RunExitCleanup(CacheCleaner::OnExit::KeepFiles);
         QVERIFY(exists(folder_ + "a.jpg"));
         QVERIFY(exists(folder_ + "b.PNG"));
     }
@@ -123,7 +123,7 @@ private slots:
         // The folder above the cache is the user's general cache: nothing of it goes.
         const std::string parent = folder_ + "../";
         QVERIFY(makeFile(parent + "other-program.jpg"));
-        CacheCleaner::RunExitCleanup(true);
+        CacheCleaner::RunExitCleanup(CacheCleaner::OnExit::DeleteFiles);
         QVERIFY(exists(parent + "other-program.jpg"));
         QVERIFY(QFile::remove(QString::fromStdString(parent + "other-program.jpg")));
     }
