@@ -14,7 +14,7 @@ namespace {
 
 constexpr const char* kEnvelopeNs = "http://schemas.xmlsoap.org/soap/envelope/";
 
-void appendEscaped(std::string& out, const std::string& text) {
+void appendEscaped(std::string& out, std::string_view text) {
     for (char c : text) {
         switch (c) {
             case '&':
@@ -62,6 +62,13 @@ std::string textOf(xmlNode* node) {
 }
 
 }  // namespace
+
+std::string soap::escapeText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    appendEscaped(out, text);
+    return out;
+}
 
 namespace soap {
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -9,6 +10,10 @@
 namespace soap {
 
 using Parameters = std::vector<std::pair<std::string, std::string>>;  // name, value; in order
+
+// `text` as XML character data or an attribute value: markup characters and carriage returns
+// (which the receiving parser would normalise away) as references.
+std::string escapeText(std::string_view text);
 
 std::string buildRequest(const std::string& serviceNamespace, const std::string& operation,
                          const Parameters& parameters);

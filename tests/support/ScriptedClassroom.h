@@ -11,6 +11,7 @@
 #include "RecordingHttpServer.h"
 #include "TestFiles.h"
 #include "service/AppError.h"
+#include "service/SoapEnvelope.h"
 #include "service/TReplyDataset.h"
 
 // A classroom service for tests on a RecordingHttpServer: SOAP operations answer with a
@@ -58,28 +59,7 @@ public:
     }
     void writeConfig(std::initializer_list<const char*> others = {}) const { writeConfig(host(), others); }
 
-    static std::string escaped(const std::string& text) {
-        std::string out;
-        for (char c : text) {
-            switch (c) {
-                case '&':
-                    out += "&amp;";
-                    break;
-                case '<':
-                    out += "&lt;";
-                    break;
-                case '>':
-                    out += "&gt;";
-                    break;
-                case '"':
-                    out += "&quot;";
-                    break;
-                default:
-                    out += c;
-            }
-        }
-        return out;
-    }
+    static std::string escaped(const std::string& text) { return soap::escapeText(text); }
     // What the client reports for a reply it cannot read: libxml2's message for that text.
     static QString parserMessage(const std::string& text) {
         try {
