@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QQuickWidget>
 #include <QVBoxLayout>
 #include <QWebEngineView>
 #include <memory>
@@ -172,6 +173,22 @@ private slots:
         QTRY_VERIFY(!browser_->IsFullScreen());
         QVERIFY(!exit->isVisible());
         QCOMPARE(browser_->View()->window(), window_.get());
+    }
+
+    // A hidden view gives its drawing surface back (bench_browser_memory measures it); shown
+    // again it draws its page anew.
+    void aViewHiddenAndShownAgainDrawsItsPage() {
+        QVERIFY(load("data:text/html,<body style='margin:0;background:rgb(200,30,40)'></body>"));
+        auto* surface = qobject_cast<QQuickWidget*>(browser_->View()->focusProxy());
+        QVERIFY(surface != nullptr);
+        const auto centre = [surface] {
+            return surface->grabFramebuffer().pixelColor(surface->width() / 2, surface->height() / 2);
+        };
+        QTRY_COMPARE(centre(), QColor(200, 30, 40));
+        window_->hide();
+        QTest::qWait(100);
+        window_->show();
+        QTRY_COMPARE(centre(), QColor(200, 30, 40));
     }
 
     void pageRequestAfterAClickGoesFullScreen() {

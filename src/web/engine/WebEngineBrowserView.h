@@ -23,6 +23,10 @@ public:
     qint64 rendererProcessId() const override;
     void exitPageFullScreen() override;
 
+protected:
+    void childEvent(QChildEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
 private:
     BrowserEngineEvents events_;
     QWebEnginePage* page_ = nullptr;  // owned by this view
