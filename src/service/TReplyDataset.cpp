@@ -236,7 +236,7 @@ private:
 }  // namespace
 
 GbkString TReplyRow::value(const char* name) const {
-    if (!rows_) return {};
+    if (!rows_ || !name) return {};
     const ReplyRowStore::Attribute* attribute = rows_->find(index_, name);
     if (!attribute) return {};
     if (attribute->length == ReplyRowStore::kExpandOnRead) {
