@@ -105,6 +105,10 @@ void declineDocumentType(void* context, const xmlChar*, const xmlChar*, const xm
     xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
 }
 
+void ignoreText(void*, const xmlChar*, int) noexcept {}
+void ignoreComment(void*, const xmlChar*) noexcept {}
+void ignoreInstruction(void*, const xmlChar*, const xmlChar*) noexcept {}
+
 // NONET only: NOENT would substitute file: entities, DTDLOAD/DTDATTR would fetch DTDs.
 constexpr int kOptions = XML_PARSE_NONET;
 
@@ -211,16 +215,17 @@ ElementsRead readElements(const char* data, std::size_t size, ElementSink& sink)
     if (!ctxt) throw XmlParseError("out of memory");
     // Only the element handlers change: the declaration, the encoding and the document itself
     // go through libxml2's own handlers, so the parse checks and reports exactly as readMemory's.
-    // Text, comments and instructions are no part of a dataset.
+    // Text, comments and instructions are no part of a dataset, but the handlers must stay set:
+    // the parser words some messages by whether there is one (a comment's, for one).
     xmlSAXHandler* sax = ctxt->sax;
     sax->startElementNs = sinkStart;
     sax->endElementNs = sinkEnd;
     sax->internalSubset = declineDocumentType;
-    sax->characters = nullptr;
-    sax->ignorableWhitespace = nullptr;
-    sax->cdataBlock = nullptr;
-    sax->comment = nullptr;
-    sax->processingInstruction = nullptr;
+    sax->characters = ignoreText;
+    sax->ignorableWhitespace = ignoreText;
+    sax->cdataBlock = ignoreText;
+    sax->comment = ignoreComment;
+    sax->processingInstruction = ignoreInstruction;
     Sinking sinking{&sink};
     sinkingTo = &sinking;
     const int options = mark.encoding ? kOptions | XML_PARSE_IGNORE_ENC : kOptions;
