@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("empty") << QByteArray("") << "Document is empty";
         QTest::newRow("truncated") << QByteArray("<r><t a=\"1\"/>") << "Premature end of data";
         QTest::newRow("not xml") << QByteArray("0") << "Start tag expected";
+        QTest::newRow("double hyphen in a comment")
+            << QByteArray("<r><!--x--y--><t/></r>") << "Double hyphen within comment: <!--x";
     }
     void brokenRepliesCarryTheParserMessage() {
         QFETCH(QByteArray, reply);
