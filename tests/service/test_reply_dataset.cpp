@@ -260,6 +260,28 @@ private slots:
                  GbkString("a?b"));
     }
 
+    // Only the document element's child elements are rows, whatever they hold or lies between them,
+    // read while parsing or, with a DTD, from the tree.
+    void rowsAreTheDocumentElementsChildElements_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("values");  // "a" of each row in order
+        const QByteArray rows =
+            "<r a=\"root\">text<t a=\"1\"><t a=\"nested\"><t a=\"deeper\"/></t></t><?pi x?>"
+            "<![CDATA[<t a=\"cdata\"/>]]><t a=\"2\">inner</t><!-- <t a=\"comment\"/> --><t/></r>";
+        QTest::newRow("read while parsing") << rows << "1|2|";
+        QTest::newRow("read from the tree") << "<!DOCTYPE r>" + rows << "1|2|";
+    }
+    void rowsAreTheDocumentElementsChildElements() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, values);
+        const TReplyDataset dataset =
+            ParseReplyDataset(GbkString(reply.toStdString()), DeclarationRule::Plain);
+        QStringList read;
+        for (TReplyRow row = dataset.firstRow(); !row.isNull(); row = row.next())
+            read << QString::fromStdString(row.value("a").bytes());
+        QCOMPARE(read.join('|'), values);
+    }
+
     // Values are read while parsing; a reply with a DTD or an xml:id is read from libxml2's tree
     // instead. Both must give what the tree gives, including the caps on entity expansion.
     void valuesReadAsTheTreeGivesThem_data() {
