@@ -1,21 +1,21 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
 #include "GbkText.h"
 
-struct _xmlDoc;
-struct _xmlNode;
+// The rows of a parsed reply, kept by TReplyDataset.
+class ReplyRowStore;
 
 // One row of a reply dataset: an element whose attributes are the values. A null row (no row
 // at all) reads every value as empty, so readers never need to check before reading.
 class TReplyRow {
 public:
     TReplyRow() = default;
-    explicit TReplyRow(_xmlNode* node) : node_(node) {}
 
-    bool isNull() const { return node_ == nullptr; }
+    bool isNull() const { return rows_ == nullptr; }
     // The attribute's value as GBK, trimmed of codes 0..32 at both ends; empty when missing.
     // Entity references are expanded; a value that would pass 1 MiB that way, or entities
     // nested deeper than 16, raise XmlParseError (a hostile reply, not a dataset).
@@ -24,7 +24,11 @@ public:
     TReplyRow next() const;
 
 private:
-    _xmlNode* node_ = nullptr;
+    friend class TReplyDataset;
+    TReplyRow(const ReplyRowStore* rows, std::size_t index) : rows_(rows), index_(index) {}
+
+    const ReplyRowStore* rows_ = nullptr;
+    std::size_t index_ = 0;
 };
 
 // How the document text is built from the reply before parsing.
@@ -34,8 +38,8 @@ enum class DeclarationRule {
     PrefixIfMissing  // the same, but only when the reply contains no "<?xml"
 };
 
-// A parsed reply document; owns the libxml2 tree, which the rows point into, so rows must not
-// outlive it. Parsing never touches the network and loads no DTD or external entity.
+// A parsed reply document; owns its rows, which the TReplyRow values point into, so rows must
+// not outlive it. Parsing never touches the network and loads no DTD or external entity.
 class TReplyDataset {
 public:
     TReplyDataset(TReplyDataset&&) noexcept;
@@ -54,11 +58,10 @@ public:
     static TReplyDataset parseBytes(const ByteString& bytes);
 
 private:
-    explicit TReplyDataset(_xmlDoc* doc);
-    struct DocDeleter {
-        void operator()(_xmlDoc* doc) const;
-    };
-    std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+    explicit TReplyDataset(std::unique_ptr<ReplyRowStore> rows);
+    static TReplyDataset read(const char* data, std::size_t size);
+
+    std::unique_ptr<ReplyRowStore> rows_;
 };
 
 // The shared reader entry point: ParseReplyDataset(text, rule) == TReplyDataset::parse.

@@ -71,6 +71,44 @@ void countThenBuild(void* context, const xmlChar* localname, const xmlChar* pref
                    attributes);
 }
 
+// The sink of this thread's readElements, with its element count.
+struct Sinking {
+    xmlparser::ElementSink* sink;
+    std::size_t elements = 0;
+    bool declined = false;
+};
+thread_local Sinking* sinkingTo = nullptr;
+
+void sinkStart(void* context, const xmlChar* localname, const xmlChar* prefix, const xmlChar* uri, int,
+               const xmlChar**, int attributeCount, int defaulted, const xmlChar** attributes) noexcept {
+    auto* ctxt = static_cast<xmlParserCtxtPtr>(context);
+    Sinking* sinking = sinkingTo;
+    if (++sinking->elements > xmlparser::kMaxElements) {
+        xmlStopParser(ctxt);
+        return;
+    }
+    try {
+        sinking->sink->startElement(localname, prefix, uri, attributeCount, defaulted, attributes);
+    } catch (...) {
+        // Out of memory: let the tree builder meet it, and report it, as readMemory does.
+        sinking->sink->wantsTree = true;
+    }
+    if (sinking->sink->wantsTree) xmlStopParser(ctxt);
+}
+
+void sinkEnd(void*, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
+    sinkingTo->sink->endElement();
+}
+
+void declineDocumentType(void* context, const xmlChar*, const xmlChar*, const xmlChar*) noexcept {
+    sinkingTo->declined = true;
+    xmlStopParser(static_cast<xmlParserCtxtPtr>(context));
+}
+
+void ignoreText(void*, const xmlChar*, int) noexcept {}
+void ignoreComment(void*, const xmlChar*) noexcept {}
+void ignoreInstruction(void*, const xmlChar*, const xmlChar*) noexcept {}
+
 // NONET only: NOENT would substitute file: entities, DTDLOAD/DTDATTR would fetch DTDs.
 constexpr int kOptions = XML_PARSE_NONET;
 
@@ -154,8 +192,11 @@ _xmlDoc* readMemory(const char* data, std::size_t size) {
 }
 
 _xmlDoc* readFile(const std::string& path) {
-    // Read the bytes ourselves: libxml2 would open the file through the entity loader, which
-    // refuses everything, and the path may hold bytes that are not UTF-8.
+    const std::string bytes = readFileBytes(path);
+    return readMemory(bytes.data(), bytes.size());
+}
+
+std::string readFileBytes(const std::string& path) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
     if (!file) throw XmlParseError("Cannot open " + path + ": " + std::strerror(errno));
     std::string bytes;
@@ -163,7 +204,40 @@ _xmlDoc* readFile(const std::string& path) {
     std::size_t n;
     while ((n = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) bytes.append(buffer, n);
     if (std::ferror(file.get())) throw XmlParseError("Cannot read " + path);
-    return readMemory(bytes.data(), bytes.size());
+    return bytes;
+}
+
+ElementsRead readElements(const char* data, std::size_t size, ElementSink& sink) {
+    setUpOnce();
+    const Mark mark = byteOrderMark(data, size);
+    MemoryInput source{data + mark.length, size - mark.length};
+    std::unique_ptr<xmlParserCtxt, ContextDeleter> ctxt(xmlNewParserCtxt());
+    if (!ctxt) throw XmlParseError("out of memory");
+    // Only the element handlers change: the declaration, the encoding and the document itself
+    // go through libxml2's own handlers, so the parse checks and reports exactly as readMemory's.
+    // Text, comments and instructions are no part of a dataset, but the handlers must stay set:
+    // the parser words some messages by whether there is one (a comment's, for one).
+    xmlSAXHandler* sax = ctxt->sax;
+    sax->startElementNs = sinkStart;
+    sax->endElementNs = sinkEnd;
+    sax->internalSubset = declineDocumentType;
+    sax->characters = ignoreText;
+    sax->ignorableWhitespace = ignoreText;
+    sax->cdataBlock = ignoreText;
+    sax->comment = ignoreComment;
+    sax->processingInstruction = ignoreInstruction;
+    Sinking sinking{&sink};
+    sinkingTo = &sinking;
+    const int options = mark.encoding ? kOptions | XML_PARSE_IGNORE_ENC : kOptions;
+    xmlDocPtr doc = xmlCtxtReadIO(ctxt.get(), readInput, nullptr, &source, nullptr, mark.encoding, options);
+    sinkingTo = nullptr;
+    // The document holds no element, only the declaration's facts.
+    const bool parsed = doc != nullptr;
+    if (doc) xmlFreeDoc(doc);
+    if (sinking.declined || sink.wantsTree) return ElementsRead::Declined;
+    if (sinking.elements > kMaxElements) throw XmlParseError(tooManyElementsMessage());
+    if (!parsed || !ctxt->wellFormed) raise(ctxt.get());
+    return ElementsRead::Read;
 }
 
 void freeDocument(_xmlDoc* doc) {

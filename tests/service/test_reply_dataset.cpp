@@ -144,6 +144,8 @@ private slots:
         QTest::newRow("empty") << QByteArray("") << "Document is empty";
         QTest::newRow("truncated") << QByteArray("<r><t a=\"1\"/>") << "Premature end of data";
         QTest::newRow("not xml") << QByteArray("0") << "Start tag expected";
+        QTest::newRow("double hyphen in a comment")
+            << QByteArray("<r><!--x--y--><t/></r>") << "Double hyphen within comment: <!--x";
     }
     void brokenRepliesCarryTheParserMessage() {
         QFETCH(QByteArray, reply);
@@ -256,6 +258,79 @@ private slots:
             "b\"/></r>";
         QCOMPARE(ParseReplyDataset(GbkString(utf8), DeclarationRule::Plain).firstRow().value("v"),
                  GbkString("a?b"));
+    }
+
+    // Only the document element's child elements are rows, whatever they hold or lies between them,
+    // read while parsing or, with a DTD, from the tree.
+    void rowsAreTheDocumentElementsChildElements_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QString>("values");  // "a" of each row in order
+        const QByteArray rows =
+            "<r a=\"root\">text<t a=\"1\"><t a=\"nested\"><t a=\"deeper\"/></t></t><?pi x?>"
+            "<![CDATA[<t a=\"cdata\"/>]]><t a=\"2\">inner</t><!-- <t a=\"comment\"/> --><t/></r>";
+        QTest::newRow("read while parsing") << rows << "1|2|";
+        QTest::newRow("read from the tree") << "<!DOCTYPE r>" + rows << "1|2|";
+    }
+    void rowsAreTheDocumentElementsChildElements() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, values);
+        const TReplyDataset dataset =
+            ParseReplyDataset(GbkString(reply.toStdString()), DeclarationRule::Plain);
+        QStringList read;
+        for (TReplyRow row = dataset.firstRow(); !row.isNull(); row = row.next())
+            read << QString::fromStdString(row.value("a").bytes());
+        QCOMPARE(read.join('|'), values);
+    }
+
+    // Values are read while parsing; a reply with a DTD or an xml:id is read from libxml2's tree
+    // instead. Both must give what the tree gives, including the caps on entity expansion.
+    void valuesReadAsTheTreeGivesThem_data() {
+        QTest::addColumn<QByteArray>("reply");
+        QTest::addColumn<QByteArray>("name");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("error");  // raised when the value is read
+        QTest::newRow("escaped ampersands")
+            << QByteArray("<r><t a=\" x&amp;y&#38;z &amp;amp; \"/></r>") << QByteArray("a") << "x&y&z &amp;"
+            << "";
+        QTest::newRow("prefixed name by its local name")
+            << QByteArray("<r xmlns:p=\"urn:p\"><t p:a=\"1\" a=\"2\"/></r>") << QByteArray("a") << "1"
+            << "";
+        QTest::newRow("undeclared prefix kept in the name")
+            << QByteArray("<r><t p:a=\"1\"/></r>") << QByteArray("p:a") << "1"
+            << "";
+        QTest::newRow("xml:id") << QByteArray("<r><t xml:id=\" k \"/></r>") << QByteArray("id") << "k"
+                                << "";
+        QTest::newRow("entities expanded")
+            << QByteArray(
+                   "<!DOCTYPE r [<!ENTITY e \" in &amp; out \"><!ENTITY f \"&e;|&e;\">]>"
+                   "<r><t a=\" &f; \" b=\"plain\"/></r>")
+            << QByteArray("a") << "in & out | in & out"
+            << "";
+        QTest::newRow("DTD default is no value")
+            << QByteArray("<!DOCTYPE r [<!ATTLIST t a CDATA \"d\">]><r><t b=\"1\"/></r>") << QByteArray("a")
+            << ""
+            << "";
+        // Past the cap only when expanded: 10 references to 10 references to 11,000 bytes.
+        QTest::newRow("expansion past 1 MiB")
+            << "<!DOCTYPE r [<!ENTITY a \"" + QByteArray(11000, 'y') + "\"><!ENTITY b \"" +
+                   QByteArray("&a;").repeated(10) + "\">]><r><t a=\"" + QByteArray("&b;").repeated(10) +
+                   "\"/></r>"
+            << QByteArray("a") << ""
+            << "Maximum entity amplification exceeded in an attribute value";
+    }
+    void valuesReadAsTheTreeGivesThem() {
+        QFETCH(QByteArray, reply);
+        QFETCH(QByteArray, name);
+        QFETCH(QString, value);
+        QFETCH(QString, error);
+        const TReplyDataset dataset =
+            ParseReplyDataset(GbkString(reply.toStdString()), DeclarationRule::Plain);
+        try {
+            QCOMPARE(QString::fromStdString(dataset.firstRow().value(name.constData()).bytes()), value);
+            QVERIFY2(error.isEmpty(), "the value must be refused");
+        } catch (const XmlParseError& e) {
+            QCOMPARE(QString::fromUtf8(e.what()), error);
+        }
     }
 };
 
