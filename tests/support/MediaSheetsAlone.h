@@ -40,12 +40,14 @@ struct MediaSheetsAlone {
                     return files_.CacheRemoteFile(a, path);
                 },
                 [this](const GbkString& a, const std::string& path) { return files_.Refetch(a, path); }};
-            return FetchPicture(source, address,
-                                gbk::joinPath(cacheFolder, CacheFileName::UrlFileName(address)),
-                                [](const std::string& path) {
-                                    int width = 0, height = 0;
-                                    return LoadImageFile(path, width, height);
-                                });
+            const FetchedPicture fetched =
+                FetchPicture(source, address, gbk::joinPath(cacheFolder, CacheFileName::UrlFileName(address)),
+                             [](const std::string& path) {
+                                 int width = 0, height = 0;
+                                 return LoadImageFile(path, width, height);
+                             });
+            if (duringFetch) duringFetch();
+            return fetched;
         };
         environment.osMajorVersion = [this] { return osMajorVersion; };
         environment.classroomHost = config.classroomHost;
@@ -72,6 +74,8 @@ struct MediaSheetsAlone {
     std::unique_ptr<TstudyDM> dm_;
     const std::string cacheFolder;
     int osMajorVersion = 6;
+    // Runs inside each picture fetch, where events are processed: what the user does meanwhile.
+    std::function<void()> duringFetch;
     CatalogueLoader loader_;
     RemoteFileCache files_;
     TObjectList<TWordObj> words;
