@@ -1,16 +1,20 @@
 #include "MediaSheet.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSplitter>
 #include <QStyle>
 #include <QVBoxLayout>
+#include <exception>
 
+#include "catalogue/BuiltInPictures.h"
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageList.h"
+#include "look/Look.h"
 #include "service/Endpoints.h"
 #include "service/HttpGetText.h"
 #include "service/ShowMessage.h"
@@ -19,39 +23,23 @@
 
 namespace {
 
-const QColor kNavy(0, 0, 128);
-constexpr int kRecordRole = Qt::UserRole;
-constexpr int kImageIndexRole = Qt::UserRole + 1;
-
-QFont pixelFont(int pixels, bool bold) {
-    QFont font(QStringLiteral("sans-serif"));
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    return font;
-}
-
-void paintText(QWidget* widget, const QColor& colour) {
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    palette.setColor(QPalette::Text, colour);
-    widget->setPalette(palette);
-}
+constexpr int kImageIndexRole = RecordRole + 1;
 
 QLabel* titleLabel(QWidget* parent, const char* name, const QString& caption, int height, int pixels) {
     auto* label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
     label->setFixedHeight(height);
     label->setAlignment(Qt::AlignCenter);
-    label->setFont(pixelFont(pixels, true));
-    paintText(label, kNavy);
+    label->setFont(pixelFont(pixels, Weight::Bold));
+    paintText(label, navy());
     return label;
 }
 
 }  // namespace
 
-MediaSheet::MediaSheet(const char* objectName, MediaSheetEnvironment environment, QWidget* parent)
-    : QWidget(parent), env_(std::move(environment)) {
+MediaSheet::MediaSheet(const char* objectName, ImageList& images, QRadioButton* button, ListBuild build,
+                       MediaSheetEnvironment environment, QWidget* parent)
+    : QWidget(parent), env_(std::move(environment)), images_(images), button_(button), build_(build) {
     setObjectName(QLatin1String(objectName));
 }
 
@@ -63,150 +51,157 @@ QString MediaSheet::NetworkFailedAsciiComma() {
     return QStringLiteral("Network failed, try again！");
 }
 
-QListWidget* MediaSheet::CreateListPanel(const char* panelName, int width, const char* labelName,
-                                         const QString& title, const char* listName, bool navyText) {
+void MediaSheet::ClearList() {
+    abandoned_ = refreshing_;
+    list_->clear();
+    if (build_ == ListBuild::OnceUntilEmptied) return;
+    images_.Clear();
+    SetIconSize(images_.imageSize());
+}
+
+QListWidget* MediaSheet::CreateListPanel(const ListPanelOptions& options) {
     auto* panel = new QWidget(this);
-    panel->setObjectName(QLatin1String(panelName));
-    panel->resize(width, panel->height());
+    panel->setObjectName(QLatin1String(options.panel));
+    panel->resize(options.width, panel->height());
     panel->setMinimumWidth(1);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(titleLabel(panel, labelName, title, 20, 16));
+    layout->addWidget(titleLabel(panel, options.label, options.title, 20, 16));
 
-    auto* list = new QListWidget(panel);
-    list->setObjectName(QLatin1String(listName));
-    list->setAccessibleName(title);
-    list->setViewMode(QListView::IconMode);
-    list->setMovement(QListView::Static);
-    list->setResizeMode(QListView::Adjust);
-    list->setWrapping(true);
-    list->setWordWrap(true);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setFont(pixelFont(19, true));
-    if (navyText) paintText(list, kNavy);
-    layout->addWidget(list, 1);
-    return list;
+    list_ = new QListWidget(panel);
+    list_->setObjectName(QLatin1String(options.list));
+    list_->setAccessibleName(options.title);
+    list_->setViewMode(QListView::IconMode);
+    list_->setMovement(QListView::Static);
+    list_->setResizeMode(QListView::Adjust);
+    list_->setWrapping(true);
+    list_->setWordWrap(true);
+    list_->setSelectionMode(QAbstractItemView::SingleSelection);
+    list_->setFont(pixelFont(19, Weight::Bold));
+    if (options.text == TextColour::Navy) paintText(list_, navy());
+    layout->addWidget(list_, 1);
+    return list_;
 }
 
-MediaSheet::Player MediaSheet::CreatePlayer(const char* areaName, const char* headerName,
-                                            const QString& caption, bool withControls, const char* checkName,
-                                            bool checked, const char* buttonName, int buttonTop,
-                                            const char* browserName) {
-    Player player;
+const MediaSheet::Player& MediaSheet::CreatePlayer(const PlayerOptions& options) {
+    controls_ = options.controls;
+    const bool withControls = options.controls != PlayerControls::None;
+    Player& player = player_;
     player.area = new QWidget(this);
-    player.area->setObjectName(QLatin1String(areaName));
-    auto* layout = new QVBoxLayout(player.area);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    player.header = withControls ? titleLabel(player.area, headerName, caption, 41, 21)
-                                 : titleLabel(player.area, headerName, caption, 20, 16);
-    layout->addWidget(player.header);
+    player.area->setObjectName(QLatin1String(options.area));
+    auto* column = new QVBoxLayout(player.area);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    player.header = withControls ? titleLabel(player.area, options.header, options.caption, 41, 21)
+                                 : titleLabel(player.area, options.header, options.caption, 20, 16);
+    column->addWidget(player.header);
     if (withControls) {
         player.subtitles = new QCheckBox(QStringLiteral("显示字幕"), player.header);
-        player.subtitles->setObjectName(QLatin1String(checkName));
+        player.subtitles->setObjectName(QLatin1String(options.subtitlesBox));
         player.subtitles->setGeometry(15, 13, 106, 17);
-        player.subtitles->setFont(pixelFont(15, true));
-        paintText(player.subtitles, kNavy);
-        player.subtitles->setChecked(checked);
+        player.subtitles->setFont(pixelFont(15, Weight::Bold));
+        paintText(player.subtitles, navy());
+        player.subtitles->setChecked(options.subtitles == Subtitles::On);
         player.subtitles->hide();
 
         player.fullScreen = new QPushButton(QStringLiteral("全屏播放"), player.header);
-        player.fullScreen->setObjectName(QLatin1String(buttonName));
+        player.fullScreen->setObjectName(QLatin1String(options.fullScreenButton));
         player.fullScreen->setIcon(style()->standardIcon(QStyle::SP_TitleBarMaxButton));
-        player.fullScreen->setFont(pixelFont(13, true));
-        player.fullScreen->setGeometry(112, buttonTop, 97, 25);
+        player.fullScreen->setFont(pixelFont(13, Weight::Bold));
+        player.fullScreen->setGeometry(112, options.fullScreenTop, 97, 25);
         player.fullScreen->hide();
     }
     player.browser = new WebBrowser(player.area);
-    player.browser->setObjectName(QLatin1String(browserName));
-    player.browser->setAccessibleName(caption);
-    layout->addWidget(player.browser, 1);
-    return player;
-}
+    player.browser->setObjectName(QLatin1String(options.browser));
+    player.browser->setAccessibleName(options.caption);
+    column->addWidget(player.browser, 1);
 
-void MediaSheet::Arrange(QWidget* listPanel, QWidget* playerArea, bool splitter) {
+    QWidget* listPanel = list_->parentWidget();
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    if (!splitter) {
+    if (options.divider == Divider::Fixed) {
         listPanel->setFixedWidth(listPanel->width());
         layout->addWidget(listPanel);
-        layout->addWidget(playerArea, 1);
-        return;
+        layout->addWidget(player.area, 1);
+        return player;
     }
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->setHandleWidth(10);
     split->setChildrenCollapsible(false);
     const int width = listPanel->width();
     split->addWidget(listPanel);
-    split->addWidget(playerArea);
+    split->addWidget(player.area);
     split->setStretchFactor(1, 1);
     split->setSizes({width, 10000});
     layout->addWidget(split);
+    return player;
 }
 
-QListWidgetItem* MediaSheet::AddItem(QListWidget* list, const GbkString& caption, const void* record) {
-    auto* item = new QListWidgetItem(gbk::toQString(caption), list);
-    item->setData(kRecordRole, QVariant::fromValue(reinterpret_cast<quintptr>(record)));
+QListWidgetItem* MediaSheet::AddItem(const GbkString& caption, const QVariant& record) {
+    auto* item = new QListWidgetItem(gbk::toQString(caption), list_);
+    item->setData(RecordRole, record);
     return item;
 }
 
-void MediaSheet::SetThumbnail(QListWidgetItem* item, ImageList& images, const QImage& source, bool halftone) {
-    const QSize size = images.imageSize();
+void MediaSheet::AddItem(const GbkString& caption, const QVariant& record, const QImage& picture,
+                         Stretch stretch) {
+    SetThumbnail(AddItem(caption, record), picture, stretch);
+}
+
+void MediaSheet::SetThumbnail(QListWidgetItem* item, const QImage& source, Stretch stretch) {
+    const QSize size = images_.imageSize();
     QImage thumbnail;
     if (source.isNull()) {
         thumbnail = QImage(size, QImage::Format_RGB888);
         thumbnail.fill(Qt::white);
-    } else if (halftone) {
+    } else if (stretch == Stretch::Halftone) {
         thumbnail = HalftoneStretch(source, size.width(), size.height());
     } else {
         thumbnail = source.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation)
                         .convertToFormat(QImage::Format_RGB888);
     }
-    const int index = images.Add(QPixmap::fromImage(thumbnail));
+    const int index = images_.Add(QPixmap::fromImage(thumbnail));
     item->setData(kImageIndexRole, index);
-    item->setIcon(QIcon(images.Item(index)));
+    item->setIcon(QIcon(images_.Item(index)));
 }
 
-void MediaSheet::ResetList(QListWidget* list, ImageList& images, QSize imageSize) {
-    list->clear();
-    images.Clear();
-    images.setImageSize(imageSize);
-    SetIconSize(list, imageSize);
+QImage MediaSheet::NoPicture() {
+    return BuiltInPictures::ImgNoPic();
 }
 
-void MediaSheet::SetIconSize(QListWidget* list, QSize imageSize) {
-    list->setIconSize(imageSize);
+bool MediaSheet::ShowGrowth() {
+    // The item was placed before it had a picture.
+    list_->doItemsLayout();
+    QCoreApplication::processEvents();
+    return !RefreshAbandoned();
+}
+
+void MediaSheet::StartList(QSize imageSize) {
+    if (build_ == ListBuild::EachRefresh) list_->clear();
+    images_.Clear();
+    images_.setImageSize(imageSize);
+    SetIconSize(imageSize);
+}
+
+void MediaSheet::SetIconSize(QSize imageSize) {
+    list_->setIconSize(imageSize);
     // One cell per item, room for two caption lines: without a grid the icon view lays
     // items of different caption widths out in ragged columns.
-    list->setGridSize(
-        QSize(imageSize.width() + 16, imageSize.height() + 2 * list->fontMetrics().height() + 8));
+    list_->setGridSize(
+        QSize(imageSize.width() + 16, imageSize.height() + 2 * list_->fontMetrics().height() + 8));
 }
 
-const void* MediaSheet::SelectedRecordPointer(QListWidget* list) {
-    const QList<QListWidgetItem*> selected = list->selectedItems();
-    if (selected.isEmpty()) return nullptr;
-    return reinterpret_cast<const void*>(selected.first()->data(kRecordRole).value<quintptr>());
+void MediaSheet::UpdateButton() {
+    if (button_ != nullptr) button_->setEnabled(list_->count() > 0);
 }
 
-GbkString MediaSheet::RequestReference(const char* scheme, const char* path, const GbkString& value,
-                                       const QString& replyEmptyMessage) const {
-    const GbkString reply = HttpGetText(Endpoints::mediaReference(scheme, env_.classroomHost, path, value));
-    if (reply.empty()) ShowMessage(replyEmptyMessage);
-    return reply;
-}
-
-QString MediaSheet::PlayerAddress(const QString& queryFirstPart, int width, const GbkString& reply) const {
-    const QString page =
-        env_.osMajorVersion() == 5 ? QStringLiteral("index_test.html") : QStringLiteral("index.html");
-    return Endpoints::mediaPlayer(env_.classroomHost, page, queryFirstPart, width, reply);
-}
-
-void MediaSheet::RunRefresh(const GbkString& unitCode, bool ignoreWhileRunning,
+void MediaSheet::RunRefresh(const GbkString& unitCode, Errors errors,
                             const std::function<void(const GbkString&)>& body) {
     if (refreshing_) {
-        if (ignoreWhileRunning && !abandoned_) return;
+        // A list built once ignores requests while it is being built, unless it was emptied.
+        if (build_ == ListBuild::OnceUntilEmptied && !abandoned_) return;
         pending_ = unitCode;
         abandoned_ = true;
         return;
@@ -218,7 +213,17 @@ void MediaSheet::RunRefresh(const GbkString& unitCode, bool ignoreWhileRunning,
         refreshing_ = true;
         abandoned_ = false;
         try {
-            body(current);
+            if (build_ == ListBuild::EachRefresh || list_->count() == 0) {
+                if (errors == Errors::Raise) {
+                    body(current);
+                } else {
+                    try {
+                        body(current);
+                    } catch (const std::exception& error) {
+                        ShowMessage(QString::fromUtf8(error.what()));
+                    }
+                }
+            }
         } catch (...) {
             refreshing_ = false;
             abandoned_ = false;
@@ -231,16 +236,49 @@ void MediaSheet::RunRefresh(const GbkString& unitCode, bool ignoreWhileRunning,
     }
 }
 
-void MediaSheet::SubtitlesClick(const Player& player) {
-    if (player.browser->LocationName().isEmpty()) return;
-    RunPageScript(*player.browser, player.subtitles->isChecked() ? QStringLiteral("showSubtitles()")
-                                                                 : QStringLiteral("hideSubtitles()"));
+GbkString MediaSheet::RequestReference(const MediaRequest& request, const GbkString& materialId) const {
+    const GbkString reply =
+        HttpGetText(Endpoints::mediaReference(request.scheme, env_.classroomHost, request.path, materialId));
+    if (reply.empty()) ShowMessage(request.replyEmptyMessage);
+    return reply;
 }
 
-void MediaSheet::FullScreenClick(const Player& player) {
-    if (player.browser->LocationName().isEmpty()) return;
+QString MediaSheet::PlayerAddress(const MediaRequest& request, const GbkString& reply) const {
+    const QString page =
+        env_.osMajorVersion() == 5 ? QStringLiteral("index_test.html") : QStringLiteral("index.html");
+    return Endpoints::mediaPlayer(env_.classroomHost, page, request.query, request.widthOf->width(), reply);
+}
+
+void MediaSheet::Play(const GbkString& materialId, const MediaRequest& request) {
+    if (materialId.empty() && !request.missingIdMessage.isEmpty()) {
+        ShowMessage(request.missingIdMessage);
+        return;
+    }
+    const GbkString reply = RequestReference(request, materialId);
+    if (reply.empty()) return;
+    const QString address = PlayerAddress(request, reply);
+    WebBrowser& browser = *player_.browser;
+    if (request.navigation == Navigation::BeforeShowingPage) browser.Navigate(address);
+    env_.showPage(this);
+    if (request.navigation == Navigation::AfterShowingPage) browser.Navigate(address);
+    if (request.whenShown) request.whenShown();
+    QCoreApplication::processEvents();
+    if (request.navigation == Navigation::AfterEvents) browser.Navigate(address);
+    if (controls_ != PlayerControls::ShownWhenPlaying) return;
+    player_.fullScreen->show();
+    player_.subtitles->show();
+}
+
+void MediaSheet::SubtitlesClick() {
+    if (player_.browser->LocationName().isEmpty()) return;
+    RunPageScript(*player_.browser, player_.subtitles->isChecked() ? QStringLiteral("showSubtitles()")
+                                                                   : QStringLiteral("hideSubtitles()"));
+}
+
+void MediaSheet::FullScreenClick() {
+    if (player_.browser->LocationName().isEmpty()) return;
     // The engine refuses a page's own full-screen request made from a program's script call,
     // so the view itself covers the screen as well.
-    player.browser->ShowFullScreen();
-    RunPageScript(*player.browser, QStringLiteral("fullScreen()"));
+    player_.browser->ShowFullScreen();
+    RunPageScript(*player_.browser, QStringLiteral("fullScreen()"));
 }

@@ -17,11 +17,10 @@ public:
     // any error is shown with its own text and keeps the items made so far. Neither updates the
     // radio button, and nothing is raised to the caller.
     void RefreshMiniLectureList(const GbkString& unitCode);
-    void ClearList();
 
     void LVMiniLectureClassUseClick();
-    void ckLecturetranslationClick();
-    void btnLectureFullScreenClick();
+    void ckLecturetranslationClick() { SubtitlesClick(); }
+    void btnLectureFullScreenClick() { FullScreenClick(); }
 
     QListWidget* LVMiniLectureClassUse = nullptr;
     QLabel* Panel19 = nullptr;
@@ -30,10 +29,5 @@ public:
     WebBrowser* WebMiniLecture = nullptr;
 
 private:
-    void Refresh(const GbkString& unitCode);
-
     const TObjectList<TMiniLectureObj>& lectures_;
-    ImageList& images_;
-    QRadioButton* button_;
-    Player player_;
 };

@@ -15,7 +15,6 @@ public:
                 WebBrowser& wordPlayer, MediaSheetEnvironment environment, QWidget* parent = nullptr);
 
     void RefreshPassageList(const GbkString& unitCode);
-    void ClearList();
 
     void LVPassageClassUseClick();
 
@@ -24,10 +23,6 @@ public:
     WebBrowser* WebPassage = nullptr;
 
 private:
-    void Refresh(const GbkString& unitCode);
-
     const TObjectList<TPassageObj>& passages_;
-    ImageList& images_;
-    QRadioButton* button_;
     WebBrowser& wordPlayer_;
 };

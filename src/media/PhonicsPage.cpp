@@ -1,23 +1,24 @@
 #include "PhonicsPage.h"
 
-#include <QCheckBox>
-#include <QCoreApplication>
-#include <QListWidget>
-#include <QPushButton>
-#include <exception>
-
-#include "catalogue/BuiltInPictures.h"
-#include "catalogue/ImageList.h"
-#include "service/ShowMessage.h"
-#include "web/WebBrowser.h"
-
 PhonicsPage::PhonicsPage(const TObjectList<TMediaClipObj>& clips, ImageList& images,
                          MediaSheetEnvironment environment, QWidget* parent)
-    : MediaSheet("TabPhonics", std::move(environment), parent), clips_(clips), images_(images) {
-    LVPhonics = CreateListPanel("Panel21", 257, "Label2", QStringLiteral("自然拼读"), "LVPhonics", false);
-    const Player player = CreatePlayer("Panel22", "Panel23", QStringLiteral("外教视频"), true, "CheckBox1",
-                                       true, "BitBtn2", 8, "WebPhonics");
-    Arrange(LVPhonics->parentWidget(), player.area, true);
+    : MediaSheet("TabPhonics", images, nullptr, ListBuild::EachRefresh, std::move(environment), parent),
+      clips_(clips) {
+    LVPhonics = CreateListPanel({.panel = "Panel21",
+                                 .width = 257,
+                                 .label = "Label2",
+                                 .title = QStringLiteral("自然拼读"),
+                                 .list = "LVPhonics"});
+    const Player& player = CreatePlayer({.area = "Panel22",
+                                         .header = "Panel23",
+                                         .caption = QStringLiteral("外教视频"),
+                                         .browser = "WebPhonics",
+                                         .divider = Divider::Splitter,
+                                         .controls = PlayerControls::NeverShown,
+                                         .subtitlesBox = "CheckBox1",
+                                         .subtitles = Subtitles::On,
+                                         .fullScreenButton = "BitBtn2",
+                                         .fullScreenTop = 8});
     Panel22 = player.area;
     Panel23 = player.header;
     CheckBox1 = player.subtitles;
@@ -27,44 +28,23 @@ PhonicsPage::PhonicsPage(const TObjectList<TMediaClipObj>& clips, ImageList& ima
 }
 
 void PhonicsPage::RefreshClipList() {
-    RunRefresh(GbkString(), false, [this](const GbkString&) {
-        try {
-            Refresh();
-        } catch (const std::exception& error) {
-            ShowMessage(QString::fromUtf8(error.what()));
-        }
-    });
-}
-
-void PhonicsPage::Refresh() {
-    ResetList(LVPhonics, images_, QSize(200, 130));
-    for (std::size_t i = 0; i < clips_.Count(); ++i) {
-        const TMediaClipObj* clip = clips_.Items(i);
-        const FetchedPicture fetched = env_.fetchPicture(clip->filename + ".jpg");
-        if (RefreshAbandoned()) return;
-        const QImage picture = fetched.available ? fetched.picture : BuiltInPictures::ImgNoPic();
-        QListWidgetItem* item = AddItem(LVPhonics, clip->clip_title, clip);
-        SetThumbnail(item, images_, picture, true);
-    }
-}
-
-void PhonicsPage::ClearList() {
-    AbandonRefresh();
-    ResetList(LVPhonics, images_, images_.imageSize());
+    // Clips belong to no unit: every one is listed.
+    RefreshList(GbkString(), Listing<TMediaClipObj>{
+                                 .records = clips_,
+                                 .imageSize = QSize(200, 130),
+                                 .caption = &TMediaClipObj::clip_title,
+                                 .cover = [](const TMediaClipObj& clip) { return clip.filename + ".jpg"; },
+                                 .missing = MissingCover::ShowsNoPicture,
+                                 .errors = Errors::Show});
 }
 
 void PhonicsPage::LVPhonicsClick() {
-    const TMediaClipObj* clip = SelectedRecord<TMediaClipObj>(LVPhonics);
+    const TMediaClipObj* clip = SelectedRecord<TMediaClipObj>();
     if (clip == nullptr) return;
-    if (clip->clipid.empty()) {
-        ShowMessage(QStringLiteral("网络错误，未能获取Clip信息。请重试一次！"));
-        return;
-    }
-    const GbkString reply =
-        RequestReference("https", "/api/media/GetClip/", clip->clipid, NetworkFailedFullWidthComma());
-    if (reply.empty()) return;
-    WebPhonics->Navigate(
-        PlayerAddress(QStringLiteral("?type=clip&media=video&width="), Panel22->width(), reply));
-    env_.showPage(this);
-    QCoreApplication::processEvents();
+    Play(clip->clipid, {.scheme = "https",
+                        .path = "/api/media/GetClip/",
+                        .replyEmptyMessage = NetworkFailedFullWidthComma(),
+                        .query = QStringLiteral("?type=clip&media=video&width="),
+                        .widthOf = Panel22,
+                        .missingIdMessage = QStringLiteral("网络错误，未能获取Clip信息。请重试一次！")});
 }

@@ -17,7 +17,6 @@ public:
     // Lists every clip; a picture that cannot be fetched shows ImgNoPic. Any error is shown
     // with its own text and keeps the items made so far.
     void RefreshClipList();
-    void ClearList();
 
     void LVPhonicsClick();
 
@@ -29,8 +28,5 @@ public:
     WebBrowser* WebPhonics = nullptr;
 
 private:
-    void Refresh();
-
     const TObjectList<TMediaClipObj>& clips_;
-    ImageList& images_;
 };

@@ -16,12 +16,10 @@ public:
     // Lists the scenes of the unit. A picture that cannot be fetched ends the list there and
     // leaves the radio button as it was; decoding errors reach the caller.
     void RefreshSceneList(const GbkString& unitCode);
-    // Empties the list, e.g. before the scene catalogue is reloaded.
-    void ClearList();
 
     void LVSceneClassUseClick();
-    void ckScenetranslationClick();
-    void btnSceneFullScreenClick();
+    void ckScenetranslationClick() { SubtitlesClick(); }
+    void btnSceneFullScreenClick() { FullScreenClick(); }
 
     QListWidget* LVSceneClassUse = nullptr;
     QLabel* Panel20 = nullptr;
@@ -30,10 +28,5 @@ public:
     WebBrowser* WebScene = nullptr;
 
 private:
-    void Refresh(const GbkString& unitCode);
-
     const TObjectList<TMaterialObj>& scenes_;
-    ImageList& images_;
-    QRadioButton* button_;
-    Player player_;
 };

@@ -16,13 +16,12 @@ public:
 
     // Builds the list for the unit unless it holds items already; a request while a build runs
     // is ignored. A picture that cannot be fetched shows ImgNoPic. Errors reach the caller.
+    // ClearList empties the list, so that the next refresh builds it again.
     void RefreshSyllabusWordList(const GbkString& unitCode);
-    // Empties the list, so that the next refresh builds it again.
-    void ClearList();
 
     void LVSyllabusWordClassUseClick();
-    void ckwordtranslationClick();
-    void btnwordFullScreenClick();
+    void ckwordtranslationClick() { SubtitlesClick(); }
+    void btnwordFullScreenClick() { FullScreenClick(); }
 
     QListWidget* LVSyllabusWordClassUse = nullptr;
     QLabel* Panel13 = nullptr;
@@ -31,10 +30,5 @@ public:
     WebBrowser* WebWord = nullptr;
 
 private:
-    void Refresh(const GbkString& unitCode);
-
     const TObjectList<TWordObj>& words_;
-    ImageList& images_;
-    QRadioButton* button_;
-    Player player_;
 };

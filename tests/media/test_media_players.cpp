@@ -1,5 +1,6 @@
-// The media players with a real browser against the demo service: the player address each list
-// composes, the controls that appear, and what the page is asked to do.
+// The media players with a real browser against the demo service, the sheets built alone as the
+// main window builds them: the player address each list composes, the controls that appear, and
+// what the page is asked to do.
 #include <QtTest>
 
 #include <QCheckBox>
@@ -8,19 +9,11 @@
 #include <QPushButton>
 #include <QTabWidget>
 
-#include "DataModule.h"
 #include "DemoService.h"
-#include "MainWindowControls.h"
+#include "MediaSheetsAlone.h"
 #include "MediaTestData.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
-#include "main/TFmMain.h"
-#include "media/MiniLecturePage.h"
-#include "media/PassagePage.h"
-#include "media/PhonicsPage.h"
-#include "media/ScenePage.h"
-#include "media/SyllabusWordPage.h"
-#include "service/TstudyDM.h"
 #include "web/PageScript.h"
 #include "web/WebBrowser.h"
 
@@ -32,8 +25,9 @@ class TestMediaPlayers : public QObject {
 private:
     QTemporaryDir overrides_;
     std::unique_ptr<DemoService> service_;
-    std::unique_ptr<TstudyDM> dm_;
-    std::unique_ptr<TFmMain> window_;
+    ClientConfig config_;
+    std::unique_ptr<MediaSheetsAlone> sheets_;
+    QWidget* logo_ = nullptr;  // a page that is not a media sheet
 
     QString reference(const QString& name) const { return service_->baseUrl(true) + "/media/audio/" + name; }
     int logged(const QString& text) { return service_->requestLog().filter(text).size(); }
@@ -52,37 +46,28 @@ private:
         QPushButton* fullScreen;
     };
     Sheet sheet(const QString& kind) const {
-        TFmMain& w = *window_;
+        const MediaSheetsAlone& w = *sheets_;
         if (kind == "scene")
-            return {
-                tab(w, "TabScene"),     sceneSheet(w)->LVSceneClassUse,    sceneSheet(w)->WebScene,
-                sceneSheet(w)->Panel20, sceneSheet(w)->ckScenetranslation, sceneSheet(w)->btnSceneFullScreen};
+            return {w.scene,          w.scene->LVSceneClassUse,    w.scene->WebScene,
+                    w.scene->Panel20, w.scene->ckScenetranslation, w.scene->btnSceneFullScreen};
         if (kind == "lecture")
-            return {tab(w, "TabMiniLecture"),
-                    lectureSheet(w)->LVMiniLectureClassUse,
-                    lectureSheet(w)->WebMiniLecture,
-                    lectureSheet(w)->Panel19,
-                    lectureSheet(w)->ckLecturetranslation,
-                    lectureSheet(w)->btnLectureFullScreen};
+            return {w.lecture,          w.lecture->LVMiniLectureClassUse, w.lecture->WebMiniLecture,
+                    w.lecture->Panel19, w.lecture->ckLecturetranslation,  w.lecture->btnLectureFullScreen};
         if (kind == "word")
-            return {tab(w, "TabSyllabusWord"),       wordSheet(w)->LVSyllabusWordClassUse,
-                    wordSheet(w)->WebWord,           wordSheet(w)->Panel13,
-                    wordSheet(w)->ckwordtranslation, wordSheet(w)->btnwordFullScreen};
+            return {w.word,          w.word->LVSyllabusWordClassUse, w.word->WebWord,
+                    w.word->Panel13, w.word->ckwordtranslation,      w.word->btnwordFullScreen};
         if (kind == "passage")
-            return {tab(w, "TabPassage"),
-                    passageSheet(w)->LVPassageClassUse,
-                    passageSheet(w)->WebPassage,
-                    passageSheet(w)->Label124,
-                    nullptr,
-                    nullptr};
-        return {tab(w, "TabPhonics"),     phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics,
-                phonicsSheet(w)->Panel22, phonicsSheet(w)->CheckBox1, phonicsSheet(w)->BitBtn2};
+            return {
+                w.passage, w.passage->LVPassageClassUse, w.passage->WebPassage, w.passage->Label124, nullptr,
+                nullptr};
+        return {w.phonics,          w.phonics->LVPhonics, w.phonics->WebPhonics,
+                w.phonics->Panel22, w.phonics->CheckBox1, w.phonics->BitBtn2};
     }
 
     // Shows the sheet and clicks its first item; returns the address the player was sent to.
     QString open(const QString& kind) {
         const Sheet s = sheet(kind);
-        pageControl(*window_)->setCurrentWidget(s.page);
+        sheets_->pages.setCurrentWidget(s.page);
         QCoreApplication::processEvents();
         QSignalSpy navigations(s.player, &WebBrowser::navigationRequested);
         const QRect item = s.list->visualItemRect(s.list->item(0));
@@ -125,27 +110,26 @@ private slots:
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
         HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});
-        dm_ = dataModule(config);
+        config_ = config;
     }
 
     void init() {
-        window_ = std::make_unique<TFmMain>(*dm_);
-        window_->Member.UserId = "t1001";
-        window_->resize(1200, 700);
-        TFmMain& w = *window_;
-        w.LoadBookWords("1", kGbkBook);
-        w.LoadBookScenes("1", kGbkBook);
-        w.LoadBookPassages("1", kGbkBook);
-        w.LoadBookMiniLectures("1", kGbkBook);
-        w.LoadClipList();
-        sceneSheet(w)->RefreshSceneList(kGbkUnit);
-        passageSheet(w)->RefreshPassageList(kGbkUnit);
-        lectureSheet(w)->RefreshMiniLectureList(kGbkUnit);
-        wordSheet(w)->RefreshSyllabusWordList(kGbkUnit);
-        phonicsSheet(w)->RefreshClipList();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        sheets_ = std::make_unique<MediaSheetsAlone>(config_);
+        MediaSheetsAlone& w = *sheets_;
+        logo_ = new QWidget;
+        w.pages.addTab(logo_, QString());
+        w.pages.resize(1200, 700);
+        w.loadBook(kGbkBook);
+        w.loadClips();
+        w.scene->RefreshSceneList(kGbkUnit);
+        w.passage->RefreshPassageList(kGbkUnit);
+        w.lecture->RefreshMiniLectureList(kGbkUnit);
+        w.word->RefreshSyllabusWordList(kGbkUnit);
+        w.phonics->RefreshClipList();
+        w.pages.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.pages));
     }
-    void cleanup() { window_.reset(); }
+    void cleanup() { sheets_.reset(); }
 
     void openingNavigatesThePlayerAndShowsItsControls_data() {
         QTest::addColumn<QString>("kind");
@@ -173,19 +157,19 @@ private slots:
         QFETCH(QString, reply);
         QFETCH(bool, checked);
         QFETCH(bool, controlsShown);
-        window_->OsMajorVersion = version;
+        sheets_->osMajorVersion = version;
         const Sheet s = sheet(kind);
         if (s.subtitles) {
             QVERIFY(s.subtitles->isHidden() && s.fullScreen->isHidden());
             QCOMPARE(s.subtitles->isChecked(), checked);
         }
-        pageControl(*window_)->setCurrentWidget(tab(*window_, "TabSheetLogo"));
+        sheets_->pages.setCurrentWidget(logo_);
         const QString address = open(kind);
         const QString page = version == 5 ? "index_test.html" : "index.html";
         QCOMPARE(address, "https://" + service_->host() + "/mediaplayerhtml/" + page + query +
                               QString::number(s.widthSource->width()) + "px&url=" + reference(reply));
         QVERIFY(s.widthSource->width() > 500);
-        QCOMPARE(pageControl(*window_)->currentWidget(), s.page);
+        QCOMPARE(sheets_->pages.currentWidget(), s.page);
         if (s.subtitles) {
             QCOMPARE(s.subtitles->isVisible(), controlsShown);
             QCOMPARE(s.fullScreen->isVisible(), controlsShown);
@@ -195,9 +179,9 @@ private slots:
     void playerWidthFollowsTheWindow() {
         const int requestsBefore = logged("GET /api/media/GetScene/s1 ");
         const QString narrow = open("scene");
-        const int before = sceneSheet(*window_)->Panel20->width();
-        window_->resize(window_->width() + 300, window_->height());
-        QTRY_COMPARE(sceneSheet(*window_)->Panel20->width(), before + 300);
+        const int before = sheets_->scene->Panel20->width();
+        sheets_->pages.resize(sheets_->pages.width() + 300, sheets_->pages.height());
+        QTRY_COMPARE(sheets_->scene->Panel20->width(), before + 300);
         const QString wide = open("scene");
         QVERIFY(narrow.contains("&width=" + QString::number(before) + "px&url="));
         QVERIFY(wide.contains("&width=" + QString::number(before + 300) + "px&url="));
@@ -206,7 +190,7 @@ private slots:
 
     void playerControlsReachThePage() {
         QVERIFY(openAndLoad("scene"));
-        ScenePage& scene = *sceneSheet(*window_);
+        ScenePage& scene = *sheets_->scene;
         QVERIFY(scene.ckScenetranslation->isChecked());
         QTest::mouseClick(scene.ckScenetranslation, Qt::LeftButton);
         QVERIFY(!scene.ckScenetranslation->isChecked());
@@ -217,7 +201,7 @@ private slots:
     }
 
     void fullScreenNeedsALoadedPage() {
-        ScenePage& scene = *sceneSheet(*window_);
+        ScenePage& scene = *sheets_->scene;
         scene.btnSceneFullScreenClick();
         QVERIFY(scene.WebScene->View() == nullptr);
         QVERIFY(openAndLoad("scene"));
@@ -228,20 +212,20 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(scene.WebScene->FullScreenWindow()));
         QTest::keyClick(scene.WebScene->View(), Qt::Key_Escape);
         QTRY_VERIFY(!scene.WebScene->IsFullScreen());
-        QCOMPARE(scene.WebScene->View()->window(), window_.get());
+        QCOMPARE(scene.WebScene->View()->window(), &sheets_->pages);
     }
 
     void openingAPassageBlanksTheWordPlayer() {
         QVERIFY(openAndLoad("word"));
-        QVERIFY(wordSheet(*window_)->WebWord->LocationURL().contains("/mediaplayerhtml/"));
+        QVERIFY(sheets_->word->WebWord->LocationURL().contains("/mediaplayerhtml/"));
         QVERIFY(openAndLoad("passage"));
-        QTRY_COMPARE(wordSheet(*window_)->WebWord->LocationURL(), QStringLiteral("about:blank"));
-        QVERIFY(passageSheet(*window_)->WebPassage->LocationURL().contains("media=audio"));
+        QTRY_COMPARE(sheets_->word->WebWord->LocationURL(), QStringLiteral("about:blank"));
+        QVERIFY(sheets_->passage->WebPassage->LocationURL().contains("media=audio"));
     }
 
     void failingScriptReachesTheDefaultHandler() {
         QVERIFY(openAndLoad("lecture"));
-        MiniLecturePage& lecture = *lectureSheet(*window_);
+        MiniLecturePage& lecture = *sheets_->lecture;
         QSignalSpy loaded(lecture.WebMiniLecture, &WebBrowser::loadFinished);
         // A page without the player's functions.
         lecture.WebMiniLecture->Navigate(service_->baseUrl(true) + "/");
