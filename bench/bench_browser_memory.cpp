@@ -58,7 +58,7 @@ int child(int argc, char** argv, int opened) {
     WebBrowser::PrepareProcess();
     QApplication app(argc, argv);
     DemoService service;
-    HttpClient::setDefaultTls(TlsPolicy{true, service.caFile().toStdString()});
+    const TlsPolicy tls{true, service.caFile().toStdString()};
     const QString page =
         service.baseUrl(true) + "/mediaplayerhtml/index.html?type=ml&media=video&width=640px&url=x";
 
@@ -71,7 +71,7 @@ int child(int argc, char** argv, int opened) {
     for (int i = 0; i < kPlayers; ++i) {
         auto* sheet = new QWidget;
         auto* fill = new QVBoxLayout(sheet);
-        players.push_back(new WebBrowser(sheet));
+        players.push_back(new WebBrowser(tls, sheet));
         fill->addWidget(players.back());
         sheets->addTab(sheet, QString::number(i));
     }

@@ -134,7 +134,6 @@ LumoClass::Outcome LumoClass::RunDirectSignIn(const QString& modeFlag, const QSt
 bool LumoClass::CreateDataModule() {
     try {
         const ClientConfig config = ClientConfig::load();
-        HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
         HttpClient::setDefaultTimeouts(
             HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
         studyDM_ = std::make_unique<TstudyDM>(config);

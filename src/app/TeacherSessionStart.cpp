@@ -55,6 +55,7 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
 void TeacherSessionStart::NotifyAccountServer(const GbkString& account) {
     // The account server's answer means nothing to this program; a failure has been shown.
     const ClientConfig& config = dm_.config();
-    HttpGetText(Endpoints::accountNotification(config.accountScheme(), config.accountHost,
+    HttpGetText(config.httpClient(),
+                Endpoints::accountNotification(config.accountScheme(), config.accountHost,
                                                fmMain_->Member.UserId, account));
 }

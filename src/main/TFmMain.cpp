@@ -211,6 +211,7 @@ void TFmMain::CreateMediaSheets() {
     };
     environment.osMajorVersion = [this] { return OsMajorVersion; };
     environment.classroomHost = dm_.config().classroomHost;
+    environment.http = dm_.config().httpClient();
     environment.showPage = [this](QWidget* page) { PageControlClass->setCurrentWidget(page); };
 
     // The word sheet comes first: the passage sheet blanks its player.

@@ -112,7 +112,7 @@ const MediaSheet::Player& MediaSheet::CreatePlayer(const PlayerOptions& options)
         player.fullScreen->setGeometry(112, options.fullScreenTop, 97, 25);
         player.fullScreen->hide();
     }
-    player.browser = new WebBrowser(player.area);
+    player.browser = new WebBrowser(env_.http.tls(), player.area);
     player.browser->setObjectName(QLatin1String(options.browser));
     player.browser->setAccessibleName(options.caption);
     column->addWidget(player.browser, 1);
@@ -237,8 +237,8 @@ void MediaSheet::RunRefresh(const GbkString& unitCode, Errors errors,
 }
 
 GbkString MediaSheet::RequestReference(const MediaRequest& request, const GbkString& materialId) const {
-    const GbkString reply =
-        HttpGetText(Endpoints::mediaReference(request.scheme, env_.classroomHost, request.path, materialId));
+    const GbkString reply = HttpGetText(
+        env_.http, Endpoints::mediaReference(request.scheme, env_.classroomHost, request.path, materialId));
     if (reply.empty()) ShowMessage(request.replyEmptyMessage);
     return reply;
 }

@@ -6,6 +6,7 @@
 
 #include "catalogue/PictureFetch.h"
 #include "service/GbkText.h"
+#include "service/HttpClient.h"
 
 class QWidget;
 
@@ -21,6 +22,9 @@ struct MediaSheetEnvironment {
     std::function<int()> osMajorVersion;
     // The classroom API server, HOST[:PORT]: media API and player pages.
     QString classroomHost;
+    // The media API's client (the configuration's TLS rule and time-outs); the players'
+    // browsers take its TLS rule.
+    HttpClient http;
     // Makes `page` the active page of the window's page control.
     std::function<void(QWidget* page)> showPage;
 };

@@ -22,6 +22,7 @@ AssignmentSheet::AssignmentSheet(const ClientConfig& config, const MemberInfoRec
     : QWidget(parent),
       navigation_(std::move(navigation)),
       classroomHost_(config.classroomHost),
+      tls_(config.httpClient().tls()),
       member_(member) {
     setObjectName(QLatin1String(names.sheet));
     // The window may be made smaller than the controls need; they are clipped then, as on any

@@ -4,6 +4,7 @@
 
 #include "BrowserNavigation.h"
 #include "catalogue/MemberInfoRec.h"
+#include "service/HttpClient.h"
 
 class QLabel;
 class QSplitter;
@@ -50,6 +51,7 @@ protected:
     QTreeWidget* list_ = nullptr;
     BrowserNavigation navigation_;
     QString classroomHost_;
+    TlsPolicy tls_;  // the sheet's browsers'
 
 private:
     const MemberInfoRec& member_;

@@ -17,13 +17,13 @@ const char* const kButtonTabs =
     " background: palette(button); }"
     "QTabBar::tab:selected { border-style: inset; background: palette(midlight); }";
 
-QWidget* browserPage(QTabWidget* pages, const char* name, const QString& caption, WebBrowser*& browser,
-                     const char* browserName) {
+QWidget* browserPage(QTabWidget* pages, const TlsPolicy& tls, const char* name, const QString& caption,
+                     WebBrowser*& browser, const char* browserName) {
     auto* page = new QWidget(pages);
     page->setObjectName(QLatin1String(name));
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
-    browser = new WebBrowser(page);
+    browser = new WebBrowser(tls, page);
     browser->setObjectName(QLatin1String(browserName));
     browser->setAccessibleName(caption);
     layout->addWidget(browser);
@@ -45,8 +45,9 @@ HomeworkPage::HomeworkPage(const ClientConfig& config, const MemberInfoRec& memb
     PageControlHWK->setObjectName(QStringLiteral("PageControlHWK"));
     PageControlHWK->setAccessibleName(QStringLiteral("作业内容"));
     PageControlHWK->setStyleSheet(QLatin1String(kButtonTabs));
-    TabHwkWB = browserPage(PageControlHWK, "TabHwkWB", QStringLiteral("作业题目"), WBHomework, "WBHomework");
-    TabHwkFeedbackWB = browserPage(PageControlHWK, "TabHwkFeedbackWB", QStringLiteral("反馈分析"),
+    TabHwkWB =
+        browserPage(PageControlHWK, tls_, "TabHwkWB", QStringLiteral("作业题目"), WBHomework, "WBHomework");
+    TabHwkFeedbackWB = browserPage(PageControlHWK, tls_, "TabHwkFeedbackWB", QStringLiteral("反馈分析"),
                                    WBHwkFeedback, "WBHwkFeedback");
     Arrange(PageControlHWK);
 }

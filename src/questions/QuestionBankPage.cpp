@@ -76,7 +76,8 @@ QuestionBankPage::QuestionBankPage(lmvInclassSoap& service, const ClientConfig& 
       chosenUnit_(std::move(chosenUnit)),
       navigation_(std::move(navigation)),
       classroomHost_(config.classroomHost),
-      questionHost_(config.questionHost) {
+      questionHost_(config.questionHost),
+      tls_(config.httpClient().tls()) {
     setObjectName(QStringLiteral("TabQuestionBank"));
     // The window may be made smaller than the controls need; they are clipped then, as on any
     // other sheet, rather than holding the whole window at their size.
@@ -183,7 +184,7 @@ void QuestionBankPage::CreateQuestionDisplay() {
     auto* layout = new QVBoxLayout(display);
     LbURL = caption(display, "LbURL", QStringLiteral("题目显示"));
     LbURL->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    WBVantorQuestion = named(new WebBrowser(display), "WBVantorQuestion");
+    WBVantorQuestion = named(new WebBrowser(tls_, display), "WBVantorQuestion");
     WBVantorQuestion->setAccessibleName(QStringLiteral("题目显示"));
     lbstorequestion = caption(display, "lbstorequestion", QString());
     lbstorequestion->hide();

@@ -11,6 +11,7 @@
 #include "catalogue/TUnitObj.h"
 #include "catalogue/TVantorQuestionTypeObj.h"
 #include "service/GbkText.h"
+#include "service/HttpClient.h"
 
 class QComboBox;
 class QLabel;
@@ -124,4 +125,5 @@ private:
     BrowserNavigation navigation_;
     QString classroomHost_;
     QString questionHost_;
+    TlsPolicy tls_;  // the question page browser's
 };

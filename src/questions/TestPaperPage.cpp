@@ -19,7 +19,7 @@ TestPaperPage::TestPaperPage(const ClientConfig& config, const MemberInfoRec& me
     auto* rightLayout = new QVBoxLayout(right);
     LabelTestPaperTitle = new QLabel(QStringLiteral("试卷题目"), right);
     LabelTestPaperTitle->setObjectName(QStringLiteral("LabelTestPaperTitle"));
-    WBTestPaper = new WebBrowser(right);
+    WBTestPaper = new WebBrowser(tls_, right);
     WBTestPaper->setObjectName(QStringLiteral("WBTestPaper"));
     WBTestPaper->setAccessibleName(LabelTestPaperTitle->text());
     rightLayout->addWidget(LabelTestPaperTitle);

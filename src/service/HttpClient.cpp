@@ -31,13 +31,9 @@ struct SlistDeleter {
 using CurlHandle = std::unique_ptr<CURL, CurlDeleter>;
 using HeaderList = std::unique_ptr<curl_slist, SlistDeleter>;
 
-std::mutex& defaultTlsMutex() {
+std::mutex& defaultTimeoutMutex() {
     static std::mutex m;
     return m;
-}
-TlsPolicy& defaultTlsStorage() {
-    static TlsPolicy policy;
-    return policy;
 }
 HttpTimeouts& defaultTimeoutStorage() {
     static HttpTimeouts timeouts;
@@ -196,23 +192,13 @@ HttpClient::HttpClient(TlsPolicy tls) : tls_(std::move(tls)), timeouts_(defaultT
 
 HttpClient::HttpClient(TlsPolicy tls, HttpTimeouts timeouts) : tls_(std::move(tls)), timeouts_(timeouts) {}
 
-void HttpClient::setDefaultTls(TlsPolicy tls) {
-    std::lock_guard lock(defaultTlsMutex());
-    defaultTlsStorage() = std::move(tls);
-}
-
-TlsPolicy HttpClient::defaultTls() {
-    std::lock_guard lock(defaultTlsMutex());
-    return defaultTlsStorage();
-}
-
 void HttpClient::setDefaultTimeouts(HttpTimeouts timeouts) {
-    std::lock_guard lock(defaultTlsMutex());
+    std::lock_guard lock(defaultTimeoutMutex());
     defaultTimeoutStorage() = timeouts;
 }
 
 HttpTimeouts HttpClient::defaultTimeouts() {
-    std::lock_guard lock(defaultTlsMutex());
+    std::lock_guard lock(defaultTimeoutMutex());
     return defaultTimeoutStorage();
 }
 

@@ -76,10 +76,6 @@ public:
 
     const TlsPolicy& tls() const { return tls_; }
 
-    // The policy of the clients that are not handed one (the embedded browser's certificate check,
-    // HttpGetText); set once at start from the configuration.
-    static void setDefaultTls(TlsPolicy tls);
-    static TlsPolicy defaultTls();
     // The time-outs of every client made after this call without time-outs of its own.
     static void setDefaultTimeouts(HttpTimeouts timeouts);
     static HttpTimeouts defaultTimeouts();

@@ -4,9 +4,9 @@
 #include "FailureText.h"
 #include "HttpClient.h"
 
-GbkString HttpGetText(const std::string& url) {
+GbkString HttpGetText(const HttpClient& client, const std::string& url) {
     try {
-        return GbkString(HttpClient(HttpClient::defaultTls()).getBody(url));
+        return GbkString(client.getBody(url));
     } catch (const AppError& e) {
         ShowFailure(e);
     }

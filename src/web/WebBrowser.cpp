@@ -28,11 +28,6 @@ constexpr QSize kExitButtonSize(160, 64);
 constexpr int kExitButtonMargin = 24;
 constexpr int kExitButtonShownMs = 3000;
 
-BrowserTlsPolicy currentTlsPolicy() {
-    const TlsPolicy tls = HttpClient::defaultTls();
-    return BrowserTlsPolicy{tls.verify, QString::fromStdString(tls.caFile)};
-}
-
 // Reports a missing function or a thrown error back as text: the engine itself answers all of
 // these, and `undefined`, with the same empty result.
 QString wrapped(const QString& functionCall) {
@@ -42,7 +37,8 @@ QString wrapped(const QString& functionCall) {
 
 }  // namespace
 
-WebBrowser::WebBrowser(QWidget* parent) : QWidget(parent) {
+WebBrowser::WebBrowser(const TlsPolicy& tls, QWidget* parent)
+    : QWidget(parent), tls_{tls.verify, QString::fromStdString(tls.caFile)} {
     layout_ = new QVBoxLayout(this);
     layout_->setContentsMargins(0, 0, 0, 0);
     layout_->setSpacing(0);
@@ -97,7 +93,7 @@ void WebBrowser::CreateView() {
     events.fullScreenRequested = [this](bool on) {
         if (view_) OnFullScreenRequested(on);
     };
-    events.tlsPolicy = currentTlsPolicy;
+    events.tlsPolicy = [this] { return tls_; };
     engine_ = create(this, std::move(events));
     view_ = engine_->widget();
     view_->setObjectName(QStringLiteral("WebView"));

@@ -6,6 +6,9 @@
 
 #include <vector>
 
+#include "BrowserEngineView.h"
+#include "service/HttpClient.h"
+
 class BrowserEngineView;
 class QEventLoop;
 class QPushButton;
@@ -23,8 +26,8 @@ class QVBoxLayout;
 // All browsers share the engine's default (off-the-record) profile: playback needs no click
 // inside the page, pages may go full screen, PDF documents show inside the view. A certificate
 // error is accepted only when the engine's complaint is an unknown authority and the chain
-// verifies against the configured extra authority (HttpClient::defaultTls()), or for any
-// certificate when verification is off.
+// verifies against the extra authority of the TLS rule the browser is made with, or for any
+// certificate when that rule's verification is off.
 //
 // Full screen: the view leaves the window for a window of its own covering the screen that shows
 // the window,
@@ -42,7 +45,7 @@ class WebBrowser : public QWidget {
     Q_OBJECT
 
 public:
-    explicit WebBrowser(QWidget* parent = nullptr);
+    explicit WebBrowser(const TlsPolicy& tls, QWidget* parent = nullptr);
     ~WebBrowser() override;
 
     // Call in main() before the QApplication exists: one renderer per site keeps the players of
@@ -107,6 +110,7 @@ private:
     QPointer<QWidget> stage_;                // the window a full-screen view is shown on
     QPushButton* exitFullScreen_ = nullptr;  // on the stage, over the view
     QTimer* exitButtonTimer_ = nullptr;
+    BrowserTlsPolicy tls_;
     bool stopped_ = false;
     bool fullScreen_ = false;
     bool pageFullScreen_ = false;  // the page itself asked for full screen

@@ -20,7 +20,6 @@ int main(int argc, char** argv) {
     LumoApplication application(argc, argv);
     if (argc != 2) return 2;
     const ClientConfig config = ClientConfig::load();
-    HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
     TstudyDM dm(config);
     dm.SetUpClassroomProxy();
     WindowRegistry login(Tfmlogin::windowClassName());

@@ -71,7 +71,6 @@ private:
         ClientConfig config = ClientConfig::loadFile(conf);
         config.caFile = service_->caFile();
         // As the entry does at start, before the data module makes its proxy.
-        HttpClient::setDefaultTls(TlsPolicy{config.tlsVerify, config.caFile.toStdString()});
         HttpClient::setDefaultTimeouts(
             HttpTimeouts{config.connectTimeout, config.idleTimeout, config.transferTimeout});
         dm_ = dataModule(config);
@@ -250,18 +249,18 @@ private slots:
 
     void unknownCertificateIsRefused() {
         openWindow(service_->host());
-        HttpClient::setDefaultTls(TlsPolicy{true, std::string()});
         MessageRecorder messages;
         const GbkString reference =
-            HttpGetText(service_->baseUrl(true).toStdString() + "/api/media/GetMiniLecture/b3a-m1");
+            HttpGetText(HttpClient(TlsPolicy{true, std::string()}),
+                        service_->baseUrl(true).toStdString() + "/api/media/GetMiniLecture/b3a-m1");
         QVERIFY(reference.empty());
         QCOMPARE(messages.texts().size(), 1);
         QVERIFY2(messages.texts().first().startsWith(
                      QStringLiteral("异常类名称:HttpError\r\n异常信息:SSL certificate problem: ")),
                  qPrintable(messages.texts().first()));
-        HttpClient::setDefaultTls(TlsPolicy{true, service_->caFile().toStdString()});
-        QVERIFY(
-            !HttpGetText(service_->baseUrl(true).toStdString() + "/api/media/GetMiniLecture/b3a-m1").empty());
+        QVERIFY(!HttpGetText(HttpClient(TlsPolicy{true, service_->caFile().toStdString()}),
+                             service_->baseUrl(true).toStdString() + "/api/media/GetMiniLecture/b3a-m1")
+                     .empty());
     }
 
     // A picture that does not arrive whole is never cached: the status says so and the next

@@ -158,7 +158,7 @@ private slots:
         MessageRecorder messages;
         QElapsedTimer clock;
         clock.start();
-        QVERIFY(HttpGetText(url).empty());
+        QVERIFY(HttpGetText(HttpClient(), url).empty());
         QCOMPARE(messages.texts(), QStringList{QStringLiteral("异常类名称:HttpError\r\n异常信息:") +
                                                refusal.arg(QString::fromStdString(url))});
         HTTPRIOLmvInClass proxy("http://tempuri.org/");

@@ -83,7 +83,6 @@ struct LessonWindow {
         pick(units(w), 0);
     }
     static TstudyDM& withProxy(TstudyDM& dm) {
-        HttpClient::setDefaultTls(TlsPolicy{true, dm.config().caFile.toStdString()});
         dm.SetUpClassroomProxy();
         return dm;
     }

@@ -70,7 +70,6 @@ private:
         config.classroomHost = service_->host();
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
-        HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});
         sheets_ = std::make_unique<MediaSheetsAlone>(config);
     }
     void loadBook() { sheets_->loadBook(kGbkBook); }

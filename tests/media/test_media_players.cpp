@@ -109,7 +109,6 @@ private slots:
         config.classroomHost = service_->host();
         config.contentHost = service_->host();
         config.caFile = service_->caFile();
-        HttpClient::setDefaultTls(TlsPolicy{true, config.caFile.toStdString()});
         config_ = config;
     }
 

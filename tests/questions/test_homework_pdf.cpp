@@ -39,8 +39,7 @@ private slots:
             "msg=\"\" endtime=\"2024-07-01 18:00\" create_time=\"\" creator_id=\"t1002\"/></NewDataSet>");
         rows.close();
         service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
-        HttpClient::setDefaultTls(TlsPolicy{true, service_->caFile().toStdString()});
-        dm_ = dataModule(service_->host());
+        dm_ = dataModule(service_->clientConfig());
     }
     void cleanupTestCase() {
         window_.reset();

@@ -3,6 +3,7 @@
 
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "service/HttpClient.h"
 #include "service/HttpGetText.h"
 
 class TestHttpGetText : public QObject {
@@ -15,7 +16,7 @@ private slots:
             return ScriptedResponse{200, "text/plain", body};
         });
         MessageRecorder messages;
-        QCOMPARE(HttpGetText(server.baseUrl() + "/api/media/GetScene/5?x=1"), GbkString(body));
+        QCOMPARE(HttpGetText(HttpClient(), server.baseUrl() + "/api/media/GetScene/5?x=1"), GbkString(body));
         QCOMPARE(server.requests().at(0).target, std::string("/api/media/GetScene/5?x=1"));
         QVERIFY(messages.texts().isEmpty());
     }
@@ -36,7 +37,7 @@ private slots:
             status ? server.baseUrl() + "/api/zavive/RealNameAuthentication"
                    : "http://127.0.0.1:" + std::to_string(RecordingHttpServer::unusedPort()) + "/";
         MessageRecorder messages;
-        QCOMPARE(HttpGetText(url), GbkString());
+        QCOMPARE(HttpGetText(HttpClient(), url), GbkString());
         QCOMPARE(messages.texts().size(), 1);
         QVERIFY2(messages.texts().at(0).startsWith(message), qPrintable(messages.texts().at(0)));
     }

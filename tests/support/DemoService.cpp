@@ -1,5 +1,6 @@
 #include "DemoService.h"
 
+#include "service/HttpClient.h"
 #include "service/HttpGetText.h"
 
 #include <unistd.h>
@@ -130,7 +131,7 @@ QString DemoService::writeClientConfig(const QString& path, bool tls) const {
 QStringList DemoService::settledLog() {
     static int markers = 0;
     const QString marker = QStringLiteral("/?settled=%1").arg(++markers);
-    HttpGetText(baseUrl(false).toStdString() + marker.toStdString());
+    HttpGetText(HttpClient(), baseUrl(false).toStdString() + marker.toStdString());
     if (!waitForRequest(" " + marker + " ")) return {"marker not logged"};
     QStringList lines;
     for (const QString& line : requestLog())

@@ -51,6 +51,7 @@ struct MediaSheetsAlone {
         };
         environment.osMajorVersion = [this] { return osMajorVersion; };
         environment.classroomHost = config.classroomHost;
+        environment.http = config.httpClient();
         environment.showPage = [this](QWidget* page) { pages.setCurrentWidget(page); };
         word = new SyllabusWordPage(words, wordImages, &wordButton, environment);
         lecture = new MiniLecturePage(lectures, lectureImages, &lectureButton, environment);

@@ -30,6 +30,15 @@ private:
     QString playerUrl() const {
         return service_->baseUrl(true) + "/mediaplayerhtml/index.html?type=ml&media=video&width=640px&url=x";
     }
+    // A window with one browser that checks certificates by `tls`.
+    void makeWindow(const TlsPolicy& tls) {
+        window_ = std::make_unique<QWidget>();
+        window_->resize(800, 600);
+        browser_ = new WebBrowser(tls, window_.get());
+        auto* layout = new QVBoxLayout(window_.get());
+        layout->addWidget(browser_);
+        window_->show();
+    }
     bool load(const QString& url) {
         QSignalSpy finished(browser_, &WebBrowser::loadFinished);
         browser_->Navigate(url);
@@ -38,23 +47,10 @@ private:
     }
 
 private slots:
-    void initTestCase() {
-        service_ = std::make_unique<DemoService>();
-        HttpClient::setDefaultTls(TlsPolicy{true, service_->caFile().toStdString()});
-    }
+    void initTestCase() { service_ = std::make_unique<DemoService>(); }
 
-    void init() {
-        window_ = std::make_unique<QWidget>();
-        window_->resize(800, 600);
-        browser_ = new WebBrowser(window_.get());
-        auto* layout = new QVBoxLayout(window_.get());
-        layout->addWidget(browser_);
-        window_->show();
-    }
-    void cleanup() {
-        window_.reset();
-        HttpClient::setDefaultTls(TlsPolicy{true, service_->caFile().toStdString()});
-    }
+    void init() { makeWindow(TlsPolicy{true, service_->caFile().toStdString()}); }
+    void cleanup() { window_.reset(); }
 
     void nothingExistsBeforeTheFirstNavigation() {
         QCOMPARE(browser_->LocationName(), QString());
@@ -98,8 +94,7 @@ private slots:
         QFETCH(bool, otherAuthority);
         QFETCH(bool, loads);
         const TestCertificates other = TestCertificates::create(otherAuthority_.path().toStdString());
-        HttpClient::setDefaultTls(
-            TlsPolicy{verify, otherAuthority ? other.caFile : service_->caFile().toStdString()});
+        makeWindow(TlsPolicy{verify, otherAuthority ? other.caFile : service_->caFile().toStdString()});
         // A fresh address each row: the engine remembers an accepted certificate per host.
         DemoService service;
         QCOMPARE(load(service.baseUrl(true) + "/mediaplayerhtml/index.html?media=audio&width=1px&url=x"),
@@ -126,7 +121,7 @@ private slots:
         const TestCertificates files =
             TestCertificates::create(otherAuthority_.path().toStdString(),
                                      {names.toStdString(), notBeforeDays * day, notAfterDays * day});
-        HttpClient::setDefaultTls(TlsPolicy{true, files.caFile});
+        makeWindow(TlsPolicy{true, files.caFile});
         RecordingHttpServer server(
             [](const RecordedRequest&) {
                 return ScriptedResponse{200, "text/html", "<title>player</title>"};
