@@ -11,7 +11,11 @@
 #include <memory>
 
 #include "DataModule.h"
+#include "ScriptedClassroom.h"
+#include "catalogue/TObjectList.h"
+#include "catalogue/TUnitObj.h"
 #include "questions/BrowserNavigation.h"
+#include "questions/QuestionBankPage.h"
 #include "web/WebBrowser.h"
 
 // "browserName url" per navigation, in order; no browser engine is started.
@@ -20,6 +24,32 @@ struct NavigationLog {
     BrowserNavigation recorder() {
         return
             [this](WebBrowser& browser, const QString& url) { entries << browser.objectName() + ' ' + url; };
+    }
+};
+
+// The question bank sheet alone, as the window wires it, against a scripted classroom: the
+// signed-in member, the window's paper list, the unit the window has chosen (none until set) and
+// the navigations the sheet asks for. The sheet goes first, before what it points at.
+struct QuestionBankAlone {
+    std::unique_ptr<ScriptedClassroom> service = std::make_unique<ScriptedClassroom>();
+    std::unique_ptr<TstudyDM> dm;
+    MemberInfoRec member;
+    TObjectList<TDictonaryTestPaperObj> papers;
+    NavigationLog navigations;
+    std::unique_ptr<TUnitObj> unit;
+    std::unique_ptr<QuestionBankPage> page;
+
+    QuestionBankAlone(const char* userId, QAnyStringView questionHost = {})
+        : dm(dataModule(QString::fromStdString(service->host()), questionHost)) {
+        member.UserId = GbkString(userId);
+    }
+    QuestionBankPage& open() {
+        page = std::make_unique<QuestionBankPage>(
+            dm->HTTPRIOLmvInClass_, dm->config(), member, papers, [this] { return unit.get(); },
+            navigations.recorder());
+        page->resize(1000, 700);
+        page->show();
+        return *page;
     }
 };
 

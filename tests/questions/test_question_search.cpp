@@ -31,30 +31,20 @@ class TestQuestionSearch : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ScriptedClassroom> service_;
-    std::unique_ptr<TstudyDM> dm_;
-    MemberInfoRec member_;
-    TObjectList<TDictonaryTestPaperObj> papers_;
-    NavigationLog navigations_;
-    std::unique_ptr<TUnitObj> unit_;  // the unit the window has chosen, if any
-    std::unique_ptr<QuestionBankPage> page_;
+    std::unique_ptr<QuestionBankAlone> bank_;
 
     QuestionBankPage& openPage() {
-        page_ = std::make_unique<QuestionBankPage>(
-            dm_->HTTPRIOLmvInClass_, dm_->config(), member_, papers_, [this] { return unit_.get(); },
-            navigations_.recorder());
-        page_->resize(1000, 700);
-        page_->show();
-        page_->PageControl1->setCurrentWidget(page_->TabSheet2);
-        return *page_;
+        QuestionBankPage& page = bank_->open();
+        page.PageControl1->setCurrentWidget(page.TabSheet2);
+        return page;
     }
     void chooseUnit(const char* code) {
-        unit_ = std::make_unique<TUnitObj>();
-        unit_->unitcode = GbkString(code);
+        bank_->unit = std::make_unique<TUnitObj>();
+        bank_->unit->unitcode = GbkString(code);
     }
     std::vector<RecordedRequest> requestsOf(const std::string& operation) const {
         std::vector<RecordedRequest> found;
-        for (const RecordedRequest& request : service_->requests())
+        for (const RecordedRequest& request : bank_->service->requests())
             if (ScriptedClassroom::operationOf(request) == operation) found.push_back(request);
         return found;
     }
@@ -64,15 +54,10 @@ private:
 
 private slots:
     void init() {
-        service_ = std::make_unique<ScriptedClassroom>();
-        dm_ = dataModule(QString::fromStdString(service_->host()), QStringLiteral("questions.example"));
-        member_ = MemberInfoRec();
-        member_.UserId = "t1";
-        unit_.reset();
-        navigations_.entries.clear();
-        service_->reply("LmvInclass_GetSectionList", kSections);
+        bank_ = std::make_unique<QuestionBankAlone>("t1", QStringLiteral("questions.example"));
+        bank_->service->reply("LmvInclass_GetSectionList", kSections);
     }
-    void cleanup() { page_.reset(); }
+    void cleanup() { bank_.reset(); }
 
     void sectionsAreListedNoneChosenFailuresInTheTwoLineBox_data() {
         QTest::addColumn<int>("kind");  // 0 reply, 1 fault
@@ -98,9 +83,9 @@ private slots:
         QuestionBankPage& page = openPage();
         page.RetriveUnitSectionList("u0");
         if (kind == 1)
-            service_->fault("LmvInclass_GetSectionList", reply.toStdString());
+            bank_->service->fault("LmvInclass_GetSectionList", reply.toStdString());
         else
-            service_->reply("LmvInclass_GetSectionList", reply.toStdString());
+            bank_->service->reply("LmvInclass_GetSectionList", reply.toStdString());
         MessageRecorder recorder;
         page.RetriveUnitSectionList("u1");
         QCOMPARE(recorder.texts(), messages);
@@ -125,7 +110,7 @@ private slots:
         QFETCH(QByteArray, unit);
         QFETCH(QString, section);
         QFETCH(bool, queried);
-        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        bank_->service->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
         QuestionBankPage& page = openPage();
         page.RetriveUnitSectionList("u1");
         if (!unit.isEmpty()) chooseUnit(unit.constData());
@@ -186,11 +171,11 @@ private slots:
     void replyIsReadWithItsOwnOrAnAddedDeclaration() {
         QFETCH(QByteArray, reply);
         QFETCH(QStringList, rows);
-        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        bank_->service->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
         QuestionBankPage& page = openPage();
         chooseUnit("u1");
         page.BitBtn16Click();
-        service_->reply("LmvInclass_getQuestionListFromaSection", reply.toStdString());
+        bank_->service->reply("LmvInclass_getQuestionListFromaSection", reply.toStdString());
         MessageRecorder messages;
         page.BitBtn16Click();
         QVERIFY(messages.texts().isEmpty());
@@ -225,7 +210,7 @@ private slots:
         QFETCH(QString, message);
         QTemporaryDir overrides;
         DemoService demo({overrides.path()});
-        dm_ = dataModule(demo.host(), demo.address());
+        bank_->dm = dataModule(demo.host(), demo.address());
         QuestionBankPage& page = openPage();
         chooseUnit("b3a-u1");
         page.RetriveUnitSectionList("b3a-u1");
@@ -247,22 +232,22 @@ private slots:
     }
 
     void clickShowsTheQuestionDoubleClickItsAddress() {
-        service_->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
+        bank_->service->reply("LmvInclass_getQuestionListFromaSection", kTwoQuestions);
         QuestionBankPage& page = openPage();
         chooseUnit("u1");
         page.BitBtn16Click();
-        QVERIFY(navigations_.entries.isEmpty());
+        QVERIFY(bank_->navigations.entries.isEmpty());
         QVERIFY(!page.lbstorequestion->isVisible());
 
         clickRow(page.VantorquestionListView, 1);
         const QString address = QStringLiteral("http://questions.example:8090/question/index/1111");
-        QCOMPARE(navigations_.entries, QStringList{"WBVantorQuestion " + address});
+        QCOMPARE(bank_->navigations.entries, QStringList{"WBVantorQuestion " + address});
         QVERIFY(page.lbstorequestion->isVisible());
         QCOMPARE(page.lbstorequestion->text(), QStringLiteral("当前题号：1111"));
         QCOMPARE(page.LbURL->text(), QStringLiteral("题目显示"));
 
         doubleClickRow(page.VantorquestionListView, 1);
-        QCOMPARE(navigations_.entries.last(), "WBVantorQuestion " + address);
+        QCOMPARE(bank_->navigations.entries.last(), "WBVantorQuestion " + address);
         QCOMPARE(page.LbURL->text(), address);
         QCOMPARE(page.lbstorequestion->text(), QStringLiteral("1111"));
     }
@@ -279,12 +264,12 @@ private slots:
         QFETCH(QStringList, entries);
         QFETCH(int, requests);
         if (fault)
-            service_->fault("LmvInclass_GetQuestionTypeList", "no types");
+            bank_->service->fault("LmvInclass_GetQuestionTypeList", "no types");
         else
-            service_->reply("LmvInclass_GetQuestionTypeList",
-                            "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>"
-                            "<Table questiontypeid=\"1\" QuestTypeName=\" 单选题 \"/>"
-                            "<Table questiontypeid=\"2\" QuestTypeName=\"完形填空\"/></NewDataSet>");
+            bank_->service->reply("LmvInclass_GetQuestionTypeList",
+                                  "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>"
+                                  "<Table questiontypeid=\"1\" QuestTypeName=\" 单选题 \"/>"
+                                  "<Table questiontypeid=\"2\" QuestTypeName=\"完形填空\"/></NewDataSet>");
         MessageRecorder messages;
         QuestionBankPage& page = openPage();
         page.LoadQuestionTypeList();

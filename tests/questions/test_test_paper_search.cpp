@@ -38,49 +38,33 @@ class TestTestPaperSearch : public QObject {
     Q_OBJECT
 
 private:
-    std::unique_ptr<ScriptedClassroom> service_;
-    std::unique_ptr<TstudyDM> dm_;
-    MemberInfoRec member_;
-    TObjectList<TDictonaryTestPaperObj> papers_;
-    NavigationLog navigations_;
-    std::unique_ptr<QuestionBankPage> page_;
+    std::unique_ptr<QuestionBankAlone> bank_;
 
     // The paper list is scripted by init() or by the test before.
     QuestionBankPage& openPage() {
-        page_ = std::make_unique<QuestionBankPage>(
-            dm_->HTTPRIOLmvInClass_, dm_->config(), member_, papers_, [] { return nullptr; },
-            navigations_.recorder());
-        page_->resize(1000, 700);
-        page_->show();
-        page_->FillInTestPaperObjList(true);
+        QuestionBankPage& page = bank_->open();
+        page.FillInTestPaperObjList(true);
         // What the navigation does after the first load.
-        FillTestPaperFilterCombo(papers_, "testyear", page_->cbTestyear);
-        FillTestPaperFilterCombo(papers_, "testarea", page_->CBTestArea);
-        FillTestPaperFilterCombo(papers_, "testtype", page_->cboxtesttype);
-        return *page_;
+        FillTestPaperFilterCombo(bank_->papers, "testyear", page.cbTestyear);
+        FillTestPaperFilterCombo(bank_->papers, "testarea", page.CBTestArea);
+        FillTestPaperFilterCombo(bank_->papers, "testtype", page.cboxtesttype);
+        return page;
     }
 
 private slots:
     void init() {
-        service_ = std::make_unique<ScriptedClassroom>();
-        dm_ = dataModule(QString::fromStdString(service_->host()));
-        member_ = MemberInfoRec();
-        member_.UserId = "t-sign";
-        navigations_.entries.clear();
-        service_->reply("LmvInclass_GetAllTestPaperList", kPapers);
+        bank_ = std::make_unique<QuestionBankAlone>("t-sign");
+        bank_->service->reply("LmvInclass_GetAllTestPaperList", kPapers);
     }
-    void cleanup() {
-        page_.reset();
-        papers_.Clear();
-    }
+    void cleanup() { bank_.reset(); }
 
     void loadsThePapersAndOffersEachValueOnce() {
         MessageRecorder messages;
         QuestionBankPage& page = openPage();
         QCOMPARE(page.Label10->text(), QStringLiteral(" 共0套"));
-        QCOMPARE(papers_.Count(), std::size_t(6));
-        QCOMPARE(papers_.Items(1)->testarea, gbk::fromUtf8("北京"));
-        const RecordedRequest request = service_->requests().front();
+        QCOMPARE(bank_->papers.Count(), std::size_t(6));
+        QCOMPARE(bank_->papers.Items(1)->testarea, gbk::fromUtf8("北京"));
+        const RecordedRequest request = bank_->service->requests().front();
         QVERIFY(request.body.find("<userid>t-sign</userid>") != std::string::npos);
         QVERIFY(request.body.find("<testtypeid>0</testtypeid>") != std::string::npos);
         // Year "0" is never offered; an empty area is the empty entry; exact texts, in Chinese order.
@@ -98,7 +82,7 @@ private slots:
         QVERIFY(messages.texts().isEmpty());
         // Without take-all the withdrawn paper is left out; the list is appended to.
         page.FillInTestPaperObjList(false);
-        QCOMPARE(papers_.Count(), std::size_t(11));
+        QCOMPARE(bank_->papers.Count(), std::size_t(11));
     }
 
     void failedLoadIsSilentAndLeavesOnlyTheEmptyEntries_data() {
@@ -111,13 +95,13 @@ private slots:
         QFETCH(bool, fault);
         QFETCH(QByteArray, reply);
         if (fault)
-            service_->fault("LmvInclass_GetAllTestPaperList", reply.toStdString());
+            bank_->service->fault("LmvInclass_GetAllTestPaperList", reply.toStdString());
         else
-            service_->reply("LmvInclass_GetAllTestPaperList", reply.toStdString());
+            bank_->service->reply("LmvInclass_GetAllTestPaperList", reply.toStdString());
         MessageRecorder messages;
         QuestionBankPage& page = openPage();
         QVERIFY(messages.texts().isEmpty());
-        QVERIFY(papers_.IsEmpty());
+        QVERIFY(bank_->papers.IsEmpty());
         QCOMPARE(comboTexts(page.CBTestArea), QStringList{""});
         page.Button61->click();
         QCOMPARE(page.CBTestPaper->count(), 0);
@@ -221,8 +205,9 @@ private slots:
                 rows += ' ' + name.toStdString() + "=\"" + text.toStdString() + '"';
             rows += "/>";
         }
-        service_->reply("LmvInclass_GetAllTestPaperList",
-                        "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>" + rows + "</NewDataSet>");
+        bank_->service->reply(
+            "LmvInclass_GetAllTestPaperList",
+            "<?xml version=\"1.0\" encoding=\"GB2312\"?><NewDataSet>" + rows + "</NewDataSet>");
         const QLocale system;
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         QuestionBankPage& page = openPage();
@@ -260,15 +245,15 @@ private slots:
         // Clicking the list without an entry under the pointer does nothing.
         QTest::mouseClick(page.CBTestPaper->viewport(), Qt::LeftButton, {},
                           QPoint(5, page.CBTestPaper->viewport()->height() - 5));
-        QVERIFY(navigations_.entries.isEmpty());
+        QVERIFY(bank_->navigations.entries.isEmpty());
         QVERIFY(!page.lbstorequestion->isVisible());
 
-        member_.UserId = "t-setting";
+        bank_->member.UserId = "t-setting";
         clickRow(
             page.CBTestPaper,
             page.CBTestPaper->row(page.CBTestPaper->findItems("Unit 3 test", Qt::MatchExactly).value(0)));
-        QCOMPARE(navigations_.entries,
-                 QStringList{"WBVantorQuestion https://" + QString::fromStdString(service_->host()) +
+        QCOMPARE(bank_->navigations.entries,
+                 QStringList{"WBVantorQuestion https://" + QString::fromStdString(bank_->service->host()) +
                              "/homework/source?sourceid=p1&userid=t-setting"});
         QCOMPARE(page.LbURL->text(), QStringLiteral("Unit 3 test"));
         QVERIFY(page.lbstorequestion->isVisible());
@@ -277,8 +262,8 @@ private slots:
         // The keyboard moves the choice as well.
         page.CBTestPaper->setFocus();
         QTest::keyClick(page.CBTestPaper, Qt::Key_Up);
-        QCOMPARE(navigations_.entries.size(), 2);
-        QVERIFY(navigations_.entries.last().contains(QStringLiteral("sourceid=p2&")));
+        QCOMPARE(bank_->navigations.entries.size(), 2);
+        QVERIFY(bank_->navigations.entries.last().contains(QStringLiteral("sourceid=p2&")));
     }
 };
 
