@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr int kTrimDelayMs = 1000;
+
 QWebEngineProfile* sharedProfile() {
     static bool configured = false;
     QWebEngineProfile* profile = QWebEngineProfile::defaultProfile();
@@ -82,11 +84,12 @@ void WebEngineBrowserView::childEvent(QChildEvent* event) {
 void WebEngineBrowserView::hideEvent(QHideEvent* event) {
     QWebEngineView::hideEvent(event);
     // What the surface released lies in the middle of the heap, which the allocator would keep
-    // for the process; trimming once the hiding is over gives it back to the system.
+    // for the process; trimming gives it back to the system. The trim walks the whole heap, so it
+    // waits until the sheet the teacher switched to has been drawn, and runs once for a burst.
     static bool trimPending = false;
     if (trimPending) return;
     trimPending = true;
-    QTimer::singleShot(0, [] {
+    QTimer::singleShot(kTrimDelayMs, [] {
         trimPending = false;
         malloc_trim(0);
     });
