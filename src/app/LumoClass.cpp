@@ -80,6 +80,8 @@ void LumoClass::RemoveInterruptedWrites() {
                                               QoroxIni::temporaryPrefix());
     CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(PlaceStore::defaultFolder()).toStdString(),
                                           PlaceStore::temporaryPrefix());
+    for (const std::string& folder : ReplyStore().accountFolders())
+        CacheCleaner::RemoveInterruptedWrites(folder, ReplyStore::kTemporaryPrefix);
 }
 
 LumoClass::Outcome LumoClass::RunLoginMode() {
@@ -106,6 +108,7 @@ LumoClass::Outcome LumoClass::RunDirectSignIn(const QString& modeFlag, const QSt
             studyDM_->HTTPRIOLmvInClass_.GetlmvInclassSoap()->LmvInclass_LogOn(query.user, query.password);
         if (reply == "0") return Fail(QStringLiteral("密码错误"));
         member_ = ReadMemberInfo(reply, "typeid");
+        studyDM_->Replies.setAccount(query.user);
     } catch (const std::exception& error) {
         return Fail(messageOf(error));
     }

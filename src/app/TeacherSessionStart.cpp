@@ -26,7 +26,7 @@ TeacherSessionStart::TeacherSessionStart(TstudyDM& dm, std::unique_ptr<TFmMain>&
 
 bool TeacherSessionStart::running_ = false;
 
-void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& account) {
+void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& account, Mode mode) {
     // The window handles input while the catalogues load; a start reached from there would run
     // inside this one with the member half given.
     if (running_) return;
@@ -34,6 +34,7 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
     if (!fmMain_) fmMain_ = std::make_unique<TFmMain>(dm_);
     TFmMain& window = *fmMain_;
     window.Member = member;
+    if (mode == Mode::Offline) window.StartOffline();
     // The new window paints before the catalogue requests block the thread.
     QCoreApplication::processEvents();
 
@@ -45,7 +46,7 @@ void TeacherSessionStart::Run(const MemberInfoRec& member, const GbkString& acco
     if (isRefused(typeId)) {
         ShowMessage(QStringLiteral("权限不够。退出！"));
         endRequested_ = true;
-    } else if (isTeacher(typeId)) {
+    } else if (isTeacher(typeId) && mode == Mode::Online) {
         if (!window.LoadTeacherSetting()) endRequested_ = true;
         NotifyAccountServer(account);
     }

@@ -28,7 +28,12 @@ public:
     // member's TypeId is not a decimal number (the window and its catalogues stay) and
     // XmlParseError when a teacher setting reply cannot be read; every other failure is shown
     // where it happens and the session goes on.
-    void Run(const MemberInfoRec& member, const GbkString& account);
+    //
+    // Offline (the service could not be reached at sign-in), the window starts offline with the
+    // member kept from the last sign-in, its catalogues come from the kept replies, and the
+    // teacher setting and the account server are not asked.
+    enum class Mode { Online, Offline };
+    void Run(const MemberInfoRec& member, const GbkString& account, Mode mode = Mode::Online);
 
     bool endRequested() const { return endRequested_; }
 

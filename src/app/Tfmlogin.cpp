@@ -12,12 +12,14 @@
 #include <QScreen>
 #include <exception>
 
+#include "KeptMember.h"
 #include "PasswordDigest.h"
 #include "ProductArtwork.h"
 #include "TeacherSessionStart.h"
 #include "look/Look.h"
 #include "main/TFmMain.h"
 #include "platform/WindowRegistry.h"
+#include "service/AppError.h"
 #include "service/ShowMessage.h"
 #include "service/TstudyDM.h"
 
@@ -67,6 +69,7 @@ Tfmlogin::Tfmlogin(TstudyDM& dm, std::unique_ptr<TFmMain>& fmMain, const QString
         move(screen->availableGeometry().center() - rect().center());
 
     connect(btnlogin, &QPushButton::clicked, this, &Tfmlogin::btnloginClick);
+    connect(btnOfflineStart, &QPushButton::clicked, this, &Tfmlogin::btnOfflineStartClick);
     connect(registry_, &WindowRegistry::messageReceived, this, [this](int message) {
         if (message == kBringForwardMessage) WMBringForward();
     });
@@ -116,6 +119,11 @@ void Tfmlogin::CreateControls() {
     btnlogin->setText(QStringLiteral("登录"));
     btnlogin->setDefault(true);
 
+    btnOfflineStart = navyControl<QPushButton>(this, "btnOfflineStart", 320, 66);
+    btnOfflineStart->resize(90, 25);
+    btnOfflineStart->setText(QStringLiteral("离线上课"));
+    btnOfflineStart->hide();
+
     setTabOrder(Editmemberid, Editpasswd);
     setTabOrder(Editpasswd, btnlogin);
     setTabOrder(btnlogin, pwdCheckBox);
@@ -157,6 +165,43 @@ void Tfmlogin::btnloginClick() {
     // The dialog is where a failed sign-in is reported, as the default handler would.
     try {
         SignIn();
+    } catch (const HttpError& error) {
+        ShowMessage(QString::fromUtf8(error.what()));
+        // Only the sign-in's own call is made before the window exists.
+        if (error.unreachable() && !fmMain_) {
+            const GbkString account = gbk::fromQString(Editmemberid->text());
+            const GbkString digest = PasswordDigest::passwordToSend(gbk::fromQString(Editpasswd->text()));
+            btnOfflineStart->setVisible(OfflineStartAllowed(account, digest));
+        }
+    } catch (const std::exception& error) {
+        ShowMessage(QString::fromUtf8(error.what()));
+    }
+}
+
+bool Tfmlogin::OfflineStartAllowed(const GbkString& account, const GbkString& digest) const {
+    // The remembered credentials stand for the service's word: a digest that is not the one the
+    // service last accepted for this account opens nothing.
+    if (account.empty() || digest.empty()) return false;
+    if (ini_.ReadIniValue(kSection, kMemberIdKey) != account ||
+        ini_.ReadIniValue(kSection, kPasswdKey) != digest)
+        return false;
+    return dm_.Replies.hasReplies(account) && KeptMember(dm_.Replies, account).has_value();
+}
+
+void Tfmlogin::btnOfflineStartClick() {
+    if (signingIn_) return;
+    const QScopedValueRollback<bool> running(signingIn_, true);
+    btnOfflineStart->hide();
+    const GbkString account = gbk::fromQString(Editmemberid->text());
+    const GbkString digest = PasswordDigest::passwordToSend(gbk::fromQString(Editpasswd->text()));
+    // The fields may have changed since the offer.
+    if (!OfflineStartAllowed(account, digest)) return;
+    try {
+        Member = *KeptMember(dm_.Replies, account);
+        dm_.Replies.setAccount(account);
+        dm_.HTTPRIOLmvInClass_.setOffline(true);
+        ShowSignedInLook();
+        StartSession(account, TeacherSessionStart::Mode::Offline);
     } catch (const std::exception& error) {
         ShowMessage(QString::fromUtf8(error.what()));
     }
@@ -185,9 +230,15 @@ void Tfmlogin::SignIn() {
         throw;
     }
     btnlogin->setEnabled(true);
+    dm_.Replies.setAccount(account);
+    StartSession(account, TeacherSessionStart::Mode::Online);
+}
 
+void Tfmlogin::StartSession(const GbkString& account, TeacherSessionStart::Mode mode) {
     TeacherSessionStart session(dm_, fmMain_);
-    session.Run(Member, account);
+    session.Run(Member, account, mode);
+    if (mode == TeacherSessionStart::Mode::Online && !session.endRequested() && fmMain_)
+        KeepMember(dm_.Replies, account, fmMain_->Member);
     hide();
     if (session.endRequested()) {
         programEndRequested_ = true;

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "QoroxIni.h"
+#include "TeacherSessionStart.h"
 #include "catalogue/MemberInfoRec.h"
 
 class QCheckBox;
@@ -52,6 +53,9 @@ public:
     QLineEdit* Editpasswd = nullptr;
     QCheckBox* pwdCheckBox = nullptr;
     QPushButton* btnlogin = nullptr;
+    // Offered when the service cannot be reached and the remembered account, as typed, has
+    // kept replies: the window then opens offline.
+    QPushButton* btnOfflineStart = nullptr;
 
 signals:
     // Emitted right before the program is told to end after a sign-in (refused user type, no
@@ -68,6 +72,9 @@ private:
     void FormActivate();
     void btnloginClick();
     void SignIn();
+    void StartSession(const GbkString& account, TeacherSessionStart::Mode mode);
+    bool OfflineStartAllowed(const GbkString& account, const GbkString& digest) const;
+    void btnOfflineStartClick();
     void WMBringForward();
     void ShowSignedInLook();
     void ShowDialogLook();

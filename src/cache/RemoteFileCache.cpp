@@ -82,6 +82,7 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
     // Checked before the existence test too: a name like "../x" must not pass for cached.
     const bool allowed = isCachePath(localPath);
     if (allowed && regularFileExists(localPath)) return true;
+    if (offline_ && offline_()) return false;
 
     GbkString fetched = address;
     bool result = false;

@@ -56,6 +56,10 @@ public:
     // message and gives false.
     bool DownloadFile(const GbkString& address, const std::string& path);
 
+    // While `offline` answers true, only files already cached are available: nothing is
+    // fetched and nothing is reported.
+    void setOffline(std::function<bool()> offline) { offline_ = std::move(offline); }
+
     // Ends every running transfer (they fail) without waiting.
     void CancelTransfers();
 
@@ -83,4 +87,5 @@ private:
     std::vector<std::pair<std::thread, std::shared_ptr<Transfer>>> workers_;
     std::vector<std::shared_ptr<Transfer>> waiting_;  // innermost last
     std::set<std::string> refetched_;
+    std::function<bool()> offline_;
 };

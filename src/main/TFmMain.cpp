@@ -25,6 +25,7 @@
 #include "ColourKeyShape.h"
 #include "LessonKeeper.h"
 #include "LogoArtwork.h"
+#include "OfflineBar.h"
 #include "ResourceBar.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFileName.h"
@@ -169,6 +170,26 @@ void TFmMain::CreateTopBar() {
     CheckBoxDeleteFile->setGeometry(692, 32, 130, 17);
     CheckBoxDeleteFile->setFont(pixelFont(12, Weight::Bold));
     CheckBoxDeleteFile->setChecked(false);
+
+    const HttpClient probeClient(dm_.config().httpClient().tls(), HttpTimeouts{3, 3, 5});
+    const std::string endpoint = dm_.config().classroomEndpoint().toStdString();
+    offline_ = new OfflineBar(PanelClass, 860, 27, dm_.HTTPRIOLmvInClass_, [probeClient, endpoint] {
+        // Any answer at all, even an error status, means the service can be reached again.
+        try {
+            probeClient.get(endpoint);
+            return true;
+        } catch (const std::exception&) {
+            return false;
+        }
+    });
+}
+
+void TFmMain::StartOffline() {
+    offline_->EnterOffline();
+}
+
+bool TFmMain::offline() const {
+    return offline_->offline();
 }
 
 void TFmMain::CreatePageControl() {
@@ -213,6 +234,7 @@ void TFmMain::CreateMediaSheets() {
     environment.classroomHost = dm_.config().classroomHost;
     environment.http = dm_.config().httpClient();
     environment.showPage = [this](QWidget* page) { PageControlClass->setCurrentWidget(page); };
+    environment.offline = [this] { return offline(); };
 
     // The word sheet comes first: the passage sheet blanks its player.
     using Resource = ResourceBar::Resource;
@@ -333,6 +355,7 @@ void TFmMain::SetTempPath() {
     cache_ = std::make_unique<RemoteFileCache>(
         TempPath, [this](const QString& text) { TabTextBook->StatusBar1Panel0->setText(text); },
         [] { QCoreApplication::processEvents(); }, dm_.config().httpClient());
+    cache_->setOffline([this] { return offline(); });
     cache_->runTransfersInBackground([this](const QString& text) {
         if (TabTextBook->StatusBar1Panel1->text() != text) TabTextBook->StatusBar1Panel1->setText(text);
     });
@@ -471,6 +494,7 @@ void TFmMain::DeleteCacheOnExit() {
     // Looks the private cache folder up again rather than trusting TempPath, so the clean-up
     // can never reach another folder.
     CacheCleaner::RunExitCleanup(CacheCleaner::OnExit::DeleteFiles);
+    ReplyStore().RemoveAll();
 }
 
 void TFmMain::Panel3Resize() {

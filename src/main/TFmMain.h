@@ -32,6 +32,7 @@ class TextBookPage;
 class TstudyDM;
 class WindowRegistry;
 class LessonKeeper;
+class OfflineBar;
 struct LessonDesktop;
 
 // The single working window: the top bar with the class panel (book and unit combo boxes,
@@ -100,6 +101,10 @@ public:
     // After a sign-in of `account` (as typed): its place is remembered when the window closes,
     // and the logo sheet offers the way back to the place remembered last time.
     void OfferResume(const GbkString& account);
+
+    // Goes on without the service, from the replies and pictures kept (the offline start).
+    void StartOffline();
+    bool offline() const;
 
     // Presenter keys, blank screen, presentation mode and the key help.
     Presenter* presenter() const { return Presenting; }
@@ -181,6 +186,7 @@ private:
     QComboBox* CBUnitClassUse = nullptr;
     ResourceBar* resources_ = nullptr;
     QCheckBox* CheckBoxDeleteFile = nullptr;
+    OfflineBar* offline_ = nullptr;
 
     // Page control and its sheets, in page order; the tab bar is hidden.
     QTabWidget* PageControlClass = nullptr;

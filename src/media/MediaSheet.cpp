@@ -254,6 +254,7 @@ void MediaSheet::Play(const GbkString& materialId, const MediaRequest& request) 
         ShowMessage(request.missingIdMessage);
         return;
     }
+    if (ShowNetworkNeeded()) return;
     const GbkString reply = RequestReference(request, materialId);
     if (reply.empty()) return;
     const QString address = PlayerAddress(request, reply);
@@ -267,6 +268,25 @@ void MediaSheet::Play(const GbkString& materialId, const MediaRequest& request) 
     if (controls_ != PlayerControls::ShownWhenPlaying) return;
     player_.fullScreen->show();
     player_.subtitles->show();
+}
+
+bool MediaSheet::ShowNetworkNeeded() {
+    const bool offline = env_.offline && env_.offline();
+    if (networkNeeded_ != nullptr) networkNeeded_->setVisible(offline);
+    if (!offline) return false;
+    if (networkNeeded_ == nullptr) {
+        networkNeeded_ = new QLabel(QStringLiteral("需要网络连接"), player_.browser->parentWidget());
+        networkNeeded_->setObjectName(QStringLiteral("lblNetworkNeeded"));
+        networkNeeded_->setAlignment(Qt::AlignCenter);
+        networkNeeded_->setFont(pixelFont(20, Weight::Bold));
+        networkNeeded_->setAutoFillBackground(true);
+    }
+    // Over the browser, which keeps whatever it showed for when the network is back.
+    networkNeeded_->setGeometry(player_.browser->geometry());
+    networkNeeded_->raise();
+    networkNeeded_->show();
+    env_.showPage(this);
+    return true;
 }
 
 void MediaSheet::SubtitlesClick() {

@@ -207,6 +207,8 @@ private:
     // True when the running refresh must stop: its list was emptied or a new request waits.
     bool RefreshAbandoned() const { return abandoned_; }
 
+    // Offline, the player area says that it needs the network; true when it did.
+    bool ShowNetworkNeeded();
     GbkString RequestReference(const MediaRequest& request, const GbkString& materialId) const;
     QString PlayerAddress(const MediaRequest& request, const GbkString& reply) const;
 
@@ -217,6 +219,7 @@ private:
     QListWidget* list_ = nullptr;
     PlayerControls controls_ = PlayerControls::None;
     Player player_;
+    QLabel* networkNeeded_ = nullptr;  // made the first time it is needed
     bool refreshing_ = false;
     bool abandoned_ = false;
     std::optional<GbkString> pending_;

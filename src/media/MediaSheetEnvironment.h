@@ -27,4 +27,7 @@ struct MediaSheetEnvironment {
     HttpClient http;
     // Makes `page` the active page of the window's page control.
     std::function<void(QWidget* page)> showPage;
+    // True while the lesson goes on offline: the players, which need the network, say so
+    // instead of playing. Empty means always online.
+    std::function<bool()> offline = {};
 };

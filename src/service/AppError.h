@@ -12,15 +12,21 @@ public:
 };
 
 // A failed HTTP exchange: no connection, TLS refused, time-out, or an error status.
-// status() is the HTTP status when one arrived, else 0.
+// status() is the HTTP status when one arrived, else 0. Unreachable marks the failures that say
+// nothing about the server's answer because none could come (no connection, no name, time-out):
+// those are the ones a lesson can go on from with what it kept.
 class HttpError : public AppError {
 public:
-    HttpError(const std::string& message, long status = 0) : AppError(message), status_(status) {}
+    enum class Reach { Reached, Unreachable };
+    HttpError(const std::string& message, long status = 0, Reach reach = Reach::Reached)
+        : AppError(message), status_(status), reach_(reach) {}
     long status() const noexcept { return status_; }
+    bool unreachable() const noexcept { return reach_ == Reach::Unreachable; }
     const char* typeName() const noexcept override { return "HttpError"; }
 
 private:
     long status_;
+    Reach reach_;
 };
 
 // The service answered with a SOAP fault; the message is the fault string.

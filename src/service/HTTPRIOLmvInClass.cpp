@@ -5,14 +5,47 @@
 HTTPRIOLmvInClass::HTTPRIOLmvInClass(std::string serviceNamespace)
     : namespace_(std::move(serviceNamespace)) {}
 
+namespace {
+
+// What the sign-in sends must never be written down, and a size update is no reply to keep.
+bool keepsReply(const std::string& operation) {
+    return operation != "LmvInclass_LogOn" && operation != "LmvInclass_UpdatePageSize";
+}
+
+std::string requestKey(const soap::Parameters& wire) {
+    std::string key;
+    for (const auto& [name, value] : wire) key += name + "=" + value + "\n";
+    return key;
+}
+
+}  // namespace
+
 std::string HTTPRIOLmvInClass::invoke(
     const std::string& operation, std::initializer_list<std::pair<const char*, const GbkString*>> parameters,
     Result result) {
-    if (url_.empty()) throw SoapError("No URL was set for the classroom service (" + operation + ")");
     soap::Parameters wire;
     wire.reserve(parameters.size());
     for (const auto& [name, value] : parameters) wire.emplace_back(name, gbk::toUtf8(*value));
+    const bool keeps = replies_ != nullptr && keepsReply(operation);
+    if (offline_) {
+        std::optional<std::string> kept = keeps ? replies_->kept(operation, requestKey(wire)) : std::nullopt;
+        if (!kept) throw HttpError("No reply to " + operation + " was kept for working offline");
+        return std::move(*kept);
+    }
+    std::string reply;
+    try {
+        reply = post(operation, wire, result);
+    } catch (const HttpError& error) {
+        if (error.unreachable() && unreachable_) unreachable_();
+        throw;
+    }
+    if (keeps) replies_->keep(operation, requestKey(wire), reply);
+    return reply;
+}
 
+std::string HTTPRIOLmvInClass::post(const std::string& operation, const soap::Parameters& wire,
+                                    Result result) {
+    if (url_.empty()) throw SoapError("No URL was set for the classroom service (" + operation + ")");
     const std::vector<std::string> headers = {
         useUtf8InHeader_ ? "Content-Type: text/xml; charset=\"utf-8\"" : "Content-Type: text/xml",
         "SOAPAction: \"" + namespace_ + operation + "\"",

@@ -1,13 +1,19 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "HttpClient.h"
+#include "ReplyStore.h"
 #include "SoapEnvelope.h"
 #include "lmvInclassSoap.h"
 
 // The one classroom service proxy, owned by the data module for the whole run. It keeps only
 // its configuration (endpoint, namespace, character-set flag, TLS policy) between calls.
+//
+// Given a reply store, it keeps the reply of every call that reads (all but the sign-in and the
+// page size update) under the call's parameters. Offline, the kept replies are all it answers
+// with and nothing goes to the network; a call without a kept reply raises HttpError.
 class HTTPRIOLmvInClass : public lmvInclassSoap {
 public:
     explicit HTTPRIOLmvInClass(std::string serviceNamespace = "http://tempuri.org/");
@@ -22,6 +28,13 @@ public:
     void setHttpClient(HttpClient http) { http_ = std::move(http); }
 
     lmvInclassSoap* GetlmvInclassSoap() { return this; }
+
+    void setReplyStore(ReplyStore* store) { replies_ = store; }
+    void setOffline(bool offline) { offline_ = offline; }
+    bool offline() const { return offline_; }
+    // Runs when a call could not reach the service (no connection, no name, time-out), right
+    // before its HttpError is raised to the caller.
+    void setUnreachableHandler(std::function<void()> handler) { unreachable_ = std::move(handler); }
 
     GbkString LmvInclass_LogOn(const GbkString& email, const GbkString& password) override;
     GbkString LmvInclass_GetTeacherSetting(const GbkString& userid) override;
@@ -75,8 +88,13 @@ private:
     ByteString callBytes(const std::string& operation,
                          std::initializer_list<std::pair<const char*, const GbkString*>> parameters);
 
+    std::string post(const std::string& operation, const soap::Parameters& wire, Result result);
+
     std::string namespace_;
     std::string url_;
     bool useUtf8InHeader_ = false;
     HttpClient http_;
+    ReplyStore* replies_ = nullptr;
+    bool offline_ = false;
+    std::function<void()> unreachable_;
 };

@@ -167,6 +167,13 @@ std::string tooLargeMessage(CURL* h) {
            std::to_string(kMaxReplyBytes >> 20) + " MiB";
 }
 
+HttpError transportError(CURLcode rc, const char* errorBuffer) {
+    const bool unreachable = rc == CURLE_COULDNT_CONNECT || rc == CURLE_COULDNT_RESOLVE_HOST ||
+                             rc == CURLE_COULDNT_RESOLVE_PROXY || rc == CURLE_OPERATION_TIMEDOUT;
+    return HttpError(errorBuffer[0] ? errorBuffer : lib().easyStrerror(rc), 0,
+                     unreachable ? HttpError::Reach::Unreachable : HttpError::Reach::Reached);
+}
+
 // Runs the prepared request with the body collected in memory, up to kMaxReplyBytes: a larger
 // declared length is refused when the header arrives, a longer body at the byte that passes it.
 HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
@@ -180,7 +187,7 @@ HttpResponse collectResponse(CURL* h, const char* errorBuffer) {
     const CURLcode rc = lib().easyPerform(h);
     if (sink.error) std::rethrow_exception(sink.error);
     if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
-    if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : lib().easyStrerror(rc));
+    if (rc != CURLE_OK) throw transportError(rc, errorBuffer);
     response.status = responseStatus(h);
     response.contentType = responseContentType(h);
     return response;
@@ -265,7 +272,7 @@ void HttpClient::downloadToFile(const std::string& url, const std::string& path,
         }
         const CURLcode rc = lib().easyPerform(h);
         if (sink.tooLarge || rc == CURLE_FILESIZE_EXCEEDED) throw HttpError(tooLargeMessage(h));
-        if (rc != CURLE_OK) throw HttpError(errorBuffer[0] ? errorBuffer : lib().easyStrerror(rc));
+        if (rc != CURLE_OK) throw transportError(rc, errorBuffer);
         status = responseStatus(h);
     }
     if (status < 200 || status > 299) {

@@ -3,6 +3,7 @@
 TstudyDM::TstudyDM(const ClientConfig& config)
     : HTTPRIOLmvInClass_(config.serviceNamespace.toStdString()), config_(config) {
     HTTPRIOLmvInClass_.setHttpClient(config.httpClient());
+    HTTPRIOLmvInClass_.setReplyStore(&Replies);
 }
 
 void TstudyDM::SetUpClassroomProxy() {

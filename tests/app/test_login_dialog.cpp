@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "Controls.h"
 #include "DemoService.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
@@ -28,6 +30,7 @@
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HttpGetText.h"
+#include "service/ReplyStore.h"
 #include "service/TReplyDataset.h"
 #include "service/TstudyDM.h"
 #include "test_login_support.h"
@@ -181,6 +184,56 @@ private slots:
         QCOMPARE(login->Editmemberid->text(), QStringLiteral("guest"));
         QCOMPARE(login->Editpasswd->text().toStdString(),
                  rememberPassword ? kGuestDigest.bytes() : std::string());
+    }
+
+    // Without the service, only the remembered account as typed, with the replies it kept,
+    // opens the window: offline, as the member of its last sign-in, without the password field.
+    void offlineStartNeedsTheRememberedAccountAndItsReplies_data() {
+        QTest::addColumn<QString>("account");
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("repliesKept");
+        QTest::addColumn<bool>("offered");
+        QTest::newRow("remembered") << "teacher"
+                                    << "lumo2024" << true << true;
+        QTest::newRow("wrong password") << "teacher"
+                                        << "lumo2023" << true << false;
+        QTest::newRow("unknown account") << "stranger"
+                                         << "lumo2024" << true << false;
+        QTest::newRow("nothing kept") << "teacher"
+                                      << "lumo2024" << false << false;
+    }
+    void offlineStartNeedsTheRememberedAccountAndItsReplies() {
+        QFETCH(QString, account);
+        QFETCH(QString, password);
+        QFETCH(bool, repliesKept);
+        QFETCH(bool, offered);
+        startDemo();
+        MessageRecorder messages;
+        signIn(start(), "teacher", "lumo2024");
+        const MemberInfoRec member = entry_->FmMain()->Member;
+        QVERIFY(!member.UserId.empty());
+        release();
+        if (!repliesKept) ReplyStore().RemoveAll();
+        messages.clear();
+
+        Tfmlogin* login = start();
+        signIn(login, account, password);
+        QCOMPARE(messages.texts().size(), 1);
+        QCOMPARE(login->btnOfflineStart->isHidden(), !offered);
+        QVERIFY(entry_->FmMain() == nullptr);
+        if (!offered) return;
+        QCOMPARE(login->btnOfflineStart->text(), QStringLiteral("离线上课"));
+        login->btnOfflineStart->click();
+        const TFmMain* window = entry_->FmMain();
+        QVERIFY(window != nullptr);
+        QVERIFY(window->offline());
+        QCOMPARE(window->Member.UserId, member.UserId);
+        QCOMPARE(window->Member.TypeId, member.TypeId);
+        QVERIFY(window->Member.Passwd.empty());
+        QVERIFY(control<QComboBox>(*window, "cbbooks")->count() > 0);
+        // The catalogues came from what was kept; the teacher setting and the account server
+        // were not asked.
+        QCOMPARE(messages.texts().size(), 1);
     }
 
     void wrongPasswordLeavesTheDialogAsItWas() {
@@ -359,7 +412,8 @@ private slots:
     // What a write killed halfway leaves is removed at the next start once over a minute old;
     // nothing else is, however close its name.
     void startRemovesOnlyOldLeftoversOfInterruptedWrites_data() {
-        QTest::addColumn<QString>("where");  // the cache, beside qorox.ini or the places' folder
+        // the cache, beside qorox.ini, the places' folder or an account's kept replies
+        QTest::addColumn<QString>("where");
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("old");
         QTest::addColumn<bool>("removed");
@@ -389,6 +443,10 @@ private slots:
                                                 << "qorox.ini.Q1w2E3" << true << false;
         QTest::newRow("a remembered place") << "state"
                                             << "0123abcd" << true << false;
+        QTest::newRow("kept reply leftover") << "replies"
+                                             << ".lumo-reply-Q1w2E3" << true << true;
+        QTest::newRow("kept reply") << "replies"
+                                    << "LmvInclass_GetBookList-0a1b" << true << false;
     }
     void startRemovesOnlyOldLeftoversOfInterruptedWrites() {
         QFETCH(QString, where);
@@ -396,9 +454,10 @@ private slots:
         QFETCH(bool, old);
         QFETCH(bool, removed);
         startDemo();
-        const QString folder = where == "cache" ? QString::fromStdString(CacheFolder::temporaryPath())
-                               : where == "ini" ? programDir_->path() + u'/'
-                                                : PlaceStore::defaultFolder();
+        const QString folder = where == "cache"     ? QString::fromStdString(CacheFolder::temporaryPath())
+                               : where == "ini"     ? programDir_->path() + u'/'
+                               : where == "replies" ? QString::fromStdString(ReplyStore().root()) + "0a1b/"
+                                                    : PlaceStore::defaultFolder();
         QDir().mkpath(folder);
         const QString path = folder + name;
         writeFile(path, "half");

@@ -134,8 +134,12 @@ private slots:
         touch(folder + "c.xml");
         QDir().mkpath(QString::fromStdString(folder + "sub"));
         touch(folder + "sub/d.jpg");
+        dm_->Replies.setAccount("teacher");
+        dm_->Replies.keep("LmvInclass_GetBookList", "subjectid=1", "<books/>");
+        QVERIFY(dm_->Replies.kept("LmvInclass_GetBookList", "subjectid=1"));
         control<QCheckBox>(w, "CheckBoxDeleteFile")->setChecked(ticked);
         w.close();
+        QCOMPARE(exists(dm_->Replies.root()), !ticked);
         QCOMPARE(exists(folder + "a.jpg"), !ticked);
         QCOMPARE(exists(folder + "b.PNG"), !ticked);
         QCOMPARE(exists(folder + ".hidden.gif"), !ticked);

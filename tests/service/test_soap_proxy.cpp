@@ -10,6 +10,7 @@
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/HTTPRIOLmvInClass.h"
+#include "service/ReplyStore.h"
 
 namespace {
 
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<RecordingHttpServer> server_;
     std::string nextResult_;
     HTTPRIOLmvInClass proxy_;
+    int unreachable_ = 0;
 
     void answerWith(std::string resultText) { nextResult_ = std::move(resultText); }
 
@@ -74,6 +76,10 @@ private slots:
         });
         proxy_.setURL(server_->baseUrl() + kPath);
         proxy_.setUseUtf8InHeader(true);
+        unreachable_ = 0;
+        proxy_.setUnreachableHandler([this] { ++unreachable_; });
+        proxy_.setReplyStore(nullptr);
+        proxy_.setOffline(false);
     }
 
     void requestLineHeadersAndBody_data() {
@@ -185,6 +191,8 @@ private slots:
             QCOMPARE(QString(e.typeName()), errorType);
             QVERIFY2(QString::fromUtf8(e.what()).contains(message), e.what());
         }
+        // The service answered: nothing to go on offline for.
+        QCOMPARE(unreachable_, 0);
     }
 
     void connectionRefusedCarriesTheTransportMessage() {
@@ -195,7 +203,40 @@ private slots:
         } catch (const HttpError& e) {
             QVERIFY2(QString(e.what()).contains("onnect"), e.what());
             QCOMPARE(e.status(), 0L);
+            QVERIFY(e.unreachable());
         }
+        QCOMPARE(unreachable_, 1);
+    }
+
+    // Replies are kept per account under a name that cannot leave the store; offline they are
+    // all there is, and the sign-in, which carries the password, is never written down.
+    void keptRepliesAnswerOfflineAndNothingElse() {
+        QTemporaryDir root;
+        ReplyStore store(root.filePath("replies/").toStdString());
+        store.setAccount("../teacher");
+        proxy_.setReplyStore(&store);
+        answerWith("<books/>");
+        QCOMPARE(proxy_.LmvInclass_GetBookList("3"), GbkString("<books/>"));
+        proxy_.LmvInclass_LogOn("../teacher", "secret");
+        const int requests = int(server_->requests().size());
+
+        server_.reset();
+        proxy_.setOffline(true);
+        QCOMPARE(proxy_.LmvInclass_GetBookList("3"), GbkString("<books/>"));
+        QVERIFY_THROWS_EXCEPTION(HttpError, proxy_.LmvInclass_GetBookList("4"));
+        QVERIFY_THROWS_EXCEPTION(HttpError, proxy_.LmvInclass_LogOn("../teacher", "secret"));
+        QCOMPARE(requests, 2);
+        QCOMPARE(unreachable_, 0);
+
+        const QFileInfoList folders =
+            QDir(root.filePath("replies")).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot);
+        QCOMPARE(folders.size(), 1);
+        QCOMPARE(folders[0].fileName().size(), 64);
+        QCOMPARE(int(folders[0].permissions() & 0x0077), 0);  // nothing for group and others
+        const QFileInfoList files = QDir(folders[0].filePath()).entryInfoList(QDir::Files | QDir::Hidden);
+        QCOMPARE(files.size(), 1);
+        QVERIFY(files[0].fileName().startsWith("LmvInclass_GetBookList-"));
+        QCOMPARE(int(files[0].permissions() & 0x7077), int(QFile::ReadOwner | QFile::WriteOwner));
     }
 
     void invalidBase64IsRefused() {

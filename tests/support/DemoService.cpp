@@ -35,8 +35,15 @@ QString loopbackAddress() {
 
 }  // namespace
 
-DemoService::DemoService(const QStringList& overrideDirs, bool withDefaultData) {
-    address_ = loopbackAddress();
+DemoService::DemoService(const QStringList& overrideDirs, bool withDefaultData)
+    : DemoService(overrideDirs, withDefaultData, QString()) {}
+
+std::unique_ptr<DemoService> DemoService::listeningOn(const QString& host) {
+    return std::unique_ptr<DemoService>(new DemoService({}, true, host));
+}
+
+DemoService::DemoService(const QStringList& overrideDirs, bool withDefaultData, const QString& host) {
+    address_ = host.isEmpty() ? loopbackAddress() : host.section(':', 0, 0);
     const QByteArray envRoot = qgetenv("LUMO_TEST_ENV_ROOT");
     if (!envRoot.isEmpty()) {
         stateDir_ = QString::fromLocal8Bit(envRoot) + "/demo-state";
@@ -51,8 +58,7 @@ DemoService::DemoService(const QStringList& overrideDirs, bool withDefaultData) 
     QStringList args;
     if (withDefaultData) args << "--data" << QStringLiteral(LUMO_DEMO_DATA_DIR);
     for (const QString& dir : overrideDirs) args << "--data" << dir;
-    args << "--listen" << address_ + ":0"
-         << "--state" << stateDir_ << "--threads"
+    args << "--listen" << (host.isEmpty() ? address_ + ":0" : host) << "--state" << stateDir_ << "--threads"
          << "4";
     process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     QObject::connect(&process_, &QProcess::readyReadStandardOutput, [this] { readOutput(); });

@@ -18,6 +18,8 @@ class DemoService {
 public:
     // Override folders are layered over the default data: their files hide the same files there.
     explicit DemoService(const QStringList& overrideDirs = {}, bool withDefaultData = true);
+    // On a given "ADDRESS:PORT", as a service that comes back where it was.
+    static std::unique_ptr<DemoService> listeningOn(const QString& host);
     ~DemoService();
     DemoService(const DemoService&) = delete;
     DemoService& operator=(const DemoService&) = delete;
@@ -51,6 +53,7 @@ public:
     QString writeClientConfig(const QString& path = {}, bool tls = false) const;
 
 private:
+    DemoService(const QStringList& overrideDirs, bool withDefaultData, const QString& host);
     void readOutput();
 
     std::unique_ptr<QTemporaryDir> tempState_;
