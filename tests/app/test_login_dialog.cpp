@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
@@ -117,16 +118,14 @@ private slots:
         QTest::addColumn<bool>("backspace");         // one character removed at the end
         QTest::addColumn<QByteArray>("sent");
         const QByteArray digest("0123456789abcdef0123456789abcdef");
-        QTest::newRow("remembered digest goes out unchanged") << digest << QString() << false << digest;
-        QTest::newRow("remembered digest edited shorter is hashed")
-            << digest << QString() << true
-            << QByteArray::fromStdString(
-                   PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes());
-        QTest::newRow("typed password is hashed")
-            << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest.bytes());
+        addRow("remembered digest goes out unchanged", digest, QString(), false, digest);
+        addRow("remembered digest edited shorter is hashed", digest, QString(), true,
+               QByteArray::fromStdString(
+                   PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes()));
+        addRow("typed password is hashed", QByteArray(), "visit20", false,
+               QByteArray::fromStdString(kGuestDigest.bytes()));
         const QString longText(40, u'k');
-        QTest::newRow("typed 40 characters go out unhashed")
-            << QByteArray() << longText << false << longText.toLatin1();
+        addRow("typed 40 characters go out unhashed", QByteArray(), longText, false, longText.toLatin1());
     }
     void passwordSentForTheEditText() {
         QFETCH(QByteArray, remembered);
@@ -157,11 +156,10 @@ private slots:
     }
 
     void acceptedCredentialsAreRemembered_data() {
-        QTest::addColumn<bool>("rememberPassword");
-        QTest::addColumn<QByteArray>("passwdLine");
-        QTest::newRow("password remembered")
-            << true << QByteArray::fromStdString("passwd=" + kGuestDigest.bytes() + "\n");
-        QTest::newRow("only the account remembered") << false << QByteArray("passwd=\n");
+        addColumns<bool, QByteArray>({"rememberPassword", "passwdLine"});
+        addRow("password remembered", true,
+               QByteArray::fromStdString("passwd=" + kGuestDigest.bytes() + "\n"));
+        addRow("only the account remembered", false, QByteArray("passwd=\n"));
     }
     void acceptedCredentialsAreRemembered() {
         QFETCH(bool, rememberPassword);
@@ -210,8 +208,8 @@ private slots:
     void serviceFailureIsShownAndNothingIsWritten_data() {
         QTest::addColumn<QByteArray>("fault");
         QTest::addColumn<QString>("message");  // %1: the endpoint
-        QTest::newRow("SOAP fault") << QByteArray("soap-fault:Server is busy") << "Server is busy";
-        QTest::newRow("HTTP 500") << QByteArray("http-500") << "HTTP status 500 from %1";
+        addRow("SOAP fault", QByteArray("soap-fault:Server is busy"), "Server is busy");
+        addRow("HTTP 500", QByteArray("http-500"), "HTTP status 500 from %1");
     }
     void serviceFailureIsShownAndNothingIsWritten() {
         QFETCH(QByteArray, fault);
@@ -305,9 +303,7 @@ private slots:
 
     // Both Enter keys press "登录" wherever the focus is; the keypad's comes with its modifier.
     void enterKeysSignInFromEveryControl_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        addColumns<QString, int, int>({"control", "key", "modifiers"});
         for (const char* control : {"Editmemberid", "Editpasswd", "pwdCheckBox"}) {
             QTest::addRow("Return in %s", control) << control << int(Qt::Key_Return) << int(Qt::NoModifier);
             QTest::addRow("keypad Enter in %s", control)
@@ -360,35 +356,20 @@ private slots:
     // nothing else is, however close its name.
     void startRemovesOnlyOldLeftoversOfInterruptedWrites_data() {
         QTest::addColumn<QString>("where");  // the cache, beside qorox.ini or the places' folder
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("old");
-        QTest::addColumn<bool>("removed");
-        QTest::newRow("download leftover") << "cache"
-                                           << ".lumo-download-aZ09xY" << true << true;
-        QTest::newRow("ini leftover") << "ini"
-                                      << ".qorox.ini.lumo-Q1w2E3" << true << true;
-        QTest::newRow("place leftover") << "state"
-                                        << ".place-Q1w2E3" << true << true;
-        QTest::newRow("recent download leftover") << "cache"
-                                                  << ".lumo-download-aZ09xY" << false << false;
-        QTest::newRow("recent ini leftover") << "ini"
-                                             << ".qorox.ini.lumo-Q1w2E3" << false << false;
-        QTest::newRow("recent place leftover") << "state"
-                                               << ".place-Q1w2E3" << false << false;
-        QTest::newRow("five characters") << "cache"
-                                         << ".lumo-download-aZ09x" << true << false;
-        QTest::newRow("seven characters") << "cache"
-                                          << ".lumo-download-aZ09xYz" << true << false;
-        QTest::newRow("not from mkstemp") << "cache"
-                                          << ".lumo-download-aZ0.jp" << true << false;
-        QTest::newRow("cached picture") << "cache"
-                                        << "a.jpg" << true << false;
-        QTest::newRow("user's backup") << "ini"
-                                       << "qorox.ini.bak" << true << false;
-        QTest::newRow("old unmarked temporary") << "ini"
-                                                << "qorox.ini.Q1w2E3" << true << false;
-        QTest::newRow("a remembered place") << "state"
-                                            << "0123abcd" << true << false;
+        addColumns<QString, bool, bool>({"name", "old", "removed"});
+        addRow("download leftover", "cache", ".lumo-download-aZ09xY", true, true);
+        addRow("ini leftover", "ini", ".qorox.ini.lumo-Q1w2E3", true, true);
+        addRow("place leftover", "state", ".place-Q1w2E3", true, true);
+        addRow("recent download leftover", "cache", ".lumo-download-aZ09xY", false, false);
+        addRow("recent ini leftover", "ini", ".qorox.ini.lumo-Q1w2E3", false, false);
+        addRow("recent place leftover", "state", ".place-Q1w2E3", false, false);
+        addRow("five characters", "cache", ".lumo-download-aZ09x", true, false);
+        addRow("seven characters", "cache", ".lumo-download-aZ09xYz", true, false);
+        addRow("not from mkstemp", "cache", ".lumo-download-aZ0.jp", true, false);
+        addRow("cached picture", "cache", "a.jpg", true, false);
+        addRow("user's backup", "ini", "qorox.ini.bak", true, false);
+        addRow("old unmarked temporary", "ini", "qorox.ini.Q1w2E3", true, false);
+        addRow("a remembered place", "state", "0123abcd", true, false);
     }
     void startRemovesOnlyOldLeftoversOfInterruptedWrites() {
         QFETCH(QString, where);
