@@ -11,6 +11,7 @@
 #include "DataRows.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "TestFiles.h"
 #include "cache/CacheFileName.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
@@ -291,10 +292,7 @@ private slots:
         RemoteFileCache cache = makeCache();
         const GbkString address(server.baseUrl() + "/a.jpg");
         const std::string path = folder_ + "a.jpg";
-        QFile damaged(QString::fromStdString(path));
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write("\xFF\xD8\xFF cut short");
-        damaged.close();
+        writeFile(QString::fromStdString(path), "\xFF\xD8\xFF cut short");
         QVERIFY(cache.Refetch(address, path));
         QCOMPARE(readFile(path), QByteArray::fromStdString(kPicture));
         QVERIFY(!cache.Refetch(address, path));

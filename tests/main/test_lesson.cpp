@@ -21,6 +21,7 @@
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "TestActions.h"
+#include "TestFiles.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -223,11 +224,7 @@ private slots:
     // the new book is picked, and the item clicked then plays that unit's own material.
     void miniLectureAfterAPickDuringABookChangePlaysTheNewBooksMaterial() {
         QTemporaryDir overrides;
-        QDir().mkpath(overrides.filePath("faults"));
-        QFile slow(overrides.filePath("faults/http"));
-        QVERIFY(slow.open(QIODevice::WriteOnly));
-        slow.write("/content/ slow:60\n");
-        slow.close();
+        writeFile(overrides.filePath("faults/http"), "/content/ slow:60\n");
         MessageRecorder messages;
         startDemo({overrides.path()});
         LessonWindow lesson(demo_->clientConfig());

@@ -387,10 +387,7 @@ private slots:
         chooseBook("b3a");
         choose(radio(w(), "RBtnTextbook"));
         const QString page = QString::fromStdString(w().TempPath) + "b3a-002.png";
-        QFile cached(page);
-        QVERIFY(cached.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        cached.write("\x89PNG\r\n\x1a\ncut short by a power cut");
-        cached.close();
+        writeFile(page, "\x89PNG\r\n\x1a\ncut short by a power cut");
         if (damagedOnServer) fault("http", "/content/pages/b3a/p002.png damaged\n");
         chooseUnit(0);  // page 2
         QCOMPARE(selectedPage()->pageid, GbkString("b3a-002"));

@@ -15,6 +15,7 @@
 #include "MediaTestData.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "TestFiles.h"
 #include "catalogue/BuiltInPictures.h"
 #include "catalogue/HalftoneStretch.h"
 #include "web/WebBrowser.h"
@@ -214,10 +215,8 @@ private slots:
                                      "/content/scenes/broken-d2.png damaged\n");
         startService();
         loadBook();
-        QFile broken(QString::fromStdString(sheets_->cacheFolder + "broken-d2.png"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("\x89PNG\r\n\x1a\nnot a picture");
-        broken.close();
+        writeFile(QString::fromStdString(sheets_->cacheFolder + "broken-d2.png"),
+                  "\x89PNG\r\n\x1a\nnot a picture");
         MessageRecorder messages;
         const Sheet s = sheet(lectures ? "lecture" : "scene");
         QRadioButton* button = s.button;

@@ -17,6 +17,7 @@
 #include "DataRows.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
+#include "TestFiles.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
 #include "catalogue/BuiltInPictures.h"
@@ -402,11 +403,7 @@ private slots:
         server_->get("/pages/b4-1" + extension, {200, "image/png", served.toStdString()});
         server_->reply("LmvInclass_UpdatePageSize", "1");
         const std::string file = cacheFolder_ + "b4-1" + extension;
-        if (!cached.isEmpty()) {
-            QFile copy(QString::fromStdString(file));
-            QVERIFY(copy.open(QIODevice::WriteOnly));
-            copy.write(cached);
-        }
+        if (!cached.isEmpty()) writeFile(QString::fromStdString(file), cached);
         MessageRecorder recorder;
         openBook("b4");
         select(0);

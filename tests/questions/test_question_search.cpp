@@ -12,6 +12,7 @@
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "SheetTestSupport.h"
+#include "TestFiles.h"
 #include "questions/QuestionBankPage.h"
 
 namespace {
@@ -210,11 +211,7 @@ private slots:
         QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：4"));
 
         const QString path = overrides.filePath(file);
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
-        out.close();
+        writeFile(path, content);
         MessageRecorder messages;
         QVERIFY(choose(page.cbsection, QStringLiteral("语法 Grammar (含4题)")));
         QCOMPARE(messages.texts(), QStringList{QString(message).replace("%1", demo.host())});
