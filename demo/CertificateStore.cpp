@@ -59,30 +59,33 @@ CertPtr newCertificate(EVP_PKEY* key, const std::string& commonName, long days) 
     return cert;
 }
 
+// Opened in `mode`, or `failure` thrown.
+FilePtr openFile(const fs::path& path, const char* mode, const char* failure) {
+    FilePtr file(std::fopen(path.c_str(), mode), std::fclose);
+    check(file != nullptr, failure);
+    return file;
+}
+
 void writeKey(const fs::path& path, EVP_PKEY* key) {
-    FilePtr file(std::fopen(path.c_str(), "wb"), std::fclose);
-    check(file != nullptr, "cannot write key file");
+    const FilePtr file = openFile(path, "wb", "cannot write key file");
     chmod(path.c_str(), 0600);
     check(PEM_write_PrivateKey(file.get(), key, nullptr, nullptr, 0, nullptr, nullptr) == 1, "write key");
 }
 
 void writeCertificate(const fs::path& path, X509* cert) {
-    FilePtr file(std::fopen(path.c_str(), "wb"), std::fclose);
-    check(file != nullptr, "cannot write certificate file");
+    const FilePtr file = openFile(path, "wb", "cannot write certificate file");
     check(PEM_write_X509(file.get(), cert) == 1, "write certificate");
 }
 
 KeyPtr readKey(const fs::path& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"), std::fclose);
-    check(file != nullptr, "cannot read key file");
+    const FilePtr file = openFile(path, "rb", "cannot read key file");
     KeyPtr key(PEM_read_PrivateKey(file.get(), nullptr, nullptr, nullptr), EVP_PKEY_free);
     check(key != nullptr, "read key");
     return key;
 }
 
 CertPtr readCertificate(const fs::path& path) {
-    FilePtr file(std::fopen(path.c_str(), "rb"), std::fclose);
-    check(file != nullptr, "cannot read certificate file");
+    const FilePtr file = openFile(path, "rb", "cannot read certificate file");
     CertPtr cert(PEM_read_X509(file.get(), nullptr, nullptr, nullptr), X509_free);
     check(cert != nullptr, "read certificate");
     return cert;

@@ -15,9 +15,15 @@ QFont pixelFont(int pixels, QFont::Weight weight) {
     return font;
 }
 
-QImage blank() {
+// A white picture with antialiased text in `pen`, as `draw` lays it out on the picture's area.
+template <typename Draw>
+QImage withText(const QColor& pen, Draw draw) {
     QImage picture(kWidth, kHeight, QImage::Format_RGB32);
     picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    painter.setPen(pen);
+    draw(painter, picture.rect());
     return picture;
 }
 
@@ -26,25 +32,19 @@ QImage blank() {
 namespace BuiltInPictures {
 
 QImage ImgNoPic() {
-    QImage picture = blank();
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(QColor(128, 128, 128));
-    painter.setFont(pixelFont(28, QFont::Bold));
-    painter.drawText(QRect(0, 18, kWidth, 44), Qt::AlignCenter, QStringLiteral("暂无照片"));
-    painter.setFont(pixelFont(20, QFont::Normal));
-    painter.drawText(QRect(0, 64, kWidth, 36), Qt::AlignCenter, QStringLiteral("NO PHOTOS"));
-    return picture;
+    return withText(QColor(128, 128, 128), [](QPainter& painter, const QRect&) {
+        painter.setFont(pixelFont(28, QFont::Bold));
+        painter.drawText(QRect(0, 18, kWidth, 44), Qt::AlignCenter, QStringLiteral("暂无照片"));
+        painter.setFont(pixelFont(20, QFont::Normal));
+        painter.drawText(QRect(0, 64, kWidth, 36), Qt::AlignCenter, QStringLiteral("NO PHOTOS"));
+    });
 }
 
 QImage imgPassage() {
-    QImage picture = blank();
-    QPainter painter(&picture);
-    painter.setRenderHint(QPainter::TextAntialiasing);
-    painter.setPen(QColor(0, 0, 255));
-    painter.setFont(pixelFont(48, QFont::Bold));
-    painter.drawText(picture.rect(), Qt::AlignCenter, QStringLiteral("课文"));
-    return picture;
+    return withText(QColor(0, 0, 255), [](QPainter& painter, const QRect& area) {
+        painter.setFont(pixelFont(48, QFont::Bold));
+        painter.drawText(area, Qt::AlignCenter, QStringLiteral("课文"));
+    });
 }
 
 }  // namespace BuiltInPictures

@@ -2,6 +2,7 @@
 // same logical size, showing the same picture as at one device pixel per logical pixel.
 #include <QtTest>
 
+#include "DataRows.h"
 #include "app/LumoApplication.h"
 #include "app/ProductArtwork.h"
 #include "main/LogoArtwork.h"
@@ -35,8 +36,7 @@ class TestArtwork : public QObject {
 
 private slots:
     void drawnForThePixelRatio_data() {
-        QTest::addColumn<QString>("artwork");
-        QTest::addColumn<qreal>("ratio");
+        addColumns<QString, qreal>({"artwork", "ratio"});
         for (const char* artwork : {"product", "logo", "arrow"})
             for (qreal ratio : {1.5, 2.0, 3.0})
                 QTest::addRow("%s at %.1f", artwork, ratio) << QString::fromLatin1(artwork) << ratio;

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "app/LumoApplication.h"
 #include "service/AppError.h"
@@ -43,15 +44,13 @@ private slots:
     // The box shows service text as it is: markup is not followed, a whole reply is cut short;
     // the message itself (what the sink receives) stays whole.
     void messageIsAModalBoxCaptionedWithTheTitle_data() {
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<QString>("shown");
-        QTest::newRow("plain") << QStringLiteral("密码错误") << QStringLiteral("密码错误");
+        addColumns<QString, QString>({"message", "shown"});
+        addRow("plain", QStringLiteral("密码错误"), QStringLiteral("密码错误"));
         const QString link = QStringLiteral("<a href=\"http://127.0.0.1/\">服务器错误</a>");
-        QTest::newRow("markup") << link << link;
+        addRow("markup", link, link);
         const QString reply = QString(1999, QLatin1Char('x')) + QStringLiteral("😀") + QStringLiteral("tail");
-        QTest::newRow("long, cut before a whole emoji")
-            << reply << QString(1999, QLatin1Char('x')) + QChar(0x2026);
-        QTest::newRow("exactly the limit") << QString(2000, QChar(0x4e2d)) << QString(2000, QChar(0x4e2d));
+        addRow("long, cut before a whole emoji", reply, QString(1999, QLatin1Char('x')) + QChar(0x2026));
+        addRow("exactly the limit", QString(2000, QChar(0x4e2d)), QString(2000, QChar(0x4e2d)));
     }
     void messageIsAModalBoxCaptionedWithTheTitle() {
         QFETCH(QString, message);

@@ -3,6 +3,7 @@
 
 #include <QComboBox>
 
+#include "DataRows.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
@@ -70,8 +71,8 @@ private slots:
 
     void threeOrMoreArgumentsEndAtOnceWithoutAnything_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("three") << QStringList{"-1", "user=a&password=b", "extra"};
-        QTest::newRow("four") << QStringList{"a", "b", "c", "d"};
+        addRow("three", QStringList{"-1", "user=a&password=b", "extra"});
+        addRow("four", QStringList{"a", "b", "c", "d"});
     }
     void threeOrMoreArgumentsEndAtOnceWithoutAnything() {
         QFETCH(QStringList, arguments);
@@ -89,9 +90,9 @@ private slots:
 
     void modeFlagOtherThanMinusOneSignsInButOpensNoWindow_data() {
         QTest::addColumn<QString>("flag");
-        QTest::newRow("zero") << "0";
-        QTest::newRow("minus one with blank") << "-1 ";
-        QTest::newRow("one") << "1";
+        addRow("zero", "0");
+        addRow("minus one with blank", "-1 ");
+        addRow("one", "1");
     }
     void modeFlagOtherThanMinusOneSignsInButOpensNoWindow() {
         QFETCH(QString, flag);
@@ -124,8 +125,8 @@ private slots:
 
     void wrongPasswordShowsItsMessageAndEnds_data() {
         QTest::addColumn<QString>("flag");
-        QTest::newRow("opening flag") << "-1";
-        QTest::newRow("other flag") << "5";
+        addRow("opening flag", "-1");
+        addRow("other flag", "5");
     }
     void wrongPasswordShowsItsMessageAndEnds() {
         QFETCH(QString, flag);
@@ -161,13 +162,12 @@ private slots:
     }
 
     void userTypeDecidesWhetherTheWindowStays_data() {
-        QTest::addColumn<QString>("typeId");
-        QTest::addColumn<bool>("stays");
-        QTest::newRow("30") << "30" << true;
-        QTest::newRow("50") << "50" << true;
-        QTest::newRow("55") << "55" << false;
-        QTest::newRow("100") << "100" << false;
-        QTest::newRow("other number") << "7" << false;
+        addColumns<QString, bool>({"typeId", "stays"});
+        addRow("30", "30", true);
+        addRow("50", "50", true);
+        addRow("55", "55", false);
+        addRow("100", "100", false);
+        addRow("other number", "7", false);
     }
     void userTypeDecidesWhetherTheWindowStays() {
         QFETCH(QString, typeId);
@@ -188,14 +188,10 @@ private slots:
     }
 
     void startFailuresShowTheErrorAndEnd_data() {
-        QTest::addColumn<QString>("typeId");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("type not a number") << "abc"
-                                           << "'abc' is not a valid integer value";
-        QTest::newRow("type with blank inside") << "3 0"
-                                                << "'3 0' is not a valid integer value";
-        QTest::newRow("type missing") << ""
-                                      << "'' is not a valid integer value";
+        addColumns<QString, QString>({"typeId", "expected"});
+        addRow("type not a number", "abc", "'abc' is not a valid integer value");
+        addRow("type with blank inside", "3 0", "'3 0' is not a valid integer value");
+        addRow("type missing", "", "'' is not a valid integer value");
     }
     void startFailuresShowTheErrorAndEnd() {
         QFETCH(QString, typeId);
@@ -277,8 +273,8 @@ private slots:
 
     void noOrOneArgumentOpensTheLoginWindowWithoutRequests_data() {
         QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("none") << QStringList{};
-        QTest::newRow("one") << QStringList{"-1"};
+        addRow("none", QStringList{});
+        addRow("one", QStringList{"-1"});
     }
     void noOrOneArgumentOpensTheLoginWindowWithoutRequests() {
         QFETCH(QStringList, arguments);

@@ -1,6 +1,7 @@
 // Reading the launch query of the direct sign-in.
 #include <QtTest>
 
+#include "DataRows.h"
 #include "app/LaunchQuery.h"
 #include "service/GbkText.h"
 
@@ -9,44 +10,18 @@ class TestLaunchQuery : public QObject {
 
 private slots:
     void parsesTheThreeKeys_data() {
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QString>("user");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("webservice");
-        QTest::newRow("usual order") << "user=Tom&password=Ab12&webservice=h.example:8050"
-                                     << "Tom"
-                                     << "Ab12"
-                                     << "h.example:8050";
-        QTest::newRow("other order") << "webservice=h.example&password=Ab12&user=Tom"
-                                     << "Tom"
-                                     << "Ab12"
-                                     << "h.example";
-        QTest::newRow("keys in capitals keep the values' case")
-            << "USER=Tom&PassWord=AbCd&WEBSERVICE=Host.Example"
-            << "Tom"
-            << "AbCd"
-            << "Host.Example";
-        QTest::newRow("value holds an equals sign") << "user=a=b&password=x&webservice=h"
-                                                    << "a=b"
-                                                    << "x"
-                                                    << "h";
-        QTest::newRow("Chinese value") << "user=王老师&password=x&webservice=h"
-                                       << "王老师"
-                                       << "x"
-                                       << "h";
-        QTest::newRow("key letters inside another value come first")
-            << "password=abcuser&user=tom&webservice=h"
-            << "user"
-            << "abcuser"
-            << "h";
-        QTest::newRow("single user pair; missing keys are empty") << "user=tom"
-                                                                  << "tom"
-                                                                  << ""
-                                                                  << "";
-        QTest::newRow("empty query") << ""
-                                     << ""
-                                     << ""
-                                     << "";
+        addColumns<QString, QString, QString, QString>({"query", "user", "password", "webservice"});
+        addRow("usual order", "user=Tom&password=Ab12&webservice=h.example:8050", "Tom", "Ab12",
+               "h.example:8050");
+        addRow("other order", "webservice=h.example&password=Ab12&user=Tom", "Tom", "Ab12", "h.example");
+        addRow("keys in capitals keep the values' case", "USER=Tom&PassWord=AbCd&WEBSERVICE=Host.Example",
+               "Tom", "AbCd", "Host.Example");
+        addRow("value holds an equals sign", "user=a=b&password=x&webservice=h", "a=b", "x", "h");
+        addRow("Chinese value", "user=王老师&password=x&webservice=h", "王老师", "x", "h");
+        addRow("key letters inside another value come first", "password=abcuser&user=tom&webservice=h",
+               "user", "abcuser", "h");
+        addRow("single user pair; missing keys are empty", "user=tom", "tom", "", "");
+        addRow("empty query", "", "", "", "");
     }
     void parsesTheThreeKeys() {
         QFETCH(QString, query);
@@ -57,26 +32,14 @@ private slots:
     }
 
     void queryValueRules_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("piece without equals is returned whole") << "password=xuser&user=t"
-                                                                << "user"
-                                                                << "user";
-        QTest::newRow("value up to the next ampersand") << "a=1&user=t&b=2"
-                                                        << "user"
-                                                        << "t";
-        QTest::newRow("empty value") << "user=&password=p"
-                                     << "user"
-                                     << "";
-        QTest::newRow("key missing") << "password=p&webservice=h"
-                                     << "user"
-                                     << "";
+        addColumns<QString, QString, QString>({"text", "key", "value"});
+        addRow("piece without equals is returned whole", "password=xuser&user=t", "user", "user");
+        addRow("value up to the next ampersand", "a=1&user=t&b=2", "user", "t");
+        addRow("empty value", "user=&password=p", "user", "");
+        addRow("key missing", "password=p&webservice=h", "user", "");
         // The second byte of a GBK character can equal an ASCII letter ("丂" is 0x81 0x40,
         // "乽" is 0x81 0x75 = 'u'); a key is never found inside such a character.
-        QTest::newRow("no match inside a Chinese character") << "x=乽ser&user=t"
-                                                             << "user"
-                                                             << "t";
+        addRow("no match inside a Chinese character", "x=乽ser&user=t", "user", "t");
     }
     void queryValueRules() {
         QFETCH(QString, text);

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 
+#include "DataRows.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "TestActions.h"
@@ -126,47 +127,32 @@ private slots:
     // A place that cannot be returned to offers nothing; it is forgotten only when a list that
     // loaded with rows lacks it.
     void placeWithoutWayBack_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QString>("overrideFile");
-        QTest::addColumn<QByteArray>("override");
-        QTest::addColumn<QByteArray>("placeFile");  // replaces the remembered place when set
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("another account") << "head"
-                                         << "head2024" << QString() << QByteArray() << QByteArray() << true;
-        QTest::newRow("unit gone from the list")
-            << "teacher"
-            << "lumo2024"
-            << "datasets/LmvInclass_GetUnitList.xml"
-            << QByteArray(
-                   R"(<?xml version="1.0" encoding="UTF-8"?><NewDataSet>)"
-                   R"(<Table unitcode="b3a-u1" unitname="Unit 1" UnitTitle="x" bookid="b3a" IsValid="1" pagenumber="2" />)"
-                   R"(</NewDataSet>)")
-            << QByteArray() << false;
-        QTest::newRow("unit no longer valid")
-            << "teacher"
-            << "lumo2024"
-            << "datasets/LmvInclass_GetUnitList.xml"
-            << QByteArray(
-                   R"(<?xml version="1.0" encoding="UTF-8"?><NewDataSet>)"
-                   R"(<Table unitcode="b3a-u3" unitname="Unit 3" UnitTitle="x" bookid="b3a" IsValid="0" pagenumber="2" />)"
-                   R"(</NewDataSet>)")
-            << QByteArray() << false;
-        QTest::newRow("unit list failed")
-            << "teacher"
-            << "lumo2024"
-            << "faults/LmvInclass_GetUnitList" << QByteArray("soap-fault:down") << QByteArray() << true;
-        QTest::newRow("book list empty")
-            << "teacher"
-            << "lumo2024"
-            << "datasets/LmvInclass_GetBookList.xml"
-            << QByteArray(R"(<?xml version="1.0"?><NewDataSet></NewDataSet>)") << QByteArray() << true;
-        QTest::newRow("corrupt file")
-            << "teacher"
-            << "lumo2024" << QString() << QByteArray() << QByteArray("{\"book\":\"b3a\",\"unit\":") << true;
-        QTest::newRow("not a place") << "teacher"
-                                     << "lumo2024" << QString() << QByteArray()
-                                     << QByteArray("[\"b3a\",\"b3a-u3\"]") << true;
+        // placeFile replaces the remembered place when set.
+        addColumns<QString, QString, QString, QByteArray, QByteArray, bool>(
+            {"account", "password", "overrideFile", "override", "placeFile", "kept"});
+        const auto unitList = [](const char* unit) {
+            return R"(<?xml version="1.0" encoding="UTF-8"?><NewDataSet>)" + QByteArray(unit) +
+                   R"(</NewDataSet>)";
+        };
+        addRow("another account", "head", "head2024", QString(), QByteArray(), QByteArray(), true);
+        addRow(
+            "unit gone from the list", "teacher", "lumo2024", "datasets/LmvInclass_GetUnitList.xml",
+            unitList(
+                R"(<Table unitcode="b3a-u1" unitname="Unit 1" UnitTitle="x" bookid="b3a" IsValid="1" pagenumber="2" />)"),
+            QByteArray(), false);
+        addRow(
+            "unit no longer valid", "teacher", "lumo2024", "datasets/LmvInclass_GetUnitList.xml",
+            unitList(
+                R"(<Table unitcode="b3a-u3" unitname="Unit 3" UnitTitle="x" bookid="b3a" IsValid="0" pagenumber="2" />)"),
+            QByteArray(), false);
+        addRow("unit list failed", "teacher", "lumo2024", "faults/LmvInclass_GetUnitList",
+               QByteArray("soap-fault:down"), QByteArray(), true);
+        addRow("book list empty", "teacher", "lumo2024", "datasets/LmvInclass_GetBookList.xml",
+               QByteArray(R"(<?xml version="1.0"?><NewDataSet></NewDataSet>)"), QByteArray(), true);
+        addRow("corrupt file", "teacher", "lumo2024", QString(), QByteArray(),
+               QByteArray("{\"book\":\"b3a\",\"unit\":"), true);
+        addRow("not a place", "teacher", "lumo2024", QString(), QByteArray(),
+               QByteArray("[\"b3a\",\"b3a-u3\"]"), true);
     }
     void placeWithoutWayBack() {
         QFETCH(QString, account);

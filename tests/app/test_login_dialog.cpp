@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "Controls.h"
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
@@ -120,16 +121,14 @@ private slots:
         QTest::addColumn<bool>("backspace");         // one character removed at the end
         QTest::addColumn<QByteArray>("sent");
         const QByteArray digest("0123456789abcdef0123456789abcdef");
-        QTest::newRow("remembered digest goes out unchanged") << digest << QString() << false << digest;
-        QTest::newRow("remembered digest edited shorter is hashed")
-            << digest << QString() << true
-            << QByteArray::fromStdString(
-                   PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes());
-        QTest::newRow("typed password is hashed")
-            << QByteArray() << "visit20" << false << QByteArray::fromStdString(kGuestDigest.bytes());
+        addRow("remembered digest goes out unchanged", digest, QString(), false, digest);
+        addRow("remembered digest edited shorter is hashed", digest, QString(), true,
+               QByteArray::fromStdString(
+                   PasswordDigest::md5Hex(GbkString(digest.left(31).toStdString())).bytes()));
+        addRow("typed password is hashed", QByteArray(), "visit20", false,
+               QByteArray::fromStdString(kGuestDigest.bytes()));
         const QString longText(40, u'k');
-        QTest::newRow("typed 40 characters go out unhashed")
-            << QByteArray() << longText << false << longText.toLatin1();
+        addRow("typed 40 characters go out unhashed", QByteArray(), longText, false, longText.toLatin1());
     }
     void passwordSentForTheEditText() {
         QFETCH(QByteArray, remembered);
@@ -160,11 +159,10 @@ private slots:
     }
 
     void acceptedCredentialsAreRemembered_data() {
-        QTest::addColumn<bool>("rememberPassword");
-        QTest::addColumn<QByteArray>("passwdLine");
-        QTest::newRow("password remembered")
-            << true << QByteArray::fromStdString("passwd=" + kGuestDigest.bytes() + "\n");
-        QTest::newRow("only the account remembered") << false << QByteArray("passwd=\n");
+        addColumns<bool, QByteArray>({"rememberPassword", "passwdLine"});
+        addRow("password remembered", true,
+               QByteArray::fromStdString("passwd=" + kGuestDigest.bytes() + "\n"));
+        addRow("only the account remembered", false, QByteArray("passwd=\n"));
     }
     void acceptedCredentialsAreRemembered() {
         QFETCH(bool, rememberPassword);
@@ -189,18 +187,11 @@ private slots:
     // Without the service, only the remembered account as typed, with the replies it kept,
     // opens the window: offline, as the member of its last sign-in, without the password field.
     void offlineStartNeedsTheRememberedAccountAndItsReplies_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<bool>("repliesKept");
-        QTest::addColumn<bool>("offered");
-        QTest::newRow("remembered") << "teacher"
-                                    << "lumo2024" << true << true;
-        QTest::newRow("wrong password") << "teacher"
-                                        << "lumo2023" << true << false;
-        QTest::newRow("unknown account") << "stranger"
-                                         << "lumo2024" << true << false;
-        QTest::newRow("nothing kept") << "teacher"
-                                      << "lumo2024" << false << false;
+        addColumns<QString, QString, bool, bool>({"account", "password", "repliesKept", "offered"});
+        addRow("remembered", "teacher", "lumo2024", true, true);
+        addRow("wrong password", "teacher", "lumo2023", true, false);
+        addRow("unknown account", "stranger", "lumo2024", true, false);
+        addRow("nothing kept", "teacher", "lumo2024", false, false);
     }
     void offlineStartNeedsTheRememberedAccountAndItsReplies() {
         QFETCH(QString, account);
@@ -263,8 +254,8 @@ private slots:
     void serviceFailureIsShownAndNothingIsWritten_data() {
         QTest::addColumn<QByteArray>("fault");
         QTest::addColumn<QString>("message");  // %1: the endpoint
-        QTest::newRow("SOAP fault") << QByteArray("soap-fault:Server is busy") << "Server is busy";
-        QTest::newRow("HTTP 500") << QByteArray("http-500") << "HTTP status 500 from %1";
+        addRow("SOAP fault", QByteArray("soap-fault:Server is busy"), "Server is busy");
+        addRow("HTTP 500", QByteArray("http-500"), "HTTP status 500 from %1");
     }
     void serviceFailureIsShownAndNothingIsWritten() {
         QFETCH(QByteArray, fault);
@@ -358,9 +349,7 @@ private slots:
 
     // Both Enter keys press "登录" wherever the focus is; the keypad's comes with its modifier.
     void enterKeysSignInFromEveryControl_data() {
-        QTest::addColumn<QString>("control");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<int>("modifiers");
+        addColumns<QString, int, int>({"control", "key", "modifiers"});
         for (const char* control : {"Editmemberid", "Editpasswd", "pwdCheckBox"}) {
             QTest::addRow("Return in %s", control) << control << int(Qt::Key_Return) << int(Qt::NoModifier);
             QTest::addRow("keypad Enter in %s", control)
@@ -414,39 +403,22 @@ private slots:
     void startRemovesOnlyOldLeftoversOfInterruptedWrites_data() {
         // the cache, beside qorox.ini, the places' folder or an account's kept replies
         QTest::addColumn<QString>("where");
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<bool>("old");
-        QTest::addColumn<bool>("removed");
-        QTest::newRow("download leftover") << "cache"
-                                           << ".lumo-download-aZ09xY" << true << true;
-        QTest::newRow("ini leftover") << "ini"
-                                      << ".qorox.ini.lumo-Q1w2E3" << true << true;
-        QTest::newRow("place leftover") << "state"
-                                        << ".place-Q1w2E3" << true << true;
-        QTest::newRow("recent download leftover") << "cache"
-                                                  << ".lumo-download-aZ09xY" << false << false;
-        QTest::newRow("recent ini leftover") << "ini"
-                                             << ".qorox.ini.lumo-Q1w2E3" << false << false;
-        QTest::newRow("recent place leftover") << "state"
-                                               << ".place-Q1w2E3" << false << false;
-        QTest::newRow("five characters") << "cache"
-                                         << ".lumo-download-aZ09x" << true << false;
-        QTest::newRow("seven characters") << "cache"
-                                          << ".lumo-download-aZ09xYz" << true << false;
-        QTest::newRow("not from mkstemp") << "cache"
-                                          << ".lumo-download-aZ0.jp" << true << false;
-        QTest::newRow("cached picture") << "cache"
-                                        << "a.jpg" << true << false;
-        QTest::newRow("user's backup") << "ini"
-                                       << "qorox.ini.bak" << true << false;
-        QTest::newRow("old unmarked temporary") << "ini"
-                                                << "qorox.ini.Q1w2E3" << true << false;
-        QTest::newRow("a remembered place") << "state"
-                                            << "0123abcd" << true << false;
-        QTest::newRow("kept reply leftover") << "replies"
-                                             << ".lumo-reply-Q1w2E3" << true << true;
-        QTest::newRow("kept reply") << "replies"
-                                    << "LmvInclass_GetBookList-0a1b" << true << false;
+        addColumns<QString, bool, bool>({"name", "old", "removed"});
+        addRow("download leftover", "cache", ".lumo-download-aZ09xY", true, true);
+        addRow("ini leftover", "ini", ".qorox.ini.lumo-Q1w2E3", true, true);
+        addRow("place leftover", "state", ".place-Q1w2E3", true, true);
+        addRow("recent download leftover", "cache", ".lumo-download-aZ09xY", false, false);
+        addRow("recent ini leftover", "ini", ".qorox.ini.lumo-Q1w2E3", false, false);
+        addRow("recent place leftover", "state", ".place-Q1w2E3", false, false);
+        addRow("five characters", "cache", ".lumo-download-aZ09x", true, false);
+        addRow("seven characters", "cache", ".lumo-download-aZ09xYz", true, false);
+        addRow("not from mkstemp", "cache", ".lumo-download-aZ0.jp", true, false);
+        addRow("cached picture", "cache", "a.jpg", true, false);
+        addRow("user's backup", "ini", "qorox.ini.bak", true, false);
+        addRow("old unmarked temporary", "ini", "qorox.ini.Q1w2E3", true, false);
+        addRow("a remembered place", "state", "0123abcd", true, false);
+        addRow("kept reply leftover", "replies", ".lumo-reply-Q1w2E3", true, true);
+        addRow("kept reply", "replies", "LmvInclass_GetBookList-0a1b", true, false);
     }
     void startRemovesOnlyOldLeftoversOfInterruptedWrites() {
         QFETCH(QString, where);

@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstring>
 
+#include "DataRows.h"
 #include "app/PasswordDigest.h"
 #include "app/QoroxIni.h"
 #include "service/AppError.h"
@@ -62,21 +63,19 @@ private slots:
     }
 
     void passwordForm_data() {
-        QTest::addColumn<QByteArray>("typed");
-        QTest::addColumn<QByteArray>("sent");
-        QTest::newRow("typed password is hashed")
-            << QByteArray("lumo2024") << QByteArray("a71055c199db1df4ca501348c3ae8e06");
-        QTest::newRow("31 bytes are still typed text")
-            << QByteArray(31, 'x')
-            << QByteArray::fromStdString(PasswordDigest::md5Hex(GbkString(31, 'x')).bytes());
-        QTest::newRow("32 bytes pass as a remembered digest") << QByteArray(32, 'x') << QByteArray(32, 'x');
+        addColumns<QByteArray, QByteArray>({"typed", "sent"});
+        addRow("typed password is hashed", QByteArray("lumo2024"),
+               QByteArray("a71055c199db1df4ca501348c3ae8e06"));
+        addRow("31 bytes are still typed text", QByteArray(31, 'x'),
+               QByteArray::fromStdString(PasswordDigest::md5Hex(GbkString(31, 'x')).bytes()));
+        addRow("32 bytes pass as a remembered digest", QByteArray(32, 'x'), QByteArray(32, 'x'));
         // Bytes, not characters, count: 16 Chinese characters are 32 GBK bytes.
-        QTest::newRow("16 Chinese characters are 32 bytes")
-            << QByteArray::fromStdString(gbk::fromQString(QString(16, QChar(0x4E0A))).bytes())
-            << QByteArray::fromStdString(gbk::fromQString(QString(16, QChar(0x4E0A))).bytes());
-        QTest::newRow("digest over the GBK bytes")
-            << QByteArray::fromStdString(gbk::fromQString(QStringLiteral("上课了")).bytes())
-            << QByteArray("3da58783a439047ed9e9e96eed762a5a");
+        addRow("16 Chinese characters are 32 bytes",
+               QByteArray::fromStdString(gbk::fromQString(QString(16, QChar(0x4E0A))).bytes()),
+               QByteArray::fromStdString(gbk::fromQString(QString(16, QChar(0x4E0A))).bytes()));
+        addRow("digest over the GBK bytes",
+               QByteArray::fromStdString(gbk::fromQString(QStringLiteral("上课了")).bytes()),
+               QByteArray("3da58783a439047ed9e9e96eed762a5a"));
     }
     void passwordForm() {
         QFETCH(QByteArray, typed);
@@ -88,11 +87,11 @@ private slots:
 
     void readingWhatIsNotThereGivesEmptyText_data() {
         QTest::addColumn<QByteArray>("content");  // empty: no file at all
-        QTest::newRow("no file") << QByteArray();
-        QTest::newRow("other section") << QByteArray("[other]\nmemberid=x\n");
-        QTest::newRow("key in a later section") << QByteArray("[qorox]\npasswd=p\n[next]\nmemberid=x\n");
-        QTest::newRow("commented key") << QByteArray("[qorox]\n;memberid=x\n");
-        QTest::newRow("line without equals") << QByteArray("[qorox]\nmemberid\n");
+        addRow("no file", QByteArray());
+        addRow("other section", QByteArray("[other]\nmemberid=x\n"));
+        addRow("key in a later section", QByteArray("[qorox]\npasswd=p\n[next]\nmemberid=x\n"));
+        addRow("commented key", QByteArray("[qorox]\n;memberid=x\n"));
+        addRow("line without equals", QByteArray("[qorox]\nmemberid\n"));
     }
     void readingWhatIsNotThereGivesEmptyText() {
         QFETCH(QByteArray, content);
@@ -101,20 +100,16 @@ private slots:
     }
 
     void readingFindsTheValue_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QByteArray>("value");
-        QTest::newRow("plain") << QByteArray("[qorox]\nmemberid=teacher\n") << QByteArray("teacher");
-        QTest::newRow("letter case of names")
-            << QByteArray("[QoroX]\nMemberID=teacher\n") << QByteArray("teacher");
-        QTest::newRow("blanks around names and value")
-            << QByteArray("  [ qorox ]  \r\n memberid = teacher \r\n") << QByteArray("teacher");
-        QTest::newRow("quotes keep blanks")
-            << QByteArray("[qorox]\nmemberid=\" a b \"\n") << QByteArray(" a b ");
-        QTest::newRow("first of two keys")
-            << QByteArray("[qorox]\nmemberid=one\nmemberid=two\n") << QByteArray("one");
-        QTest::newRow("no final line break") << QByteArray("[qorox]\nmemberid=last") << QByteArray("last");
-        QTest::newRow("GBK bytes") << QByteArray("[qorox]\nmemberid=\xCD\xF5\xC0\xCF\xCA\xA6\n")
-                                   << QByteArray("\xCD\xF5\xC0\xCF\xCA\xA6");
+        addColumns<QByteArray, QByteArray>({"content", "value"});
+        addRow("plain", QByteArray("[qorox]\nmemberid=teacher\n"), QByteArray("teacher"));
+        addRow("letter case of names", QByteArray("[QoroX]\nMemberID=teacher\n"), QByteArray("teacher"));
+        addRow("blanks around names and value", QByteArray(" [ qorox ] \r\n memberid = teacher \r\n"),
+               QByteArray("teacher"));
+        addRow("quotes keep blanks", QByteArray("[qorox]\nmemberid=\" a b \"\n"), QByteArray(" a b "));
+        addRow("first of two keys", QByteArray("[qorox]\nmemberid=one\nmemberid=two\n"), QByteArray("one"));
+        addRow("no final line break", QByteArray("[qorox]\nmemberid=last"), QByteArray("last"));
+        addRow("GBK bytes", QByteArray("[qorox]\nmemberid=\xCD\xF5\xC0\xCF\xCA\xA6\n"),
+               QByteArray("\xCD\xF5\xC0\xCF\xCA\xA6"));
     }
     void readingFindsTheValue() {
         QFETCH(QByteArray, content);
@@ -126,17 +121,14 @@ private slots:
     }
 
     void writingKeepsEveryOtherByte_data() {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("new file") << QByteArray() << QByteArray("[qorox]\nmemberid=NEW\n");
-        QTest::newRow("key replaced in place")
-            << QByteArray("; note\n[a]\nx = 1 \n[qorox]\nMemberId = old\npasswd=p\n[b]\ny=2")
-            << QByteArray("; note\n[a]\nx = 1 \n[qorox]\nMemberId =NEW\npasswd=p\n[b]\ny=2");
-        QTest::newRow("key added to its section")
-            << QByteArray("[qorox]\r\npasswd=p\r\n\r\n[b]\r\ny=2\r\n")
-            << QByteArray("[qorox]\r\npasswd=p\r\nmemberid=NEW\r\n\r\n[b]\r\ny=2\r\n");
-        QTest::newRow("section appended")
-            << QByteArray("[b]\ny=2") << QByteArray("[b]\ny=2\n[qorox]\nmemberid=NEW\n");
+        addColumns<QByteArray, QByteArray>({"before", "after"});
+        addRow("new file", QByteArray(), QByteArray("[qorox]\nmemberid=NEW\n"));
+        addRow("key replaced in place",
+               QByteArray("; note\n[a]\nx = 1 \n[qorox]\nMemberId = old\npasswd=p\n[b]\ny=2"),
+               QByteArray("; note\n[a]\nx = 1 \n[qorox]\nMemberId =NEW\npasswd=p\n[b]\ny=2"));
+        addRow("key added to its section", QByteArray("[qorox]\r\npasswd=p\r\n\r\n[b]\r\ny=2\r\n"),
+               QByteArray("[qorox]\r\npasswd=p\r\nmemberid=NEW\r\n\r\n[b]\r\ny=2\r\n"));
+        addRow("section appended", QByteArray("[b]\ny=2"), QByteArray("[b]\ny=2\n[qorox]\nmemberid=NEW\n"));
     }
     void writingKeepsEveryOtherByte() {
         QFETCH(QByteArray, before);
@@ -148,13 +140,12 @@ private slots:
 
     void writtenValuesReadBackExactly_data() {
         QTest::addColumn<QByteArray>("value");
-        QTest::newRow("empty") << QByteArray();
-        QTest::newRow("digest") << QByteArray("a71055c199db1df4ca501348c3ae8e06");
-        QTest::newRow("blanks at the ends") << QByteArray("  spaced account ");
-        QTest::newRow("quoted text") << QByteArray("\"quoted\"");
-        QTest::newRow("equals and semicolon") << QByteArray("a=b;c");
-        QTest::newRow("GBK bytes") << QByteArray::fromStdString(
-            gbk::fromQString(QStringLiteral("王老师")).bytes());
+        addRow("empty", QByteArray());
+        addRow("digest", QByteArray("a71055c199db1df4ca501348c3ae8e06"));
+        addRow("blanks at the ends", QByteArray(" spaced account "));
+        addRow("quoted text", QByteArray("\"quoted\""));
+        addRow("equals and semicolon", QByteArray("a=b;c"));
+        addRow("GBK bytes", QByteArray::fromStdString(gbk::fromQString(QStringLiteral("王老师")).bytes()));
     }
     void writtenValuesReadBackExactly() {
         QFETCH(QByteArray, value);
@@ -202,11 +193,11 @@ private slots:
     void fileLivesWhereItCanBeWritten_data() {
         QTest::addColumn<QString>("setUp");
         QTest::addColumn<bool>("beside");  // written next to the program, else in the user's folder
-        QTest::newRow("writable program folder") << "" << true;
-        QTest::newRow("program folder missing") << "missing" << false;
-        QTest::newRow("a folder in the file's place") << "folder in place" << false;
-        QTest::newRow("read-only program folder, writable file") << "read-only folder, file" << true;
-        QTest::newRow("read-only program folder, no file") << "read-only folder" << false;
+        addRow("writable program folder", "", true);
+        addRow("program folder missing", "missing", false);
+        addRow("a folder in the file's place", "folder in place", false);
+        addRow("read-only program folder, writable file", "read-only folder, file", true);
+        addRow("read-only program folder, no file", "read-only folder", false);
     }
     void fileLivesWhereItCanBeWritten() {
         QFETCH(QString, setUp);

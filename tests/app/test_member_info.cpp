@@ -1,6 +1,7 @@
 // Reading the signed-in member from the LogOn reply.
 #include <QtTest>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "catalogue/MemberInfoRec.h"
 #include "service/AppError.h"
@@ -10,10 +11,9 @@ class TestMemberInfo : public QObject {
 
 private slots:
     void readsTheFirstRowByTheCallersTypeAttribute_data() {
-        QTest::addColumn<QByteArray>("typeAttribute");
-        QTest::addColumn<QByteArray>("typeId");
-        QTest::newRow("direct sign-in") << QByteArray("typeid") << QByteArray("30");
-        QTest::newRow("login dialog") << QByteArray("usertypeid") << QByteArray("55");
+        addColumns<QByteArray, QByteArray>({"typeAttribute", "typeId"});
+        addRow("direct sign-in", QByteArray("typeid"), QByteArray("30"));
+        addRow("login dialog", QByteArray("usertypeid"), QByteArray("55"));
     }
     void readsTheFirstRowByTheCallersTypeAttribute() {
         QFETCH(QByteArray, typeAttribute);
@@ -47,10 +47,9 @@ private slots:
     }
 
     void documentWithoutRowGivesAnEmptyRecord_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QStringList>("messages");
-        QTest::newRow("no child") << QByteArray("<NewDataSet/>") << QStringList{};
-        QTest::newRow("text but no row") << QByteArray("<NewDataSet>text</NewDataSet>") << QStringList{};
+        addColumns<QByteArray, QStringList>({"reply", "messages"});
+        addRow("no child", QByteArray("<NewDataSet/>"), QStringList{});
+        addRow("text but no row", QByteArray("<NewDataSet>text</NewDataSet>"), QStringList{});
     }
     void documentWithoutRowGivesAnEmptyRecord() {
         QFETCH(QByteArray, reply);

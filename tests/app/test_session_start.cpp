@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
@@ -51,8 +52,15 @@ class TestSessionStart : public QObject, protected SignInFixture {
     Q_OBJECT
 
 private:
-    // Both the classroom and the account server are the scripted service.
-    static void writeScriptedConfig(const ScriptedClassroom& service) { service.writeConfig({"account"}); }
+    // Both the classroom and the account server are the scripted service; it signs "u-sign" in
+    // as a member of `typeId`, with empty book, unit, assignment and clip lists.
+    static void scriptSignIn(ScriptedClassroom& service, const char* typeId) {
+        service.writeConfig({"account"});
+        service.reply("LmvInclass_LogOn", memberReply("u-sign", typeId));
+        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList",
+                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"})
+            service.reply(operation, "<NewDataSet/>");
+    }
 
 private slots:
     void init() { prepare(); }
@@ -63,17 +71,12 @@ private slots:
 
     // The whole start as the demo's log shows it; the books, units, homework and clips are in.
     void signInRunsTheSessionInOrder_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("password");
-        QTest::addColumn<QStringList>("operations");
+        addColumns<QString, QString, QStringList>({"account", "password", "operations"});
         QTest::addColumn<QString>("notifiedUserId");  // null: no notification
         QTest::addColumn<bool>("tls");                // classroom and account given as https://
-        QTest::newRow("teacher, 100") << "teacher"
-                                      << "lumo2024" << kTeacherStart << "t1001" << false;
-        QTest::newRow("other type, 20") << "guest"
-                                        << "visit20" << kCatalogueStart << QString() << false;
-        QTest::newRow("teacher, 100, over HTTPS") << "teacher"
-                                                  << "lumo2024" << kTeacherStart << "t1001" << true;
+        addRow("teacher, 100", "teacher", "lumo2024", kTeacherStart, "t1001", false);
+        addRow("other type, 20", "guest", "visit20", kCatalogueStart, QString(), false);
+        addRow("teacher, 100, over HTTPS", "teacher", "lumo2024", kTeacherStart, "t1001", true);
     }
     void signInRunsTheSessionInOrder() {
         QFETCH(QString, account);
@@ -110,17 +113,12 @@ private slots:
 
     // A failing teacher setting or notification is shown; the teacher keeps a working window.
     void teacherFailuresAreShownAndTheSessionGoesOn_data() {
-        QTest::addColumn<QString>("faultFile");
-        QTest::addColumn<QByteArray>("fault");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QByteArray, QString>({"faultFile", "fault", "message"});
         QTest::addColumn<QString>("userId");  // the one notified and kept
-        QTest::newRow("setting call fails")
-            << "faults/LmvInclass_GetTeacherSetting" << QByteArray("soap-fault:No setting service")
-            << "未能获取老师教授科目信息！"
-            << "t1002";
-        QTest::newRow("notification fails") << "faults/http" << QByteArray("/api/zavive/ http-500")
-                                            << "异常类名称:HttpError\r\n异常信息:HTTP 500"
-                                            << "t1001";
+        addRow("setting call fails", "faults/LmvInclass_GetTeacherSetting",
+               QByteArray("soap-fault:No setting service"), "未能获取老师教授科目信息！", "t1002");
+        addRow("notification fails", "faults/http", QByteArray("/api/zavive/ http-500"),
+               "异常类名称:HttpError\r\n异常信息:HTTP 500", "t1001");
     }
     void teacherFailuresAreShownAndTheSessionGoesOn() {
         QFETCH(QString, faultFile);
@@ -147,12 +145,9 @@ private slots:
     }
 
     void refusedTypesSeeTheWindowAndEndWithoutTheCacheCleanUp_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QString>("password");
-        QTest::newRow("pupil, 30") << "student"
-                                   << "learn30";
-        QTest::newRow("parent, 50") << "parent"
-                                    << "family50";
+        addColumns<QString, QString>({"account", "password"});
+        addRow("pupil, 30", "student", "learn30");
+        addRow("parent, 50", "parent", "family50");
     }
     void refusedTypesSeeTheWindowAndEndWithoutTheCacheCleanUp() {
         QFETCH(QString, account);
@@ -186,12 +181,7 @@ private slots:
 
     void settingUserIdIsUsedByEveryLaterCall() {
         ScriptedClassroom service;
-        writeScriptedConfig(service);
-        service.reply("LmvInclass_LogOn", memberReply("u-sign", "55"));
-        service.reply("LmvInclass_GetBookList", "<NewDataSet/>");
-        service.reply("LmvInclass_GetUnitList", "<NewDataSet/>");
-        service.reply("LmvInclass_GetTestList", "<NewDataSet/>");
-        service.reply("LmvInclass_GetClipList", "<NewDataSet/>");
+        scriptSignIn(service, "55");
         service.reply(
             "LmvInclass_GetTeacherSetting",
             "<NewDataSet><Table userid=\" u-set \" passwd=\"pw-set\" subject=\"english\"/></NewDataSet>");
@@ -228,23 +218,18 @@ private slots:
 
     // Each value goes out percent-encoded byte by byte: the server decodes what was typed.
     void notificationCarriesTheValuesAsTyped_data() {
-        QTest::addColumn<QString>("account");
-        QTest::addColumn<QByteArray>("encoded");
-        QTest::newRow("blank") << "Mr Head" << QByteArray("Mr%20Head");
-        QTest::newRow("characters that cut a query") << "a#b&c=d" << QByteArray("a%23b%26c%3Dd");
-        QTest::newRow("characters a server decodes") << "50%+1" << QByteArray("50%25%2B1");
-        QTest::newRow("GBK bytes as they are") << "王" << QByteArray("%CD%F5");
-        QTest::newRow("unreserved characters stay") << "A-z.0_9~" << QByteArray("A-z.0_9~");
+        addColumns<QString, QByteArray>({"account", "encoded"});
+        addRow("blank", "Mr Head", QByteArray("Mr%20Head"));
+        addRow("characters that cut a query", "a#b&c=d", QByteArray("a%23b%26c%3Dd"));
+        addRow("characters a server decodes", "50%+1", QByteArray("50%25%2B1"));
+        addRow("GBK bytes as they are", "王", QByteArray("%CD%F5"));
+        addRow("unreserved characters stay", "A-z.0_9~", QByteArray("A-z.0_9~"));
     }
     void notificationCarriesTheValuesAsTyped() {
         QFETCH(QString, account);
         QFETCH(QByteArray, encoded);
         ScriptedClassroom service;
-        writeScriptedConfig(service);
-        service.reply("LmvInclass_LogOn", memberReply("u-sign", "55"));
-        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList",
-                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"})
-            service.reply(operation, "<NewDataSet/>");
+        scriptSignIn(service, "55");
         service.reply("LmvInclass_GetTeacherSetting",
                       "<NewDataSet><Table userid=\"u 1/2\" passwd=\"p\" subject=\"english\"/></NewDataSet>");
         const std::string target =
@@ -273,11 +258,7 @@ private slots:
 
     void unreadableSettingStopsTheSessionBeforeTheNotification() {
         ScriptedClassroom service;
-        writeScriptedConfig(service);
-        service.reply("LmvInclass_LogOn", memberReply("u-sign", "100"));
-        for (const char* operation : {"LmvInclass_GetBookList", "LmvInclass_GetUnitList",
-                                      "LmvInclass_GetTestList", "LmvInclass_GetClipList"})
-            service.reply(operation, "<NewDataSet/>");
+        scriptSignIn(service, "100");
         const std::string setting = "<NewDataSet><Table userid=\"u-set\"";
         service.reply("LmvInclass_GetTeacherSetting", setting);
         QString expected;
@@ -301,13 +282,9 @@ private slots:
 
     void typeThatIsNoNumberStopsBeforeTheDecision() {
         ScriptedClassroom service;
-        writeScriptedConfig(service);
-        service.reply("LmvInclass_LogOn", memberReply("u-sign", "1O0"));
-        service.reply("LmvInclass_GetBookList", "<NewDataSet/>");
+        scriptSignIn(service, "1O0");
         service.reply("LmvInclass_GetUnitList",
                       "<NewDataSet><Table unitcode=\"u1\" unitname=\"Unit 1\"/></NewDataSet>");
-        service.reply("LmvInclass_GetTestList", "<NewDataSet/>");
-        service.reply("LmvInclass_GetClipList", "<NewDataSet/>");
         MessageRecorder messages;
         Tfmlogin* login = start();
         signIn(login, "t", "pw");

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTest>
 
+#include "DataRows.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
 
@@ -40,22 +41,18 @@ private slots:
     }
 
     void masksMatchWithoutRegardToCase_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("mask");
-        QTest::addColumn<bool>("matches");
-        QTest::newRow("same case") << QByteArray("a.jpg") << QByteArray("*.jpg") << true;
-        QTest::newRow("upper case name") << QByteArray("b.PNG") << QByteArray("*.png") << true;
-        QTest::newRow("dot file") << QByteArray(".x.jpg") << QByteArray("*.jpg") << true;
-        QTest::newRow("gbk name") << QByteArray(kGbkPicture.c_str()) << QByteArray("*.jpg") << true;
-        QTest::newRow("longer extension") << QByteArray("a.jpeg") << QByteArray("*.jpg") << false;
-        QTest::newRow("extension not last") << QByteArray("a.jpg.part") << QByteArray("*.jpg") << false;
-        QTest::newRow("ppt is not pptx") << QByteArray("a.pptx") << QByteArray("*.ppt") << false;
-        QTest::newRow("extension only") << QByteArray(".jpg") << QByteArray("*.jpg") << true;
-        QTest::newRow("star backtracks") << QByteArray("a.jpg.jpg") << QByteArray("*.jpg") << true;
-        QTest::newRow("question mark is one gbk character")
-            << QByteArray("\xCD\xBC.gif") << QByteArray("?.gif") << true;
-        QTest::newRow("question mark needs a character")
-            << QByteArray(".gif") << QByteArray("?.gif") << false;
+        addColumns<QByteArray, QByteArray, bool>({"name", "mask", "matches"});
+        addRow("same case", QByteArray("a.jpg"), QByteArray("*.jpg"), true);
+        addRow("upper case name", QByteArray("b.PNG"), QByteArray("*.png"), true);
+        addRow("dot file", QByteArray(".x.jpg"), QByteArray("*.jpg"), true);
+        addRow("gbk name", QByteArray(kGbkPicture.c_str()), QByteArray("*.jpg"), true);
+        addRow("longer extension", QByteArray("a.jpeg"), QByteArray("*.jpg"), false);
+        addRow("extension not last", QByteArray("a.jpg.part"), QByteArray("*.jpg"), false);
+        addRow("ppt is not pptx", QByteArray("a.pptx"), QByteArray("*.ppt"), false);
+        addRow("extension only", QByteArray(".jpg"), QByteArray("*.jpg"), true);
+        addRow("star backtracks", QByteArray("a.jpg.jpg"), QByteArray("*.jpg"), true);
+        addRow("question mark is one gbk character", QByteArray("\xCD\xBC.gif"), QByteArray("?.gif"), true);
+        addRow("question mark needs a character", QByteArray(".gif"), QByteArray("?.gif"), false);
     }
     void masksMatchWithoutRegardToCase() {
         QFETCH(QByteArray, name);
@@ -93,9 +90,9 @@ private slots:
 
     void folderSwappedForALinkIsNotFollowed_data() {
         QTest::addColumn<QByteArray>("separator");  // after the link's name
-        QTest::newRow("with the trailing separator") << QByteArray("/");
-        QTest::newRow("with two") << QByteArray("//");
-        QTest::newRow("without") << QByteArray();
+        addRow("with the trailing separator", QByteArray("/"));
+        addRow("with two", QByteArray("//"));
+        addRow("without", QByteArray());
     }
     void folderSwappedForALinkIsNotFollowed() {
         QFETCH(QByteArray, separator);

@@ -1,5 +1,6 @@
 #include <QTest>
 
+#include "DataRows.h"
 #include "cache/CacheFileName.h"
 
 // GBK bytes of Chinese characters as the service sends them in names.
@@ -12,15 +13,14 @@ class CacheFileNameTest : public QObject {
 
 private slots:
     void urlFileNameIsTextAfterLastSlash_data() {
-        QTest::addColumn<QByteArray>("address");
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("picture") << QByteArray("http://h/media/a.jpg") << QByteArray("a.jpg");
-        QTest::newRow("query kept") << QByteArray("http://h/get?f=x/y.png&z=1") << QByteArray("y.png&z=1");
-        QTest::newRow("trailing slash") << QByteArray("http://h/media/") << QByteArray();
-        QTest::newRow("no slash") << QByteArray("a.jpg") << QByteArray();
-        QTest::newRow("case kept") << QByteArray("http://h/A.JPG") << QByteArray("A.JPG");
-        QTest::newRow("gbk name") << QByteArray(("http://h/" + kTu + kBiao + ".jpg").c_str())
-                                  << QByteArray((kTu + kBiao + ".jpg").c_str());
+        addColumns<QByteArray, QByteArray>({"address", "name"});
+        addRow("picture", QByteArray("http://h/media/a.jpg"), QByteArray("a.jpg"));
+        addRow("query kept", QByteArray("http://h/get?f=x/y.png&z=1"), QByteArray("y.png&z=1"));
+        addRow("trailing slash", QByteArray("http://h/media/"), QByteArray());
+        addRow("no slash", QByteArray("a.jpg"), QByteArray());
+        addRow("case kept", QByteArray("http://h/A.JPG"), QByteArray("A.JPG"));
+        addRow("gbk name", QByteArray(("http://h/" + kTu + kBiao + ".jpg").c_str()),
+               QByteArray((kTu + kBiao + ".jpg").c_str()));
     }
     void urlFileNameIsTextAfterLastSlash() {
         QFETCH(QByteArray, address);
@@ -31,21 +31,14 @@ private slots:
     }
 
     void pageFileNameIsTrimmedIdAndImageExtension_data() {
-        QTest::addColumn<QByteArray>("pageId");
-        QTest::addColumn<QByteArray>("address");
-        QTest::addColumn<QByteArray>("name");
-        QTest::newRow("ordinary") << QByteArray(" 4711 ") << QByteArray("http://c/b/p12.jpg")
-                                  << QByteArray("4711.jpg");
-        QTest::newRow("dot in host only")
-            << QByteArray("7") << QByteArray("http://c.example:80/p12") << QByteArray("7");
-        QTest::newRow("backslash after dot")
-            << QByteArray("7") << QByteArray("c:\\x.d\\p12") << QByteArray("7");
-        QTest::newRow("query after dot")
-            << QByteArray("7") << QByteArray("http://c/p.png?v=2") << QByteArray("7.png?v=2");
+        addColumns<QByteArray, QByteArray, QByteArray>({"pageId", "address", "name"});
+        addRow("ordinary", QByteArray(" 4711 "), QByteArray("http://c/b/p12.jpg"), QByteArray("4711.jpg"));
+        addRow("dot in host only", QByteArray("7"), QByteArray("http://c.example:80/p12"), QByteArray("7"));
+        addRow("backslash after dot", QByteArray("7"), QByteArray("c:\\x.d\\p12"), QByteArray("7"));
+        addRow("query after dot", QByteArray("7"), QByteArray("http://c/p.png?v=2"), QByteArray("7.png?v=2"));
         // The second byte of a GBK character is not a "\" delimiter.
-        QTest::newRow("gbk trail byte")
-            << QByteArray("7") << QByteArray(("http://c/p.j" + kBiaoBackslash).c_str())
-            << QByteArray(("7.j" + kBiaoBackslash).c_str());
+        addRow("gbk trail byte", QByteArray("7"), QByteArray(("http://c/p.j" + kBiaoBackslash).c_str()),
+               QByteArray(("7.j" + kBiaoBackslash).c_str()));
     }
     void pageFileNameIsTrimmedIdAndImageExtension() {
         QFETCH(QByteArray, pageId);

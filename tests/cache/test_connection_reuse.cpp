@@ -10,16 +10,7 @@
 class ConnectionReuseTest : public QObject {
     Q_OBJECT
 
-    std::string folder_;
-
 private slots:
-    void init() {
-        folder_ = CacheFolder::temporaryPath();
-        QVERIFY(!folder_.empty());
-        for (int i = 0; i < 5; ++i)
-            QFile::remove(QString::fromStdString(folder_ + std::to_string(i) + ".jpg"));
-    }
-
     void downloadsFromOneServer_data() {
         QTest::addColumn<bool>("dropAfterEach");
         QTest::addColumn<int>("connections");
@@ -29,13 +20,17 @@ private slots:
     void downloadsFromOneServer() {
         QFETCH(bool, dropAfterEach);
         QFETCH(int, connections);
+        const std::string folder = CacheFolder::temporaryPath();
+        QVERIFY(!folder.empty());
+        for (int i = 0; i < 5; ++i)
+            QFile::remove(QString::fromStdString(folder + std::to_string(i) + ".jpg"));
         using enum KeepAliveServer::Connections;
         KeepAliveServer server({"\xFF\xD8\xFFpicture", {}, {}, dropAfterEach ? CloseAfterEach : KeepOpen});
-        RemoteFileCache cache(folder_, {}, {});
+        RemoteFileCache cache(folder, {}, {});
         for (int i = 0; i < 5; ++i) {
             const GbkString name(std::to_string(i) + ".jpg");
             QVERIFY(cache.CacheRemoteFile(GbkString(server.baseUrl() + "/media/") + name,
-                                          gbk::joinPath(folder_, name)));
+                                          gbk::joinPath(folder, name)));
         }
         QCOMPARE(server.requests(), 5);
         QCOMPARE(server.connections(), connections);

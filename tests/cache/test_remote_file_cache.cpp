@@ -8,8 +8,10 @@
 #include <stdexcept>
 #include <thread>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "TestFiles.h"
 #include "cache/CacheFileName.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
@@ -110,14 +112,10 @@ private slots:
     // The cache folder is a local (UTF-8) name, the file name comes from service data (GBK):
     // each is shown in its own encoding, whichever holds Chinese.
     void failureStatusShowsChineseFolderAndName_data() {
-        QTest::addColumn<QString>("subFolder");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("Chinese folder") << "课堂缓存"
-                                        << "a.jpg";
-        QTest::newRow("Chinese name") << "cache"
-                                      << "第一课.jpg";
-        QTest::newRow("both") << "课堂缓存"
-                              << "第一课.jpg";
+        addColumns<QString, QString>({"subFolder", "name"});
+        addRow("Chinese folder", "课堂缓存", "a.jpg");
+        addRow("Chinese name", "cache", "第一课.jpg");
+        addRow("both", "课堂缓存", "第一课.jpg");
     }
     void failureStatusShowsChineseFolderAndName() {
         QFETCH(QString, subFolder);
@@ -137,14 +135,11 @@ private slots:
     }
 
     void httpsIsFetchedAsHttp_data() {
-        QTest::addColumn<QString>("addressAfterHost");
-        QTest::addColumn<QString>("target");
-        QTest::newRow("scheme") << "/media/a.jpg"
-                                << "/media/a.jpg";
-        QTest::newRow("second occurrence") << "/get?u=https://x/b.jpg&v=https://y/"
-                                           << "/get?u=http://x/b.jpg&v=http://y/";
-        QTest::newRow("upper case is not rewritten") << "/get?u=HTTPS://x/c.jpg"
-                                                     << "/get?u=HTTPS://x/c.jpg";
+        addColumns<QString, QString>({"addressAfterHost", "target"});
+        addRow("scheme", "/media/a.jpg", "/media/a.jpg");
+        addRow("second occurrence", "/get?u=https://x/b.jpg&v=https://y/",
+               "/get?u=http://x/b.jpg&v=http://y/");
+        addRow("upper case is not rewritten", "/get?u=HTTPS://x/c.jpg", "/get?u=HTTPS://x/c.jpg");
     }
     void httpsIsFetchedAsHttp() {
         QFETCH(QString, addressAfterHost);
@@ -157,12 +152,10 @@ private slots:
     }
 
     void failedTransferLeavesNoFile_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<bool>("refused");
-        QTest::addColumn<bool>("cutOff");
-        QTest::newRow("404") << 404 << false << false;
-        QTest::newRow("connection refused") << 200 << true << false;
-        QTest::newRow("cut off halfway") << 200 << false << true;
+        addColumns<int, bool, bool>({"status", "refused", "cutOff"});
+        addRow("404", 404, false, false);
+        addRow("connection refused", 200, true, false);
+        addRow("cut off halfway", 200, false, true);
     }
     void failedTransferLeavesNoFile() {
         QFETCH(int, status);
@@ -203,12 +196,12 @@ private slots:
 
     void unsafeCacheNameIsRefused_data() {
         QTest::addColumn<QByteArray>("name");
-        QTest::newRow("empty name: the folder itself") << QByteArray();
-        QTest::newRow("dot") << QByteArray(".");
-        QTest::newRow("dot dot") << QByteArray("..");
-        QTest::newRow("page id with separator")
-            << QByteArray::fromStdString(CacheFileName::PageFileName("../escaped", "p.jpg").bytes());
-        QTest::newRow("sub folder") << QByteArray("sub/a.jpg");
+        addRow("empty name: the folder itself", QByteArray());
+        addRow("dot", QByteArray("."));
+        addRow("dot dot", QByteArray(".."));
+        addRow("page id with separator",
+               QByteArray::fromStdString(CacheFileName::PageFileName("../escaped", "p.jpg").bytes()));
+        addRow("sub folder", QByteArray("sub/a.jpg"));
     }
     void unsafeCacheNameIsRefused() {
         QFETCH(QByteArray, name);
@@ -268,8 +261,7 @@ private slots:
 
     // Bodies the cache never keeps: too large (announced or not), or not a picture at all.
     void refusedBodiesLeaveNoFile_data() {
-        QTest::addColumn<bool>("background");
-        QTest::addColumn<QByteArray>("body");
+        addColumns<bool, QByteArray>({"background", "body"});
         const QByteArray oversize = QByteArray("\xFF\xD8\xFF") + QByteArray((64 << 20) - 2, 'J');
         const QByteArray errorPage("<html><body>Please sign in to the school network</body></html>");
         for (bool background : {false, true}) {
@@ -300,10 +292,7 @@ private slots:
         RemoteFileCache cache = makeCache();
         const GbkString address(server.baseUrl() + "/a.jpg");
         const std::string path = folder_ + "a.jpg";
-        QFile damaged(QString::fromStdString(path));
-        QVERIFY(damaged.open(QIODevice::WriteOnly));
-        damaged.write("\xFF\xD8\xFF cut short");
-        damaged.close();
+        writeFile(QString::fromStdString(path), "\xFF\xD8\xFF cut short");
         QVERIFY(cache.Refetch(address, path));
         QCOMPARE(readFile(path), QByteArray::fromStdString(kPicture));
         QVERIFY(!cache.Refetch(address, path));
@@ -313,10 +302,9 @@ private slots:
 
     void errorWhileFetchingBecomesStatusAndNoRaise_data() {
         QTest::addColumn<int>("throwingPump");  // 1: before the transfer, 2: after it
-        QTest::addColumn<bool>("result");
-        QTest::addColumn<QString>("shownScheme");
-        QTest::newRow("before the transfer") << 1 << false << "https";
-        QTest::newRow("after the transfer") << 2 << true << "http";
+        addColumns<bool, QString>({"result", "shownScheme"});
+        addRow("before the transfer", 1, false, "https");
+        addRow("after the transfer", 2, true, "http");
     }
     void errorWhileFetchingBecomesStatusAndNoRaise() {
         QFETCH(int, throwingPump);

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QTreeWidget>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "catalogue/FillBookCombo.h"
 #include "catalogue/FillHomeworkListView.h"
@@ -46,25 +47,20 @@ class TestFillers : public QObject {
 
 private slots:
     void offersBooksUpToGradeNineAndPreselects_data() {
-        QTest::addColumn<Books>("books");
-        QTest::addColumn<QByteArray>("preselect");
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<int>("selected");
+        addColumns<Books, QByteArray, QStringList, int>({"books", "preselect", "entries", "selected"});
         const Books grades = {{"b3", "3"}, {"b10", "10"}, {"b9", "9"}};
-        QTest::newRow("grades 3, 10, 9; no match selects the first")
-            << grades << QByteArray("0") << QStringList{"Book b3", "Book b9"} << 0;
-        QTest::newRow("preselect an offered book")
-            << grades << QByteArray("b9") << QStringList{"Book b3", "Book b9"} << 1;
-        QTest::newRow("preselect a dropped book selects the entry before it")
-            << grades << QByteArray("b10") << QStringList{"Book b3", "Book b9"} << 0;
-        QTest::newRow("dropped first book preselected, then the first entry")
-            << Books{{"b12", "12"}, {"b1", "1"}, {"b2", "2"}} << QByteArray("b12")
-            << QStringList{"Book b1", "Book b2"} << 0;
-        QTest::newRow("ids compare as exact text")
-            << Books{{"07", "7"}, {"7", "7"}} << QByteArray("7") << QStringList{"Book 07", "Book 7"} << 1;
-        QTest::newRow("negative grade is offered")
-            << Books{{"k", "-1"}} << QByteArray("0") << QStringList{"Book k"} << 0;
-        QTest::newRow("nothing offered") << Books{{"b10", "10"}} << QByteArray("b10") << QStringList{} << -1;
+        addRow("grades 3, 10, 9; no match selects the first", grades, QByteArray("0"),
+               QStringList{"Book b3", "Book b9"}, 0);
+        addRow("preselect an offered book", grades, QByteArray("b9"), QStringList{"Book b3", "Book b9"}, 1);
+        addRow("preselect a dropped book selects the entry before it", grades, QByteArray("b10"),
+               QStringList{"Book b3", "Book b9"}, 0);
+        addRow("dropped first book preselected, then the first entry",
+               Books{{"b12", "12"}, {"b1", "1"}, {"b2", "2"}}, QByteArray("b12"),
+               QStringList{"Book b1", "Book b2"}, 0);
+        addRow("ids compare as exact text", Books{{"07", "7"}, {"7", "7"}}, QByteArray("7"),
+               QStringList{"Book 07", "Book 7"}, 1);
+        addRow("negative grade is offered", Books{{"k", "-1"}}, QByteArray("0"), QStringList{"Book k"}, 0);
+        addRow("nothing offered", Books{{"b10", "10"}}, QByteArray("b10"), QStringList{}, -1);
     }
     void offersBooksUpToGradeNineAndPreselects() {
         QFETCH(Books, books);
@@ -97,10 +93,10 @@ private slots:
 
     void gradeThatIsNotAWholeNumberStopsAfterTheRowsBefore_data() {
         QTest::addColumn<QByteArray>("grade");
-        QTest::newRow("letters") << QByteArray("x");
-        QTest::newRow("empty") << QByteArray("");
-        QTest::newRow("inner blank") << QByteArray("1 0");
-        QTest::newRow("decimal") << QByteArray("3.5");
+        addRow("letters", QByteArray("x"));
+        addRow("empty", QByteArray(""));
+        addRow("inner blank", QByteArray("1 0"));
+        addRow("decimal", QByteArray("3.5"));
     }
     void gradeThatIsNotAWholeNumberStopsAfterTheRowsBefore() {
         QFETCH(QByteArray, grade);
@@ -141,12 +137,10 @@ private slots:
     }
 
     void assignmentListShowsOneKindWithOwnCopies_data() {
-        QTest::addColumn<QByteArray>("practiceType");
-        QTest::addColumn<QStringList>("ids");
-        QTest::newRow("exercises") << QByteArray("101") << QStringList{"h1", "h5"};
-        QTest::newRow("test papers, blanks trimmed, 0104 is not 104")
-            << QByteArray("104") << QStringList{"h2", "h4"};
-        QTest::newRow("no such kind") << QByteArray("102") << QStringList{};
+        addColumns<QByteArray, QStringList>({"practiceType", "ids"});
+        addRow("exercises", QByteArray("101"), QStringList{"h1", "h5"});
+        addRow("test papers, blanks trimmed, 0104 is not 104", QByteArray("104"), QStringList{"h2", "h4"});
+        addRow("no such kind", QByteArray("102"), QStringList{});
     }
     void assignmentListShowsOneKindWithOwnCopies() {
         QFETCH(QByteArray, practiceType);

@@ -2,6 +2,7 @@
 #include <QList>
 #include <QTest>
 
+#include "DataRows.h"
 #include "catalogue/HalftoneStretch.h"
 
 Q_DECLARE_METATYPE(QList<QRgb>)
@@ -27,31 +28,25 @@ class TestHalftoneStretch : public QObject {
 
 private slots:
     void averagesTheCoveredArea_data() {
-        QTest::addColumn<QSize>("sourceSize");
-        QTest::addColumn<QList<QRgb>>("source");
-        QTest::addColumn<QSize>("targetSize");
-        QTest::addColumn<QList<QRgb>>("expected");
+        addColumns<QSize, QList<QRgb>, QSize, QList<QRgb>>(
+            {"sourceSize", "source", "targetSize", "expected"});
 
-        QTest::newRow("halving averages pairs")
-            << QSize(4, 1) << QList<QRgb>{grey(0), grey(100), grey(10), grey(30)} << QSize(2, 1)
-            << QList<QRgb>{grey(50), grey(20)};
-        QTest::newRow("three to two weighs the shared pixel by half")
-            << QSize(3, 1) << QList<QRgb>{grey(0), grey(150), grey(255)} << QSize(2, 1)
-            << QList<QRgb>{grey(50), grey(220)};
-        QTest::newRow("vertical three to two") << QSize(1, 3) << QList<QRgb>{grey(0), grey(150), grey(255)}
-                                               << QSize(1, 2) << QList<QRgb>{grey(50), grey(220)};
-        QTest::newRow("two by two to one is the mean of four")
-            << QSize(2, 2) << QList<QRgb>{grey(0), grey(40), grey(80), grey(120)} << QSize(1, 1)
-            << QList<QRgb>{grey(60)};
-        QTest::newRow("enlarging blends only at the seam")
-            << QSize(2, 1) << QList<QRgb>{grey(0), grey(90)} << QSize(3, 1)
-            << QList<QRgb>{grey(0), grey(45), grey(90)};
-        QTest::newRow("channels stay apart") << QSize(2, 1) << QList<QRgb>{qRgb(255, 0, 10), qRgb(1, 0, 250)}
-                                             << QSize(1, 1) << QList<QRgb>{qRgb(128, 0, 130)};
-        QTest::newRow("half rounds up")
-            << QSize(2, 1) << QList<QRgb>{grey(0), grey(1)} << QSize(1, 1) << QList<QRgb>{grey(1)};
-        QTest::newRow("aspect ratio not kept") << QSize(2, 1) << QList<QRgb>{grey(10), grey(20)}
-                                               << QSize(1, 3) << QList<QRgb>{grey(15), grey(15), grey(15)};
+        addRow("halving averages pairs", QSize(4, 1), QList<QRgb>{grey(0), grey(100), grey(10), grey(30)},
+               QSize(2, 1), QList<QRgb>{grey(50), grey(20)});
+        addRow("three to two weighs the shared pixel by half", QSize(3, 1),
+               QList<QRgb>{grey(0), grey(150), grey(255)}, QSize(2, 1), QList<QRgb>{grey(50), grey(220)});
+        addRow("vertical three to two", QSize(1, 3), QList<QRgb>{grey(0), grey(150), grey(255)}, QSize(1, 2),
+               QList<QRgb>{grey(50), grey(220)});
+        addRow("two by two to one is the mean of four", QSize(2, 2),
+               QList<QRgb>{grey(0), grey(40), grey(80), grey(120)}, QSize(1, 1), QList<QRgb>{grey(60)});
+        addRow("enlarging blends only at the seam", QSize(2, 1), QList<QRgb>{grey(0), grey(90)}, QSize(3, 1),
+               QList<QRgb>{grey(0), grey(45), grey(90)});
+        addRow("channels stay apart", QSize(2, 1), QList<QRgb>{qRgb(255, 0, 10), qRgb(1, 0, 250)},
+               QSize(1, 1), QList<QRgb>{qRgb(128, 0, 130)});
+        addRow("half rounds up", QSize(2, 1), QList<QRgb>{grey(0), grey(1)}, QSize(1, 1),
+               QList<QRgb>{grey(1)});
+        addRow("aspect ratio not kept", QSize(2, 1), QList<QRgb>{grey(10), grey(20)}, QSize(1, 3),
+               QList<QRgb>{grey(15), grey(15), grey(15)});
     }
     void averagesTheCoveredArea() {
         QFETCH(QSize, sourceSize);
@@ -74,13 +69,12 @@ private slots:
 
     // Weights that do not sum to the span (a lost or doubled edge pixel) show up as a tint.
     void keepsAUniformColourAtAnySize_data() {
-        QTest::addColumn<QSize>("sourceSize");
-        QTest::addColumn<QSize>("targetSize");
-        QTest::newRow("page to thumbnail") << QSize(1654, 2339) << QSize(100, 140);
-        QTest::newRow("small to thumbnail") << QSize(3, 3) << QSize(100, 140);
-        QTest::newRow("coprime sizes") << QSize(7, 5) << QSize(3, 2);
-        QTest::newRow("one pixel") << QSize(1, 1) << QSize(5, 7);
-        QTest::newRow("same size") << QSize(9, 4) << QSize(9, 4);
+        addColumns<QSize, QSize>({"sourceSize", "targetSize"});
+        addRow("page to thumbnail", QSize(1654, 2339), QSize(100, 140));
+        addRow("small to thumbnail", QSize(3, 3), QSize(100, 140));
+        addRow("coprime sizes", QSize(7, 5), QSize(3, 2));
+        addRow("one pixel", QSize(1, 1), QSize(5, 7));
+        addRow("same size", QSize(9, 4), QSize(9, 4));
     }
     void keepsAUniformColourAtAnySize() {
         QFETCH(QSize, sourceSize);
@@ -102,9 +96,9 @@ private slots:
 
     void acceptsOtherSourceFormats_data() {
         QTest::addColumn<int>("format");
-        QTest::newRow("16-bit") << int(QImage::Format_RGB555);
-        QTest::newRow("32-bit with alpha") << int(QImage::Format_ARGB32);
-        QTest::newRow("grey") << int(QImage::Format_Grayscale8);
+        addRow("16-bit", int(QImage::Format_RGB555));
+        addRow("32-bit with alpha", int(QImage::Format_ARGB32));
+        addRow("grey", int(QImage::Format_Grayscale8));
     }
     void acceptsOtherSourceFormats() {
         QFETCH(int, format);
@@ -116,13 +110,12 @@ private slots:
     }
 
     void givesNoBitmapForEmptyInput_data() {
-        QTest::addColumn<QImage>("source");
-        QTest::addColumn<QSize>("targetSize");
+        addColumns<QImage, QSize>({"source", "targetSize"});
         QImage pixel(1, 1, QImage::Format_RGB888);
         pixel.fill(Qt::white);
-        QTest::newRow("null source") << QImage() << QSize(100, 140);
-        QTest::newRow("zero width") << pixel << QSize(0, 140);
-        QTest::newRow("negative height") << pixel << QSize(100, -1);
+        addRow("null source", QImage(), QSize(100, 140));
+        addRow("zero width", pixel, QSize(0, 140));
+        addRow("negative height", pixel, QSize(100, -1));
     }
     void givesNoBitmapForEmptyInput() {
         QFETCH(QImage, source);

@@ -16,6 +16,7 @@
 // After <cstdio>: the header uses FILE and size_t without including them.
 #include <jpeglib.h>
 
+#include "DataRows.h"
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageError.h"
 #include "catalogue/ImageLoader.h"
@@ -263,9 +264,7 @@ private slots:
     void initTestCase() { QVERIFY(dir_.isValid()); }
 
     void extensionChoosesTheDecoder_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("decoded");
+        addColumns<QByteArray, QByteArray, bool>({"name", "content", "decoded"});
 
         const QByteArray jpeg = jpegBytes(solid(8, 6, qRgb(200, 30, 30)));
         QByteArray png;
@@ -279,18 +278,18 @@ private slots:
         }
         const QByteArray gif = gifWithFrames(8, 6, {1});
 
-        QTest::newRow("lower case jpg") << QByteArray("a.jpg") << jpeg << true;
-        QTest::newRow("mixed case Jpg") << QByteArray("b.Jpg") << jpeg << true;
-        QTest::newRow("jpg then a blank") << QByteArray("c.jpg ") << jpeg << true;
-        QTest::newRow("JPG then a tab") << QByteArray("d.JPG\t") << jpeg << true;
-        QTest::newRow("GBK file name") << QByteArray("\xD2\xB3\xC3\xE6.jpg") << jpeg << true;
-        QTest::newRow("PNG upper case with blank") << QByteArray("e.PNG ") << png << true;
-        QTest::newRow("Gif mixed case") << QByteArray("f.Gif") << gif << true;
-        QTest::newRow("jpeg is not jpg") << QByteArray("g.jpeg") << jpeg << false;
-        QTest::newRow("no dot") << QByteArray("hjpg") << jpeg << false;
-        QTest::newRow("dot only in a folder name") << QByteArray("book.jpg/page") << jpeg << false;
-        QTest::newRow("blank inside the extension") << QByteArray("i.j pg") << jpeg << false;
-        QTest::newRow("other extension") << QByteArray("j.bmp") << jpeg << false;
+        addRow("lower case jpg", QByteArray("a.jpg"), jpeg, true);
+        addRow("mixed case Jpg", QByteArray("b.Jpg"), jpeg, true);
+        addRow("jpg then a blank", QByteArray("c.jpg "), jpeg, true);
+        addRow("JPG then a tab", QByteArray("d.JPG\t"), jpeg, true);
+        addRow("GBK file name", QByteArray("\xD2\xB3\xC3\xE6.jpg"), jpeg, true);
+        addRow("PNG upper case with blank", QByteArray("e.PNG "), png, true);
+        addRow("Gif mixed case", QByteArray("f.Gif"), gif, true);
+        addRow("jpeg is not jpg", QByteArray("g.jpeg"), jpeg, false);
+        addRow("no dot", QByteArray("hjpg"), jpeg, false);
+        addRow("dot only in a folder name", QByteArray("book.jpg/page"), jpeg, false);
+        addRow("blank inside the extension", QByteArray("i.j pg"), jpeg, false);
+        addRow("other extension", QByteArray("j.bmp"), jpeg, false);
     }
     void extensionChoosesTheDecoder() {
         QFETCH(QByteArray, name);
@@ -314,13 +313,12 @@ private slots:
     }
 
     void jpegDecodesTo24BitsAtFullSize_data() {
-        QTest::addColumn<QImage>("picture");
-        QTest::addColumn<QRgb>("colour");
-        QTest::newRow("colour") << solid(40, 30, qRgb(200, 120, 40)) << qRgb(200, 120, 40);
-        QTest::newRow("grey") << solid(40, 30, qRgb(90, 90, 90)).convertToFormat(QImage::Format_Grayscale8)
-                              << qRgb(90, 90, 90);
+        addColumns<QImage, QRgb>({"picture", "colour"});
+        addRow("colour", solid(40, 30, qRgb(200, 120, 40)), qRgb(200, 120, 40));
+        addRow("grey", solid(40, 30, qRgb(90, 90, 90)).convertToFormat(QImage::Format_Grayscale8),
+               qRgb(90, 90, 90));
         // No ink at all is white; the picture takes the other decoder.
-        QTest::newRow("CMYK") << QImage() << qRgb(255, 255, 255);
+        addRow("CMYK", QImage(), qRgb(255, 255, 255));
     }
     void jpegDecodesTo24BitsAtFullSize() {
         QFETCH(QImage, picture);
@@ -341,12 +339,11 @@ private slots:
     }
 
     void jpegFailuresGiveNoBitmap_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("missing file") << QByteArray() << false;
-        QTest::newRow("empty file") << QByteArray() << true;
-        QTest::newRow("not a JPEG") << QByteArray("GIF89a and so on") << true;
-        QTest::newRow("cut inside the header") << jpegBytes(solid(8, 8, qRgb(1, 2, 3))).left(40) << true;
+        addColumns<QByteArray, bool>({"content", "exists"});
+        addRow("missing file", QByteArray(), false);
+        addRow("empty file", QByteArray(), true);
+        addRow("not a JPEG", QByteArray("GIF89a and so on"), true);
+        addRow("cut inside the header", jpegBytes(solid(8, 8, qRgb(1, 2, 3))).left(40), true);
     }
     void jpegFailuresGiveNoBitmap() {
         QFETCH(QByteArray, content);
@@ -366,8 +363,7 @@ private slots:
     }
 
     void pngPixelsAfterTheTransformations_data() {
-        QTest::addColumn<PngSpec>("spec");
-        QTest::addColumn<QList<QRgb>>("expected");
+        addColumns<PngSpec, QList<QRgb>>({"spec", "expected"});
 
         auto add = [](const char* name, int w, int h, int type, int depth, QByteArray rows,
                       QList<QRgb> expected, QByteArray palette = {}, QByteArray trns = {},
@@ -381,7 +377,7 @@ private slots:
             s.palette = palette;
             s.transparency = trns;
             s.interlaced = interlaced;
-            QTest::newRow(name) << s << expected;
+            addRow(name, s, expected);
         };
         const QByteArray palette("\x10\x20\x30\xF0\x80\x00\x00\x00\xFF\x55\x66\x77", 12);
 
@@ -460,13 +456,12 @@ private slots:
     }
 
     void drawPngImageComposesOverTheCanvas_data() {
-        QTest::addColumn<QPoint>("at");
-        QTest::addColumn<int>("canvasFormat");
-        QTest::newRow("inside") << QPoint(1, 1) << int(QImage::Format_RGB888);
-        QTest::newRow("inside a 32-bit canvas") << QPoint(1, 1) << int(QImage::Format_RGB32);
-        QTest::newRow("over the right and bottom edges") << QPoint(3, 2) << int(QImage::Format_RGB888);
-        QTest::newRow("over the left and top edges") << QPoint(-1, -1) << int(QImage::Format_RGB888);
-        QTest::newRow("wholly outside") << QPoint(9, 9) << int(QImage::Format_RGB888);
+        addColumns<QPoint, int>({"at", "canvasFormat"});
+        addRow("inside", QPoint(1, 1), int(QImage::Format_RGB888));
+        addRow("inside a 32-bit canvas", QPoint(1, 1), int(QImage::Format_RGB32));
+        addRow("over the right and bottom edges", QPoint(3, 2), int(QImage::Format_RGB888));
+        addRow("over the left and top edges", QPoint(-1, -1), int(QImage::Format_RGB888));
+        addRow("wholly outside", QPoint(9, 9), int(QImage::Format_RGB888));
     }
     void drawPngImageComposesOverTheCanvas() {
         QFETCH(QPoint, at);
@@ -501,9 +496,7 @@ private slots:
     }
 
     void pngFailuresAreRaisedWithTheFileClosed_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QString>("message");
+        addColumns<QByteArray, bool, QString>({"content", "exists", "message"});
 
         PngSpec spec;
         spec.width = 64;
@@ -521,15 +514,14 @@ private slots:
         QVERIFY(writePng(at("huge.png"), huge));
 
         const QString reading = QStringLiteral("Error Reading File!");
-        QTest::newRow("missing file") << QByteArray() << false << QString();
-        QTest::newRow("empty file") << QByteArray() << true << reading;
-        QTest::newRow("not a PNG") << QByteArray("\xFF\xD8\xFF\xE0 a JPEG, say") << true << reading;
-        QTest::newRow("signature only") << whole.left(8) << true << reading;
-        QTest::newRow("cut inside the header") << whole.left(20) << true << reading;
-        QTest::newRow("cut inside the image data") << whole.left(whole.size() / 2) << true << reading;
-        QTest::newRow("damaged header checksum")
-            << QByteArray(whole).replace(29, 1, "\x00") << true << reading;
-        QTest::newRow("40000 x 40000 declared") << fileBytes(at("huge.png")) << true << reading;
+        addRow("missing file", QByteArray(), false, QString());
+        addRow("empty file", QByteArray(), true, reading);
+        addRow("not a PNG", QByteArray("\xFF\xD8\xFF\xE0 a JPEG, say"), true, reading);
+        addRow("signature only", whole.left(8), true, reading);
+        addRow("cut inside the header", whole.left(20), true, reading);
+        addRow("cut inside the image data", whole.left(whole.size() / 2), true, reading);
+        addRow("damaged header checksum", QByteArray(whole).replace(29, 1, "\x00"), true, reading);
+        addRow("40000 x 40000 declared", fileBytes(at("huge.png")), true, reading);
     }
     void pngFailuresAreRaisedWithTheFileClosed() {
         QFETCH(QByteArray, content);
@@ -558,8 +550,7 @@ private slots:
     // What a second fetch would not mend: a file over the size cap or a header declaring more
     // than the limits. A damaged file is not refused for its size, whatever its bytes read as.
     void refusedBySizeOnlyWhenTooLarge_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("content");
+        addColumns<QString, QByteArray>({"name", "content"});
         QTest::addColumn<qint64>("sparseSize");  // grown to this size with holes, when not 0
         QTest::addColumn<bool>("refused");
         PngSpec huge;
@@ -569,14 +560,13 @@ private slots:
         QByteArray hugeJpeg = jpegBytes(QImage(16, 16, QImage::Format_RGB888));
         hugeJpeg.replace(hugeJpeg.indexOf("\xFF\xC0") + 5, 4, QByteArray("\x4E\x20\x4E\x20", 4));
         const QByteArray small = jpegBytes(QImage(16, 16, QImage::Format_RGB888));
-        QTest::newRow("PNG declaring 40000 x 40000")
-            << "a.png" << fileBytes(at("refused-huge.png")) << 0LL << true;
-        QTest::newRow("JPEG declaring 20000 x 20000") << "b.jpg" << hugeJpeg << 0LL << true;
-        QTest::newRow("file over 64 MiB") << "c.jpg" << small << (64LL << 20) + 1 << true;
-        QTest::newRow("whole small JPEG") << "d.jpg" << small << 0LL << false;
-        QTest::newRow("cut short JPEG") << "e.jpg" << small.left(small.size() / 2) << 0LL << false;
-        QTest::newRow("PNG signature, then text")
-            << "f.png" << QByteArray("\x89PNG\r\n\x1a\nwhat a power cut left") << 0LL << false;
+        addRow("PNG declaring 40000 x 40000", "a.png", fileBytes(at("refused-huge.png")), 0LL, true);
+        addRow("JPEG declaring 20000 x 20000", "b.jpg", hugeJpeg, 0LL, true);
+        addRow("file over 64 MiB", "c.jpg", small, (64LL << 20) + 1, true);
+        addRow("whole small JPEG", "d.jpg", small, 0LL, false);
+        addRow("cut short JPEG", "e.jpg", small.left(small.size() / 2), 0LL, false);
+        addRow("PNG signature, then text", "f.png", QByteArray("\x89PNG\r\n\x1a\nwhat a power cut left"), 0LL,
+               false);
     }
     void refusedBySizeOnlyWhenTooLarge() {
         QFETCH(QString, name);
@@ -602,12 +592,11 @@ private slots:
     }
 
     void gifFailuresAreRaised_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exists");
-        QTest::newRow("missing file") << QByteArray() << false;
-        QTest::newRow("no frame") << gifWithFrames(3, 2, {}) << true;
-        QTest::newRow("not a GIF") << QByteArray("\x89PNG\r\n\x1A\n", 8) << true;
-        QTest::newRow("empty file") << QByteArray() << true;
+        addColumns<QByteArray, bool>({"content", "exists"});
+        addRow("missing file", QByteArray(), false);
+        addRow("no frame", gifWithFrames(3, 2, {}), true);
+        addRow("not a GIF", QByteArray("\x89PNG\r\n\x1A\n", 8), true);
+        addRow("empty file", QByteArray(), true);
     }
     void gifFailuresAreRaised() {
         QFETCH(QByteArray, content);
@@ -627,14 +616,10 @@ private slots:
     // Cached pictures are named by service data in GBK inside a folder named in UTF-8; the
     // messages name both readably.
     void failureNamesAChineseFileInUtf8_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<bool>("exists");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("missing PNG") << "第一课.png" << QByteArray() << false << "Error Opening File %1!";
-        QTest::newRow("missing GIF") << "第一课.gif" << QByteArray() << false << "Cannot open GIF file %1";
-        QTest::newRow("broken GIF") << "图表.gif" << QByteArray("GIF89a") << true
-                                    << "Cannot decode GIF file %1";
+        addColumns<QString, QByteArray, bool, QString>({"name", "content", "exists", "message"});
+        addRow("missing PNG", "第一课.png", QByteArray(), false, "Error Opening File %1!");
+        addRow("missing GIF", "第一课.gif", QByteArray(), false, "Cannot open GIF file %1");
+        addRow("broken GIF", "图表.gif", QByteArray("GIF89a"), true, "Cannot decode GIF file %1");
     }
     void failureNamesAChineseFileInUtf8() {
         QFETCH(QString, name);
@@ -655,8 +640,7 @@ private slots:
     }
 
     void thumbnailMatchesTheFullPictureStretched_data() {
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<double>("tolerance");
+        addColumns<QByteArray, double>({"name", "tolerance"});
         const QImage page = pagePicture(1654, 2339);
         QVERIFY(writeBytes(at("page.jpg"), jpegBytes(page)));
         PngSpec spec;
@@ -670,9 +654,9 @@ private slots:
 
         // Block means straddling thumbnail pixels cost accuracy on dense fine marks like these; a
         // decode at 1/8 instead of the chosen scale comes out above 10.
-        QTest::newRow("JPEG decoded at a reduced scale") << QByteArray("page.jpg") << 4.0;
-        QTest::newRow("JPEG smaller than the thumbnail") << QByteArray("small.jpg") << 0.0;
-        QTest::newRow("PNG") << QByteArray("page.png") << 0.0;
+        addRow("JPEG decoded at a reduced scale", QByteArray("page.jpg"), 4.0);
+        addRow("JPEG smaller than the thumbnail", QByteArray("small.jpg"), 0.0);
+        addRow("PNG", QByteArray("page.png"), 0.0);
     }
     void thumbnailMatchesTheFullPictureStretched() {
         QFETCH(QByteArray, name);

@@ -6,6 +6,7 @@
 #include <QTest>
 #include <map>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
 #include "ScriptedClassroom.h"
@@ -173,9 +174,7 @@ private slots:
     }
 
     void bookLoaderFailureShowsItsOwnTextAndKeepsTheList_data() {
-        QTest::addColumn<QString>("catalogue");
-        QTest::addColumn<QString>("failure");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QString, QString>({"catalogue", "failure", "message"});
         for (const char* catalogue : {"scenes", "passages", "mini lectures"}) {
             QTest::addRow("%s: fault", catalogue) << catalogue << "fault"
                                                   << "Server was unable to process request.";
@@ -273,22 +272,13 @@ private slots:
     }
 
     void onceOnlyLoaderFailureMessages_data() {
-        QTest::addColumn<QString>("catalogue");
-        QTest::addColumn<bool>("fault");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("units: unparsable reply") << "units" << false << "<D><T unitcode=\"U1\""
-                                                 << "failed";
-        QTest::newRow("units: fault") << "units" << true << ""
-                                      << "failed";
-        QTest::newRow("homework: unparsable reply") << "homework" << false << "<D><T"
-                                                    << "failed";
-        QTest::newRow("homework: fault") << "homework" << true << ""
-                                         << "failed";
-        QTest::newRow("clips: unparsable reply") << "clips" << false << "<D><T 坏"
-                                                 << "failed:<D><T 坏";
-        QTest::newRow("clips: no reply") << "clips" << true << ""
-                                         << "failed:";
+        addColumns<QString, bool, QString, QString>({"catalogue", "fault", "reply", "message"});
+        addRow("units: unparsable reply", "units", false, "<D><T unitcode=\"U1\"", "failed");
+        addRow("units: fault", "units", true, "", "failed");
+        addRow("homework: unparsable reply", "homework", false, "<D><T", "failed");
+        addRow("homework: fault", "homework", true, "", "failed");
+        addRow("clips: unparsable reply", "clips", false, "<D><T 坏", "failed:<D><T 坏");
+        addRow("clips: no reply", "clips", true, "", "failed:");
     }
     void onceOnlyLoaderFailureMessages() {
         QFETCH(QString, catalogue);

@@ -1,6 +1,7 @@
 // Catalogue records read from reply rows: keys, trimming, the question fallbacks, appending.
 #include <QtTest>
 
+#include "DataRows.h"
 #include "catalogue/TBookObj.h"
 #include "catalogue/TMaterialObj.h"
 #include "catalogue/TObjectList.h"
@@ -21,22 +22,18 @@ class TestRecords : public QObject {
 
 private slots:
     void questionKeysFallBackToTheirSecondKey_data() {
-        QTest::addColumn<QByteArray>("attributes");
-        QTest::addColumn<QByteArray>("qid");
-        QTest::addColumn<QByteArray>("qtpid");
-        QTest::addColumn<QByteArray>("rt");
-        QTest::newRow("first keys only") << QByteArray("qid='1' qtpid='2' rt='3'") << QByteArray("1")
-                                         << QByteArray("2") << QByteArray("3");
-        QTest::newRow("second keys only") << QByteArray("questionid='q9' questiontypeid='t9' rating='r9'")
-                                          << QByteArray("q9") << QByteArray("t9") << QByteArray("r9");
-        QTest::newRow("both: the first key wins")
-            << QByteArray("qid='1' questionid='q9' qtpid='2' questiontypeid='t9' rt='3' rating='r9'")
-            << QByteArray("1") << QByteArray("2") << QByteArray("3");
-        QTest::newRow("first key blank counts as empty")
-            << QByteArray("qid='  ' questionid='q9' qtpid='' questiontypeid='t9' rt=' ' rating='r9'")
-            << QByteArray("q9") << QByteArray("t9") << QByteArray("r9");
-        QTest::newRow("neither") << QByteArray("typetext='x'") << QByteArray() << QByteArray()
-                                 << QByteArray();
+        addColumns<QByteArray, QByteArray, QByteArray, QByteArray>({"attributes", "qid", "qtpid", "rt"});
+        addRow("first keys only", QByteArray("qid='1' qtpid='2' rt='3'"), QByteArray("1"), QByteArray("2"),
+               QByteArray("3"));
+        addRow("second keys only", QByteArray("questionid='q9' questiontypeid='t9' rating='r9'"),
+               QByteArray("q9"), QByteArray("t9"), QByteArray("r9"));
+        addRow("both: the first key wins",
+               QByteArray("qid='1' questionid='q9' qtpid='2' questiontypeid='t9' rt='3' rating='r9'"),
+               QByteArray("1"), QByteArray("2"), QByteArray("3"));
+        addRow("first key blank counts as empty",
+               QByteArray("qid=' ' questionid='q9' qtpid='' questiontypeid='t9' rt=' ' rating='r9'"),
+               QByteArray("q9"), QByteArray("t9"), QByteArray("r9"));
+        addRow("neither", QByteArray("typetext='x'"), QByteArray(), QByteArray(), QByteArray());
     }
     void questionKeysFallBackToTheirSecondKey() {
         QFETCH(QByteArray, attributes);
@@ -62,12 +59,11 @@ private slots:
     }
 
     void valuesAreTrimmed_data() {
-        QTest::addColumn<QByteArray>("value");
-        QTest::addColumn<QByteArray>("stored");
-        QTest::newRow("blanks and line breaks around") << QByteArray(" \n\t u7 \r\n") << QByteArray("u7");
-        QTest::newRow("only blanks") << QByteArray("   ") << QByteArray();
-        QTest::newRow("inner blanks stay") << QByteArray(" a  b ") << QByteArray("a  b");
-        QTest::newRow("character references of control codes") << QByteArray("&#9;x&#10;") << QByteArray("x");
+        addColumns<QByteArray, QByteArray>({"value", "stored"});
+        addRow("blanks and line breaks around", QByteArray(" \n\t u7 \r\n"), QByteArray("u7"));
+        addRow("only blanks", QByteArray(" "), QByteArray());
+        addRow("inner blanks stay", QByteArray(" a b "), QByteArray("a b"));
+        addRow("character references of control codes", QByteArray("&#9;x&#10;"), QByteArray("x"));
     }
     void valuesAreTrimmed() {
         QFETCH(QByteArray, value);

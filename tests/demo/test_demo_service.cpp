@@ -8,6 +8,7 @@
 #include <QtTest>
 #include <functional>
 
+#include "DataRows.h"
 #include "DemoService.h"
 #include "TestFiles.h"
 #include "service/AppError.h"
@@ -88,19 +89,21 @@ void TestDemoService::everyOperationAnswersAReplyTheClientReads_data() {
     auto gbkBytes = [](std::function<ByteString(lmvInclassSoap&)> call) {
         return [call](lmvInclassSoap& s) { return ParseReplyDataset(InflateReplyText(call(s))); };
     };
-    QTest::newRow("LogOn") << OperationCase{
-        text([](lmvInclassSoap& s) { return s.LmvInclass_LogOn("teacher", "lumo2024"); }), true};
-    QTest::newRow("GetTeacherSetting")
-        << OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetTeacherSetting(u); },
+    addRow("LogOn",
+           OperationCase{text([](lmvInclassSoap& s) { return s.LmvInclass_LogOn("teacher", "lumo2024"); }),
+                         true});
+    addRow("GetTeacherSetting",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetTeacherSetting(u); },
                               DeclarationRule::AlwaysPrefix),
-                         true};
-    QTest::newRow("GetBookList") << OperationCase{
-        text([](lmvInclassSoap& s) { return s.LmvInclass_GetBookList("3"); }), true};
-    QTest::newRow("GetPageList") << OperationCase{
-        text([book](lmvInclassSoap& s) { return s.LmvInclass_GetPageList(book, "https://content.example"); }),
-        true};
-    QTest::newRow("GetUnitList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetUnitList(u, en); }), true};
+                         true});
+    addRow("GetBookList",
+           OperationCase{text([](lmvInclassSoap& s) { return s.LmvInclass_GetBookList("3"); }), true});
+    addRow("GetPageList", OperationCase{text([book](lmvInclassSoap& s) {
+                                            return s.LmvInclass_GetPageList(book, "https://content.example");
+                                        }),
+                                        true});
+    addRow("GetUnitList",
+           OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetUnitList(u, en); }), true});
     QTest::newRow("GetMiniLectureTextJsonList") << OperationCase{
         [u, syl, book](lmvInclassSoap& s) {
             // Sent as UTF-8 without declaration; the client marks it with a byte-order mark.
@@ -108,66 +111,77 @@ void TestDemoService::everyOperationAnswersAReplyTheClientReads_data() {
                 "\xEF\xBB\xBF" + InflateReplyBytes(s.LmvInclass_GetMiniLectureTextJsonList(u, syl, book))));
         },
         true};
-    QTest::newRow("GetPassageTextJsonList")
-        << OperationCase{gbkBytes([u, syl, book](lmvInclassSoap& s) {
-                             return s.LmvInclass_GetPassageTextJsonList(u, syl, book);
-                         }),
-                         true};
-    QTest::newRow("GetSceneTextJsonList")
-        << OperationCase{gbkBytes([u, syl, book](lmvInclassSoap& s) {
-                             return s.LmvInclass_GetSceneTextJsonList(u, syl, book);
-                         }),
-                         true};
-    QTest::newRow("GetsyllabusWordList")
-        << OperationCase{gbkBytes([u, syl, book](lmvInclassSoap& s) {
-                             return s.LmvInclass_GetsyllabusWordList(u, syl, book);
-                         }),
-                         true};
-    QTest::newRow("GetQuestionTypeList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetQuestionTypeList(u, en); }), true};
-    QTest::newRow("GetTestList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetTestList(u, en, "0"); }), true};
-    QTest::newRow("GetClipList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetClipList(u, en, "102"); }), true};
-    QTest::newRow("GetAllTestPaperList") << OperationCase{
-        text([u](lmvInclassSoap& s) { return s.LmvInclass_GetAllTestPaperList(u, "0"); }), true};
-    QTest::newRow("GetSectionList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetSectionList(u, en, "b3a-u1"); }), true};
-    QTest::newRow("getQuestionListFromaSection with declaration") << OperationCase{
-        text(
-            [u, en](lmvInclassSoap& s) {
-                return s.LmvInclass_getQuestionListFromaSection(u, en, "b3a-u1", "b3a-u1-sec1");
-            },
-            DeclarationRule::PrefixIfMissing),
-        true};
-    QTest::newRow("getQuestionListFromaSection without declaration") << OperationCase{
-        text(
-            [u, en](lmvInclassSoap& s) {
-                return s.LmvInclass_getQuestionListFromaSection(u, en, "b3a-u1", "b3a-u1-sec2");
-            },
-            DeclarationRule::PrefixIfMissing),
-        true};
-    QTest::newRow("GetQuestionType") << OperationCase{
-        text([u](lmvInclassSoap& s) { return s.LmvInclass_GetQuestionType(u); }), false};
-    QTest::newRow("GetWordFamilyList")
-        << OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetWordFamilyList(u); }), false};
-    QTest::newRow("GetStoreList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetStoreList(u, en); }), false};
-    QTest::newRow("GetKnowledgeList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetKnowledgeList(u, en); }), false};
-    QTest::newRow("GetAbilityList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetAbilityList(u, en); }), false};
-    QTest::newRow("GetQuestionList") << OperationCase{
-        text([u, en](lmvInclassSoap& s) {
-            return s.LmvInclass_GetQuestionList(u, en, "tp001", "", "", "", "", gbk::fromUtf8("关键词"), "0");
-        }),
-        false};
-    QTest::newRow("GetDialoguePartList") << OperationCase{
-        text([u](lmvInclassSoap& s) { return s.LmvInclass_GetDialoguePartList(u, "1"); }), false};
-    QTest::newRow("GetTestTypeList") << OperationCase{
-        text([u](lmvInclassSoap& s) { return s.LmvInclass_GetTestTypeList(u); }), false};
-    QTest::newRow("GetDialogueList") << OperationCase{
-        text([u](lmvInclassSoap& s) { return s.LmvInclass_GetDialogueList(u); }), false};
+    addRow("GetPassageTextJsonList", OperationCase{gbkBytes([u, syl, book](lmvInclassSoap& s) {
+                                                       return s.LmvInclass_GetPassageTextJsonList(u, syl,
+                                                                                                  book);
+                                                   }),
+                                                   true});
+    addRow("GetSceneTextJsonList", OperationCase{gbkBytes([u, syl, book](lmvInclassSoap& s) {
+                                                     return s.LmvInclass_GetSceneTextJsonList(u, syl, book);
+                                                 }),
+                                                 true});
+    addRow("GetsyllabusWordList", OperationCase{gbkBytes([u, syl, book](lmvInclassSoap& s) {
+                                                    return s.LmvInclass_GetsyllabusWordList(u, syl, book);
+                                                }),
+                                                true});
+    addRow("GetQuestionTypeList",
+           OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetQuestionTypeList(u, en); }),
+                         true});
+    addRow("GetTestList",
+           OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetTestList(u, en, "0"); }),
+                         true});
+    addRow("GetClipList",
+           OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetClipList(u, en, "102"); }),
+                         true});
+    addRow("GetAllTestPaperList",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetAllTestPaperList(u, "0"); }),
+                         true});
+    addRow(
+        "GetSectionList",
+        OperationCase{
+            text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetSectionList(u, en, "b3a-u1"); }), true});
+    addRow("getQuestionListFromaSection with declaration",
+           OperationCase{text(
+                             [u, en](lmvInclassSoap& s) {
+                                 return s.LmvInclass_getQuestionListFromaSection(u, en, "b3a-u1",
+                                                                                 "b3a-u1-sec1");
+                             },
+                             DeclarationRule::PrefixIfMissing),
+                         true});
+    addRow("getQuestionListFromaSection without declaration",
+           OperationCase{text(
+                             [u, en](lmvInclassSoap& s) {
+                                 return s.LmvInclass_getQuestionListFromaSection(u, en, "b3a-u1",
+                                                                                 "b3a-u1-sec2");
+                             },
+                             DeclarationRule::PrefixIfMissing),
+                         true});
+    addRow("GetQuestionType",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetQuestionType(u); }), false});
+    addRow("GetWordFamilyList",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetWordFamilyList(u); }), false});
+    addRow(
+        "GetStoreList",
+        OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetStoreList(u, en); }), false});
+    addRow("GetKnowledgeList",
+           OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetKnowledgeList(u, en); }),
+                         false});
+    addRow("GetAbilityList",
+           OperationCase{text([u, en](lmvInclassSoap& s) { return s.LmvInclass_GetAbilityList(u, en); }),
+                         false});
+    addRow("GetQuestionList", OperationCase{text([u, en](lmvInclassSoap& s) {
+                                                return s.LmvInclass_GetQuestionList(
+                                                    u, en, "tp001", "", "", "", "", gbk::fromUtf8("关键词"),
+                                                    "0");
+                                            }),
+                                            false});
+    addRow("GetDialoguePartList",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetDialoguePartList(u, "1"); }),
+                         false});
+    addRow("GetTestTypeList",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetTestTypeList(u); }), false});
+    addRow("GetDialogueList",
+           OperationCase{text([u](lmvInclassSoap& s) { return s.LmvInclass_GetDialogueList(u); }), false});
 }
 
 void TestDemoService::everyOperationAnswersAReplyTheClientReads() {
@@ -188,25 +202,15 @@ void TestDemoService::everyOperationAnswersAReplyTheClientReads() {
 }
 
 void TestDemoService::logOnChecksTheDigestOfTheGbkPassword_data() {
-    QTest::addColumn<QString>("account");
-    QTest::addColumn<QString>("password");
-    QTest::addColumn<bool>("digest");
-    QTest::addColumn<bool>("accepted");
-    QTest::newRow("digest of the plain password") << "teacher"
-                                                  << "lumo2024" << true << true;
-    QTest::newRow("plain password as the direct mode sends it") << "student"
-                                                                << "learn30" << false << true;
-    QTest::newRow("Chinese account and password, digest of GBK bytes") << "王老师"
-                                                                       << "上课了" << true << true;
-    QTest::newRow("wrong password") << "teacher"
-                                    << "lumo2025" << true << false;
-    QTest::newRow("digest of the UTF-8 bytes is not the digest the dialog sends")
-        << "王老师"
-        << "utf8:上课了" << true << false;
-    QTest::newRow("unknown account") << "nobody"
-                                     << "lumo2024" << false << false;
-    QTest::newRow("empty account") << ""
-                                   << "" << false << false;
+    addColumns<QString, QString, bool, bool>({"account", "password", "digest", "accepted"});
+    addRow("digest of the plain password", "teacher", "lumo2024", true, true);
+    addRow("plain password as the direct mode sends it", "student", "learn30", false, true);
+    addRow("Chinese account and password, digest of GBK bytes", "王老师", "上课了", true, true);
+    addRow("wrong password", "teacher", "lumo2025", true, false);
+    addRow("digest of the UTF-8 bytes is not the digest the dialog sends", "王老师", "utf8:上课了", true,
+           false);
+    addRow("unknown account", "nobody", "lumo2024", false, false);
+    addRow("empty account", "", "", false, false);
 }
 
 void TestDemoService::logOnChecksTheDigestOfTheGbkPassword() {
@@ -247,27 +251,13 @@ void TestDemoService::pageSizeUpdateIsReturnedByLaterPageLists() {
 }
 
 void TestDemoService::faultsNamedByTheDataFolderReachTheClient_data() {
-    QTest::addColumn<QString>("operation");
-    QTest::addColumn<QString>("fault");
-    QTest::addColumn<QString>("expectedError");
-    QTest::newRow("invalid XML") << "LmvInclass_GetBookList"
-                                 << "invalid-xml"
-                                 << "XmlParseError";
-    QTest::newRow("invalid XML in gzip") << "LmvInclass_GetSceneTextJsonList"
-                                         << "invalid-xml"
-                                         << "XmlParseError";
-    QTest::newRow("corrupt gzip") << "LmvInclass_GetSceneTextJsonList"
-                                  << "corrupt-gzip"
-                                  << "InflateError";
-    QTest::newRow("HTTP 500 without envelope") << "LmvInclass_GetBookList"
-                                               << "http-500"
-                                               << "HttpError";
-    QTest::newRow("SOAP fault") << "LmvInclass_GetBookList"
-                                << "soap-fault:课本服务暂停 maintenance"
-                                << "SoapFault";
-    QTest::newRow("slow reply") << "LmvInclass_GetBookList"
-                                << "slow:700"
-                                << "";
+    addColumns<QString, QString, QString>({"operation", "fault", "expectedError"});
+    addRow("invalid XML", "LmvInclass_GetBookList", "invalid-xml", "XmlParseError");
+    addRow("invalid XML in gzip", "LmvInclass_GetSceneTextJsonList", "invalid-xml", "XmlParseError");
+    addRow("corrupt gzip", "LmvInclass_GetSceneTextJsonList", "corrupt-gzip", "InflateError");
+    addRow("HTTP 500 without envelope", "LmvInclass_GetBookList", "http-500", "HttpError");
+    addRow("SOAP fault", "LmvInclass_GetBookList", "soap-fault:课本服务暂停 maintenance", "SoapFault");
+    addRow("slow reply", "LmvInclass_GetBookList", "slow:700", "");
 }
 
 void TestDemoService::faultsNamedByTheDataFolderReachTheClient() {

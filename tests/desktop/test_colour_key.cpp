@@ -15,6 +15,7 @@
 #include <QTabWidget>
 
 #include "DataModule.h"
+#include "DataRows.h"
 #include "MainWindowControls.h"
 #include "ScriptedClassroom.h"
 #include "XvfbTestMain.h"
@@ -113,14 +114,12 @@ private slots:
         QTest::addColumn<bool>("through");
         TFmMain& w = *window_;
         // The screen is wider than the class panel, which is centred in the top bar.
-        QTest::newRow("top bar beside the class panel")
-            << control<QWidget>(w, "Panel3") << QPoint(20, 20) << true;
-        QTest::newRow("class panel between its controls")
-            << control<QWidget>(w, "PanelClass") << QPoint(360, 20) << true;
-        QTest::newRow("logo sheet around the logo") << tab(w, "TabSheetLogo") << QPoint(10, 10) << true;
-        QTest::newRow("check box") << control<QWidget>(w, "CheckBoxDeleteFile") << QPoint() << false;
-        QTest::newRow("unit drop-down's label") << control<QWidget>(w, "Label114") << QPoint() << false;
-        QTest::newRow("logo picture") << control<QWidget>(w, "imgLogo") << QPoint() << false;
+        addRow("top bar beside the class panel", control<QWidget>(w, "Panel3"), QPoint(20, 20), true);
+        addRow("class panel between its controls", control<QWidget>(w, "PanelClass"), QPoint(360, 20), true);
+        addRow("logo sheet around the logo", tab(w, "TabSheetLogo"), QPoint(10, 10), true);
+        addRow("check box", control<QWidget>(w, "CheckBoxDeleteFile"), QPoint(), false);
+        addRow("unit drop-down's label", control<QWidget>(w, "Label114"), QPoint(), false);
+        addRow("logo picture", control<QWidget>(w, "imgLogo"), QPoint(), false);
     }
 
     void aClickGoesThroughOnlyWhereTheBackgroundShows() {

@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "DataModule.h"
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
@@ -124,8 +125,7 @@ private slots:
     // One row per fault of a reply; the action is the loader that meets it, each reporting the
     // way its catalogue does ("failed" for the units, the error's own message elsewhere).
     void serviceReplyFaults_data() {
-        QTest::addColumn<QString>("operation");
-        QTest::addColumn<QString>("fault");
+        addColumns<QString, QString>({"operation", "fault"});
         QTest::addColumn<QString>("message");  // a pattern; %1 is the classroom endpoint
 
         const QString books = "LmvInclass_GetBookList";
@@ -133,44 +133,29 @@ private slots:
         const QString lectures = "LmvInclass_GetMiniLectureTextJsonList";
         const QString units = "LmvInclass_GetUnitList";
         const QString words = "LmvInclass_GetsyllabusWordList";
-        QTest::newRow("HTTP 500 without envelope") << books << "http-500"
-                                                   << "HTTP status 500 from %1";
-        QTest::newRow("SOAP fault") << scenes << "soap-fault:Server is busy"
-                                    << "Server is busy";
-        QTest::newRow("reply not XML")
-            << books << "not-xml"
-            << "The reply is not a SOAP message: Start tag expected, '<' not found";
-        QTest::newRow("reply not XML, units") << units << "not-xml"
-                                              << "failed";
-        QTest::newRow("dataset cut off") << books << "invalid-xml"
-                                         << ".+";
-        QTest::newRow("corrupt gzip") << scenes << "corrupt-gzip"
-                                      << "Inflate failed: .+";
-        QTest::newRow("gzip bomb") << scenes << "gzip-bomb"
-                                   << "Inflate failed: the reply inflates to more than 268435456 bytes";
-        QTest::newRow("gzip bomb, words")
-            << words << "gzip-bomb"
-            << "Inflate failed: the reply inflates to more than 268435456 bytes";
+        addRow("HTTP 500 without envelope", books, "http-500", "HTTP status 500 from %1");
+        addRow("SOAP fault", scenes, "soap-fault:Server is busy", "Server is busy");
+        addRow("reply not XML", books, "not-xml",
+               "The reply is not a SOAP message: Start tag expected, '<' not found");
+        addRow("reply not XML, units", units, "not-xml", "failed");
+        addRow("dataset cut off", books, "invalid-xml", ".+");
+        addRow("corrupt gzip", scenes, "corrupt-gzip", "Inflate failed: .+");
+        addRow("gzip bomb", scenes, "gzip-bomb",
+               "Inflate failed: the reply inflates to more than 268435456 bytes");
+        addRow("gzip bomb, words", words, "gzip-bomb",
+               "Inflate failed: the reply inflates to more than 268435456 bytes");
         // Within the inflation cap, but some 67 million rows: refused before they become a tree.
-        QTest::newRow("element bomb") << scenes << "element-bomb"
-                                      << "The reply is too large: more than 1000000 elements";
-        QTest::newRow("element bomb, words") << words << "element-bomb"
-                                             << "The reply is too large: more than 1000000 elements";
-        QTest::newRow("billion laughs") << books << "billion-laughs"
-                                        << ".*entity.*";
-        QTest::newRow("billion laughs, transit file") << lectures << "billion-laughs"
-                                                      << ".*entity.*";
-        QTest::newRow("external entity") << books << "external-entity:%2"
-                                         << ".*";  // %2: the file
-        QTest::newRow("external entity, transit file") << lectures << "external-entity:%2"
-                                                       << ".*";
-        QTest::newRow("never answers") << scenes << "slow:20000"
-                                       << "Operation too slow\\..*";
+        addRow("element bomb", scenes, "element-bomb", "The reply is too large: more than 1000000 elements");
+        addRow("element bomb, words", words, "element-bomb",
+               "The reply is too large: more than 1000000 elements");
+        addRow("billion laughs", books, "billion-laughs", ".*entity.*");
+        addRow("billion laughs, transit file", lectures, "billion-laughs", ".*entity.*");
+        addRow("external entity", books, "external-entity:%2", ".*");  // %2: the file
+        addRow("external entity, transit file", lectures, "external-entity:%2", ".*");
+        addRow("never answers", scenes, "slow:20000", "Operation too slow\\..*");
         // Never idle long enough for the idle limit: the limit on the whole call ends it.
-        QTest::newRow("trickles a byte now and then")
-            << "http"
-            << "/lmv-inclass/ trickle:200"
-            << "Operation timed out after 8[0-9]{3} milliseconds .*";
+        addRow("trickles a byte now and then", "http", "/lmv-inclass/ trickle:200",
+               "Operation timed out after 8[0-9]{3} milliseconds .*");
     }
     void serviceReplyFaults() {
         QFETCH(QString, operation);
@@ -267,12 +252,12 @@ private slots:
     // request tries again.
     void pictureFaults_data() {
         QTest::addColumn<QString>("fault");
-        QTest::newRow("404") << "not-found";
-        QTest::newRow("HTTP 500") << "http-500";
-        QTest::newRow("cut off in the middle") << "cut-off";
-        QTest::newRow("never answers") << "slow:20000";
-        QTest::newRow("trickles a byte now and then") << "trickle:200";
-        QTest::newRow("error page with status 200") << "error-page";
+        addRow("404", "not-found");
+        addRow("HTTP 500", "http-500");
+        addRow("cut off in the middle", "cut-off");
+        addRow("never answers", "slow:20000");
+        addRow("trickles a byte now and then", "trickle:200");
+        addRow("error page with status 200", "error-page");
     }
     void pictureFaults() {
         QFETCH(QString, fault);
@@ -300,8 +285,8 @@ private slots:
     // Page ids that would name a file outside the cache folder are never fetched.
     void pageIdsLeavingTheCacheFolder_data() {
         QTest::addColumn<QString>("pageid");
-        QTest::newRow("parent folder") << "../x";
-        QTest::newRow("sub-folder") << "a/b";
+        addRow("parent folder", "../x");
+        addRow("sub-folder", "a/b");
     }
     void pageIdsLeavingTheCacheFolder() {
         QFETCH(QString, pageid);
@@ -328,13 +313,12 @@ private slots:
     // member record after that: whatever the reply, qorox.ini is either untouched or holds
     // exactly the accepted credentials.
     void signInFaultsNeverCorruptTheIniFile_data() {
-        QTest::addColumn<QString>("fault");
-        QTest::addColumn<bool>("written");
-        QTest::newRow("HTTP 500") << "http-500" << false;
-        QTest::newRow("reply not XML") << "not-xml" << false;
-        QTest::newRow("never answers") << "slow:20000" << false;
-        QTest::newRow("billion laughs") << "billion-laughs" << true;
-        QTest::newRow("external entity") << "external-entity:%2" << true;
+        addColumns<QString, bool>({"fault", "written"});
+        addRow("HTTP 500", "http-500", false);
+        addRow("reply not XML", "not-xml", false);
+        addRow("never answers", "slow:20000", false);
+        addRow("billion laughs", "billion-laughs", true);
+        addRow("external entity", "external-entity:%2", true);
     }
     void signInFaultsNeverCorruptTheIniFile() {
         QFETCH(QString, fault);

@@ -7,6 +7,7 @@
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
 #include "TestFiles.h"
@@ -90,8 +91,7 @@ private slots:
 
     // Headers that declare more than 40 megapixels, each format failing its own way.
     void declaredSizeOverTheLimit_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QByteArray>("bytes");
+        addColumns<QString, QByteArray>({"name", "bytes"});
         QTest::addColumn<QString>("failure");  // empty: no bitmap and no error
         QImage small(8, 8, QImage::Format_RGB888);
         small.fill(Qt::gray);
@@ -105,13 +105,12 @@ private slots:
         jpeg[sof + 6] = char(0xe8);
         jpeg[sof + 7] = char(0xfd);  // width 65000
         jpeg[sof + 8] = char(0xe8);
-        QTest::newRow("JPEG 65000 x 65000") << "huge.jpg" << jpeg << QString();
+        addRow("JPEG 65000 x 65000", "huge.jpg", jpeg, QString());
         const QByteArray gif =
             QByteArray("GIF89a\xe8\xfd\xe8\xfd\x80\x00\x00", 13) + QByteArray(6, '\0') +
             QByteArray("\x2c\x00\x00\x00\x00\xe8\xfd\xe8\xfd\x00\x02\x02\x44\x01\x00\x3b", 16);
-        QTest::newRow("GIF 65000 x 65000") << "huge.gif" << gif << "Cannot decode GIF file %1";
-        QTest::newRow("PNG 8000 x 6000")
-            << "huge.png" << greyRgbPng(8000, 6000).left(200) << "Error Reading File!";
+        addRow("GIF 65000 x 65000", "huge.gif", gif, "Cannot decode GIF file %1");
+        addRow("PNG 8000 x 6000", "huge.png", greyRgbPng(8000, 6000).left(200), "Error Reading File!");
     }
     void declaredSizeOverTheLimit() {
         QFETCH(QString, name);

@@ -21,6 +21,7 @@
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "TestActions.h"
+#include "TestFiles.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -54,6 +55,16 @@ bool clickFirstAndLoad(QListWidget* list, WebBrowser* player) {
     QSignalSpy loaded(player, &WebBrowser::loadFinished);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
     return loaded.wait(20000) && loaded.last().first().toBool();
+}
+
+// Shows a media sheet by its radio button and plays the first item of its list.
+bool openPhonics(TFmMain& w) {
+    choose(radio(w, "RBtnPhonics"));
+    return clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics);
+}
+bool openScene(TFmMain& w) {
+    choose(radio(w, "RbtnSceneClassUse"));
+    return clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene);
 }
 
 bool loads(WebBrowser* player, const std::function<void()>& action) {
@@ -129,8 +140,7 @@ private slots:
         screenshot(&w, "lesson-textbook.png");
 
         // A scene, with its subtitles switched off.
-        choose(radio(w, "RbtnSceneClassUse"));
-        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene));
+        QVERIFY(openScene(w));
         QTRY_VERIFY(sceneSheet(w)->ckScenetranslation->isVisible());
         screenshot(&w, "lesson-scene.png");
         QTest::mouseClick(sceneSheet(w)->ckScenetranslation, Qt::LeftButton);
@@ -147,8 +157,7 @@ private slots:
         QCOMPARE(wordSheet(w)->WebWord->LocationURL(), QStringLiteral("about:blank"));
 
         // A phonics clip.
-        choose(radio(w, "RBtnPhonics"));
-        QVERIFY(clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics));
+        QVERIFY(openPhonics(w));
 
         // A test paper found by the search, then a question of the unit's first section.
         choose(radio(w, "RBTNQuestionBank"));
@@ -199,11 +208,9 @@ private slots:
         LessonWindow lesson(demo_->clientConfig());
         TFmMain& w = lesson.w;
 
-        choose(radio(w, "RBtnPhonics"));
-        QVERIFY(clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics));
+        QVERIFY(openPhonics(w));
         choose(radio(w, "RBtnHomeworkClassUse"));
-        choose(radio(w, "RbtnSceneClassUse"));
-        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene));
+        QVERIFY(openScene(w));
         // The marker request is logged after every earlier one, the page's included.
         QCOMPARE(settledLog(*demo_).filter(QStringLiteral("fn=pause")).size(), 0);
 
@@ -217,11 +224,7 @@ private slots:
     // the new book is picked, and the item clicked then plays that unit's own material.
     void miniLectureAfterAPickDuringABookChangePlaysTheNewBooksMaterial() {
         QTemporaryDir overrides;
-        QDir().mkpath(overrides.filePath("faults"));
-        QFile slow(overrides.filePath("faults/http"));
-        QVERIFY(slow.open(QIODevice::WriteOnly));
-        slow.write("/content/ slow:60\n");
-        slow.close();
+        writeFile(overrides.filePath("faults/http"), "/content/ slow:60\n");
         MessageRecorder messages;
         startDemo({overrides.path()});
         LessonWindow lesson(demo_->clientConfig());
@@ -312,10 +315,8 @@ private slots:
         LessonWindow lesson(demo_->clientConfig());
         TFmMain& w = lesson.w;
 
-        choose(radio(w, "RBtnPhonics"));
-        QVERIFY(clickFirstAndLoad(phonicsSheet(w)->LVPhonics, phonicsSheet(w)->WebPhonics));
-        choose(radio(w, "RbtnSceneClassUse"));
-        QVERIFY(clickFirstAndLoad(sceneSheet(w)->LVSceneClassUse, sceneSheet(w)->WebScene));
+        QVERIFY(openPhonics(w));
+        QVERIFY(openScene(w));
         choose(radio(w, "RBtnTextbook"));
         const int outOfSight = 1;  // the scene, on leaving it
         QTRY_COMPARE(pauses(), outOfSight);

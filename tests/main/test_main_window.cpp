@@ -15,6 +15,7 @@
 
 #include "AccessibleTree.h"
 #include "DataModule.h"
+#include "DataRows.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
@@ -90,20 +91,15 @@ private slots:
     }
 
     void bookListFailuresAreShownAndTheWindowStaysComplete_data() {
-        QTest::addColumn<bool>("fault");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("message");
-        QTest::addColumn<int>("bookCount");
-        QTest::newRow("fault") << true << QByteArray("Book list unavailable") << "Book list unavailable" << 0;
+        addColumns<bool, QByteArray, QString, int>({"fault", "reply", "message", "bookCount"});
+        addRow("fault", true, QByteArray("Book list unavailable"), "Book list unavailable", 0);
         const QByteArray broken = "<NewDataSet><Table bookname=\"a\"";
-        QTest::newRow("unreadable") << false << broken
-                                    << ScriptedClassroom::parserMessage(broken.toStdString()) << 0;
-        QTest::newRow("grade not a number after two good rows")
-            << false
-            << QByteArray(
+        addRow("unreadable", false, broken, ScriptedClassroom::parserMessage(broken.toStdString()), 0);
+        addRow("grade not a number after two good rows", false,
+               QByteArray(
                    "<NewDataSet><Table bookname=\"A\" gradeid=\"1\"/><Table bookname=\"B\" gradeid=\"2\"/>"
-                   "<Table bookname=\"C\" gradeid=\"x\"/><Table bookname=\"D\" gradeid=\"3\"/></NewDataSet>")
-            << "'x' is not a valid integer value" << 2;
+                   "<Table bookname=\"C\" gradeid=\"x\"/><Table bookname=\"D\" gradeid=\"3\"/></NewDataSet>"),
+               "'x' is not a valid integer value", 2);
     }
     void bookListFailuresAreShownAndTheWindowStaysComplete() {
         QFETCH(bool, fault);
@@ -206,12 +202,11 @@ private slots:
     }
 
     void classPanelStaysCentredInTheTopBar_data() {
-        QTest::addColumn<int>("width");
-        QTest::addColumn<int>("left");
-        QTest::newRow("wide") << 1201 << 116;
-        QTest::newRow("exact") << 969 << 0;
-        QTest::newRow("narrow, odd difference") << 800 << -84;
-        QTest::newRow("very narrow") << 600 << -184;
+        addColumns<int, int>({"width", "left"});
+        addRow("wide", 1201, 116);
+        addRow("exact", 969, 0);
+        addRow("narrow, odd difference", 800, -84);
+        addRow("very narrow", 600, -184);
     }
     void classPanelStaysCentredInTheTopBar() {
         QFETCH(int, width);
@@ -224,10 +219,10 @@ private slots:
 
     void logoStaysCentredAndNeverLeavesTheCorner_data() {
         QTest::addColumn<QSize>("windowSize");
-        QTest::newRow("large") << QSize(1700, 1000);
-        QTest::newRow("narrow and low") << QSize(700, 300);
-        QTest::newRow("wide and low") << QSize(1700, 300);
-        QTest::newRow("narrow and high") << QSize(700, 1000);
+        addRow("large", QSize(1700, 1000));
+        addRow("narrow and low", QSize(700, 300));
+        addRow("wide and low", QSize(1700, 300));
+        addRow("narrow and high", QSize(700, 1000));
     }
     void logoStaysCentredAndNeverLeavesTheCorner() {
         QFETCH(QSize, windowSize);

@@ -14,7 +14,8 @@
 #include <QTreeWidget>
 
 #include "DataModule.h"
-#include "DemoService.h"
+#include "DataRows.h"
+#include "DemoServiceFixture.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "TestActions.h"
@@ -62,13 +63,10 @@ int childProcesses() {
 
 }  // namespace
 
-class TestNavigation : public QObject {
+class TestNavigation : public QObject, protected DemoServiceFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir overrides_;
-    std::unique_ptr<DemoService> service_;
-    std::unique_ptr<TstudyDM> dm_;
     std::unique_ptr<TFmMain> window_;
     std::unique_ptr<MessageRecorder> messages_;
 
@@ -157,8 +155,7 @@ private:
 private slots:
     void initTestCase() {
         writeFile(overrides_.filePath("datasets/LmvInclass_GetUnitList.xml"), kUnits);
-        service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
-        dm_ = dataModule(service_->clientConfig());
+        startDemoService();
     }
 
     void init() {
@@ -325,17 +322,12 @@ private slots:
     // the pick still running. Once the window is idle everything on screen belongs to the book
     // and unit the teacher picked last, and every item's record is a live record.
     void lastPickWinsOnASlowNetwork_data() {
-        QTest::addColumn<QString>("interleaving");
-        QTest::addColumn<QString>("book");
+        addColumns<QString, QString>({"interleaving", "book"});
         QTest::addColumn<int>("unit");  // index in the book's units, -1 for none
-        QTest::newRow("unit of the old book picked during a book change") << "unit in book"
-                                                                          << "b5b" << -1;
-        QTest::newRow("second unit picked while the first one's covers download") << "unit in unit"
-                                                                                  << "b3a" << 1;
-        QTest::newRow("book picked during a book change") << "book in book"
-                                                          << "b5b" << -1;
-        QTest::newRow("book picked while a unit's covers download") << "book in unit"
-                                                                    << "b5b" << -1;
+        addRow("unit of the old book picked during a book change", "unit in book", "b5b", -1);
+        addRow("second unit picked while the first one's covers download", "unit in unit", "b3a", 1);
+        addRow("book picked during a book change", "book in book", "b5b", -1);
+        addRow("book picked while a unit's covers download", "book in unit", "b5b", -1);
     }
     void lastPickWinsOnASlowNetwork() {
         QFETCH(QString, interleaving);
@@ -387,18 +379,15 @@ private slots:
     // whether the fresh copy shows or not, the unit change goes on to its media lists.
     void damagedCachedPageOfTheUnitNeverStopsTheUnitChange_data() {
         QTest::addColumn<bool>("damagedOnServer");
-        QTest::newRow("whole on the server") << false;
-        QTest::newRow("damaged on the server too") << true;
+        addRow("whole on the server", false);
+        addRow("damaged on the server too", true);
     }
     void damagedCachedPageOfTheUnitNeverStopsTheUnitChange() {
         QFETCH(bool, damagedOnServer);
         chooseBook("b3a");
         choose(radio(w(), "RBtnTextbook"));
         const QString page = QString::fromStdString(w().TempPath) + "b3a-002.png";
-        QFile cached(page);
-        QVERIFY(cached.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        cached.write("\x89PNG\r\n\x1a\ncut short by a power cut");
-        cached.close();
+        writeFile(page, "\x89PNG\r\n\x1a\ncut short by a power cut");
         if (damagedOnServer) fault("http", "/content/pages/b3a/p002.png damaged\n");
         chooseUnit(0);  // page 2
         QCOMPARE(selectedPage()->pageid, GbkString("b3a-002"));

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 
 #include "DataModule.h"
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
@@ -153,24 +154,23 @@ private slots:
     }
 
     void presenterKeysStepAsTheArrows_data() {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("key");
+        addColumns<QString, int>({"focus", "key"});
         QTest::addColumn<int>("start");  // -1: no selection; 99: the last page
         QTest::addColumn<int>("expected");
-        QTest::newRow("PageDown") << "radio" << int(Qt::Key_PageDown) << 1 << 2;
-        QTest::newRow("PageDown at the end") << "pane" << int(Qt::Key_PageDown) << 99 << 99;
-        QTest::newRow("PageDown without selection") << "pane" << int(Qt::Key_PageDown) << -1 << 0;
-        QTest::newRow("PageUp") << "check box" << int(Qt::Key_PageUp) << 2 << 1;
-        QTest::newRow("PageUp at the start") << "pane" << int(Qt::Key_PageUp) << 0 << 0;
-        QTest::newRow("PageUp without selection") << "pane" << int(Qt::Key_PageUp) << -1 << -1;
-        QTest::newRow("Right") << "pane" << int(Qt::Key_Right) << 1 << 2;
-        QTest::newRow("Down") << "thumbnails" << int(Qt::Key_Down) << 1 << 2;
-        QTest::newRow("Space") << "" << int(Qt::Key_Space) << 1 << 2;
-        QTest::newRow("Left") << "pane" << int(Qt::Key_Left) << 2 << 1;
-        QTest::newRow("Up") << "thumbnails" << int(Qt::Key_Up) << 2 << 1;
-        QTest::newRow("Backspace") << "pane" << int(Qt::Key_Backspace) << 2 << 1;
-        QTest::newRow("Home") << "pane" << int(Qt::Key_Home) << 3 << 0;
-        QTest::newRow("End") << "thumbnails" << int(Qt::Key_End) << 1 << 99;
+        addRow("PageDown", "radio", int(Qt::Key_PageDown), 1, 2);
+        addRow("PageDown at the end", "pane", int(Qt::Key_PageDown), 99, 99);
+        addRow("PageDown without selection", "pane", int(Qt::Key_PageDown), -1, 0);
+        addRow("PageUp", "check box", int(Qt::Key_PageUp), 2, 1);
+        addRow("PageUp at the start", "pane", int(Qt::Key_PageUp), 0, 0);
+        addRow("PageUp without selection", "pane", int(Qt::Key_PageUp), -1, -1);
+        addRow("Right", "pane", int(Qt::Key_Right), 1, 2);
+        addRow("Down", "thumbnails", int(Qt::Key_Down), 1, 2);
+        addRow("Space", "", int(Qt::Key_Space), 1, 2);
+        addRow("Left", "pane", int(Qt::Key_Left), 2, 1);
+        addRow("Up", "thumbnails", int(Qt::Key_Up), 2, 1);
+        addRow("Backspace", "pane", int(Qt::Key_Backspace), 2, 1);
+        addRow("Home", "pane", int(Qt::Key_Home), 3, 0);
+        addRow("End", "thumbnails", int(Qt::Key_End), 1, 99);
     }
     void presenterKeysStepAsTheArrows() {
         QFETCH(QString, focus);
@@ -188,13 +188,12 @@ private slots:
     }
 
     void keysForTextOrAnOpenListAreNotTaken_data() {
-        QTest::addColumn<bool>("openList");
-        QTest::addColumn<int>("key");
-        QTest::newRow("text field, PageDown") << false << int(Qt::Key_PageDown);
-        QTest::newRow("text field, Right") << false << int(Qt::Key_Right);
-        QTest::newRow("text field, B") << false << int(Qt::Key_B);
-        QTest::newRow("open list, PageDown") << true << int(Qt::Key_PageDown);
-        QTest::newRow("open list, B") << true << int(Qt::Key_B);
+        addColumns<bool, int>({"openList", "key"});
+        addRow("text field, PageDown", false, int(Qt::Key_PageDown));
+        addRow("text field, Right", false, int(Qt::Key_Right));
+        addRow("text field, B", false, int(Qt::Key_B));
+        addRow("open list, PageDown", true, int(Qt::Key_PageDown));
+        addRow("open list, B", true, int(Qt::Key_B));
     }
     void keysForTextOrAnOpenListAreNotTaken() {
         QFETCH(bool, openList);
@@ -216,19 +215,17 @@ private slots:
     }
 
     void controlsKeepTheirOwnKeys_data() {
-        QTest::addColumn<QString>("focus");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<Effect>("effect");
-        QTest::newRow("radio, Right") << "radio" << int(Qt::Key_Right) << Effect::NextRadioChecked;
-        QTest::newRow("radio, Home") << "radio" << int(Qt::Key_Home) << Effect::Nothing;
-        QTest::newRow("radio, Space") << "radio" << int(Qt::Key_Space) << Effect::Nothing;
-        QTest::newRow("radio, PageDown") << "radio" << int(Qt::Key_PageDown) << Effect::PageTurns;
-        QTest::newRow("check box, Space") << "check box" << int(Qt::Key_Space) << Effect::BoxToggles;
-        QTest::newRow("check box, Down") << "check box" << int(Qt::Key_Down) << Effect::FocusMoves;
-        QTest::newRow("check box, PageDown") << "check box" << int(Qt::Key_PageDown) << Effect::PageTurns;
-        QTest::newRow("drop-down, Down") << "drop-down" << int(Qt::Key_Down) << Effect::UnitChanges;
-        QTest::newRow("drop-down, Home") << "drop-down" << int(Qt::Key_Home) << Effect::UnitChanges;
-        QTest::newRow("drop-down, PageDown") << "drop-down" << int(Qt::Key_PageDown) << Effect::PageTurns;
+        addColumns<QString, int, Effect>({"focus", "key", "effect"});
+        addRow("radio, Right", "radio", int(Qt::Key_Right), Effect::NextRadioChecked);
+        addRow("radio, Home", "radio", int(Qt::Key_Home), Effect::Nothing);
+        addRow("radio, Space", "radio", int(Qt::Key_Space), Effect::Nothing);
+        addRow("radio, PageDown", "radio", int(Qt::Key_PageDown), Effect::PageTurns);
+        addRow("check box, Space", "check box", int(Qt::Key_Space), Effect::BoxToggles);
+        addRow("check box, Down", "check box", int(Qt::Key_Down), Effect::FocusMoves);
+        addRow("check box, PageDown", "check box", int(Qt::Key_PageDown), Effect::PageTurns);
+        addRow("drop-down, Down", "drop-down", int(Qt::Key_Down), Effect::UnitChanges);
+        addRow("drop-down, Home", "drop-down", int(Qt::Key_Home), Effect::UnitChanges);
+        addRow("drop-down, PageDown", "drop-down", int(Qt::Key_PageDown), Effect::PageTurns);
     }
     void controlsKeepTheirOwnKeys() {
         QFETCH(QString, focus);
@@ -258,12 +255,11 @@ private slots:
     }
 
     void blankThenAnyInputRestores_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QColor>("colour");
+        addColumns<int, QColor>({"key", "colour"});
         QTest::addColumn<int>("restore");  // a key, or 0 for a click
-        QTest::newRow("B, Space") << int(Qt::Key_B) << QColor(Qt::black) << int(Qt::Key_Space);
-        QTest::newRow("., PageDown") << int(Qt::Key_Period) << QColor(Qt::black) << int(Qt::Key_PageDown);
-        QTest::newRow("W, click") << int(Qt::Key_W) << QColor(Qt::white) << 0;
+        addRow("B, Space", int(Qt::Key_B), QColor(Qt::black), int(Qt::Key_Space));
+        addRow("., PageDown", int(Qt::Key_Period), QColor(Qt::black), int(Qt::Key_PageDown));
+        addRow("W, click", int(Qt::Key_W), QColor(Qt::white), 0);
     }
     void blankThenAnyInputRestores() {
         QFETCH(int, key);
@@ -291,12 +287,10 @@ private slots:
     }
 
     void presentationModeShowsOnlyThePage_data() {
-        QTest::addColumn<int>("enter");
-        QTest::addColumn<int>("leave");
-        QTest::addColumn<int>("leaveModifiers");
-        QTest::newRow("F5, Esc") << int(Qt::Key_F5) << int(Qt::Key_Escape) << int(Qt::NoModifier);
-        QTest::newRow("F5, Shift+F5") << int(Qt::Key_F5) << int(Qt::Key_F5) << int(Qt::ShiftModifier);
-        QTest::newRow("F11, F11") << int(Qt::Key_F11) << int(Qt::Key_F11) << int(Qt::NoModifier);
+        addColumns<int, int, int>({"enter", "leave", "leaveModifiers"});
+        addRow("F5, Esc", int(Qt::Key_F5), int(Qt::Key_Escape), int(Qt::NoModifier));
+        addRow("F5, Shift+F5", int(Qt::Key_F5), int(Qt::Key_F5), int(Qt::ShiftModifier));
+        addRow("F11, F11", int(Qt::Key_F11), int(Qt::Key_F11), int(Qt::NoModifier));
     }
     void presentationModeShowsOnlyThePage() {
         QFETCH(int, enter);
@@ -344,8 +338,8 @@ private slots:
 
     void zoomPanAndResetKeepTheDecodedPicture_data() {
         QTest::addColumn<bool>("byTouch");
-        QTest::newRow("wheel, drag, 0") << false;
-        QTest::newRow("pinch, swipe, double tap") << true;
+        addRow("wheel, drag, 0", false);
+        addRow("pinch, swipe, double tap", true);
     }
     void zoomPanAndResetKeepTheDecodedPicture() {
         QFETCH(bool, byTouch);
@@ -415,14 +409,11 @@ private slots:
     }
 
     void swipeTurnsThePageUnlessZoomed_data() {
-        QTest::addColumn<int>("dx");
-        QTest::addColumn<int>("dy");
-        QTest::addColumn<bool>("zoomed");
-        QTest::addColumn<int>("expected");
-        QTest::newRow("to the left") << -200 << 10 << false << 3;
-        QTest::newRow("to the right") << 200 << -10 << false << 1;
-        QTest::newRow("mostly down") << -60 << 200 << false << 2;
-        QTest::newRow("to the left, zoomed") << -200 << 10 << true << 2;
+        addColumns<int, int, bool, int>({"dx", "dy", "zoomed", "expected"});
+        addRow("to the left", -200, 10, false, 3);
+        addRow("to the right", 200, -10, false, 1);
+        addRow("mostly down", -60, 200, false, 2);
+        addRow("to the left, zoomed", -200, 10, true, 2);
     }
     void swipeTurnsThePageUnlessZoomed() {
         QFETCH(int, dx);
@@ -440,23 +431,21 @@ private slots:
     }
 
     void mediaKeysWorkThePlayerControls_data() {
-        QTest::addColumn<QString>("view");
-        QTest::addColumn<int>("key");
+        addColumns<QString, int>({"view", "key"});
         QTest::addColumn<bool>("controlsShown");  // after the view's first opening
-        QTest::addColumn<bool>("fullScreenClicked");
-        QTest::addColumn<bool>("subtitlesToggled");
-        QTest::newRow("scene, F") << "scene" << int(Qt::Key_F) << true << true << false;
-        QTest::newRow("scene, S") << "scene" << int(Qt::Key_S) << true << false << true;
-        QTest::newRow("mini lecture, F") << "mini lecture" << int(Qt::Key_F) << true << true << false;
-        QTest::newRow("mini lecture, S") << "mini lecture" << int(Qt::Key_S) << true << false << true;
-        QTest::newRow("word, F") << "word" << int(Qt::Key_F) << true << true << false;
-        QTest::newRow("word, S") << "word" << int(Qt::Key_S) << true << false << true;
-        QTest::newRow("scene before opening, F") << "scene" << int(Qt::Key_F) << false << false << false;
-        QTest::newRow("word before opening, S") << "word" << int(Qt::Key_S) << false << false << false;
-        QTest::newRow("passage, F") << "passage" << int(Qt::Key_F) << false << false << false;
-        QTest::newRow("passage, S") << "passage" << int(Qt::Key_S) << false << false << false;
-        QTest::newRow("phonics, F") << "phonics" << int(Qt::Key_F) << false << false << false;
-        QTest::newRow("phonics, S") << "phonics" << int(Qt::Key_S) << false << false << false;
+        addColumns<bool, bool>({"fullScreenClicked", "subtitlesToggled"});
+        addRow("scene, F", "scene", int(Qt::Key_F), true, true, false);
+        addRow("scene, S", "scene", int(Qt::Key_S), true, false, true);
+        addRow("mini lecture, F", "mini lecture", int(Qt::Key_F), true, true, false);
+        addRow("mini lecture, S", "mini lecture", int(Qt::Key_S), true, false, true);
+        addRow("word, F", "word", int(Qt::Key_F), true, true, false);
+        addRow("word, S", "word", int(Qt::Key_S), true, false, true);
+        addRow("scene before opening, F", "scene", int(Qt::Key_F), false, false, false);
+        addRow("word before opening, S", "word", int(Qt::Key_S), false, false, false);
+        addRow("passage, F", "passage", int(Qt::Key_F), false, false, false);
+        addRow("passage, S", "passage", int(Qt::Key_S), false, false, false);
+        addRow("phonics, F", "phonics", int(Qt::Key_F), false, false, false);
+        addRow("phonics, S", "phonics", int(Qt::Key_S), false, false, false);
     }
     void mediaKeysWorkThePlayerControls() {
         QFETCH(QString, view);
@@ -517,12 +506,11 @@ private slots:
     // The blank screen, the presentation mode and the key help reach a screen reader under
     // their names: what it reads for the shown overlay.
     void overlaysCarryTheirNames_data() {
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("B") << int(Qt::Key_B) << QStringLiteral("黑屏，按任意键返回");
-        QTest::newRow("W") << int(Qt::Key_W) << QStringLiteral("白屏，按任意键返回");
-        QTest::newRow("F5") << int(Qt::Key_F5) << QStringLiteral("演示模式");
-        QTest::newRow("F1") << int(Qt::Key_F1) << QStringLiteral("快捷键帮助");
+        addColumns<int, QString>({"key", "name"});
+        addRow("B", int(Qt::Key_B), QStringLiteral("黑屏，按任意键返回"));
+        addRow("W", int(Qt::Key_W), QStringLiteral("白屏，按任意键返回"));
+        addRow("F5", int(Qt::Key_F5), QStringLiteral("演示模式"));
+        addRow("F1", int(Qt::Key_F1), QStringLiteral("快捷键帮助"));
     }
     void overlaysCarryTheirNames() {
         QFETCH(int, key);

@@ -3,6 +3,7 @@
 #include <QtTest>
 
 #include "DataModule.h"
+#include "DataRows.h"
 #include "ScriptedClassroom.h"
 #include "main/LessonKeeper.h"
 #include "main/TFmMain.h"
@@ -72,23 +73,21 @@ private slots:
     }
 
     void choosesTheRememberedScreen_data() {
-        QTest::addColumn<std::optional<RememberedScreen>>("remembered");
-        QTest::addColumn<int>("primary");
-        QTest::addColumn<int>("chosen");
+        addColumns<std::optional<RememberedScreen>, int, int>({"remembered", "primary", "chosen"});
         const std::optional<RememberedScreen> none;
-        QTest::newRow("nothing remembered: primary") << none << 2 << 2;
-        QTest::newRow("by name and geometry")
-            << std::optional(RememberedScreen{"HDMI-1", QRect(1920, 0, 1280, 800)}) << 0 << 1;
-        QTest::newRow("same name, new resolution")
-            << std::optional(RememberedScreen{"HDMI-1", QRect(1920, 0, 1024, 768)}) << 0 << 1;
-        QTest::newRow("renamed connector, same geometry")
-            << std::optional(RememberedScreen{"HDMI-2", QRect(0, -1080, 1920, 1080)}) << 0 << 2;
-        QTest::newRow("name before geometry")
-            << std::optional(RememberedScreen{"DP-2", QRect(1920, 0, 1280, 800)}) << 0 << 2;
-        QTest::newRow("unplugged: primary")
-            << std::optional(RememberedScreen{"VGA-1", QRect(5000, 0, 800, 600)}) << 1 << 1;
-        QTest::newRow("primary unknown: first")
-            << std::optional(RememberedScreen{"VGA-1", QRect(5000, 0, 800, 600)}) << -1 << 0;
+        addRow("nothing remembered: primary", none, 2, 2);
+        addRow("by name and geometry", std::optional(RememberedScreen{"HDMI-1", QRect(1920, 0, 1280, 800)}),
+               0, 1);
+        addRow("same name, new resolution",
+               std::optional(RememberedScreen{"HDMI-1", QRect(1920, 0, 1024, 768)}), 0, 1);
+        addRow("renamed connector, same geometry",
+               std::optional(RememberedScreen{"HDMI-2", QRect(0, -1080, 1920, 1080)}), 0, 2);
+        addRow("name before geometry", std::optional(RememberedScreen{"DP-2", QRect(1920, 0, 1280, 800)}), 0,
+               2);
+        addRow("unplugged: primary", std::optional(RememberedScreen{"VGA-1", QRect(5000, 0, 800, 600)}), 1,
+               1);
+        addRow("primary unknown: first", std::optional(RememberedScreen{"VGA-1", QRect(5000, 0, 800, 600)}),
+               -1, 0);
     }
     void choosesTheRememberedScreen() {
         QFETCH(std::optional<RememberedScreen>, remembered);
@@ -100,14 +99,12 @@ private slots:
 
     // Left to right, top to bottom where screens share a left edge, wrapping at both ends.
     void neighboursRunLeftToRightAndWrap_data() {
-        QTest::addColumn<int>("current");
-        QTest::addColumn<int>("step");
-        QTest::addColumn<int>("next");
-        QTest::newRow("monitor above to laptop") << 2 << 1 << 0;
-        QTest::newRow("laptop to projector") << 0 << 1 << 1;
-        QTest::newRow("projector wraps to monitor") << 1 << 1 << 2;
-        QTest::newRow("monitor back wraps to projector") << 2 << -1 << 1;
-        QTest::newRow("laptop back to monitor") << 0 << -1 << 2;
+        addColumns<int, int, int>({"current", "step", "next"});
+        addRow("monitor above to laptop", 2, 1, 0);
+        addRow("laptop to projector", 0, 1, 1);
+        addRow("projector wraps to monitor", 1, 1, 2);
+        addRow("monitor back wraps to projector", 2, -1, 1);
+        addRow("laptop back to monitor", 0, -1, 2);
     }
     void neighboursRunLeftToRightAndWrap() {
         QFETCH(int, current);

@@ -12,6 +12,7 @@
 #include <QThread>
 
 #include "DataModule.h"
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
@@ -129,14 +130,10 @@ private slots:
 
     // The refusals of the session start end the program from the logo: nothing is ever held.
     void refusedSessionsHoldNothing_data() {
-        QTest::addColumn<QString>("userId");
-        QTest::addColumn<QString>("typeId");
-        QTest::newRow("pupil") << "s3001"
-                               << "30";
-        QTest::newRow("parent") << "p5001"
-                                << "50";
-        QTest::newRow("teacher without setting") << "t1004"
-                                                 << "55";
+        addColumns<QString, QString>({"userId", "typeId"});
+        addRow("pupil", "s3001", "30");
+        addRow("parent", "p5001", "50");
+        addRow("teacher without setting", "t1004", "55");
     }
     void refusedSessionsHoldNothing() {
         QFETCH(QString, userId);

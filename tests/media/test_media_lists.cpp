@@ -9,11 +9,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "DemoService.h"
+#include "DataRows.h"
+#include "DemoServiceFixture.h"
 #include "MediaSheetsAlone.h"
 #include "MediaTestData.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
+#include "TestFiles.h"
 #include "catalogue/BuiltInPictures.h"
 #include "catalogue/HalftoneStretch.h"
 #include "web/WebBrowser.h"
@@ -49,12 +51,11 @@ int webEngineProcesses() {
 
 }  // namespace
 
-class TestMediaLists : public QObject {
+// The sheets are wired to the service by a configuration of their own, not through the data module.
+class TestMediaLists : public QObject, protected DemoServiceFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir overrides_;
-    std::unique_ptr<DemoService> service_;
     std::unique_ptr<MediaSheetsAlone> sheets_;
 
     // The demo service puts its own address in place of ${content}.
@@ -119,10 +120,10 @@ private slots:
 
     void unitWithoutMaterialsDisablesItsButton_data() {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("scenes") << "scene";
-        QTest::newRow("passages") << "passage";
-        QTest::newRow("mini lectures") << "lecture";
-        QTest::newRow("words") << "word";
+        addRow("scenes", "scene");
+        addRow("passages", "passage");
+        addRow("mini lectures", "lecture");
+        addRow("words", "word");
     }
     void unitWithoutMaterialsDisablesItsButton() {
         QFETCH(QString, kind);
@@ -158,14 +159,12 @@ private slots:
     }
 
     void pictureThatCannotBeFetchedEndsTheList_data() {
-        QTest::addColumn<bool>("lectures");
-        QTest::addColumn<bool>("emptyCover");
-        QTest::addColumn<bool>("buttonBefore");
-        QTest::newRow("scene unreachable, button off") << false << false << false;
-        QTest::newRow("scene unreachable, button on") << false << false << true;
-        QTest::newRow("scene without cover") << false << true << false;
-        QTest::newRow("lecture unreachable") << true << false << false;
-        QTest::newRow("lecture without cover") << true << true << true;
+        addColumns<bool, bool, bool>({"lectures", "emptyCover", "buttonBefore"});
+        addRow("scene unreachable, button off", false, false, false);
+        addRow("scene unreachable, button on", false, false, true);
+        addRow("scene without cover", false, true, false);
+        addRow("lecture unreachable", true, false, false);
+        addRow("lecture without cover", true, true, true);
     }
     void pictureThatCannotBeFetchedEndsTheList() {
         QFETCH(bool, lectures);
@@ -198,12 +197,11 @@ private slots:
     // A damaged cached cover is fetched once more; only when the fresh copy is damaged too does
     // the decoder's failure reach the list: shown by mini lectures, raised by scenes.
     void damagedCoverIsFetchedAgainThenShownOrRaised_data() {
-        QTest::addColumn<bool>("lectures");
-        QTest::addColumn<bool>("damagedOnServer");
-        QTest::newRow("mini lectures, healed") << true << false;
-        QTest::newRow("scenes, healed") << false << false;
-        QTest::newRow("mini lectures, damaged on the server") << true << true;
-        QTest::newRow("scenes, damaged on the server") << false << true;
+        addColumns<bool, bool>({"lectures", "damagedOnServer"});
+        addRow("mini lectures, healed", true, false);
+        addRow("scenes, healed", false, false);
+        addRow("mini lectures, damaged on the server", true, true);
+        addRow("scenes, damaged on the server", false, true);
     }
     void damagedCoverIsFetchedAgainThenShownOrRaised() {
         QFETCH(bool, lectures);
@@ -217,10 +215,8 @@ private slots:
                                      "/content/scenes/broken-d2.png damaged\n");
         startService();
         loadBook();
-        QFile broken(QString::fromStdString(sheets_->cacheFolder + "broken-d2.png"));
-        QVERIFY(broken.open(QIODevice::WriteOnly));
-        broken.write("\x89PNG\r\n\x1a\nnot a picture");
-        broken.close();
+        writeFile(QString::fromStdString(sheets_->cacheFolder + "broken-d2.png"),
+                  "\x89PNG\r\n\x1a\nnot a picture");
         MessageRecorder messages;
         const Sheet s = sheet(lectures ? "lecture" : "scene");
         QRadioButton* button = s.button;
@@ -281,14 +277,13 @@ private slots:
     // catalogue, or ask for another unit. The running refresh stops there without touching a
     // record again; the request then runs, except on the word list, which ignores it while built.
     void refreshInterruptedWhileFetching_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("reload");
+        addColumns<QString, bool>({"kind", "reload"});
         QTest::addColumn<QString>("listed");  // the unit listed in the end; none when empty
-        QTest::newRow("scenes emptied") << "scene" << true << "";
-        QTest::newRow("scenes superseded") << "scene" << false << "b3a-u2";
-        QTest::newRow("mini lectures superseded") << "lecture" << false << "b3a-u2";
-        QTest::newRow("words emptied") << "word" << true << "";
-        QTest::newRow("words asked again") << "word" << false << "b3a-u1";
+        addRow("scenes emptied", "scene", true, "");
+        addRow("scenes superseded", "scene", false, "b3a-u2");
+        addRow("mini lectures superseded", "lecture", false, "b3a-u2");
+        addRow("words emptied", "word", true, "");
+        addRow("words asked again", "word", false, "b3a-u1");
     }
     void refreshInterruptedWhileFetching() {
         QFETCH(QString, kind);
@@ -329,27 +324,16 @@ private slots:
     }
 
     void missingReferenceShowsTheListsMessage_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<QString>("request");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("scene") << "scene"
-                               << "request http %1 GET /api/media/GetScene/zz"
-                               << "Network failed，try again!";
-        QTest::newRow("mini lecture") << "lecture"
-                                      << "request https %1 GET /api/media/GetMiniLecture/zz"
-                                      << "Network failed，try again!";
-        QTest::newRow("word") << "word"
-                              << "request https %1 GET /api/media/getword/zz"
-                              << "Network failed, try again！";
-        QTest::newRow("word without id") << "word-empty"
-                                         << "request https %1 GET /api/media/getword/ "
-                                         << "Network failed, try again！";
-        QTest::newRow("passage") << "passage"
-                                 << "request https %1 GET /api/media/getpassage/zz"
-                                 << "Network failed, try again！";
-        QTest::newRow("clip") << "clip"
-                              << "request https %1 GET /api/media/GetClip/zz"
-                              << "Network failed，try again!";
+        addColumns<QString, QString, QString>({"kind", "request", "message"});
+        addRow("scene", "scene", "request http %1 GET /api/media/GetScene/zz", "Network failed，try again!");
+        addRow("mini lecture", "lecture", "request https %1 GET /api/media/GetMiniLecture/zz",
+               "Network failed，try again!");
+        addRow("word", "word", "request https %1 GET /api/media/getword/zz", "Network failed, try again！");
+        addRow("word without id", "word-empty", "request https %1 GET /api/media/getword/ ",
+               "Network failed, try again！");
+        addRow("passage", "passage", "request https %1 GET /api/media/getpassage/zz",
+               "Network failed, try again！");
+        addRow("clip", "clip", "request https %1 GET /api/media/GetClip/zz", "Network failed，try again!");
     }
     void missingReferenceShowsTheListsMessage() {
         QFETCH(QString, kind);
@@ -392,10 +376,9 @@ private slots:
     }
 
     void emptyIdIsRefusedBeforeAnyRequest_data() {
-        QTest::addColumn<bool>("clip");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("mini lecture") << false << "网络错误，未能获取微课信息。请重试一次！";
-        QTest::newRow("clip") << true << "网络错误，未能获取Clip信息。请重试一次！";
+        addColumns<bool, QString>({"clip", "message"});
+        addRow("mini lecture", false, "网络错误，未能获取微课信息。请重试一次！");
+        addRow("clip", true, "网络错误，未能获取Clip信息。请重试一次！");
     }
     void emptyIdIsRefusedBeforeAnyRequest() {
         QFETCH(bool, clip);

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MediaSheetsAlone.h"
 #include "MediaTestData.h"
@@ -131,12 +132,8 @@ private slots:
     void cleanup() { sheets_.reset(); }
 
     void openingNavigatesThePlayerAndShowsItsControls_data() {
-        QTest::addColumn<QString>("kind");
-        QTest::addColumn<int>("version");
-        QTest::addColumn<QString>("query");
-        QTest::addColumn<QString>("reply");
-        QTest::addColumn<bool>("checked");
-        QTest::addColumn<bool>("controlsShown");
+        addColumns<QString, int, QString, QString, bool, bool>(
+            {"kind", "version", "query", "reply", "checked", "controlsShown"});
         const auto rows = [](const char* kind, const char* query, const char* reply, bool checked,
                              bool shown) {
             for (int version : {5, 6})

@@ -13,6 +13,7 @@
 
 #include <dlfcn.h>
 
+#include "DataRows.h"
 #include "app/LumoApplication.h"
 #include "platform/WindowRegistry.h"
 #include "web/BrowserEngineModule.h"
@@ -117,8 +118,7 @@ private slots:
     }
 
     void packageHoldsItsFilesAndNothingElse_data() {
-        QTest::addColumn<QString>("root");
-        QTest::addColumn<QStringList>("expected");
+        addColumns<QString, QStringList>({"root", "expected"});
         QStringList program = {"usr/bin/lumoclass",
                                "usr/lib/x86_64-linux-gnu/lumoclass/lumoclass-webengine.so",
                                kDesktopFile,
@@ -130,7 +130,7 @@ private slots:
         for (int size : kIconSizes)
             program << QStringLiteral("usr/share/icons/hicolor/%1x%1/apps/lumoclass.png").arg(size);
         program.sort();
-        QTest::newRow("lumoclass") << root_ << program;
+        addRow("lumoclass", root_, program);
 
         QStringList demo = {"usr/bin/lumoclass-demo-service",
                             "usr/share/doc/lumoclass-demo-service/changelog.gz",
@@ -139,7 +139,7 @@ private slots:
         for (const QString& file : filesBelow(QStringLiteral(LUMO_DEMO_DATA_DIR)))
             demo << kDemoData + "/" + file;
         demo.sort();
-        QTest::newRow("lumoclass-demo-service") << demoRoot_ << demo;
+        addRow("lumoclass-demo-service", demoRoot_, demo);
     }
     void packageHoldsItsFilesAndNothingElse() {
         QFETCH(QString, root);
@@ -148,16 +148,12 @@ private slots:
     }
 
     void controlNamesWhatThePackageNeeds_data() {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<QStringList>("depends");
+        addColumns<QString, QStringList>({"name", "depends"});
         // The first from the library links, the rest loaded at run time only.
-        QTest::newRow("lumoclass") << "lumoclass"
-                                   << QStringList{"libqt6widgets6",  "libqt6svg6",
-                                                  "libcurl4",        "libxml2",
-                                                  "qt6-qpa-plugins", "libqt6webenginecore6-bin",
-                                                  "fonts-noto-cjk"};
-        QTest::newRow("lumoclass-demo-service")
-            << "lumoclass-demo-service" << QStringList{"libqt6gui6", "libssl3"};
+        addRow("lumoclass", "lumoclass",
+               QStringList{"libqt6widgets6", "libqt6svg6", "libcurl4", "libxml2", "qt6-qpa-plugins",
+                           "libqt6webenginecore6-bin", "fonts-noto-cjk"});
+        addRow("lumoclass-demo-service", "lumoclass-demo-service", QStringList{"libqt6gui6", "libssl3"});
     }
     void controlNamesWhatThePackageNeeds() {
         QFETCH(QString, name);
@@ -176,14 +172,12 @@ private slots:
     }
 
     void validatorsAccept_data() {
-        QTest::addColumn<QString>("tool");
-        QTest::addColumn<QStringList>("arguments");
-        QTest::newRow("desktop entry") << "desktop-file-validate" << QStringList{root_ + "/" + kDesktopFile};
-        QTest::newRow("metainfo") << "appstreamcli"
-                                  << QStringList{"validate", "--no-net", root_ + "/" + kMetainfo};
-        QTest::newRow("lintian") << "lintian"
-                                 << QStringList{"--fail-on", "error,warning", "--no-tag-display-limit",
-                                                package("lumoclass"), package("lumoclass-demo-service")};
+        addColumns<QString, QStringList>({"tool", "arguments"});
+        addRow("desktop entry", "desktop-file-validate", QStringList{root_ + "/" + kDesktopFile});
+        addRow("metainfo", "appstreamcli", QStringList{"validate", "--no-net", root_ + "/" + kMetainfo});
+        addRow("lintian", "lintian",
+               QStringList{"--fail-on", "error,warning", "--no-tag-display-limit", package("lumoclass"),
+                           package("lumoclass-demo-service")});
     }
     void validatorsAccept() {
         QFETCH(QString, tool);

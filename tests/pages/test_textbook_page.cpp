@@ -14,8 +14,10 @@
 #include <functional>
 
 #include "AccessibleTree.h"
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
+#include "TestFiles.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
 #include "catalogue/BuiltInPictures.h"
@@ -298,28 +300,21 @@ private slots:
     }
 
     void pageSizeFromRecordOrMeasured_data() {
-        QTest::addColumn<QByteArray>("width");
-        QTest::addColumn<QByteArray>("height");
+        addColumns<QByteArray, QByteArray>({"width", "height"});
         QTest::addColumn<QByteArray>("reply");  // of the size update; "fault" for a SOAP fault
         QTest::addColumn<QString>("status");
         QTest::addColumn<int>("updates");  // after two displays
-        QTest::addColumn<QByteArray>("storedWidth");
-        QTest::addColumn<QByteArray>("storedHeight");
-        QTest::newRow("record sizes win, nothing sent")
-            << QByteArray("800") << QByteArray("600") << QByteArray("1") << "图片：800 x 600" << 0
-            << QByteArray("800") << QByteArray("600");
-        QTest::newRow("zero width measured and stored once")
-            << QByteArray("0") << QByteArray("1754") << QByteArray("1") << "图片：124 x 175" << 1
-            << QByteArray("124") << QByteArray("175");
-        QTest::newRow("size that is no number is measured")
-            << QByteArray("12a") << QByteArray("") << QByteArray("1") << "图片：124 x 175" << 1
-            << QByteArray("124") << QByteArray("175");
-        QTest::newRow("refused update keeps zero and retries")
-            << QByteArray("0") << QByteArray("0") << QByteArray("0") << "图片：124 x 175" << 2
-            << QByteArray("0") << QByteArray("0");
-        QTest::newRow("failed update is ignored and retried")
-            << QByteArray("0") << QByteArray("0") << QByteArray("fault") << "图片：124 x 175" << 2
-            << QByteArray("0") << QByteArray("0");
+        addColumns<QByteArray, QByteArray>({"storedWidth", "storedHeight"});
+        addRow("record sizes win, nothing sent", QByteArray("800"), QByteArray("600"), QByteArray("1"),
+               "图片：800 x 600", 0, QByteArray("800"), QByteArray("600"));
+        addRow("zero width measured and stored once", QByteArray("0"), QByteArray("1754"), QByteArray("1"),
+               "图片：124 x 175", 1, QByteArray("124"), QByteArray("175"));
+        addRow("size that is no number is measured", QByteArray("12a"), QByteArray(""), QByteArray("1"),
+               "图片：124 x 175", 1, QByteArray("124"), QByteArray("175"));
+        addRow("refused update keeps zero and retries", QByteArray("0"), QByteArray("0"), QByteArray("0"),
+               "图片：124 x 175", 2, QByteArray("0"), QByteArray("0"));
+        addRow("failed update is ignored and retried", QByteArray("0"), QByteArray("0"), QByteArray("fault"),
+               "图片：124 x 175", 2, QByteArray("0"), QByteArray("0"));
     }
     void pageSizeFromRecordOrMeasured() {
         QFETCH(QByteArray, width);
@@ -380,23 +375,19 @@ private slots:
         QTest::addColumn<QByteArray>("cached");  // what the cache holds before, if anything
         QTest::addColumn<QByteArray>("served");
         QTest::addColumn<int>("requests");  // for the picture, thumbnail pass and page display
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<QStringList>("messages");
+        addColumns<bool, QStringList>({"shown", "messages"});
         const QByteArray png = encoded(filled(kServedPage, pageColour(1)), "PNG");
         const QByteArray damaged = png.left(png.size() / 2);
         // A real JPEG whose frame header declares 20000 x 20000 pixels.
         QByteArray huge = encoded(filled(QSize(16, 16), Qt::red), "JPG");
         const qsizetype frame = huge.indexOf("\xFF\xC0");
         huge.replace(frame + 5, 4, QByteArray("\x4E\x20\x4E\x20", 4));
-        QTest::newRow("damaged copy in the cache, whole on the server")
-            << damaged << png << 1 << true << QStringList();
-        QTest::newRow("damaged copy, damaged on the server")
-            << damaged << damaged << 1 << false << QStringList();
-        QTest::newRow("damaged on the server") << QByteArray() << damaged << 2 << false << QStringList();
-        QTest::newRow("header declares 20000 x 20000") << QByteArray() << huge << 1 << false << QStringList();
-        QTest::newRow("error page served as the picture")
-            << QByteArray() << QByteArray("<html><body>Please sign in</body></html>") << 2 << false
-            << QStringList{kPageMissing};
+        addRow("damaged copy in the cache, whole on the server", damaged, png, 1, true, QStringList());
+        addRow("damaged copy, damaged on the server", damaged, damaged, 1, false, QStringList());
+        addRow("damaged on the server", QByteArray(), damaged, 2, false, QStringList());
+        addRow("header declares 20000 x 20000", QByteArray(), huge, 1, false, QStringList());
+        addRow("error page served as the picture", QByteArray(),
+               QByteArray("<html><body>Please sign in</body></html>"), 2, false, QStringList{kPageMissing});
     }
     void unusablePicturesLeaveTheCenterPaneEmpty() {
         QFETCH(QByteArray, cached);
@@ -412,11 +403,7 @@ private slots:
         server_->get("/pages/b4-1" + extension, {200, "image/png", served.toStdString()});
         server_->reply("LmvInclass_UpdatePageSize", "1");
         const std::string file = cacheFolder_ + "b4-1" + extension;
-        if (!cached.isEmpty()) {
-            QFile copy(QString::fromStdString(file));
-            QVERIFY(copy.open(QIODevice::WriteOnly));
-            copy.write(cached);
-        }
+        if (!cached.isEmpty()) writeFile(QString::fromStdString(file), cached);
         MessageRecorder recorder;
         openBook("b4");
         select(0);
@@ -433,19 +420,16 @@ private slots:
     }
 
     void pageFitsThePaneHeight_data() {
-        QTest::addColumn<QSize>("picture");
-        QTest::addColumn<QByteArray>("format");
-        QTest::addColumn<QSize>("pane");
-        QTest::addColumn<QRect>("shown");
+        addColumns<QSize, QByteArray, QSize, QRect>({"picture", "format", "pane", "shown"});
         QTest::addColumn<int>("widthInTallerPane");  // the pane 100 pixels taller
-        QTest::newRow("taller page centred")
-            << QSize(1000, 1500) << QByteArray("JPG") << QSize(900, 600) << QRect(250, 0, 400, 600) << 467;
-        QTest::newRow("wider page left-aligned")
-            << QSize(3000, 1000) << QByteArray("PNG") << QSize(900, 600) << QRect(0, 0, 1800, 600) << 2100;
-        QTest::newRow("half a pixel rounds to even")
-            << QSize(2, 4) << QByteArray("PNG") << QSize(900, 601) << QRect(300, 0, 300, 601) << 350;
-        QTest::newRow("small page scaled up")
-            << QSize(100, 150) << QByteArray("PNG") << QSize(900, 600) << QRect(250, 0, 400, 600) << 467;
+        addRow("taller page centred", QSize(1000, 1500), QByteArray("JPG"), QSize(900, 600),
+               QRect(250, 0, 400, 600), 467);
+        addRow("wider page left-aligned", QSize(3000, 1000), QByteArray("PNG"), QSize(900, 600),
+               QRect(0, 0, 1800, 600), 2100);
+        addRow("half a pixel rounds to even", QSize(2, 4), QByteArray("PNG"), QSize(900, 601),
+               QRect(300, 0, 300, 601), 350);
+        addRow("small page scaled up", QSize(100, 150), QByteArray("PNG"), QSize(900, 600),
+               QRect(250, 0, 400, 600), 467);
     }
     void pageFitsThePaneHeight() {
         QFETCH(QSize, picture);
@@ -476,19 +460,14 @@ private slots:
 
     void arrowsAndClicks_data() {
         QTest::addColumn<int>("start");  // selection before the action, after page 2 was shown
-        QTest::addColumn<QString>("action");
-        QTest::addColumn<int>("selection");
-        QTest::addColumn<int>("current");
-        QTest::addColumn<int>("previous");
-        QTest::addColumn<int>("next");
-        QTest::newRow("click without selection") << -1 << "click" << -1 << 2 << 1 << 3;
-        QTest::newRow("left arrow without selection") << -1 << "left" << -1 << 2 << 1 << 3;
-        QTest::newRow("right arrow without selection shows the first page")
-            << -1 << "right" << 0 << 0 << 1 << 1;
-        QTest::newRow("left arrow on the first page") << 0 << "left" << 0 << 0 << 1 << 1;
-        QTest::newRow("right arrow on the last page") << 3 << "right" << 3 << 3 << 2 << 3;
-        QTest::newRow("right arrow steps forward") << 1 << "right" << 2 << 2 << 1 << 3;
-        QTest::newRow("left arrow steps back") << 2 << "left" << 1 << 1 << 0 << 2;
+        addColumns<QString, int, int, int, int>({"action", "selection", "current", "previous", "next"});
+        addRow("click without selection", -1, "click", -1, 2, 1, 3);
+        addRow("left arrow without selection", -1, "left", -1, 2, 1, 3);
+        addRow("right arrow without selection shows the first page", -1, "right", 0, 0, 1, 1);
+        addRow("left arrow on the first page", 0, "left", 0, 0, 1, 1);
+        addRow("right arrow on the last page", 3, "right", 3, 3, 2, 3);
+        addRow("right arrow steps forward", 1, "right", 2, 2, 1, 3);
+        addRow("left arrow steps back", 2, "left", 1, 1, 0, 2);
     }
     void arrowsAndClicks() {
         QFETCH(int, start);
@@ -538,10 +517,9 @@ private slots:
     }
 
     void dragScrollsTheNeighbourPane_data() {
-        QTest::addColumn<bool>("shown");
-        QTest::addColumn<QPoint>("scrolled");
-        QTest::newRow("page follows the mouse") << true << QPoint(30, 20);
-        QTest::newRow("no picture, no range, no move") << false << QPoint(0, 0);
+        addColumns<bool, QPoint>({"shown", "scrolled"});
+        addRow("page follows the mouse", true, QPoint(30, 20));
+        addRow("no picture, no range, no move", false, QPoint(0, 0));
     }
     void dragScrollsTheNeighbourPane() {
         QFETCH(bool, shown);

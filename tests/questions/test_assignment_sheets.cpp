@@ -12,6 +12,7 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include "DataRows.h"
 #include "DemoService.h"
 #include "SheetTestSupport.h"
 #include "catalogue/CatalogueLoader.h"
@@ -102,17 +103,15 @@ private slots:
 
     // Every choice loads a PDF; stepping through the rows must not.
     void arrowKeysOnlyMoveEnterAndSpaceOpen_data() {
-        QTest::addColumn<bool>("homework");
-        QTest::addColumn<int>("key");
-        QTest::addColumn<QStringList>("opened");
+        addColumns<bool, int, QStringList>({"homework", "key", "opened"});
         const QStringList hw2 = {"WBHomework https://" + host() + "/homework/pdf?homeworkid=hw2&userid=t1002",
                                  "WBHwkFeedback https://" + host() + "/homework/classlist/hw2"};
         const QStringList hw5 = {"WBTestPaper https://" + host() +
                                  "/homework/pdf?homeworkid=hw5&userid=t1002"};
-        QTest::newRow("homework, Enter") << true << int(Qt::Key_Return) << hw2;
-        QTest::newRow("homework, Space") << true << int(Qt::Key_Space) << hw2;
-        QTest::newRow("test paper, keypad Enter") << false << int(Qt::Key_Enter) << hw5;
-        QTest::newRow("test paper, Space") << false << int(Qt::Key_Space) << hw5;
+        addRow("homework, Enter", true, int(Qt::Key_Return), hw2);
+        addRow("homework, Space", true, int(Qt::Key_Space), hw2);
+        addRow("test paper, keypad Enter", false, int(Qt::Key_Enter), hw5);
+        addRow("test paper, Space", false, int(Qt::Key_Space), hw5);
     }
     void arrowKeysOnlyMoveEnterAndSpaceOpen() {
         QFETCH(bool, homework);

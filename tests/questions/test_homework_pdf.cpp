@@ -9,37 +9,30 @@
 #include <QWebEngineProfile>
 #include <memory>
 
-#include "DemoService.h"
+#include "DemoServiceFixture.h"
 #include "MainWindowControls.h"
 #include "SheetTestSupport.h"
+#include "TestFiles.h"
 #include "catalogue/FillHomeworkListView.h"
 #include "main/TFmMain.h"
 #include "questions/HomeworkPage.h"
 #include "service/HttpClient.h"
 
-class TestHomeworkPdf : public QObject {
+class TestHomeworkPdf : public QObject, protected DemoServiceFixture {
     Q_OBJECT
 
 private:
-    QTemporaryDir overrides_;
-    std::unique_ptr<DemoService> service_;
-    std::unique_ptr<TstudyDM> dm_;
     std::unique_ptr<TFmMain> window_;
 
 private slots:
     void initTestCase() {
         // The head teacher (t1002) has an assignment of their own; their setting names t1001.
-        const QString folder = overrides_.path() + "/datasets/LmvInclass_GetTestList";
-        QVERIFY(QDir().mkpath(folder));
-        QFile rows(folder + "/t1002.xml");
-        QVERIFY(rows.open(QIODevice::WriteOnly));
-        rows.write(
+        writeFile(
+            overrides_.filePath("datasets/LmvInclass_GetTestList/t1002.xml"),
             "<?xml version=\"1.0\" encoding=\"UTF-8\"?><NewDataSet>"
             "<Table hmwkid=\"hw-head\" hmwkname=\"Head teacher's homework\" practicetypeid=\"101\" "
             "msg=\"\" endtime=\"2024-07-01 18:00\" create_time=\"\" creator_id=\"t1002\"/></NewDataSet>");
-        rows.close();
-        service_ = std::make_unique<DemoService>(QStringList{overrides_.path()});
-        dm_ = dataModule(service_->clientConfig());
+        startDemoService();
     }
     void cleanupTestCase() {
         window_.reset();

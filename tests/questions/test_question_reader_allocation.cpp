@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <new>
 
+#include "DataRows.h"
 #include "catalogue/QuestionReplyReader.h"
 #include "service/AppError.h"
 
@@ -48,17 +49,16 @@ class TestQuestionReaderAllocation : public QObject {
 private slots:
     // A direct row is only known to be one when its element ends, and is stored then.
     void everyFailedAllocationEndsTheRead_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<int>("records");
-        QTest::newRow("rows under the document element")
-            << QByteArray(
-                   "<NewDataSet><Table qid=\"1\" typetext=\"x\" rt=\"3\"/><Table qid=\"2\"/></NewDataSet>")
-            << 2;
-        QTest::newRow("rows wrapped") << QByteArray(
-                                             "<NewDataSet><Questions><Table qid=\"1\"/><Table qid=\"2\"/>"
-                                             "</Questions></NewDataSet>")
-                                      << 2;
-        QTest::newRow("one row") << QByteArray("<NewDataSet><Table qid=\"1\"/></NewDataSet>") << 1;
+        addColumns<QByteArray, int>({"reply", "records"});
+        addRow("rows under the document element",
+               QByteArray(
+                   "<NewDataSet><Table qid=\"1\" typetext=\"x\" rt=\"3\"/><Table qid=\"2\"/></NewDataSet>"),
+               2);
+        addRow("rows wrapped",
+               QByteArray("<NewDataSet><Questions><Table qid=\"1\"/><Table qid=\"2\"/>"
+                          "</Questions></NewDataSet>"),
+               2);
+        addRow("one row", QByteArray("<NewDataSet><Table qid=\"1\"/></NewDataSet>"), 1);
     }
     void everyFailedAllocationEndsTheRead() {
         QFETCH(QByteArray, reply);

@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "DataRows.h"
 #include "DemoService.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "SheetTestSupport.h"
+#include "TestFiles.h"
 #include "questions/QuestionBankPage.h"
 
 namespace {
@@ -61,19 +63,16 @@ private slots:
 
     void sectionsAreListedNoneChosenFailuresInTheTwoLineBox_data() {
         QTest::addColumn<int>("kind");  // 0 reply, 1 fault
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QStringList>("messages");
-        QTest::addColumn<QStringList>("entries");
-        QTest::newRow("sections") << 0 << QByteArray(kSections.c_str()) << QStringList{}
-                                  << QStringList{"Reading (含12题)", "语法 (含3题)"};
-        QTest::newRow("fault") << 1 << QByteArray("no sections")
-                               << QStringList{"异常类名称:SoapFault\r\n异常信息:no sections"}
-                               << QStringList{};
+        addColumns<QByteArray, QStringList, QStringList>({"reply", "messages", "entries"});
+        addRow("sections", 0, QByteArray(kSections.c_str()), QStringList{},
+               QStringList{"Reading (含12题)", "语法 (含3题)"});
+        addRow("fault", 1, QByteArray("no sections"),
+               QStringList{"异常类名称:SoapFault\r\n异常信息:no sections"}, QStringList{});
         const QByteArray cut = "<NewDataSet><Table sectionid=\"s1\"";
-        QTest::newRow("cut off") << 0 << cut
-                                 << QStringList{"异常类名称:XmlParseError\r\n异常信息:" +
-                                                ScriptedClassroom::parserMessage(cut.toStdString())}
-                                 << QStringList{};
+        addRow("cut off", 0, cut,
+               QStringList{"异常类名称:XmlParseError\r\n异常信息:" +
+                           ScriptedClassroom::parserMessage(cut.toStdString())},
+               QStringList{});
     }
     void sectionsAreListedNoneChosenFailuresInTheTwoLineBox() {
         QFETCH(int, kind);
@@ -98,13 +97,11 @@ private slots:
     }
 
     void queryNeedsAUnitOrASection_data() {
-        QTest::addColumn<QByteArray>("unit");
-        QTest::addColumn<QString>("section");
-        QTest::addColumn<bool>("queried");
-        QTest::newRow("neither") << QByteArray() << QString() << false;
-        QTest::newRow("section without unit") << QByteArray() << "语法 (含3题)" << true;
-        QTest::newRow("unit without section") << QByteArray("u1") << QString() << true;
-        QTest::newRow("both") << QByteArray("u1") << "Reading (含12题)" << true;
+        addColumns<QByteArray, QString, bool>({"unit", "section", "queried"});
+        addRow("neither", QByteArray(), QString(), false);
+        addRow("section without unit", QByteArray(), "语法 (含3题)", true);
+        addRow("unit without section", QByteArray("u1"), QString(), true);
+        addRow("both", QByteArray("u1"), "Reading (含12题)", true);
     }
     void queryNeedsAUnitOrASection() {
         QFETCH(QByteArray, unit);
@@ -137,36 +134,33 @@ private slots:
     }
 
     void replyIsReadWithItsOwnOrAnAddedDeclaration_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QStringList>("rows");
-        QTest::newRow("declared, rows under the document element")
-            << QByteArray("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n") + kTwoQuestions.c_str()
-            << QStringList{"1110|单选题|3", "1111|完形填空|4"};
-        QTest::newRow("no declaration, rows wrapped")
-            << QByteArray(
-                   "<NewDataSet><Questions><Table qid=\"7\" typetext=\"阅读理解\" rt=\"2\"/>"
-                   "<Table qid=\"8\" typetext=\"书面表达\" rt=\"5\"/></Questions></NewDataSet>")
-            << QStringList{"7|阅读理解|2", "8|书面表达|5"};
-        QTest::newRow("only questionid") << QByteArray(
-                                                "<NewDataSet><Table questionid=\" 42 \" qtpid=\"1\" "
-                                                "typetext=\"单选题\" rt=\"1\"/></NewDataSet>")
-                                         << QStringList{"42|单选题|1"};
-        QTest::newRow("no id at all: rt in the type column")
-            << QByteArray(
-                   "<NewDataSet><Table qid=\" \" questiontypeid=\"1\" typetext=\"单选题\" "
-                   "rt=\"5\"/></NewDataSet>")
-            << QStringList{"|5|"};
-        QTest::newRow("entities in values")
-            << QByteArray(
+        addColumns<QByteArray, QStringList>({"reply", "rows"});
+        addRow("declared, rows under the document element",
+               QByteArray("<?xml version=\"1.0\" encoding=\"GB2312\"?>\n") + kTwoQuestions.c_str(),
+               QStringList{"1110|单选题|3", "1111|完形填空|4"});
+        addRow("no declaration, rows wrapped",
+               QByteArray("<NewDataSet><Questions><Table qid=\"7\" typetext=\"阅读理解\" rt=\"2\"/>"
+                          "<Table qid=\"8\" typetext=\"书面表达\" rt=\"5\"/></Questions></NewDataSet>"),
+               QStringList{"7|阅读理解|2", "8|书面表达|5"});
+        addRow("only questionid",
+               QByteArray("<NewDataSet><Table questionid=\" 42 \" qtpid=\"1\" "
+                          "typetext=\"单选题\" rt=\"1\"/></NewDataSet>"),
+               QStringList{"42|单选题|1"});
+        addRow("no id at all: rt in the type column",
+               QByteArray("<NewDataSet><Table qid=\" \" questiontypeid=\"1\" typetext=\"单选题\" "
+                          "rt=\"5\"/></NewDataSet>"),
+               QStringList{"|5|"});
+        addRow("entities in values",
+               QByteArray(
                    "<NewDataSet><Table qid=\"q&amp;1\" typetext=\"&lt;完形&gt; &#65;&amp;#38;\" rt=\"1\"/>"
-                   "</NewDataSet>")
-            << QStringList{"q&1|<完形> A&#38;|1"};
-        QTest::newRow("no rows") << QByteArray("<NewDataSet/>") << QStringList{};
+                   "</NewDataSet>"),
+               QStringList{"q&1|<完形> A&#38;|1"});
+        addRow("no rows", QByteArray("<NewDataSet/>"), QStringList{});
         // A million elements in all, the most a reply may hold, but one row among them.
         QByteArray crowded = "<NewDataSet><Questions><Table qid=\"7\" typetext=\"阅读理解\" rt=\"2\">";
         for (int i = 0; i < 999997; ++i) crowded += "<x/>";
-        QTest::newRow("a million elements")
-            << crowded + "</Table></Questions></NewDataSet>" << QStringList{"7|阅读理解|2"};
+        addRow("a million elements", crowded + "</Table></Questions></NewDataSet>",
+               QStringList{"7|阅读理解|2"});
     }
     void replyIsReadWithItsOwnOrAnAddedDeclaration() {
         QFETCH(QByteArray, reply);
@@ -185,24 +179,22 @@ private slots:
 
     // A failed query leaves nothing of the section chosen before: not its rows, not its count.
     void failedQueryEmptiesTheListAndTheCount_data() {
-        QTest::addColumn<QString>("file");
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("message");
+        addColumns<QString, QByteArray, QString>({"file", "content", "message"});
         const QString faults = QStringLiteral("faults/LmvInclass_getQuestionListFromaSection");
-        QTest::newRow("service fault") << faults << QByteArray("soap-fault:question bank closed\n")
-                                       << "异常类名称:SoapFault\r\n异常信息:question bank closed";
+        addRow("service fault", faults, QByteArray("soap-fault:question bank closed\n"),
+               "异常类名称:SoapFault\r\n异常信息:question bank closed");
         // %1: the demo service's host.
-        QTest::newRow("HTTP 500") << faults << QByteArray("http-500\n")
-                                  << "异常类名称:HttpError\r\n异常信息:HTTP status 500 from "
-                                     "http://%1/lmv-inclass/lmvInclass.asmx";
-        QTest::newRow("reply cut off") << faults << QByteArray("invalid-xml\n")
-                                       << "异常类名称:XmlParseError\r\n异常信息:AttValue: \" or ' expected";
+        addRow("HTTP 500", faults, QByteArray("http-500\n"),
+               "异常类名称:HttpError\r\n异常信息:HTTP status 500 from "
+               "http://%1/lmv-inclass/lmvInclass.asmx");
+        addRow("reply cut off", faults, QByteArray("invalid-xml\n"),
+               "异常类名称:XmlParseError\r\n异常信息:AttValue: \" or ' expected");
         QByteArray crowded = "<NewDataSet>";
         for (int i = 0; i < 1000000; ++i) crowded += "<Table/>";
-        QTest::newRow("one element too many")
-            << "datasets/LmvInclass_getQuestionListFromaSection/b3a-u1_b3a-u1-sec2.xml"
-            << crowded + "</NewDataSet>"
-            << "异常类名称:XmlParseError\r\n异常信息:The reply is too large: more than 1000000 elements";
+        addRow("one element too many",
+               "datasets/LmvInclass_getQuestionListFromaSection/b3a-u1_b3a-u1-sec2.xml",
+               crowded + "</NewDataSet>",
+               "异常类名称:XmlParseError\r\n异常信息:The reply is too large: more than 1000000 elements");
     }
     void failedQueryEmptiesTheListAndTheCount() {
         QFETCH(QString, file);
@@ -219,11 +211,7 @@ private slots:
         QCOMPARE(page.Label37->text(), QStringLiteral("返回题目数：4"));
 
         const QString path = overrides.filePath(file);
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(content);
-        out.close();
+        writeFile(path, content);
         MessageRecorder messages;
         QVERIFY(choose(page.cbsection, QStringLiteral("语法 Grammar (含4题)")));
         QCOMPARE(messages.texts(), QStringList{QString(message).replace("%1", demo.host())});
@@ -253,11 +241,9 @@ private slots:
     }
 
     void questionTypesLoadOnceIntoTheHiddenDropDown_data() {
-        QTest::addColumn<bool>("fault");
-        QTest::addColumn<QStringList>("entries");
-        QTest::addColumn<int>("requests");
-        QTest::newRow("types") << false << QStringList{"", "单选题", "完形填空"} << 1;
-        QTest::newRow("fault: two tries, no message") << true << QStringList{} << 2;
+        addColumns<bool, QStringList, int>({"fault", "entries", "requests"});
+        addRow("types", false, QStringList{"", "单选题", "完形填空"}, 1);
+        addRow("fault: two tries, no message", true, QStringList{}, 2);
     }
     void questionTypesLoadOnceIntoTheHiddenDropDown() {
         QFETCH(bool, fault);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "ScriptedClassroom.h"
 #include "SheetTestSupport.h"
@@ -86,10 +87,9 @@ private slots:
     }
 
     void failedLoadIsSilentAndLeavesOnlyTheEmptyEntries_data() {
-        QTest::addColumn<bool>("fault");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::newRow("fault") << true << QByteArray("no papers today");
-        QTest::newRow("cut off") << false << QByteArray(kPapers.substr(0, 120).c_str());
+        addColumns<bool, QByteArray>({"fault", "reply"});
+        addRow("fault", true, QByteArray("no papers today"));
+        addRow("cut off", false, QByteArray(kPapers.substr(0, 120).c_str()));
     }
     void failedLoadIsSilentAndLeavesOnlyTheEmptyEntries() {
         QFETCH(bool, fault);
@@ -109,55 +109,22 @@ private slots:
     }
 
     void filtersFindThePapers_data() {
-        QTest::addColumn<QString>("year");
-        QTest::addColumn<QString>("area");
-        QTest::addColumn<QString>("type");
-        QTest::addColumn<QString>("keyword");
-        QTest::addColumn<QStringList>("found");
+        addColumns<QString, QString, QString, QString, QStringList>(
+            {"year", "area", "type", "keyword", "found"});
         const QStringList all = {"期中測驗", "Beijing final", "Final B",
                                  "Mock",     "unit 3 test",   "Unit 3 test"};
-        QTest::newRow("nothing set shows every paper") << ""
-                                                       << ""
-                                                       << ""
-                                                       << "" << all;
-        QTest::newRow("a year leaves out year 0")
-            << "2019"
-            << ""
-            << ""
-            << "" << QStringList{"Beijing final", "Mock", "Unit 3 test"};
-        QTest::newRow("an area holds the trimmed duplicate")
-            << ""
-            << "北京"
-            << ""
-            << "" << QStringList{"unit 3 test", "Unit 3 test"};
-        QTest::newRow("areas are case-sensitive") << ""
-                                                  << "beijing"
-                                                  << ""
-                                                  << "" << QStringList{"Mock"};
-        QTest::newRow("year and type together") << "2020"
-                                                << ""
-                                                << "单元"
-                                                << "" << QStringList{"unit 3 test"};
-        QTest::newRow("keyword is case-sensitive") << ""
-                                                   << ""
-                                                   << ""
-                                                   << "Unit" << QStringList{"Unit 3 test"};
-        QTest::newRow("keyword inside the name only") << ""
-                                                      << "上海"
-                                                      << ""
-                                                      << "Beijing" << QStringList{"Beijing final"};
-        QTest::newRow("Chinese keyword") << ""
-                                         << ""
-                                         << ""
-                                         << "測驗" << QStringList{"期中測驗"};
-        QTest::newRow("keyword never matches half a character") << ""
-                                                                << ""
-                                                                << ""
-                                                                << "y" << QStringList{};
-        QTest::newRow("keyword untrimmed") << ""
-                                           << ""
-                                           << ""
-                                           << " 3 " << QStringList{"unit 3 test", "Unit 3 test"};
+        addRow("nothing set shows every paper", "", "", "", "", all);
+        addRow("a year leaves out year 0", "2019", "", "", "",
+               QStringList{"Beijing final", "Mock", "Unit 3 test"});
+        addRow("an area holds the trimmed duplicate", "", "北京", "", "",
+               QStringList{"unit 3 test", "Unit 3 test"});
+        addRow("areas are case-sensitive", "", "beijing", "", "", QStringList{"Mock"});
+        addRow("year and type together", "2020", "", "单元", "", QStringList{"unit 3 test"});
+        addRow("keyword is case-sensitive", "", "", "", "Unit", QStringList{"Unit 3 test"});
+        addRow("keyword inside the name only", "", "上海", "", "Beijing", QStringList{"Beijing final"});
+        addRow("Chinese keyword", "", "", "", "測驗", QStringList{"期中測驗"});
+        addRow("keyword never matches half a character", "", "", "", "y", QStringList{});
+        addRow("keyword untrimmed", "", "", "", " 3 ", QStringList{"unit 3 test", "Unit 3 test"});
     }
     void filtersFindThePapers() {
         QFETCH(QString, year);
@@ -178,19 +145,15 @@ private slots:
     // As a Chinese desktop lists them, whatever the system's locale: pinyin, then Latin letters
     // without regard to case; years by their value.
     void listsAreInChineseOrder_data() {
-        QTest::addColumn<QString>("field");
-        QTest::addColumn<QStringList>("values");
-        QTest::addColumn<QStringList>("listed");
-        QTest::newRow("areas") << "testarea"
-                               << QStringList{"上海", "重庆", "北京", "广州", "Zhejiang", "anhui"}
-                               << QStringList{"", "北京", "重庆", "广州", "上海", "anhui", "Zhejiang"};
-        QTest::newRow("types") << "testtype" << QStringList{"Mock", "期中", "mock", "单元", "期末"}
-                               << QStringList{"", "单元", "期末", "期中", "mock", "Mock"};
-        QTest::newRow("years") << "testyear" << QStringList{"2020", "999", "10", "2019"}
-                               << QStringList{"", "10", "999", "2019", "2020"};
-        QTest::newRow("papers") << "testpapername"
-                                << QStringList{"上海卷", "重庆卷", "北京卷", "Beijing", "apple"}
-                                << QStringList{"北京卷", "重庆卷", "上海卷", "apple", "Beijing"};
+        addColumns<QString, QStringList, QStringList>({"field", "values", "listed"});
+        addRow("areas", "testarea", QStringList{"上海", "重庆", "北京", "广州", "Zhejiang", "anhui"},
+               QStringList{"", "北京", "重庆", "广州", "上海", "anhui", "Zhejiang"});
+        addRow("types", "testtype", QStringList{"Mock", "期中", "mock", "单元", "期末"},
+               QStringList{"", "单元", "期末", "期中", "mock", "Mock"});
+        addRow("years", "testyear", QStringList{"2020", "999", "10", "2019"},
+               QStringList{"", "10", "999", "2019", "2020"});
+        addRow("papers", "testpapername", QStringList{"上海卷", "重庆卷", "北京卷", "Beijing", "apple"},
+               QStringList{"北京卷", "重庆卷", "上海卷", "apple", "Beijing"});
     }
     void listsAreInChineseOrder() {
         QFETCH(QString, field);

@@ -1,7 +1,9 @@
 // Reading reply datasets: declaration rules, decoding, trimming, missing values, safety.
 #include <QtTest>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
+#include "TestFiles.h"
 #include "service/AppError.h"
 #include "service/GbkText.h"
 #include "service/TReplyDataset.h"
@@ -98,9 +100,9 @@ private slots:
     void byteOrderMarkWinsOverTheDeclaration_data() {
         QTest::addColumn<QByteArray>("mark");
         QTest::addColumn<QString>("codec");  // how the text after the mark is written
-        QTest::newRow("UTF-8") << QByteArray("\xEF\xBB\xBF") << "UTF-8";
-        QTest::newRow("UTF-16LE") << QByteArray("\xFF\xFE") << "UTF-16LE";
-        QTest::newRow("UTF-16BE") << QByteArray("\xFE\xFF") << "UTF-16BE";
+        addRow("UTF-8", QByteArray("\xEF\xBB\xBF"), "UTF-8");
+        addRow("UTF-16LE", QByteArray("\xFF\xFE"), "UTF-16LE");
+        addRow("UTF-16BE", QByteArray("\xFE\xFF"), "UTF-16BE");
     }
     void byteOrderMarkWinsOverTheDeclaration() {
         QFETCH(QByteArray, mark);
@@ -139,13 +141,12 @@ private slots:
     }
 
     void brokenRepliesCarryTheParserMessage_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("empty") << QByteArray("") << "Document is empty";
-        QTest::newRow("truncated") << QByteArray("<r><t a=\"1\"/>") << "Premature end of data";
-        QTest::newRow("not xml") << QByteArray("0") << "Start tag expected";
-        QTest::newRow("double hyphen in a comment")
-            << QByteArray("<r><!--x--y--><t/></r>") << "Double hyphen within comment: <!--x";
+        addColumns<QByteArray, QString>({"reply", "message"});
+        addRow("empty", QByteArray(""), "Document is empty");
+        addRow("truncated", QByteArray("<r><t a=\"1\"/>"), "Premature end of data");
+        addRow("not xml", QByteArray("0"), "Start tag expected");
+        addRow("double hyphen in a comment", QByteArray("<r><!--x--y--><t/></r>"),
+               "Double hyphen within comment: <!--x");
     }
     void brokenRepliesCarryTheParserMessage() {
         QFETCH(QByteArray, reply);
@@ -157,14 +158,11 @@ private slots:
     // The bound counts every element, the document element too, and is met while parsing: a
     // reply cut off after it is refused for its size, not for the cut.
     void elementsPastTheBoundAreRefused_data() {
-        QTest::addColumn<int>("rows");
-        QTest::addColumn<QByteArray>("tail");
-        QTest::addColumn<bool>("fromFile");
-        QTest::addColumn<bool>("refused");
-        QTest::newRow("at the bound") << 999999 << QByteArray("</r>") << false << false;
-        QTest::newRow("one past the bound") << 1000000 << QByteArray("</r>") << false << true;
-        QTest::newRow("one past, cut off after") << 1000000 << QByteArray() << false << true;
-        QTest::newRow("one past, from a file") << 1000000 << QByteArray("</r>") << true << true;
+        addColumns<int, QByteArray, bool, bool>({"rows", "tail", "fromFile", "refused"});
+        addRow("at the bound", 999999, QByteArray("</r>"), false, false);
+        addRow("one past the bound", 1000000, QByteArray("</r>"), false, true);
+        addRow("one past, cut off after", 1000000, QByteArray(), false, true);
+        addRow("one past, from a file", 1000000, QByteArray("</r>"), true, true);
     }
     void elementsPastTheBoundAreRefused() {
         QFETCH(int, rows);
@@ -176,11 +174,7 @@ private slots:
         text += tail.toStdString();
         QTemporaryDir dir;
         const std::string path = dir.filePath("reply.xml").toStdString();
-        if (fromFile) {
-            QFile file(QString::fromStdString(path));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write(text.data(), qint64(text.size()));
-        }
+        if (fromFile) writeFile(QString::fromStdString(path), QByteArray::fromStdString(text));
         try {
             const TReplyDataset dataset = fromFile
                                               ? TReplyDataset::parseFile(path)
@@ -197,10 +191,7 @@ private slots:
     void externalEntitiesAndDtdsAreNotLoaded() {
         QTemporaryDir dir;
         const QString secretPath = dir.filePath("secret.txt");
-        QFile secret(secretPath);
-        QVERIFY(secret.open(QIODevice::WriteOnly));
-        secret.write("TOPSECRET");
-        secret.close();
+        writeFile(secretPath, "TOPSECRET");
         const std::string reply = "<?xml version=\"1.0\"?><!DOCTYPE r [<!ENTITY x SYSTEM \"file://" +
                                   secretPath.toStdString() + "\">]><r><t v=\"&x;\"/></r>";
         try {
@@ -231,10 +222,7 @@ private slots:
     void transitFileIsReadAsUtf8ByItsMark() {
         QTemporaryDir dir;
         const QString path = dir.filePath("lmvclass.xml");
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("\xEF\xBB\xBF<r><t Title=\" 微课一 \"/></r>");
-        file.close();
+        writeFile(path, "\xEF\xBB\xBF<r><t Title=\" 微课一 \"/></r>");
         const TReplyDataset dataset = TReplyDataset::parseFile(path.toStdString());
         QCOMPARE(dataset.firstRow().value("Title"), g("微课一"));
     }
@@ -268,8 +256,8 @@ private slots:
         const QByteArray rows =
             "<r a=\"root\">text<t a=\"1\"><t a=\"nested\"><t a=\"deeper\"/></t></t><?pi x?>"
             "<![CDATA[<t a=\"cdata\"/>]]><t a=\"2\">inner</t><!-- <t a=\"comment\"/> --><t/></r>";
-        QTest::newRow("read while parsing") << rows << "1|2|";
-        QTest::newRow("read from the tree") << "<!DOCTYPE r>" + rows << "1|2|";
+        addRow("read while parsing", rows, "1|2|");
+        addRow("read from the tree", "<!DOCTYPE r>" + rows, "1|2|");
     }
     void rowsAreTheDocumentElementsChildElements() {
         QFETCH(QByteArray, reply);
@@ -285,38 +273,28 @@ private slots:
     // Values are read while parsing; a reply with a DTD or an xml:id is read from libxml2's tree
     // instead. Both must give what the tree gives, including the caps on entity expansion.
     void valuesReadAsTheTreeGivesThem_data() {
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QByteArray>("name");
-        QTest::addColumn<QString>("value");
+        addColumns<QByteArray, QByteArray, QString>({"reply", "name", "value"});
         QTest::addColumn<QString>("error");  // raised when the value is read
-        QTest::newRow("escaped ampersands")
-            << QByteArray("<r><t a=\" x&amp;y&#38;z &amp;amp; \"/></r>") << QByteArray("a") << "x&y&z &amp;"
-            << "";
-        QTest::newRow("prefixed name by its local name")
-            << QByteArray("<r xmlns:p=\"urn:p\"><t p:a=\"1\" a=\"2\"/></r>") << QByteArray("a") << "1"
-            << "";
-        QTest::newRow("undeclared prefix kept in the name")
-            << QByteArray("<r><t p:a=\"1\"/></r>") << QByteArray("p:a") << "1"
-            << "";
-        QTest::newRow("xml:id") << QByteArray("<r><t xml:id=\" k \"/></r>") << QByteArray("id") << "k"
-                                << "";
-        QTest::newRow("entities expanded")
-            << QByteArray(
-                   "<!DOCTYPE r [<!ENTITY e \" in &amp; out \"><!ENTITY f \"&e;|&e;\">]>"
-                   "<r><t a=\" &f; \" b=\"plain\"/></r>")
-            << QByteArray("a") << "in & out | in & out"
-            << "";
-        QTest::newRow("DTD default is no value")
-            << QByteArray("<!DOCTYPE r [<!ATTLIST t a CDATA \"d\">]><r><t b=\"1\"/></r>") << QByteArray("a")
-            << ""
-            << "";
+        addRow("escaped ampersands", QByteArray("<r><t a=\" x&amp;y&#38;z &amp;amp; \"/></r>"),
+               QByteArray("a"), "x&y&z &amp;", "");
+        addRow("prefixed name by its local name",
+               QByteArray("<r xmlns:p=\"urn:p\"><t p:a=\"1\" a=\"2\"/></r>"), QByteArray("a"), "1", "");
+        addRow("undeclared prefix kept in the name", QByteArray("<r><t p:a=\"1\"/></r>"), QByteArray("p:a"),
+               "1", "");
+        addRow("xml:id", QByteArray("<r><t xml:id=\" k \"/></r>"), QByteArray("id"), "k", "");
+        addRow("entities expanded",
+               QByteArray("<!DOCTYPE r [<!ENTITY e \" in &amp; out \"><!ENTITY f \"&e;|&e;\">]>"
+                          "<r><t a=\" &f; \" b=\"plain\"/></r>"),
+               QByteArray("a"), "in & out | in & out", "");
+        addRow("DTD default is no value",
+               QByteArray("<!DOCTYPE r [<!ATTLIST t a CDATA \"d\">]><r><t b=\"1\"/></r>"), QByteArray("a"),
+               "", "");
         // Past the cap only when expanded: 10 references to 10 references to 11,000 bytes.
-        QTest::newRow("expansion past 1 MiB")
-            << "<!DOCTYPE r [<!ENTITY a \"" + QByteArray(11000, 'y') + "\"><!ENTITY b \"" +
+        addRow("expansion past 1 MiB",
+               "<!DOCTYPE r [<!ENTITY a \"" + QByteArray(11000, 'y') + "\"><!ENTITY b \"" +
                    QByteArray("&a;").repeated(10) + "\">]><r><t a=\"" + QByteArray("&b;").repeated(10) +
-                   "\"/></r>"
-            << QByteArray("a") << ""
-            << "Maximum entity amplification exceeded in an attribute value";
+                   "\"/></r>",
+               QByteArray("a"), "", "Maximum entity amplification exceeded in an attribute value");
     }
     void valuesReadAsTheTreeGivesThem() {
         QFETCH(QByteArray, reply);

@@ -3,6 +3,7 @@
 
 #include <QtTest>
 
+#include "DataRows.h"
 #include "service/AppError.h"
 #include "service/ReplyInflater.h"
 
@@ -39,19 +40,16 @@ private slots:
     }
 
     void badStreamsAreRefused_data() {
-        QTest::addColumn<QByteArray>("data");
-        QTest::addColumn<QString>("message");
+        addColumns<QByteArray, QString>({"data", "message"});
         const std::string gz = deflateWith(std::string(5000, 'x') + "tail", 31);
         std::string corrupt = gz;
         corrupt[12] = char(corrupt[12] ^ 0x55);
         corrupt[13] = char(corrupt[13] ^ 0x55);
-        QTest::newRow("raw deflate") << QByteArray::fromStdString(deflateWith("hello", -15))
-                                     << "incorrect header check";
-        QTest::newRow("zlib wrapper")
-            << QByteArray::fromStdString(deflateWith("hello", 15)) << "incorrect header check";
-        QTest::newRow("truncated") << QByteArray::fromStdString(gz.substr(0, gz.size() / 2)) << "truncated";
-        QTest::newRow("empty") << QByteArray() << "truncated";
-        QTest::newRow("corrupt") << QByteArray::fromStdString(corrupt) << "Inflate failed";
+        addRow("raw deflate", QByteArray::fromStdString(deflateWith("hello", -15)), "incorrect header check");
+        addRow("zlib wrapper", QByteArray::fromStdString(deflateWith("hello", 15)), "incorrect header check");
+        addRow("truncated", QByteArray::fromStdString(gz.substr(0, gz.size() / 2)), "truncated");
+        addRow("empty", QByteArray(), "truncated");
+        addRow("corrupt", QByteArray::fromStdString(corrupt), "Inflate failed");
     }
     void badStreamsAreRefused() {
         QFETCH(QByteArray, data);

@@ -4,6 +4,7 @@
 
 #include <QtTest>
 
+#include "DataRows.h"
 #include "MessageRecorder.h"
 #include "RecordingHttpServer.h"
 #include "ScriptedClassroom.h"
@@ -84,8 +85,8 @@ private slots:
 
     void requestLineHeadersAndBody_data() {
         QTest::addColumn<bool>("charsetFlag");
-        QTest::newRow("charset flag on") << true;
-        QTest::newRow("charset flag off") << false;
+        addRow("charset flag on", true);
+        addRow("charset flag off", false);
     }
     void requestLineHeadersAndBody() {
         QFETCH(bool, charsetFlag);
@@ -144,35 +145,20 @@ private slots:
     }
 
     void failuresRaiseWithTheirMessage_data() {
-        QTest::addColumn<int>("status");
-        QTest::addColumn<QString>("contentType");
-        QTest::addColumn<QString>("body");
-        QTest::addColumn<QString>("errorType");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("fault with 500")
-            << 500 << "text/xml" << QString::fromStdString(ScriptedClassroom::faultEnvelope("用户不存在"))
-            << "SoapFault"
-            << "用户不存在";
-        QTest::newRow("fault with 200")
-            << 200 << "text/xml" << QString::fromStdString(ScriptedClassroom::faultEnvelope("busy"))
-            << "SoapFault"
-            << "busy";
-        QTest::newRow("404 with html") << 404 << "text/html"
-                                       << "<html><body>Not here</body></html>"
-                                       << "HttpError"
-                                       << "HTTP status 404";
-        QTest::newRow("500 without soap") << 500 << "text/plain"
-                                          << "oops"
-                                          << "HttpError"
-                                          << "HTTP status 500";
-        QTest::newRow("not xml") << 200 << "text/xml"
-                                 << "this is not xml"
-                                 << "SoapError"
-                                 << "not a SOAP message";
-        QTest::newRow("wrong element")
-            << 200 << "text/xml" << QString::fromStdString(ScriptedClassroom::envelope("Other", "x"))
-            << "SoapError"
-            << "no LmvInclass_GetBookListResponse";
+        addColumns<int, QString, QString, QString, QString>(
+            {"status", "contentType", "body", "errorType", "message"});
+        addRow("fault with 500", 500, "text/xml",
+               QString::fromStdString(ScriptedClassroom::faultEnvelope("用户不存在")), "SoapFault",
+               "用户不存在");
+        addRow("fault with 200", 200, "text/xml",
+               QString::fromStdString(ScriptedClassroom::faultEnvelope("busy")), "SoapFault", "busy");
+        addRow("404 with html", 404, "text/html", "<html><body>Not here</body></html>", "HttpError",
+               "HTTP status 404");
+        addRow("500 without soap", 500, "text/plain", "oops", "HttpError", "HTTP status 500");
+        addRow("not xml", 200, "text/xml", "this is not xml", "SoapError", "not a SOAP message");
+        addRow("wrong element", 200, "text/xml",
+               QString::fromStdString(ScriptedClassroom::envelope("Other", "x")), "SoapError",
+               "no LmvInclass_GetBookListResponse");
     }
     void failuresRaiseWithTheirMessage() {
         QFETCH(int, status);

@@ -1,6 +1,7 @@
 // GBK conversions at the boundaries, and the configuration file.
 #include <QtTest>
 
+#include "DataRows.h"
 #include "TestFiles.h"
 #include "service/AppError.h"
 #include "service/ClientConfig.h"
@@ -55,16 +56,14 @@ private slots:
     }
 
     void wholeNumbers_data() {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<bool>("valid");
-        QTest::addColumn<int>("value");
-        QTest::newRow("3") << "3" << true << 3;
-        QTest::newRow("-2") << "-2" << true << -2;
-        QTest::newRow("+9") << "+9" << true << 9;
-        QTest::newRow("empty") << "" << false << 0;
-        QTest::newRow("letters") << "x" << false << 0;
-        QTest::newRow("inner blank") << "1 0" << false << 0;
-        QTest::newRow("too big") << "99999999999" << false << 0;
+        addColumns<QString, bool, int>({"text", "valid", "value"});
+        addRow("3", "3", true, 3);
+        addRow("-2", "-2", true, -2);
+        addRow("+9", "+9", true, 9);
+        addRow("empty", "", false, 0);
+        addRow("letters", "x", false, 0);
+        addRow("inner blank", "1 0", false, 0);
+        addRow("too big", "99999999999", false, 0);
     }
     void wholeNumbers() {
         QFETCH(QString, text);
@@ -135,30 +134,20 @@ private slots:
     }
 
     void badValuesNameFileKeyAndValue_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<QString>("key");
-        QTest::addColumn<QString>("value");
-        QTest::newRow("scheme in host")
-            << QByteArray("[servers]\nclassroom = http://a\n") << "servers.classroom"
-            << "http://a";
-        QTest::newRow("https for the content server")
-            << QByteArray("[servers]\ncontent = https://a\n") << "servers.content"
-            << "https://a";
-        QTest::newRow("https with a path")
-            << QByteArray("[servers]\naccount = https://a/x\n") << "servers.account"
-            << "https://a/x";
-        QTest::newRow("port out of range")
-            << QByteArray("[servers]\ncontent = a:70000\n") << "servers.content"
-            << "a:70000";
-        QTest::newRow("question with port")
-            << QByteArray("[servers]\nquestion = a:8090\n") << "servers.question"
-            << "a:8090";
-        QTest::newRow("verify") << QByteArray("[tls]\nverify = maybe\n") << "tls.verify"
-                                << "maybe";
-        QTest::newRow("ca file") << QByteArray("[tls]\nca_file = /no/such/ca.pem\n") << "tls.ca_file"
-                                 << "/no/such/ca.pem";
-        QTest::newRow("namespace") << QByteArray("[service]\nnamespace = tempuri\n") << "service.namespace"
-                                   << "tempuri";
+        addColumns<QByteArray, QString, QString>({"content", "key", "value"});
+        addRow("scheme in host", QByteArray("[servers]\nclassroom = http://a\n"), "servers.classroom",
+               "http://a");
+        addRow("https for the content server", QByteArray("[servers]\ncontent = https://a\n"),
+               "servers.content", "https://a");
+        addRow("https with a path", QByteArray("[servers]\naccount = https://a/x\n"), "servers.account",
+               "https://a/x");
+        addRow("port out of range", QByteArray("[servers]\ncontent = a:70000\n"), "servers.content",
+               "a:70000");
+        addRow("question with port", QByteArray("[servers]\nquestion = a:8090\n"), "servers.question",
+               "a:8090");
+        addRow("verify", QByteArray("[tls]\nverify = maybe\n"), "tls.verify", "maybe");
+        addRow("ca file", QByteArray("[tls]\nca_file = /no/such/ca.pem\n"), "tls.ca_file", "/no/such/ca.pem");
+        addRow("namespace", QByteArray("[service]\nnamespace = tempuri\n"), "service.namespace", "tempuri");
     }
     void badValuesNameFileKeyAndValue() {
         QFETCH(QByteArray, content);

@@ -17,16 +17,27 @@
 #include "questions/HomeworkPage.h"
 #include "questions/QuestionBankPage.h"
 
-// The main window's controls, found by the names they carry.
-inline QComboBox* books(const QObject& w) {
-    return control<QComboBox>(w, "cbbooks");
-}
-inline QComboBox* units(const QObject& w) {
-    return control<QComboBox>(w, "CBUnitClassUse");
-}
-inline QTabWidget* pageControl(const QObject& w) {
-    return control<QTabWidget>(w, "PageControlClass");
-}
+// The main window's controls, found by the names they carry: `books(w)` is the book combo of `w`.
+template <class T>
+struct NamedControl {
+    const char* name;
+    T* operator()(const QObject& w) const { return control<T>(w, name); }
+};
+
+inline constexpr NamedControl<QComboBox> books{"cbbooks"};
+inline constexpr NamedControl<QComboBox> units{"CBUnitClassUse"};
+inline constexpr NamedControl<QTabWidget> pageControl{"PageControlClass"};
+// The first status panel, which carries every status text of the window.
+inline constexpr NamedControl<QLabel> statusPanel{"StatusBar1Panel0"};
+inline constexpr NamedControl<TextBookPage> textBook{"TabTextBook"};
+inline constexpr NamedControl<ScenePage> sceneSheet{"TabScene"};
+inline constexpr NamedControl<PassagePage> passageSheet{"TabPassage"};
+inline constexpr NamedControl<MiniLecturePage> lectureSheet{"TabMiniLecture"};
+inline constexpr NamedControl<SyllabusWordPage> wordSheet{"TabSyllabusWord"};
+inline constexpr NamedControl<PhonicsPage> phonicsSheet{"TabPhonics"};
+inline constexpr NamedControl<QuestionBankPage> questionBank{"TabQuestionBank"};
+inline constexpr NamedControl<HomeworkPage> homeworkSheet{"TabHomework"};
+
 inline QWidget* tab(const QObject& w, const char* name) {
     return control<QWidget>(w, name);
 }
@@ -40,32 +51,4 @@ inline QList<QRadioButton*> radios(const QObject& w, std::initializer_list<const
 }
 inline QTreeWidget* tree(const QObject& w, const char* name) {
     return control<QTreeWidget>(w, name);
-}
-// The first status panel, which carries every status text of the window.
-inline QLabel* statusPanel(const QObject& w) {
-    return control<QLabel>(w, "StatusBar1Panel0");
-}
-inline TextBookPage* textBook(const QObject& w) {
-    return control<TextBookPage>(w, "TabTextBook");
-}
-inline ScenePage* sceneSheet(const QObject& w) {
-    return control<ScenePage>(w, "TabScene");
-}
-inline PassagePage* passageSheet(const QObject& w) {
-    return control<PassagePage>(w, "TabPassage");
-}
-inline MiniLecturePage* lectureSheet(const QObject& w) {
-    return control<MiniLecturePage>(w, "TabMiniLecture");
-}
-inline SyllabusWordPage* wordSheet(const QObject& w) {
-    return control<SyllabusWordPage>(w, "TabSyllabusWord");
-}
-inline PhonicsPage* phonicsSheet(const QObject& w) {
-    return control<PhonicsPage>(w, "TabPhonics");
-}
-inline QuestionBankPage* questionBank(const QObject& w) {
-    return control<QuestionBankPage>(w, "TabQuestionBank");
-}
-inline HomeworkPage* homeworkSheet(const QObject& w) {
-    return control<HomeworkPage>(w, "TabHomework");
 }

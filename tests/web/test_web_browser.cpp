@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "AccessibleTree.h"
+#include "DataRows.h"
 #include "DemoService.h"
 #include "RecordingHttpServer.h"
 #include "TestCertificates.h"
@@ -82,12 +83,10 @@ private slots:
     }
 
     void certificateIsAcceptedOnlyFromTheConfiguredAuthority_data() {
-        QTest::addColumn<bool>("verify");
-        QTest::addColumn<bool>("otherAuthority");
-        QTest::addColumn<bool>("loads");
-        QTest::newRow("configured authority") << true << false << true;
-        QTest::newRow("another authority") << true << true << false;
-        QTest::newRow("verification off") << false << true << true;
+        addColumns<bool, bool, bool>({"verify", "otherAuthority", "loads"});
+        addRow("configured authority", true, false, true);
+        addRow("another authority", true, true, false);
+        addRow("verification off", false, true, true);
     }
     void certificateIsAcceptedOnlyFromTheConfiguredAuthority() {
         QFETCH(bool, verify);
@@ -103,14 +102,11 @@ private slots:
 
     // The configured authority vouches for who signed a certificate, not for the rest of it.
     void certificateOfTheAuthorityIsRefusedForAnotherNameOrOutsideItsDates_data() {
-        QTest::addColumn<QString>("names");
-        QTest::addColumn<int>("notBeforeDays");
-        QTest::addColumn<int>("notAfterDays");
-        QTest::addColumn<bool>("loads");
-        QTest::newRow("this address, in date") << "IP:127.0.0.1" << -1 << 30 << true;
-        QTest::newRow("another name") << "IP:127.0.0.2,DNS:localhost" << -1 << 30 << false;
-        QTest::newRow("expired") << "IP:127.0.0.1" << -60 << -1 << false;
-        QTest::newRow("not yet valid") << "IP:127.0.0.1" << 1 << 30 << false;
+        addColumns<QString, int, int, bool>({"names", "notBeforeDays", "notAfterDays", "loads"});
+        addRow("this address, in date", "IP:127.0.0.1", -1, 30, true);
+        addRow("another name", "IP:127.0.0.2,DNS:localhost", -1, 30, false);
+        addRow("expired", "IP:127.0.0.1", -60, -1, false);
+        addRow("not yet valid", "IP:127.0.0.1", 1, 30, false);
     }
     void certificateOfTheAuthorityIsRefusedForAnotherNameOrOutsideItsDates() {
         QFETCH(QString, names);
