@@ -434,9 +434,11 @@ private slots:
         const QString path = folder + name;
         writeFile(path, "half");
         if (old) {
+            // Well over the minute: time(), which the clean-up reads, is a coarse clock that can
+            // lag a tick behind this one across a second's boundary.
             QFile file(path);
             QVERIFY(file.open(QIODevice::ReadWrite));
-            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-61),
+            QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(-90),
                                      QFileDevice::FileModificationTime));
         }
         QVERIFY(start());
