@@ -27,12 +27,13 @@
 #include "LogoArtwork.h"
 #include "ResourceBar.h"
 #include "cache/CacheCleaner.h"
-#include "cache/CacheFileName.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
+#include "catalogue/BookFiles.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
 #include "catalogue/ImageLoader.h"
+#include "catalogue/ThumbnailStore.h"
 #include "look/Look.h"
 #include "media/DialoguePage.h"
 #include "media/MiniLecturePage.h"
@@ -203,7 +204,7 @@ void TFmMain::CreateMediaSheets() {
     // sheets exist.
     MediaSheetEnvironment environment;
     environment.fetchPicture = [this](const GbkString& address) {
-        const std::string local = gbk::joinPath(TempPath, CacheFileName::UrlFileName(address));
+        const std::string local = MediaPicturePath(TempPath, address);
         return FetchPicture(Pictures(), address, local, [](const std::string& path) {
             int width = 0, height = 0;
             return LoadImageFile(path, width, height);
@@ -233,6 +234,7 @@ void TFmMain::CreateMediaSheets() {
 
 void TFmMain::CreateTextBookSheet() {
     // The cache folder is read at each use: it is known only after the sheets exist.
+    preparedThumbnails_ = std::make_shared<ThumbnailStore>();
     TabTextBook = new TextBookPage(
         TextBookPage::Context{
             .service = *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(),
@@ -241,6 +243,7 @@ void TFmMain::CreateTextBookSheet() {
             .pageList = Catalogue.PageList,
             .pageThumbList = Thumbnails.PageThumbList,
             .pictures = Pictures(),
+            .thumbnails = preparedThumbnails_,
         },
         PageControlClass);
 }
@@ -336,6 +339,7 @@ void TFmMain::SetTempPath() {
     cache_->runTransfersInBackground([this](const QString& text) {
         if (TabTextBook->StatusBar1Panel1->text() != text) TabTextBook->StatusBar1Panel1->setText(text);
     });
+    cache_->enablePool(dm_.config().parallelDownloads);
 }
 
 bool TFmMain::CacheRemoteFile(const GbkString& address, const std::string& localPath) {

@@ -29,6 +29,7 @@ class SyllabusWordPage;
 class RemoteFileCache;
 class TestPaperPage;
 class TextBookPage;
+class ThumbnailStore;
 class TstudyDM;
 class WindowRegistry;
 class LessonKeeper;
@@ -208,6 +209,8 @@ private:
     WindowRegistry* registry_ = nullptr;
     std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
     std::unique_ptr<RemoteFileCache> cache_;
+    // Page thumbnails made ahead by a lesson preparation; the textbook sheet takes them.
+    std::shared_ptr<ThumbnailStore> preparedThumbnails_;
     QRect
         workArea_;  // set at creation or by a move to another screen, emptied once the frame is fitted to it
     std::unique_ptr<ColourKeyShape> shape_;  // on X11 only
