@@ -25,6 +25,7 @@
 #include "ColourKeyShape.h"
 #include "LessonKeeper.h"
 #include "LogoArtwork.h"
+#include "PreparationController.h"
 #include "ResourceBar.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
@@ -83,6 +84,7 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
     layout->setSpacing(0);
     CreateTopBar();
     CreatePageControl();
+    CreatePreparation();
     layout->addWidget(Panel3);
     layout->addWidget(PageControlClass, 1);
     LessonWindow lessonWindow{
@@ -516,4 +518,21 @@ bool TFmMain::WindowSystemComposites() {
     std::free(owner);
     std::free(atom);
     return composited;
+}
+
+void TFmMain::CreatePreparation() {
+    // The button sits in the free area right of the resource buttons.
+    preparation_ = std::make_unique<PreparationController>(
+        PreparationController::Context{
+            .catalogue = Catalogue,
+            .cacheFolder = TempPath,
+            .pool = [this] { return cache_ ? cache_->pool() : nullptr; },
+            .loadClips =
+                [this](TObjectList<TMediaClipObj>& clips) {
+                    if (catalogue_) catalogue_->LoadClipList(Member.UserId, clips);
+                },
+            .thumbnails = preparedThumbnails_,
+            .prefetch = dm_.config().prefetch,
+        },
+        PanelClass, QPoint(860, 12), this);
 }
