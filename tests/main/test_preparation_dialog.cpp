@@ -178,6 +178,26 @@ private slots:
         setFaults({});
     }
 
+    // The textbook's thumbnail pass waits for pages the preparation is fetching when the teacher
+    // picks another book and stops the preparation: the pass ends and nothing reaches the
+    // records or the preparation that went.
+    void bookChangeWhileWaitingForAPreparedPage() {
+        openWindow();
+        setFaults("/content/ slow:300\n");
+        chooseBook("b3a");
+        press(button());
+        QuestionRecorder questions(QuestionRecorder::Answer::Yes);
+        QTimer::singleShot(700, [this] { chooseBook("b5b"); });
+        choose(radio(w(), "RBtnTextbook"));
+        QTRY_COMPARE(questions.texts().size(), 1);
+        QVERIFY(controller().preparation() == nullptr);
+        QCOMPARE(ComboBook(books(w()), books(w())->currentIndex())->bookid, GbkString("b5b"));
+        setFaults({});
+        press(button());
+        QTRY_VERIFY_WITH_TIMEOUT(controller().preparation()->progress().finished, 60000);
+        QCOMPARE(controller().preparation()->bookId(), GbkString("b5b"));
+    }
+
     // With prefetch every chosen book is prepared without the dialog, in page order, until a unit
     // is chosen: its page and the pages beside it come next.
     void prefetchPutsTheChosenUnitsPagesFirst() {
