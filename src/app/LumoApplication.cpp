@@ -1,5 +1,6 @@
 #include "LumoApplication.h"
 
+#include <QAbstractButton>
 #include <QMessageBox>
 #include <exception>
 
@@ -17,6 +18,7 @@ LumoApplication::LumoApplication(int& argc, char** argv) : QApplication(argc, ar
 
 LumoApplication::~LumoApplication() {
     SetMessageSink({});
+    SetQuestionSink({});
 }
 
 bool LumoApplication::notify(QObject* receiver, QEvent* event) {
@@ -35,5 +37,13 @@ void LumoApplication::installMessageBoxSink() {
                         QMessageBox::Ok);
         box.setTextFormat(Qt::PlainText);
         box.exec();
+    });
+    SetQuestionSink([](const QString& text) {
+        QMessageBox box(QMessageBox::Question, QApplication::applicationDisplayName(), ShownMessageText(text),
+                        QMessageBox::Yes | QMessageBox::No);
+        box.setTextFormat(Qt::PlainText);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("是"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("否"));
+        return box.exec() == QMessageBox::Yes;
     });
 }

@@ -38,14 +38,6 @@ QString progressText(long long received, long long total) {
 
 }  // namespace
 
-struct RemoteFileCache::Transfer {
-    TransferProgress progress;
-    std::atomic<bool> done{false};
-    // Written by the worker before `done`, read after it.
-    bool stored = false;
-    std::string unexpected;  // the message of an error other than a refused transfer
-};
-
 RemoteFileCache::RemoteFileCache(std::string cacheFolder, StatusSink setStatus, EventPump processEvents,
                                  HttpClient http)
     : cacheFolder_(std::move(cacheFolder)),
@@ -61,6 +53,16 @@ RemoteFileCache::~RemoteFileCache() {
 void RemoteFileCache::runTransfersInBackground(StatusSink setProgress) {
     setProgress_ = std::move(setProgress);
     if (!waker_) waker_ = std::make_unique<QObject>();
+}
+
+void RemoteFileCache::enablePool(int parallel) {
+    if (!pool_) pool_ = std::make_unique<DownloadPool>(cacheFolder_, http_, parallel, LooksLikePicture);
+}
+
+std::string RemoteFileCache::PictureUrl(const GbkString& address) {
+    GbkString url = address;
+    replaceAll(url, "https://", "http://");
+    return url.bytes();
 }
 
 void RemoteFileCache::CancelTransfers() {
@@ -90,8 +92,7 @@ bool RemoteFileCache::CacheRemoteFile(const GbkString& address, const std::strin
         if (setStatus_)
             setStatus_(QStringLiteral("首次使用，下载中...") + gbk::toQString(statusTail(address)));
         if (processEvents_) processEvents_();
-        // Pictures are served over plain HTTP whatever scheme the service wrote.
-        replaceAll(fetched, "https://", "http://");
+        fetched = GbkString(PictureUrl(address));
         result = allowed && DownloadFile(fetched, localPath);
         if (setStatus_) {
             setStatus_(result ? QStringLiteral("下载页面成功.")
@@ -138,13 +139,24 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
     std::shared_ptr<Transfer> transfer;
     if (auto it = running_.find(path); it != running_.end()) {
         transfer = it->second;
+    } else if (pool_ && (transfer = pool_->claim(path))) {
+        // The pool's transfer of this file: waited for, never doubled; what went wrong is the
+        // pool's to report.
+        waitFor(transfer);
+        return transfer->stored;
     } else {
+        DownloadPool* pool = pool_.get();
+        // The pool may have stored the file since it was looked for; it now keeps its hands off.
+        if (pool && regularFileExists(path)) {
+            pool->release(path);
+            return true;
+        }
         reapFinishedWorkers();
         transfer = std::make_shared<Transfer>();
         running_.emplace(path, transfer);
         QObject* waker = waker_.get();
         workers_.emplace_back(
-            std::thread([transfer, http = http_, url, path, waker] {
+            std::thread([transfer, http = http_, url, path, waker, pool] {
                 try {
                     http.downloadToFile(url, path, DownloadOptions{&transfer->progress, LooksLikePicture});
                     transfer->stored = true;
@@ -152,6 +164,7 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
                 } catch (const std::exception& error) {
                     transfer->unexpected = error.what();
                 }
+                if (pool) pool->release(path);
                 transfer->done = true;
                 // Wakes the waiting thread, which may be blocked until its next event.
                 QMetaObject::invokeMethod(
@@ -160,6 +173,20 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
             transfer);
     }
 
+    waitFor(transfer);
+
+    // A file asked for twice shares one transfer: the first waiter to return takes it off the
+    // list and tells what went wrong, once.
+    if (auto it = running_.find(path); it != running_.end() && it->second == transfer) {
+        running_.erase(it);
+        if (!transfer->unexpected.empty())
+            ShowMessage(QStringLiteral("DownloadFile: ") + QString::fromUtf8(transfer->unexpected));
+    }
+    reapFinishedWorkers();
+    return transfer->stored;
+}
+
+void RemoteFileCache::waitFor(const std::shared_ptr<Transfer>& transfer) {
     // Waits nest when a handler run meanwhile waits too; the innermost one is what the teacher
     // is waiting for, so its progress is the one shown.
     waiting_.push_back(transfer);
@@ -171,16 +198,6 @@ bool RemoteFileCache::transferInBackground(const std::string& url, const std::st
     ticker.stop();
     waiting_.pop_back();
     showProgress();
-
-    // A file asked for twice shares one transfer: the first waiter to return takes it off the
-    // list and tells what went wrong, once.
-    if (auto it = running_.find(path); it != running_.end() && it->second == transfer) {
-        running_.erase(it);
-        if (!transfer->unexpected.empty())
-            ShowMessage(QStringLiteral("DownloadFile: ") + QString::fromUtf8(transfer->unexpected));
-    }
-    reapFinishedWorkers();
-    return transfer->stored;
 }
 
 void RemoteFileCache::showProgress() {

@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "DownloadPool.h"
 #include "service/GbkText.h"
 #include "service/HttpClient.h"
 
@@ -25,6 +26,10 @@
 // for files too; one asked for again while its transfer runs waits for that transfer. Use from
 // one thread; destroying the cache cancels the transfers still running and waits for their
 // threads.
+//
+// With a pool (enablePool) files can be fetched ahead of need; a file asked for here that the
+// pool has queued is started at once, and one the pool is transferring is waited for rather than
+// fetched twice.
 class RemoteFileCache {
 public:
     using StatusSink = std::function<void(const QString& text)>;
@@ -60,8 +65,19 @@ public:
     // fetched and nothing is reported.
     void setOffline(std::function<bool()> offline) { offline_ = std::move(offline); }
 
-    // Ends every running transfer (they fail) without waiting.
+    // Ends every running transfer (they fail) without waiting. The pool's are its own.
     void CancelTransfers();
+
+    // Makes the pool for fetching ahead, with `parallel` transfers at once, through this cache's
+    // client and into its folder; transfers must run in the background. The pool starts no
+    // thread before something is queued.
+    void enablePool(int parallel);
+    // The pool, or null before enablePool().
+    DownloadPool* pool() { return pool_.get(); }
+
+    // The address a picture is fetched from: pictures are served over plain HTTP whatever scheme
+    // the service wrote.
+    static std::string PictureUrl(const GbkString& address);
 
     const std::string& cacheFolder() const { return cacheFolder_; }
 
@@ -69,9 +85,10 @@ public:
     static bool LooksLikePicture(std::string_view head);
 
 private:
-    struct Transfer;
+    using Transfer = FileTransfer;
     bool isCachePath(const std::string& localPath) const;
     bool transferInBackground(const std::string& url, const std::string& path);
+    void waitFor(const std::shared_ptr<Transfer>& transfer);
     void reapFinishedWorkers();
     void showProgress();
 
@@ -88,4 +105,6 @@ private:
     std::vector<std::shared_ptr<Transfer>> waiting_;  // innermost last
     std::set<std::string> refetched_;
     std::function<bool()> offline_;
+    // The workers above release their files to it: they are joined before it goes.
+    std::unique_ptr<DownloadPool> pool_;
 };

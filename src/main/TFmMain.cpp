@@ -26,14 +26,16 @@
 #include "LessonKeeper.h"
 #include "LogoArtwork.h"
 #include "OfflineBar.h"
+#include "PreparationController.h"
 #include "ResourceBar.h"
 #include "cache/CacheCleaner.h"
-#include "cache/CacheFileName.h"
 #include "cache/CacheFolder.h"
 #include "cache/RemoteFileCache.h"
+#include "catalogue/BookFiles.h"
 #include "catalogue/CatalogueLoader.h"
 #include "catalogue/FillBookCombo.h"
 #include "catalogue/ImageLoader.h"
+#include "catalogue/ThumbnailStore.h"
 #include "look/Look.h"
 #include "media/DialoguePage.h"
 #include "media/MiniLecturePage.h"
@@ -83,6 +85,7 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
     layout->setSpacing(0);
     CreateTopBar();
     CreatePageControl();
+    CreatePreparation();
     layout->addWidget(Panel3);
     layout->addWidget(PageControlClass, 1);
     LessonWindow lessonWindow{
@@ -224,7 +227,7 @@ void TFmMain::CreateMediaSheets() {
     // sheets exist.
     MediaSheetEnvironment environment;
     environment.fetchPicture = [this](const GbkString& address) {
-        const std::string local = gbk::joinPath(TempPath, CacheFileName::UrlFileName(address));
+        const std::string local = MediaPicturePath(TempPath, address);
         return FetchPicture(Pictures(), address, local, [](const std::string& path) {
             int width = 0, height = 0;
             return LoadImageFile(path, width, height);
@@ -255,6 +258,7 @@ void TFmMain::CreateMediaSheets() {
 
 void TFmMain::CreateTextBookSheet() {
     // The cache folder is read at each use: it is known only after the sheets exist.
+    preparedThumbnails_ = std::make_shared<ThumbnailStore>();
     TabTextBook = new TextBookPage(
         TextBookPage::Context{
             .service = *dm_.HTTPRIOLmvInClass_.GetlmvInclassSoap(),
@@ -263,6 +267,7 @@ void TFmMain::CreateTextBookSheet() {
             .pageList = Catalogue.PageList,
             .pageThumbList = Thumbnails.PageThumbList,
             .pictures = Pictures(),
+            .thumbnails = preparedThumbnails_,
         },
         PageControlClass);
 }
@@ -359,6 +364,7 @@ void TFmMain::SetTempPath() {
     cache_->runTransfersInBackground([this](const QString& text) {
         if (TabTextBook->StatusBar1Panel1->text() != text) TabTextBook->StatusBar1Panel1->setText(text);
     });
+    cache_->enablePool(dm_.config().parallelDownloads);
 }
 
 bool TFmMain::CacheRemoteFile(const GbkString& address, const std::string& localPath) {
@@ -536,4 +542,23 @@ bool TFmMain::WindowSystemComposites() {
     std::free(owner);
     std::free(atom);
     return composited;
+}
+
+void TFmMain::CreatePreparation() {
+    // The button sits in the free area right of the resource buttons.
+    preparation_ = std::make_unique<PreparationController>(
+        PreparationController::Context{
+            .catalogue = Catalogue,
+            .cacheFolder = TempPath,
+            .pool = [this] { return cache_ ? cache_->pool() : nullptr; },
+            .loadClips =
+                [this](TObjectList<TMediaClipObj>& clips) {
+                    if (catalogue_) catalogue_->LoadClipList(Member.UserId, clips);
+                },
+            .thumbnails = preparedThumbnails_,
+            .prefetch = dm_.config().prefetch,
+            .offline = [this] { return offline(); },
+        },
+        // Over the offline controls, which take the lower row.
+        PanelClass, QPoint(860, 0), this);
 }

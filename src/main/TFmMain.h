@@ -29,10 +29,12 @@ class SyllabusWordPage;
 class RemoteFileCache;
 class TestPaperPage;
 class TextBookPage;
+class ThumbnailStore;
 class TstudyDM;
 class WindowRegistry;
 class LessonKeeper;
 class OfflineBar;
+class PreparationController;
 struct LessonDesktop;
 
 // The single working window: the top bar with the class panel (book and unit combo boxes,
@@ -65,6 +67,8 @@ public:
     // Makes the remote file available at `localPath` inside the cache folder, downloading it on
     // first use with its progress in the first status panel; false when it is not there after.
     bool CacheRemoteFile(const GbkString& address, const std::string& localPath);
+    // "课前准备": its button, dialog and running preparation.
+    PreparationController& Preparation() { return *preparation_; }
 
     // The per-book catalogues of a book change, in this order. Words raise their failure (the
     // book change stops); the other three show it and return. Views showing a list's records
@@ -140,6 +144,7 @@ private:
     void CreatePageControl();
     void CreateMediaSheets();
     void CreateTextBookSheet();
+    void CreatePreparation();
     void CreateQuestionSheets();
 
     // Creation, in this order.
@@ -214,6 +219,10 @@ private:
     WindowRegistry* registry_ = nullptr;
     std::unique_ptr<CatalogueLoader> catalogue_;  // made once TempPath is known
     std::unique_ptr<RemoteFileCache> cache_;
+    // Page thumbnails made ahead by a lesson preparation; the textbook sheet takes them.
+    std::shared_ptr<ThumbnailStore> preparedThumbnails_;
+    // "课前准备": after the cache, so its preparation leaves the cache's pool before the pool goes.
+    std::unique_ptr<PreparationController> preparation_;
     QRect
         workArea_;  // set at creation or by a move to another screen, emptied once the frame is fitted to it
     std::unique_ptr<ColourKeyShape> shape_;  // on X11 only

@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 #include <exception>
 
+#include "PreparationController.h"
 #include "ResourceBar.h"
 #include "TFmMain.h"
 #include "catalogue/FillBookCombo.h"
@@ -107,6 +108,7 @@ void TFmMain::cbbooksChange() {
     const unsigned pick = ++bookPicks_;
     ++picks_;
     const Running running(bookChangesRunning_);
+    preparation_->bookChanging();
     resources_->offerBook();
     TabTextBook->LabelTextBook->setText(cbbooks->currentText());
     // Copied: the entry (and its record) may go while the loaders process events.
@@ -134,6 +136,7 @@ void TFmMain::cbbooksChange() {
                                 QVariant::fromValue<const TUnitObj*>(unit));
     }
     CBUnitClassUse->setCurrentIndex(-1);
+    preparation_->bookChanged(bookId, cbbooks->currentText());
 }
 
 void TFmMain::CBUnitClassUseChange() {
@@ -150,6 +153,7 @@ void TFmMain::CBUnitClassUseChange() {
     // the combo box, which a nested handler may empty.
     const GbkString unitCode = unit->unitcode;
     const GbkString pageNumber = unit->pagenumber;
+    preparation_->unitChosen(pageNumber);
     try {
         QListWidget* pages = TabTextBook->LVTextBook;
         // Each page display processes events; the view is looked at afresh every step.

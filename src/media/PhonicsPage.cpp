@@ -1,5 +1,7 @@
 #include "PhonicsPage.h"
 
+#include "catalogue/BookFiles.h"
+
 PhonicsPage::PhonicsPage(const TObjectList<TMediaClipObj>& clips, ImageList& images,
                          MediaSheetEnvironment environment, QWidget* parent)
     : MediaSheet("TabPhonics", images, nullptr, ListBuild::EachRefresh, std::move(environment), parent),
@@ -29,13 +31,12 @@ PhonicsPage::PhonicsPage(const TObjectList<TMediaClipObj>& clips, ImageList& ima
 
 void PhonicsPage::RefreshClipList() {
     // Clips belong to no unit: every one is listed.
-    RefreshList(GbkString(), Listing<TMediaClipObj>{
-                                 .records = clips_,
-                                 .imageSize = QSize(200, 130),
-                                 .caption = &TMediaClipObj::clip_title,
-                                 .cover = [](const TMediaClipObj& clip) { return clip.filename + ".jpg"; },
-                                 .missing = MissingCover::ShowsNoPicture,
-                                 .errors = Errors::Show});
+    RefreshList(GbkString(), Listing<TMediaClipObj>{.records = clips_,
+                                                    .imageSize = QSize(200, 130),
+                                                    .caption = &TMediaClipObj::clip_title,
+                                                    .cover = ClipPictureAddress,
+                                                    .missing = MissingCover::ShowsNoPicture,
+                                                    .errors = Errors::Show});
 }
 
 void PhonicsPage::LVPhonicsClick() {

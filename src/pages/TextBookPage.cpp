@@ -12,7 +12,7 @@
 
 #include "PageImageLoader.h"
 #include "PaneSplitter.h"
-#include "cache/CacheFileName.h"
+#include "catalogue/BookFiles.h"
 #include "catalogue/BuiltInPictures.h"
 #include "catalogue/HalftoneStretch.h"
 #include "catalogue/ImageLoader.h"
@@ -24,8 +24,8 @@
 namespace {
 
 constexpr int kLeftColumnWidth = 185;
-constexpr int kThumbWidth = 100;
-constexpr int kThumbHeight = 140;
+constexpr int kThumbWidth = kPageThumbWidth;
+constexpr int kThumbHeight = kPageThumbHeight;
 constexpr int kStatusPanelWidths[] = {800, 200};
 
 constexpr int kPageRole = Qt::UserRole;
@@ -185,7 +185,7 @@ TPageObj* TextBookPage::PageOf(const QListWidgetItem* item) {
 }
 
 std::string TextBookPage::pagePath(const TPageObj& page) const {
-    return gbk::joinPath(context_.cacheFolder, CacheFileName::PageFileName(page.pageid, page.pagefile));
+    return PagePicturePath(context_.cacheFolder, page);
 }
 
 int TextBookPage::selectedIndex() const {
@@ -215,12 +215,11 @@ void TextBookPage::LoadBookPageList(const GbkString& bookId) {
 }
 
 QImage TextBookPage::thumbnailOf(const GbkString& address, const std::string& path) const {
+    if (context_.thumbnails) {
+        if (std::optional<QImage> prepared = context_.thumbnails->find(path)) return *prepared;
+    }
     try {
-        const FetchedPicture fetched =
-            FetchPicture(context_.pictures, address, path, [](const std::string& local) {
-                int width = 0, height = 0;
-                return LoadImageThumbnail(local, kThumbWidth, kThumbHeight, width, height);
-            });
+        const FetchedPicture fetched = FetchPicture(context_.pictures, address, path, DecodePageThumbnail);
         if (!fetched.picture.isNull()) return fetched.picture;
     } catch (const std::exception&) {
         // A damaged cached picture must not cut the list short: it shows as missing.

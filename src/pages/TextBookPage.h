@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QWidget>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "CenterPageView.h"
@@ -11,6 +12,7 @@
 #include "catalogue/PictureFetch.h"
 #include "catalogue/TObjectList.h"
 #include "catalogue/TPageObj.h"
+#include "catalogue/ThumbnailStore.h"
 #include "service/GbkText.h"
 
 class QCheckBox;
@@ -45,6 +47,8 @@ public:
         TObjectList<TPageObj>& pageList;  // the window's page records
         ImageList& pageThumbList;         // the window's thumbnail pictures
         PictureSource pictures;           // the cache; may process pending events
+        // Thumbnails made ahead by a lesson preparation; may be null.
+        std::shared_ptr<const ThumbnailStore> thumbnails = nullptr;
     };
 
     explicit TextBookPage(Context context, QWidget* parent = nullptr);

@@ -134,6 +134,15 @@ ClientConfig ClientConfig::loadFile(const QString& path) {
             (key == u"connect_timeout" ? config.connectTimeout
              : key == u"idle_timeout"  ? config.idleTimeout
                                        : config.transferTimeout) = seconds;
+        } else if (section == u"http" && key == u"parallel_downloads") {
+            bool ok = false;
+            const int count = value.toInt(&ok);
+            if (!ok || count < 1 || count > 16 || value.startsWith(u'+'))
+                badValue(path, fullKey, value, QStringLiteral("expected a whole number from 1 to 16"));
+            config.parallelDownloads = count;
+        } else if (section == u"http" && key == u"prefetch") {
+            if (!parseBool(value, &config.prefetch))
+                badValue(path, fullKey, value, QStringLiteral("expected true or false"));
         } else if (section == u"tls" && key == u"ca_file") {
             const QFileInfo info(value);
             if (!value.isEmpty() && !(info.isFile() && info.isReadable())) {

@@ -22,6 +22,8 @@ struct ClientConfig {
     int connectTimeout = 30;    // seconds an HTTP request waits for its connection
     int idleTimeout = 60;       // seconds an HTTP request waits while no data arrives
     int transferTimeout = 300;  // seconds an HTTP request may take in all
+    int parallelDownloads = 6;  // transfers a lesson preparation runs at once (1..16)
+    bool prefetch = false;      // prepare every book as soon as it is chosen
     QString sourceFile;         // the file the values came from (may not exist)
 
     static QString defaultPath();

@@ -8,6 +8,10 @@ MessageSink& currentSink() {
     static MessageSink sink;
     return sink;
 }
+QuestionSink& currentQuestionSink() {
+    static QuestionSink sink;
+    return sink;
+}
 }  // namespace
 
 void ShowMessage(const QString& text) {
@@ -28,4 +32,14 @@ QString ShownMessageText(const QString& text) {
 
 MessageSink SetMessageSink(MessageSink sink) {
     return std::exchange(currentSink(), std::move(sink));
+}
+
+bool AskQuestion(const QString& text) {
+    if (const QuestionSink& sink = currentQuestionSink()) return sink(text);
+    std::fprintf(stderr, "%s (no)\n", text.toUtf8().constData());
+    return false;
+}
+
+QuestionSink SetQuestionSink(QuestionSink sink) {
+    return std::exchange(currentQuestionSink(), std::move(sink));
 }

@@ -17,3 +17,13 @@ QString ShownMessageText(const QString& text);
 
 // Installs a sink and returns the previous one.
 MessageSink SetMessageSink(MessageSink sink);
+
+// Yes-or-no questions go the same way: the windowed program asks with a modal box (是 / 否),
+// tests install a sink that answers. Without a sink the answer is no, which leaves things as
+// they are.
+using QuestionSink = std::function<bool(const QString& text)>;
+
+bool AskQuestion(const QString& text);
+
+// Installs a sink and returns the previous one.
+QuestionSink SetQuestionSink(QuestionSink sink);

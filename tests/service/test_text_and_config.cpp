@@ -122,6 +122,24 @@ private slots:
         QCOMPARE(plain.accountScheme(), QString("http"));
     }
 
+    void preparationKeys_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<int>("parallel");
+        QTest::addColumn<bool>("prefetch");
+        QTest::newRow("defaults") << QByteArray("[http]\n") << 6 << false;
+        QTest::newRow("one at a time, prefetching")
+            << QByteArray("[http]\nparallel_downloads = 1\nprefetch = yes\n") << 1 << true;
+        QTest::newRow("the most") << QByteArray("[HTTP]\nParallel_Downloads = 16 ; max\nprefetch = false\n")
+                                  << 16 << false;
+    }
+    void preparationKeys() {
+        QFETCH(QByteArray, content);
+        QTemporaryDir dir;
+        const ClientConfig config = ClientConfig::loadFile(writeConfig(dir, content));
+        QTEST(config.parallelDownloads, "parallel");
+        QTEST(config.prefetch, "prefetch");
+    }
+
     void environmentNamesTheFile() {
         qputenv("LUMOCLASS_CONFIG", "/somewhere/else.conf");
         QCOMPARE(ClientConfig::defaultPath(), QString("/somewhere/else.conf"));
@@ -148,6 +166,13 @@ private slots:
         addRow("verify", QByteArray("[tls]\nverify = maybe\n"), "tls.verify", "maybe");
         addRow("ca file", QByteArray("[tls]\nca_file = /no/such/ca.pem\n"), "tls.ca_file", "/no/such/ca.pem");
         addRow("namespace", QByteArray("[service]\nnamespace = tempuri\n"), "service.namespace", "tempuri");
+        addRow("no parallel downloads", QByteArray("[http]\nparallel_downloads = 0\n"),
+               "http.parallel_downloads", "0");
+        addRow("too many parallel downloads", QByteArray("[http]\nparallel_downloads = 17\n"),
+               "http.parallel_downloads", "17");
+        addRow("parallel downloads not a number", QByteArray("[http]\nparallel_downloads = six\n"),
+               "http.parallel_downloads", "six");
+        addRow("prefetch", QByteArray("[http]\nprefetch = often\n"), "http.prefetch", "often");
     }
     void badValuesNameFileKeyAndValue() {
         QFETCH(QByteArray, content);

@@ -19,3 +19,19 @@ private:
     QStringList texts_;
     MessageSink previous_;
 };
+
+// Answers every AskQuestion with `answer` while it lives and records the questions.
+class QuestionRecorder {
+public:
+    enum class Answer { Yes, No };
+    explicit QuestionRecorder(Answer answer);
+    ~QuestionRecorder();
+    QuestionRecorder(const QuestionRecorder&) = delete;
+    QuestionRecorder& operator=(const QuestionRecorder&) = delete;
+
+    const QStringList& texts() const { return texts_; }
+
+private:
+    QStringList texts_;
+    QuestionSink previous_;
+};

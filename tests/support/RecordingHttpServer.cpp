@@ -84,10 +84,16 @@ RecordingHttpServer::RecordingHttpServer(Handler handler, const std::string& cer
     thread_ = std::thread([this] { run(); });
 }
 
+RecordingHttpServer::RecordingHttpServer(Handler handler, Connections connections)
+    : RecordingHttpServer(std::move(handler)) {
+    concurrent_ = connections == Connections::Concurrent;
+}
+
 RecordingHttpServer::~RecordingHttpServer() {
     char byte = 'x';
     (void)!::write(stopPipe_[1], &byte, 1);
     thread_.join();
+    for (std::thread& connection : connectionThreads_) connection.join();
     ::close(listenFd_);
     ::close(stopPipe_[0]);
     ::close(stopPipe_[1]);
@@ -126,7 +132,12 @@ void RecordingHttpServer::run() {
         if (fds[1].revents) return;
         if (fds[0].revents & POLLIN) {
             int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-            if (fd >= 0) {
+            if (fd >= 0 && concurrent_) {
+                connectionThreads_.emplace_back([this, fd] {
+                    serve(fd);
+                    ::close(fd);
+                });
+            } else if (fd >= 0) {
                 serve(fd);
                 ::close(fd);
             }

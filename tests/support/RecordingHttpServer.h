@@ -34,13 +34,17 @@ struct ScriptedResponse {
 // An HTTP/1.1 server on 127.0.0.1 and an ephemeral port, on a thread of its own so that the
 // blocking client under test can talk to it from the test's thread. It records every request
 // and answers each with what the handler returns; one connection at a time, closed after each
-// answer. With certificate and key files it speaks HTTPS instead.
+// answer, unless made with Connections::Concurrent (a thread per connection, so a handler that
+// holds one answer back does not hold the others). With certificate and key files it speaks
+// HTTPS instead.
 class RecordingHttpServer {
 public:
     using Handler = std::function<ScriptedResponse(const RecordedRequest&)>;
+    enum class Connections { OneAtATime, Concurrent };
 
     explicit RecordingHttpServer(Handler handler, const std::string& certFile = {},
                                  const std::string& keyFile = {});
+    RecordingHttpServer(Handler handler, Connections connections);
     ~RecordingHttpServer();
     RecordingHttpServer(const RecordingHttpServer&) = delete;
     RecordingHttpServer& operator=(const RecordingHttpServer&) = delete;
@@ -64,5 +68,7 @@ private:
     void* sslContext_ = nullptr;
     mutable std::mutex mutex_;
     std::vector<RecordedRequest> requests_;
+    std::atomic<bool> concurrent_{false};
+    std::vector<std::thread> connectionThreads_;  // joined when the server goes
     std::thread thread_;
 };
