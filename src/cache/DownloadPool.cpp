@@ -1,6 +1,8 @@
 #include "DownloadPool.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <exception>
@@ -160,6 +162,10 @@ void DownloadPool::reapJumpers() {
 }
 
 void DownloadPool::workerLoop() {
+    // Fetching ahead is background work: the window thread, decoding the page the teacher just
+    // asked for, must win the processor over the pool's thumbnail decodes. Linux gives each
+    // thread its own nice value; the window's own transfers run on other threads and keep theirs.
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), 19);
     for (;;) {
         std::shared_ptr<Entry> entry;
         {
