@@ -41,6 +41,7 @@
 #include "media/PhonicsPage.h"
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
+#include "pages/InkController.h"
 #include "pages/TextBookPage.h"
 #include "platform/TerminationRequests.h"
 #include "platform/WindowRegistry.h"
@@ -342,6 +343,7 @@ void TFmMain::FitFrameToWorkArea() {
 
 void TFmMain::OfferResume(const GbkString& account) {
     lesson_->OfferResume(QByteArray::fromStdString(account.bytes()));
+    TabTextBook->Ink->store().attach(QByteArray::fromStdString(account.bytes()));
 }
 
 void TFmMain::SetTempPath() {
