@@ -85,7 +85,7 @@ void InkStore::flush() {
     if (!QDir().mkpath(folder_)) return;
     QFile::setPermissions(folder_, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     AtomicFile::writeFile(QFile::encodeName(inkFile(account_)).toStdString(), temporaryPrefix(),
-                          std::string_view(bytes), 0600);
+                          std::string_view(bytes.constData(), std::size_t(bytes.size())), 0600);
 }
 
 QByteArray InkStore::encodeAll() const {
