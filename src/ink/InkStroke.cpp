@@ -98,6 +98,14 @@ void paintStroke(QPainter& painter, const InkStroke& stroke) {
     for (std::size_t i = 1; i < points.size(); ++i) {
         const bool last = i + 1 == points.size();
         const QPointF to = last ? at(points[i]) : (at(points[i]) + at(points[i + 1])) / 2;
+        if (!area.isNull()) {
+            const double margin = stroke.width / 2 + 1;
+            const QRectF reach = QRectF(from, to).normalized().united(QRectF(at(points[i]), QSizeF(0, 0)));
+            if (!reach.adjusted(-margin, -margin, margin, margin).intersects(area)) {
+                from = to;
+                continue;
+            }
+        }
         QPainterPath piece(from);
         if (last)
             piece.lineTo(to);

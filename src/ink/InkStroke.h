@@ -37,5 +37,6 @@ QPainterPath smoothedPath(const std::vector<InkPoint>& points);
 
 // Draws `stroke` in page-picture coordinates (the painter's transform maps them to the screen).
 // Where the pressure varies the width follows it piece by piece; elsewhere the stroke is one path,
-// so a translucent highlighter does not darken where its pieces meet.
-void paintStroke(QPainter& painter, const InkStroke& stroke);
+// so a translucent highlighter does not darken where its pieces meet. Given an `area`, an opaque
+// pen draws only the pieces that reach it, so a long line costs little to repaint a corner of.
+void paintStroke(QPainter& painter, const InkStroke& stroke, const QRectF& area = QRectF());

@@ -82,5 +82,5 @@ void paintStrokes(QPainter& painter, const PageInk::Strokes& strokes, const QRec
         for (const auto& stroke : strokes)
             if ((stroke->tool == InkTool::Highlighter) == highlighter &&
                 (area.isNull() || stroke->bounds.intersects(area)))
-                paintStroke(painter, *stroke);
+                paintStroke(painter, *stroke, area);
 }

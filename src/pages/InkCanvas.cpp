@@ -98,7 +98,9 @@ void InkCanvas::paintEvent(QPaintEvent* event) {
     }
     if (live_) {
         painter.scale(scaleX, scaleY);
-        paintStroke(painter, *live_);
+        paintStroke(
+            painter, *live_,
+            QRectF(toPage(event->rect().topLeft()), toPage(event->rect().bottomRight() + QPoint(1, 1))));
     }
 }
 

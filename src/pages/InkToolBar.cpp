@@ -90,6 +90,13 @@ InkToolBar::InkToolBar(InkController& ink, QWidget* parent) : QFrame(parent), in
     connect(&ink_, &InkController::stateChanged, this, &InkToolBar::refresh);
     refresh();
     adjustSize();
+    // A pane made smaller (presentation mode left, a splitter moved) must not lose the bar.
+    if (parent != nullptr) parent->installEventFilter(this);
+}
+
+bool InkToolBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == parentWidget() && event->type() == QEvent::Resize && !isHidden()) moveWithin(pos());
+    return QFrame::eventFilter(watched, event);
 }
 
 QToolButton* InkToolBar::button(const QString& caption) const {

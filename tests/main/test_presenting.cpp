@@ -607,6 +607,38 @@ private slots:
         book().Ink->store().page(canvas->book(), canvas->pageId()).clear();
     }
 
+    // The ink of the signed-in account comes back with its pages after a new sign-in, and another
+    // account sees none of it.
+    void inkIsKeptPerAccount() {
+        const auto strokesOnPage = [this] {
+            InkCanvas* canvas = book().Ink->centreCanvas();
+            const PageInk* ink = book().Ink->store().find(canvas->book(), canvas->pageId());
+            return ink ? int(ink->strokes().size()) : 0;
+        };
+        w().OfferResume("ink teacher");
+        select(2);
+        press(book().CenterPage->box(), Qt::Key_H);
+        PagePicture* picture = book().CenterPage->picture();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+            const QPointF at = type == QEvent::MouseButtonPress ? QPointF(50, 80) : QPointF(150, 90);
+            QMouseEvent event(type, at, picture->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(picture, &event);
+        }
+        QCOMPARE(strokesOnPage(), 1);
+        w().OfferResume("another teacher");
+        QVERIFY(QFile::exists(InkStore().inkFile("ink teacher")));
+        select(1);
+        select(2);
+        QCOMPARE(strokesOnPage(), 0);
+        w().OfferResume("ink teacher");
+        select(1);
+        select(2);
+        QCOMPARE(strokesOnPage(), 1);
+        book().Ink->store().detach();
+    }
+
     void helpListsTheKeys() {
         press(book().CenterPage->box(), Qt::Key_F1);
         QVERIFY(presenter().HelpShown());
