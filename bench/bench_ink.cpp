@@ -189,7 +189,7 @@ void BM_InkLatency(benchmark::State& state) {
     sheet.Ink->choose(InkTool::Pen);
     picture->repaint();
 
-    // The part of the page in view, in page pixels: the stroke runs across it.
+    // The area of the page in view, in page pixels: the stroke runs across it.
     QWidget* viewport = sheet.CenterPage->box()->viewport();
     const QRect visible =
         QRect(picture->mapFrom(viewport, QPoint(0, 0)), viewport->size()).intersected(picture->rect());

@@ -80,15 +80,16 @@ QPainterPath smoothedPath(const std::vector<InkPoint>& points) {
     return path;
 }
 
-void paintStroke(QPainter& painter, const InkStroke& stroke) {
+void paintStroke(QPainter& painter, const InkStroke& stroke, const QRectF& area) {
     const std::vector<InkPoint>& points = stroke.points;
     if (points.empty()) return;
     painter.setBrush(Qt::NoBrush);
+    const bool opaque = qAlpha(stroke.colour) == 255;
     const bool even =
         stroke.tool != InkTool::Pen || std::all_of(points.begin(), points.end(), [&](const InkPoint& point) {
             return point.pressure == points[0].pressure;
         });
-    if (even || points.size() < 3) {
+    if ((even && (area.isNull() || !opaque)) || points.size() < 3) {
         painter.setPen(penFor(stroke, widthAt(stroke, points[0].pressure)));
         painter.drawPath(smoothedPath(points));
         return;
