@@ -256,6 +256,8 @@ void BM_InkLatency(benchmark::State& state) {
             if (!floorPass) {
                 send(QEvent::MouseButtonRelease, path.back(), 0);
                 QCoreApplication::processEvents();
+                const PageInk* page = sheet.Ink->store().find("book", "page");
+                state.counters["stroke_points"] = double(page->strokes().back()->points.size());
                 sheet.Ink->undo();
                 QCoreApplication::processEvents();
             }
@@ -267,6 +269,8 @@ void BM_InkLatency(benchmark::State& state) {
     state.counters["floor_p50_ms"] = percentile(reference, 0.5);
     state.counters["floor_p95_ms"] = percentile(reference, 0.95);
     state.counters["floor_worst_ms"] = percentile(reference, 1.0);
+    state.counters["ink_paints"] = double(ink.size());
+    state.counters["floor_paints"] = double(reference.size());
     state.counters["p95_ratio"] = percentile(ink, 0.95) / std::max(percentile(reference, 0.95), 1e-6);
 }
 BENCHMARK(BM_InkLatency)
