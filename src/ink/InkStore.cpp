@@ -48,13 +48,16 @@ void InkStore::attach(const QByteArray& account) {
     attached_ = true;
     QFile file(inkFile(account));
     if (file.open(QIODevice::ReadOnly) && file.size() <= kMaxFileBytes) decode(file.read(kMaxFileBytes + 1));
+    emit reloaded();
 }
 
 void InkStore::detach() {
     flush();
     attached_ = false;
     account_.clear();
+    if (books_.empty()) return;
     books_.clear();
+    emit reloaded();
 }
 
 PageInk& InkStore::page(const QString& book, const QString& pageId) {

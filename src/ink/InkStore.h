@@ -48,6 +48,8 @@ public:
 
 signals:
     void inkChanged(const QString& book, const QString& pageId);
+    // Everything kept was replaced (another account, or none).
+    void reloaded();
 
 private:
     struct Book {

@@ -41,6 +41,14 @@ void InkCanvas::showPage(const QString& book, const QString& pageId, QSize natur
     update();
 }
 
+void InkCanvas::reload() {
+    // A line begun over the ink that went stays out of the new ink.
+    live_.reset();
+    erasing_ = false;
+    layerInk_ = nullptr;
+    update();
+}
+
 const PageInk* InkCanvas::ink() const {
     return book_.isEmpty() ? nullptr : controller_.store().find(book_, pageId_);
 }

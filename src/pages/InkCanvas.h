@@ -31,6 +31,8 @@ public:
     // The page shown beneath, with the natural size of its decoded picture; an empty book
     // shows no ink.
     void showPage(const QString& book, const QString& pageId, QSize natural);
+    // Draws the page's ink anew: the store's pages were replaced.
+    void reload();
     const QString& book() const { return book_; }
     const QString& pageId() const { return pageId_; }
     QSize natural() const { return natural_; }

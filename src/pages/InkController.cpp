@@ -71,6 +71,9 @@ InkController::InkController(CenterPageView& centre, QObject* parent)
     toolBar_->hide();
 
     connect(&store_, &InkStore::inkChanged, this, &InkController::repaint);
+    connect(&store_, &InkStore::reloaded, this, [this] {
+        for (InkCanvas* canvas : canvases_) canvas->reload();
+    });
 }
 
 void InkController::placePenButton() {

@@ -25,6 +25,8 @@ namespace {
 enum class Input { Mouse, Finger, Pen };
 
 const QSize kNatural(1240, 1754);
+// The touch screen the tests touch; registered with the window system for the whole run.
+QPointingDevice* touchScreen_ = nullptr;
 
 bool inked(const QImage& image, QPoint at) {
     for (int dy = -2; dy <= 2; ++dy)
@@ -45,8 +47,7 @@ class TestInkCanvas : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TextBookSheetAlone> alone_;
-    QPointingDevice* touchScreen_ = nullptr;
-    std::unique_ptr<QPointingDevice> stylus_;
+    QPointingDevice* stylus_ = nullptr;
 
     TextBookPage& sheet() { return alone_->sheet(); }
     InkController& ink() { return *sheet().Ink; }
@@ -63,7 +64,7 @@ class TestInkCanvas : public QObject {
         QApplication::sendEvent(picture(), &event);
     }
     void tablet(QEvent::Type type, QPointF at, double pressure) {
-        QTabletEvent event(type, stylus_.get(), at, picture()->mapToGlobal(at), pressure, 0, 0, 0, 0, 0,
+        QTabletEvent event(type, stylus_, at, picture()->mapToGlobal(at), pressure, 0, 0, 0, 0, 0,
                            Qt::NoModifier, Qt::LeftButton,
                            type == QEvent::TabletRelease ? Qt::NoButton : Qt::LeftButton);
         QApplication::sendEvent(picture(), &event);
@@ -115,9 +116,11 @@ class TestInkCanvas : public QObject {
 private slots:
     void initTestCase() {
         touchScreen_ = QTest::createTouchDevice();
-        stylus_ = std::make_unique<QPointingDevice>(
-            "stylus", 42, QInputDevice::DeviceType::Stylus, QPointingDevice::PointerType::Pen,
-            QInputDevice::Capability::Position | QInputDevice::Capability::Pressure, 1, 3);
+        // Owned by the application, as the devices the window system reports are.
+        stylus_ = new QPointingDevice("stylus", 42, QInputDevice::DeviceType::Stylus,
+                                      QPointingDevice::PointerType::Pen,
+                                      QInputDevice::Capability::Position | QInputDevice::Capability::Pressure,
+                                      1, 3, QString(), QPointingDeviceUniqueId(), qApp);
     }
     void init() {
         alone_ = std::make_unique<TextBookSheetAlone>();
