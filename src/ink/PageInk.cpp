@@ -77,10 +77,15 @@ void PageInk::restore(Strokes strokes) {
     ++revision_;
 }
 
+void paintStrokesOf(QPainter& painter, const PageInk::Strokes& strokes, bool highlighter,
+                    const QRectF& area) {
+    for (const auto& stroke : strokes)
+        if ((stroke->tool == InkTool::Highlighter) == highlighter &&
+            (area.isNull() || stroke->bounds.intersects(area)))
+            paintStroke(painter, *stroke, area);
+}
+
 void paintStrokes(QPainter& painter, const PageInk::Strokes& strokes, const QRectF& area) {
-    for (const bool highlighter : {true, false})
-        for (const auto& stroke : strokes)
-            if ((stroke->tool == InkTool::Highlighter) == highlighter &&
-                (area.isNull() || stroke->bounds.intersects(area)))
-                paintStroke(painter, *stroke, area);
+    paintStrokesOf(painter, strokes, true, area);
+    paintStrokesOf(painter, strokes, false, area);
 }

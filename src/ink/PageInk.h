@@ -43,3 +43,6 @@ private:
 // Draws the strokes in page-picture coordinates, the highlighter under the pen; only the strokes
 // that reach `area` when it is given.
 void paintStrokes(QPainter& painter, const PageInk::Strokes& strokes, const QRectF& area = QRectF());
+// Only the highlighter's strokes, or only the others.
+void paintStrokesOf(QPainter& painter, const PageInk::Strokes& strokes, bool highlighter,
+                    const QRectF& area = QRectF());

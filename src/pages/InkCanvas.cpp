@@ -76,39 +76,40 @@ void InkCanvas::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double scaleX = double(width()) / natural_.width(), scaleY = double(height()) / natural_.height();
-    if (ink != nullptr && !ink->empty()) {
-        if (picture_->zoomed()) {
-            painter.save();
-            painter.scale(scaleX, scaleY);
-            const QRectF area(toPage(event->rect().topLeft()),
-                              toPage(event->rect().bottomRight() + QPoint(1, 1)));
-            paintStrokes(painter, ink->strokes(), area);
-            painter.restore();
-        } else {
-            const qreal ratio = devicePixelRatioF();
-            const QSize device = (QSizeF(size()) * ratio).toSize();
-            if (layer_.size() != device || layerInk_ != ink || layerRevision_ != ink->revision()) {
-                layer_ = QImage(device, QImage::Format_ARGB32_Premultiplied);
-                layer_.fill(Qt::transparent);
-                QPainter layer(&layer_);
+    const QRectF area(toPage(event->rect().topLeft()), toPage(event->rect().bottomRight() + QPoint(1, 1)));
+    const qreal ratio = devicePixelRatioF();
+    const bool cached = !picture_->zoomed() && ink != nullptr && !ink->empty();
+    if (cached) {
+        const QSize device = (QSizeF(size()) * ratio).toSize();
+        if (layers_[0].size() != device || layerInk_ != ink || layerRevision_ != ink->revision()) {
+            for (int kind = 0; kind < 2; ++kind) {
+                QImage& image = layers_[kind];
+                image = QImage(device, QImage::Format_ARGB32_Premultiplied);
+                image.fill(Qt::transparent);
+                QPainter layer(&image);
                 layer.setRenderHint(QPainter::Antialiasing);
                 layer.scale(scaleX * ratio, scaleY * ratio);
-                paintStrokes(layer, ink->strokes());
+                paintStrokesOf(layer, ink->strokes(), kind == 0);
                 layer.end();
-                layer_.setDevicePixelRatio(ratio);
-                layerInk_ = ink;
-                layerRevision_ = ink->revision();
+                image.setDevicePixelRatio(ratio);
             }
-            painter.drawImage(
-                event->rect(), layer_,
-                QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio));
+            layerInk_ = ink;
+            layerRevision_ = ink->revision();
         }
     }
-    if (live_) {
+    // The highlighter under the pen, the line being drawn included.
+    for (int kind = 0; kind < 2; ++kind) {
+        const bool highlighter = kind == 0;
+        if (cached) {
+            painter.drawImage(
+                event->rect(), layers_[kind],
+                QRectF(QPointF(event->rect().topLeft()) * ratio, QSizeF(event->rect().size()) * ratio));
+        }
+        painter.save();
         painter.scale(scaleX, scaleY);
-        paintStroke(
-            painter, *live_,
-            QRectF(toPage(event->rect().topLeft()), toPage(event->rect().bottomRight() + QPoint(1, 1))));
+        if (!cached && ink != nullptr) paintStrokesOf(painter, ink->strokes(), highlighter, area);
+        if (live_ && (live_->tool == InkTool::Highlighter) == highlighter) paintStroke(painter, *live_, area);
+        painter.restore();
     }
 }
 

@@ -19,7 +19,8 @@ class PagePicture;
 // chosen, draws with the mouse, one finger or a pen before zoom and pan see them. Two fingers
 // are left to the zoom.
 //
-// Unzoomed, the earlier strokes come from a drawing kept at the widget's size, so a new point
+// Unzoomed, the earlier strokes come from two drawings kept at the widget's size, the
+// highlighter's and the pen's (a new line goes between them where it belongs): a new point
 // repaints only the small area it adds; zoomed, the page is too large to keep drawn and only the
 // strokes reaching the repainted area are drawn.
 class InkCanvas : public QWidget {
@@ -64,7 +65,7 @@ private:
     bool erasing_ = false;
     bool touchPinch_ = false;
 
-    QImage layer_;
+    QImage layers_[2];  // the highlighter's strokes, the others'
     const PageInk* layerInk_ = nullptr;
     unsigned layerRevision_ = 0;
 };

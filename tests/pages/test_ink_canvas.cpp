@@ -287,6 +287,36 @@ private slots:
         QCOMPARE(drawn->strokes().size(), std::size_t(1));
     }
 
+    // The highlighter is drawn under the pen, while it is being drawn too, zoomed or not.
+    void highlighterStaysUnderThePen_data() {
+        addColumns<double, bool>({"zoom", "finished"});
+        addRow("1x, drawn", 1.0, true);
+        addRow("1x, being drawn", 1.0, false);
+        addRow("2x, drawn", 2.0, true);
+    }
+    void highlighterStaysUnderThePen() {
+        QFETCH(double, zoom);
+        QFETCH(bool, finished);
+        ink().choose(InkTool::Pen);
+        ink().setThick(true);
+        draw(Input::Mouse, across({0.3, 0.2}, {0.3, 0.5}));
+        if (zoom > 1) sheet().CenterPage->zoom()->zoomTo(zoom, picture()->geometry().center());
+        ink().choose(InkTool::Highlighter);
+        const QList<QPointF> line = across({0.2, 0.35}, {0.4, 0.35});
+        if (finished) {
+            draw(Input::Mouse, line);
+        } else {
+            mouse(QEvent::MouseButtonPress, line.first(), Qt::LeftButton);
+            mouse(QEvent::MouseMove, line.last(), Qt::LeftButton);
+        }
+        const QImage shown = picture()->grab().toImage();
+        QVERIFY(inked(shown, canvas()->toWidget(QPointF(0.3 * 1240, 0.35 * 1754)).toPoint()));
+        const QColor highlighted =
+            shown.pixelColor(canvas()->toWidget(QPointF(0.25 * 1240, 0.35 * 1754)).toPoint());
+        QVERIFY2(highlighted.blue() < 200 && highlighted.red() > 200, qPrintable(highlighted.name()));
+        if (!finished) mouse(QEvent::MouseButtonRelease, line.last(), Qt::NoButton);
+    }
+
     // Every control of the tool bar and the pen button reach a screen reader under their
     // captions, are touch sized and explain themselves in a tool tip.
     void controlsReachAScreenReader() {
