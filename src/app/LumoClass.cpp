@@ -10,6 +10,7 @@
 #include "Tfmlogin.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
+#include "ink/InkStore.h"
 #include "main/TFmMain.h"
 #include "platform/KillProcessByExeName.h"
 #include "platform/PlaceStore.h"
@@ -71,8 +72,8 @@ void LumoClass::EndRunningInstance() {
 
 void LumoClass::RemoveInterruptedWrites() {
     // An instance ended by the single-instance rule may have been halfway through a download, a
-    // write of qorox.ini or of the remembered place; its temporary files are never renamed into place and
-    // would stay.
+    // write of qorox.ini, of the remembered place or of the ink; its temporary files are never renamed into
+    // place and would stay.
     const std::string cache = CacheFolder::temporaryPath();
     if (!cache.empty()) CacheCleaner::RemoveInterruptedWrites(cache, HttpClient::kDownloadTemporaryPrefix);
     for (const QString& folder : QoroxIni().folders())
@@ -80,6 +81,8 @@ void LumoClass::RemoveInterruptedWrites() {
                                               QoroxIni::temporaryPrefix());
     CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(PlaceStore::defaultFolder()).toStdString(),
                                           PlaceStore::temporaryPrefix());
+    CacheCleaner::RemoveInterruptedWrites(QFile::encodeName(InkStore::defaultFolder()).toStdString(),
+                                          InkStore::temporaryPrefix());
     for (const std::string& folder : ReplyStore().accountFolders())
         CacheCleaner::RemoveInterruptedWrites(folder, ReplyStore::kTemporaryPrefix);
 }

@@ -16,6 +16,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 
+#include "pages/InkController.h"
 #include "pages/PageZoom.h"
 #include "web/PageScript.h"
 #include "web/WebBrowser.h"
@@ -89,6 +90,8 @@ QString Presenter::HelpText() {
         {QStringLiteral("B 或 .　/　W"), QStringLiteral("黑屏 / 白屏（任意键返回）")},
         {QStringLiteral("F5 或 F11"), QStringLiteral("演示模式")},
         {QStringLiteral("Esc 或 Shift+F5"), QStringLiteral("退出全屏播放或演示模式")},
+        {QStringLiteral("P / H / E"), QStringLiteral("画笔 / 荧光笔 / 橡皮擦（Esc 收起）")},
+        {QStringLiteral("Ctrl+Z / Ctrl+Y"), QStringLiteral("撤销 / 重做墨迹")},
         {QStringLiteral("Ctrl+滚轮 / Ctrl++ / Ctrl+-"), QStringLiteral("放大 / 缩小（拖动平移）")},
         {QStringLiteral("0 / 双击"), QStringLiteral("还原页面大小")},
         {QStringLiteral("双指捏合 / 单指左右滑动"), QStringLiteral("缩放 / 翻页")},
@@ -163,6 +166,10 @@ bool Presenter::escape() {
             return true;
         }
     }
+    if (t_.book.ink != nullptr && t_.book.ink->toolChosen()) {
+        t_.book.ink->putDown();
+        return true;
+    }
     if (presenting_) {
         LeavePresentation();
         return true;
@@ -187,8 +194,29 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
             case Qt::Key_0:
                 book.zoom->reset();
                 return true;
+            case Qt::Key_Z:
+                if (book.ink != nullptr && !(modifiers & Qt::ShiftModifier)) book.ink->undo();
+                return book.ink != nullptr;
+            case Qt::Key_Y:
+                if (book.ink != nullptr) book.ink->redo();
+                return book.ink != nullptr;
             default:
                 return false;
+        }
+    }
+    if (book.ink != nullptr && modifiers == Qt::NoModifier && !key->isAutoRepeat()) {
+        switch (code) {
+            case Qt::Key_P:
+                book.ink->choose(InkTool::Pen);
+                return true;
+            case Qt::Key_H:
+                book.ink->choose(InkTool::Highlighter);
+                return true;
+            case Qt::Key_E:
+                book.ink->choose(InkTool::Eraser);
+                return true;
+            default:
+                break;
         }
     }
     const bool repeat = key->isAutoRepeat();

@@ -17,6 +17,7 @@ class QLabel;
 class QPushButton;
 class QTabWidget;
 class QWidget;
+class InkController;
 class PageZoom;
 class TextBookPage;
 class WebBrowser;
@@ -38,6 +39,7 @@ struct PresenterTargets {
         QWidget* pagePanel = nullptr;            // opaque black in presentation mode
         QAbstractScrollArea* pageBox = nullptr;  // takes the focus; no scroll bars when presenting
         PageZoom* zoom = nullptr;
+        InkController* ink = nullptr;  // P, H, E, Ctrl+Z and Ctrl+Y; Esc puts the tool down
         QList<QWidget*> surroundings;  // everything of the sheet but the page, hidden when presenting
         std::function<void()> previousPage;
         std::function<void()> nextPage;
@@ -63,12 +65,15 @@ PresenterTargets::Book TextBookTargets(TextBookPage& sheet);
 // keys (arrows, Space, Backspace, Home, End) only where they mean nothing else: on the
 // thumbnails, a page pane or nothing that takes keys. Nothing is taken while a text field or a
 // browser view has the focus, a drop-down list is open, or Ctrl or Alt is held (Ctrl + "+"/"-"
-// zoom). In the scene, mini-lecture and word views F and S work the full-screen button and the
-// subtitles box once they show. F1 or "?" shows the list of keys.
+// zoom); of the Ctrl combinations only zoom and the ink's undo and redo are taken. P, H and E
+// pick up the pen, the highlighter and the eraser. In the scene, mini-lecture and word views F and S work the
+// full-screen button and the subtitles box once they show. F1 or "?" shows the list of keys.
 //
 // Blanking covers the window's screen with a black or white window until any key or click;
 // players with a document are paused and stay paused. Presentation mode shows the window full
-// screen with only the center page, on opaque black; leaving it restores what was hidden.
+// screen with only the center page, on opaque black; leaving it restores what was hidden. Esc
+// does one thing per press: closes the help, else leaves a player's full screen, else puts the
+// ink tool down, else leaves presentation mode.
 class Presenter : public QObject {
     Q_OBJECT
 

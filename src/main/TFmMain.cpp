@@ -43,6 +43,7 @@
 #include "media/PhonicsPage.h"
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
+#include "pages/InkController.h"
 #include "pages/TextBookPage.h"
 #include "platform/TerminationRequests.h"
 #include "platform/WindowRegistry.h"
@@ -347,6 +348,7 @@ void TFmMain::FitFrameToWorkArea() {
 
 void TFmMain::OfferResume(const GbkString& account) {
     lesson_->OfferResume(QByteArray::fromStdString(account.bytes()));
+    TabTextBook->Ink->store().attach(QByteArray::fromStdString(account.bytes()));
 }
 
 void TFmMain::SetTempPath() {

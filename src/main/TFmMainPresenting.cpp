@@ -25,6 +25,7 @@ PresenterTargets::Book TextBookTargets(TextBookPage& sheet) {
         .pagePanel = book->CenterPage->panel(),
         .pageBox = book->CenterPage->box(),
         .zoom = book->CenterPage->zoom(),
+        .ink = book->Ink,
         .surroundings = {book->Panel4, book->PreviousPane->panel(), book->Splitter3, book->Splitter2,
                          book->StatusBar1, book->NextPane->panel()},
         .previousPage = [book] { book->ImageleftClick(); },

@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 #include <exception>
 
+#include "InkCanvas.h"
+#include "InkController.h"
 #include "PageImageLoader.h"
 #include "PaneSplitter.h"
 #include "catalogue/BookFiles.h"
@@ -161,6 +163,11 @@ void TextBookPage::CreateRightArea() {
     stack->addWidget(NextPane->panel());
 
     connect(Splitter2, &PaneSplitter::moved, this, &TextBookPage::Splitter2Moved);
+
+    Ink = new InkController(*CenterPage, this);
+    previousInk_ = Ink->addCanvas(PreviousPane->picture());
+    nextInk_ = Ink->addCanvas(NextPane->picture());
+    Ink->setReporter([this](const QString& text) { StatusBar1Panel0->setText(text); });
 }
 
 void TextBookPage::CollapseNeighbourPanes() {
@@ -315,6 +322,7 @@ void TextBookPage::LVTextBookClick() {
     }
 
     CenterPage->showPicture(path, picture, natural);
+    Ink->showCentre(gbk::toQString(page->bookid), gbk::toQString(page->pageid), natural, path);
 
     if (CheckBoxPrevious->isChecked() && index > 0 &&
         !showNeighbour(index - 1, *PreviousPane, generation, display))
@@ -342,6 +350,9 @@ bool TextBookPage::showNeighbour(int index, NeighbourPane& pane, unsigned genera
                      });
     if (generation != recordGeneration_ || display != pageDisplays_ || !fetched.available) return false;
     pane.showPicture(fetched.picture, path);
+    // The neighbour's picture is decoded whole: its size is the natural one.
+    Ink->showPage(&pane == PreviousPane ? previousInk_ : nextInk_, gbk::toQString(page->bookid),
+                  gbk::toQString(gbk::trimmed(page->pageid)), fetched.picture.size());
     return true;
 }
 

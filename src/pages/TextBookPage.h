@@ -22,6 +22,8 @@ class QListWidgetItem;
 class QStatusBar;
 class lmvInclassSoap;
 class PaneSplitter;
+class InkCanvas;
+class InkController;
 
 // The textbook sheet ("教材"): a column of page thumbnails beside three stacked page panes, the
 // previous page, the current page fitted to the pane's height with the two page arrows over it,
@@ -105,6 +107,8 @@ public:
     QLabel* StatusBar1Panel0 = nullptr;  // carries every status text
     QLabel* StatusBar1Panel1 = nullptr;
     NeighbourPane* NextPane = nullptr;
+    // Ink over the three page pictures, the tool bar and the ink store.
+    InkController* Ink = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -121,6 +125,8 @@ private:
     bool showNeighbour(int index, NeighbourPane& pane, unsigned generation, unsigned display);
 
     Context context_;
+    InkCanvas* previousInk_ = nullptr;
+    InkCanvas* nextInk_ = nullptr;
     // Bumped whenever the records the view points at may be destroyed; a routine that processed
     // events compares it with the value it started with before it touches a record again.
     unsigned recordGeneration_ = 0;

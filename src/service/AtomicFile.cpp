@@ -54,6 +54,18 @@ int AtomicFile::commit() {
     return error;
 }
 
+int AtomicFile::commitNew() {
+    if (fd_ < 0) return openError_ ? openError_ : EBADF;
+    int error = ::fsync(fd_) == 0 ? 0 : errno;
+    if (::close(fd_) != 0 && error == 0) error = errno;
+    fd_ = -1;
+    // A hard link is made only where no name exists yet, so nothing is ever replaced.
+    if (error == 0 && ::link(temporary_.c_str(), path_.c_str()) != 0) error = errno;
+    ::unlink(temporary_.c_str());
+    temporary_.clear();
+    return error;
+}
+
 void AtomicFile::discard() {
     if (fd_ >= 0) {
         ::close(fd_);

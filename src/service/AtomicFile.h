@@ -31,6 +31,8 @@ public:
     // Flushes, closes and renames over the target: 0, or the errno of the first step that failed
     // (and then the temporary file is gone).
     int commit();
+    // As commit(), but an existing file at the target is left as it is and the result is EEXIST.
+    int commitNew();
     void discard();
 
     // The whole of `bytes` as the file at `path`: 0 or an errno.

@@ -419,6 +419,9 @@ private slots:
         addRow("a remembered place", "state", "0123abcd", true, false);
         addRow("kept reply leftover", "replies", ".lumo-reply-Q1w2E3", true, true);
         addRow("kept reply", "replies", "LmvInclass_GetBookList-0a1b", true, false);
+        addRow("ink leftover", "state", ".ink-Q1w2E3", true, true);
+        addRow("recent ink leftover", "state", ".ink-Q1w2E3", false, false);
+        addRow("kept ink", "state", "0123abcd.ink", true, false);
     }
     void startRemovesOnlyOldLeftoversOfInterruptedWrites() {
         QFETCH(QString, where);

@@ -29,6 +29,9 @@
 #include "media/PhonicsPage.h"
 #include "media/ScenePage.h"
 #include "media/SyllabusWordPage.h"
+#include "pages/InkCanvas.h"
+#include "pages/InkController.h"
+#include "pages/InkToolBar.h"
 #include "pages/PagePicture.h"
 #include "pages/PageScrollBox.h"
 #include "pages/PageZoom.h"
@@ -135,6 +138,7 @@ private slots:
         messages_ = std::make_unique<MessageRecorder>();
     }
     void cleanup() {
+        book().Ink->putDown();
         presenter().LeavePresentation();
         presenter().Unblank();
         presenter().ShowHelp(false);
@@ -524,6 +528,115 @@ private slots:
         QVERIFY(face != nullptr);
         QCOMPARE(face->text(QAccessible::Name), name);
         QVERIFY(!face->state().invisible);
+    }
+
+    void inkKeysPickTheTool_data() {
+        addColumns<int, int>({"key", "modifiers"});
+        QTest::addColumn<int>("tool");  // -1 for none
+        addRow("P", int(Qt::Key_P), int(Qt::NoModifier), int(InkTool::Pen));
+        addRow("H", int(Qt::Key_H), int(Qt::NoModifier), int(InkTool::Highlighter));
+        addRow("E", int(Qt::Key_E), int(Qt::NoModifier), int(InkTool::Eraser));
+        addRow("Shift+P", int(Qt::Key_P), int(Qt::ShiftModifier), -1);
+        addRow("Alt+E", int(Qt::Key_E), int(Qt::AltModifier), -1);
+    }
+    void inkKeysPickTheTool() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, tool);
+        press(book().CenterPage->box(), key, Qt::KeyboardModifiers(modifiers));
+        QCOMPARE(book().Ink->toolChosen(), tool >= 0);
+        if (tool >= 0) {
+            QCOMPARE(int(*book().Ink->tool()), tool);
+            QVERIFY(book().Ink->toolBar()->isVisible());
+        }
+        // Not while a text field has the focus.
+        book().Ink->putDown();
+        auto* field = new QLineEdit(&w());
+        field->show();
+        press(field, key, Qt::KeyboardModifiers(modifiers));
+        QVERIFY(!book().Ink->toolChosen());
+        delete field;
+    }
+
+    // Esc does one step a press: the help, then the ink tool, then presentation mode; the ink
+    // stays through presentation mode and the blank screen, and Ctrl+Z / Ctrl+Y work on it.
+    void escapeTakesOneStepAPress() {
+        select(1);
+        press(book().CenterPage->box(), Qt::Key_F5);
+        QVERIFY(presenter().InPresentation());
+        press(book().CenterPage->box(), Qt::Key_P);
+        QVERIFY(book().Ink->toolBar()->isVisible());
+        PagePicture* picture = book().CenterPage->picture();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+            const QPointF at = type == QEvent::MouseButtonPress ? QPointF(100, 200) : QPointF(200, 220);
+            QMouseEvent event(type, at, picture->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(picture, &event);
+        }
+        InkCanvas* canvas = book().Ink->centreCanvas();
+        const auto strokes = [&] {
+            const PageInk* ink = book().Ink->store().find(canvas->book(), canvas->pageId());
+            return ink ? int(ink->strokes().size()) : 0;
+        };
+        QCOMPARE(strokes(), 1);
+        press(book().CenterPage->box(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(strokes(), 0);
+        press(book().CenterPage->box(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(strokes(), 1);
+        press(book().CenterPage->box(), Qt::Key_B);
+        QVERIFY(presenter().IsBlank());
+        QTest::keyClick(presenter().BlankScreen(), Qt::Key_Space);
+        QVERIFY(!presenter().IsBlank() && presenter().InPresentation());
+        QCOMPARE(strokes(), 1);
+        QVERIFY(canvas->isVisible() && !book().Ink->hidden());
+
+        press(book().CenterPage->box(), Qt::Key_F1);
+        QVERIFY(presenter().HelpShown());
+        for (const char* text : {"P / H / E", "画笔", "荧光笔", "橡皮擦", "Ctrl+Z / Ctrl+Y"})
+            QVERIFY2(presenter().Help()->text().contains(QString::fromUtf8(text)), text);
+        press(book().CenterPage->box(), Qt::Key_Escape);
+        QVERIFY(!presenter().HelpShown());
+        QVERIFY(book().Ink->toolChosen() && presenter().InPresentation());
+        press(book().CenterPage->box(), Qt::Key_Escape);
+        QVERIFY(!book().Ink->toolChosen() && !book().Ink->toolBar()->isVisible());
+        QVERIFY(presenter().InPresentation());
+        press(book().CenterPage->box(), Qt::Key_Escape);
+        QVERIFY(!presenter().InPresentation());
+        QCOMPARE(strokes(), 1);
+        book().Ink->store().page(canvas->book(), canvas->pageId()).clear();
+    }
+
+    // The ink of the signed-in account comes back with its pages after a new sign-in, and another
+    // account sees none of it.
+    void inkIsKeptPerAccount() {
+        const auto strokesOnPage = [this] {
+            InkCanvas* canvas = book().Ink->centreCanvas();
+            const PageInk* ink = book().Ink->store().find(canvas->book(), canvas->pageId());
+            return ink ? int(ink->strokes().size()) : 0;
+        };
+        w().OfferResume("ink teacher");
+        select(2);
+        press(book().CenterPage->box(), Qt::Key_H);
+        PagePicture* picture = book().CenterPage->picture();
+        for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseMove, QEvent::MouseButtonRelease}) {
+            const QPointF at = type == QEvent::MouseButtonPress ? QPointF(50, 80) : QPointF(150, 90);
+            QMouseEvent event(type, at, picture->mapToGlobal(at), Qt::LeftButton,
+                              type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                              Qt::NoModifier);
+            QApplication::sendEvent(picture, &event);
+        }
+        QCOMPARE(strokesOnPage(), 1);
+        w().OfferResume("another teacher");
+        QVERIFY(QFile::exists(InkStore().inkFile("ink teacher")));
+        select(1);
+        select(2);
+        QCOMPARE(strokesOnPage(), 0);
+        w().OfferResume("ink teacher");
+        select(1);
+        select(2);
+        QCOMPARE(strokesOnPage(), 1);
+        book().Ink->store().detach();
     }
 
     void helpListsTheKeys() {
