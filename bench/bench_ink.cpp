@@ -27,6 +27,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "WidgetBenchMain.h"
 #include "cache/RemoteFileCache.h"
 #include "pages/InkCanvas.h"
 #include "pages/InkController.h"
@@ -282,11 +283,5 @@ BENCHMARK(BM_InkLatency)
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

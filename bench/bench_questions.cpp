@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "WidgetBenchMain.h"
 #include "catalogue/TquestionObj.h"
 #include "questions/QuestionBankPage.h"
 #include "questions/ReadQuestionList.h"
@@ -175,12 +176,5 @@ BENCHMARK(QuestionReplyParseAndRecords)->Unit(benchmark::kMillisecond)->MinTime(
 BENCHMARK(QuestionReplyIntoList)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
 int main(int argc, char** argv) {
-    // The sheet is a real widget; it is never shown, so no display is needed.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

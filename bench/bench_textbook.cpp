@@ -48,6 +48,7 @@
 
 #include "BenchSupport.h"
 #include "KeepAliveServer.h"
+#include "WidgetBenchMain.h"
 #include "cache/RemoteFileCache.h"
 #include "catalogue/ImageLoader.h"
 #include "catalogue/LessonPreparation.h"
@@ -497,11 +498,5 @@ BENCHMARK(BM_OpenTextbook)->Iterations(1)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return runWidgetBenchmarks(argc, argv);
 }

@@ -20,6 +20,7 @@
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
 #include "TestActions.h"
+#include "TouchGestures.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
 #include "main/Presenter.h"
@@ -359,15 +360,7 @@ private slots:
         if (byTouch) {
             // Two fingers spread from 100 to 160 pixels apart around `at`; the page stays
             // narrower than the pane, so nothing holds it back from the pane's edges.
-            QTest::touchEvent(client, touchScreen_)
-                .press(0, at - QPoint(50, 0), client)
-                .press(1, at + QPoint(50, 0), client);
-            QTest::touchEvent(client, touchScreen_)
-                .move(0, at - QPoint(80, 0), client)
-                .move(1, at + QPoint(80, 0), client);
-            QTest::touchEvent(client, touchScreen_)
-                .release(0, at - QPoint(80, 0), client)
-                .release(1, at + QPoint(80, 0), client);
+            spreadTwoFingers(client, touchScreen_, at);
             QVERIFY(qAbs(book().CenterPage->zoom()->factor() - 1.6) < 0.01);
             QVERIFY(picture->width() < book().CenterPage->box()->viewport()->width());
         } else {

@@ -12,6 +12,7 @@
 #include "AccessibleTree.h"
 #include "DataRows.h"
 #include "TextBookSheetAlone.h"
+#include "TouchGestures.h"
 #include "pages/CenterPageView.h"
 #include "pages/InkCanvas.h"
 #include "pages/InkController.h"
@@ -234,12 +235,7 @@ private slots:
         QTest::touchEvent(client, touchScreen_)
             .move(0, at - QPoint(50, 0), client)
             .press(1, at + QPoint(50, 0), client);
-        QTest::touchEvent(client, touchScreen_)
-            .move(0, at - QPoint(80, 0), client)
-            .move(1, at + QPoint(80, 0), client);
-        QTest::touchEvent(client, touchScreen_)
-            .release(0, at - QPoint(80, 0), client)
-            .release(1, at + QPoint(80, 0), client);
+        spreadAndLift(client, touchScreen_, at);
         QVERIFY(qAbs(sheet().CenterPage->zoom()->factor() - 1.6) < 0.01);
         QCOMPARE(strokes("bk-0"), std::size_t(0));
 
