@@ -48,14 +48,6 @@ double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t index =
-        std::min(values.size() - 1, std::size_t(std::ceil(share * double(values.size())) - 1));
-    return values[index];
-}
-
 // Counts the paints a widget receives.
 struct Paints : QObject {
     explicit Paints(QWidget* widget) { widget->installEventFilter(this); }

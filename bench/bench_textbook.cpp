@@ -192,14 +192,6 @@ void BM_ShowCachedPage(benchmark::State& state) {
 }
 BENCHMARK(BM_ShowCachedPage)->Iterations(20)->Unit(benchmark::kMillisecond);
 
-double percentile(std::vector<double> values, double share) {
-    if (values.empty()) return 0;
-    std::sort(values.begin(), values.end());
-    const std::size_t index =
-        std::min(values.size() - 1, std::size_t(std::ceil(share * double(values.size())) - 1));
-    return values[index];
-}
-
 // The sheet as the main window holds it: a page of the view stack, with the presenter
 // watching the window's keys.
 struct PresentingWindow {
@@ -373,8 +365,6 @@ void BM_ZoomStep(benchmark::State& state) {
     TextBookPage& page = presenting.page;
     page.RefreshBookPageList();
     page.ShowFirstPage();
-    std::unique_ptr<BackgroundPreparation> background;
-    if (state.range(0) == 1) background = std::make_unique<BackgroundPreparation>();
     page.CenterPage->picture()->finishRescale();
     QCoreApplication::processEvents();
     const qint64 decoded = page.CenterPage->picture()->picture().cacheKey();

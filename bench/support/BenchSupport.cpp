@@ -3,6 +3,7 @@
 #include <jpeglib.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 
 QImage makePage(std::uint32_t seed, int w, int h) {
@@ -108,4 +109,12 @@ QImage referenceDecode(const std::string& path, unsigned scaleDenom) {
 double median(std::vector<double> values) {
     std::sort(values.begin(), values.end());
     return values.empty() ? 0 : values[values.size() / 2];
+}
+
+double percentile(std::vector<double> values, double share) {
+    if (values.empty()) return 0;
+    std::sort(values.begin(), values.end());
+    const std::size_t index =
+        std::min(values.size() - 1, std::size_t(std::ceil(share * double(values.size())) - 1));
+    return values[index];
 }

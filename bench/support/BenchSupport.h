@@ -22,3 +22,6 @@ QImage referenceDecode(const std::string& path, unsigned scaleDenom = 1);
 
 // The middle value (the upper one of an even count); 0 for none.
 double median(std::vector<double> values);
+
+// The value `share` (0..1) of the way up the sorted values, nearest rank; 0 for none.
+double percentile(std::vector<double> values, double share);
