@@ -10,7 +10,7 @@ JOBS=$(nproc 2>/dev/null || echo 2)
 
 PACKAGES=(
     cmake ninja-build g++ pkg-config git openssl ca-certificates
-    qt6-base-dev qt6-webengine-dev qt6-declarative-dev libgl-dev
+    qt6-base-dev qt6-base-private-dev qt6-webengine-dev qt6-declarative-dev libgl-dev
     libcurl4-openssl-dev libxml2-dev zlib1g-dev libssl-dev libpng-dev libjpeg62-turbo-dev
     libboost-dev libbenchmark-dev
     clang libclang-rt-14-dev clang-format

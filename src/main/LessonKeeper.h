@@ -75,6 +75,9 @@ public:
     // a unit. Also done after every pick and page, so a process ended without warning keeps it.
     void RememberPlace();
 
+    // Where the place and the screens are remembered.
+    const PlaceStore& store() const { return desktop_.store; }
+
     QPushButton* BtnResume = nullptr;
 
     static QString inhibitReason() { return QStringLiteral("正在上课"); }

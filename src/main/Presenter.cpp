@@ -15,7 +15,9 @@
 #include <QScreen>
 #include <QTabWidget>
 #include <QTextEdit>
+#include <QWindow>
 
+#include "PresenterConsole.h"
 #include "pages/InkController.h"
 #include "pages/PageZoom.h"
 #include "web/PageScript.h"
@@ -42,6 +44,27 @@ bool insideBrowser(const QWidget* widget) {
 void announce(QWidget* widget) {
     QAccessibleEvent event(widget, QAccessible::Alert);
     QAccessible::updateAccessibility(&event);
+}
+
+// Shows a top-level window full screen on `screen`. Full screen is left first, as a window
+// manager keeps a full-screen window on the screen it fills.
+void fillScreen(QWidget* window, QScreen* screen) {
+    if (window->windowState() & Qt::WindowFullScreen)
+        window->setWindowState(window->windowState() & ~Qt::WindowFullScreen);
+    if (window->windowHandle() != nullptr)
+        window->windowHandle()->setScreen(screen);
+    else
+        window->setScreen(screen);
+    window->setGeometry(screen->geometry());
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowFullScreen);
+    window->show();
+}
+
+bool swapKey(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers held =
+        key->modifiers() & (Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier);
+    return held == (Qt::ControlModifier | Qt::ShiftModifier) &&
+           (key->key() == Qt::Key_S || key->key() == Qt::Key_Right || key->key() == Qt::Key_Left);
 }
 
 }  // namespace
@@ -76,10 +99,12 @@ Presenter::Presenter(PresenterTargets targets, QObject* parent) : QObject(parent
         if (t_.pages->currentWidget() == t_.book.sheet) t_.book.pageBox->setFocus(Qt::OtherFocusReason);
     });
     qApp->installEventFilter(this);
+    connect(qApp, &QGuiApplication::screenRemoved, this, &Presenter::screenRemoved);
 }
 
 Presenter::~Presenter() {
     qApp->removeEventFilter(this);
+    closeConsole();
 }
 
 QString Presenter::HelpText() {
@@ -106,10 +131,13 @@ QString Presenter::HelpText() {
 
 QWidget* Presenter::focusWidget() const {
     QWidget* focus = QApplication::focusWidget();
-    return focus != nullptr && focus->window() == t_.window ? focus : t_.window->focusWidget();
+    const bool ours = focus != nullptr && (focus->window() == t_.window || focus->window() == console_.get());
+    return ours ? focus : t_.window->focusWidget();
 }
 
 bool Presenter::keyboardKeysAllowed(QWidget* focus) const {
+    if (focus != nullptr && console_ && focus->window() == console_.get())
+        return qobject_cast<QAbstractButton*>(focus) == nullptr;
     if (focus == nullptr || focus == t_.window || focus == t_.book.sheet ||
         focus->focusPolicy() == Qt::NoFocus)
         return true;
@@ -120,12 +148,23 @@ bool Presenter::keyboardKeysAllowed(QWidget* focus) const {
 
 bool Presenter::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
+    // The window's screen is the one remembered at close: not the projector's.
+    if (type == QEvent::Close && watched == t_.window) LeavePresentation();
+    if (type == QEvent::ShortcutOverride && console_ && swapKey(static_cast<QKeyEvent*>(event))) {
+        // Taken from the window's own screen moves while the console shows: they swap instead.
+        event->accept();
+        return true;
+    }
     if (type != QEvent::KeyPress && type != QEvent::MouseButtonPress && type != QEvent::TouchBegin)
         return false;
     auto* receiver = qobject_cast<QWidget*>(watched);
     if (receiver == nullptr) return false;
     QWidget* window = receiver->window();
-    if (IsBlank() && (window == blank_.get() || window == t_.window)) {
+    const bool console = console_ && window == console_.get();
+    // A key returns from anywhere; a click on the console acts on the console and leaves the
+    // projector blank.
+    if (IsBlank() &&
+        (window == blank_.get() || window == t_.window || (console && type == QEvent::KeyPress))) {
         if (type == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->isAutoRepeat()) return true;
         Unblank();
         return true;
@@ -134,7 +173,7 @@ bool Presenter::eventFilter(QObject* watched, QEvent* event) {
         if (receiver == help_) ShowHelp(false);
         return false;
     }
-    if (window != t_.window || QApplication::activePopupWidget() != nullptr) return false;
+    if ((window != t_.window && !console) || QApplication::activePopupWidget() != nullptr) return false;
     return keyPress(static_cast<QKeyEvent*>(event));
 }
 
@@ -182,6 +221,10 @@ bool Presenter::textBookKey(QKeyEvent* key, QWidget* focus) {
     const Qt::KeyboardModifiers modifiers = key->modifiers();
     const int code = key->key();
     if (modifiers & (Qt::AltModifier | Qt::MetaModifier)) return false;
+    if (console_ && swapKey(key)) {
+        if (!key->isAutoRepeat()) SwapScreens();
+        return true;
+    }
     if (modifiers & Qt::ControlModifier) {
         switch (code) {
             case Qt::Key_Plus:
@@ -310,15 +353,21 @@ void Presenter::Blank(const QColor& colour) {
     blank_->setAccessibleName(black ? QStringLiteral("黑屏，按任意键返回")
                                     : QStringLiteral("白屏，按任意键返回"));
     blank_->setWindowTitle(blank_->accessibleName());
-    if (QScreen* screen = t_.window->screen()) {
+    if (QScreen* screen = console_ ? projector_.data() : t_.window->screen()) {
         blank_->setScreen(screen);
         blank_->setGeometry(screen->geometry());
     }
     blank_->showFullScreen();
     blank_->raise();
-    blank_->activateWindow();
-    blank_->setFocus(Qt::OtherFocusReason);
-    announce(blank_.get());
+    if (console_) {
+        // The presenter goes on working on the console.
+        console_->setBlankText(black ? QStringLiteral("黑屏中") : QStringLiteral("白屏中"));
+        announce(console_->lblBlank);
+    } else {
+        blank_->activateWindow();
+        blank_->setFocus(Qt::OtherFocusReason);
+        announce(blank_.get());
+    }
     pausePlayers();
     emit modeChanged();
 }
@@ -326,6 +375,12 @@ void Presenter::Blank(const QColor& colour) {
 void Presenter::Unblank() {
     if (!IsBlank()) return;
     blank_->hide();
+    if (console_) {
+        console_->setBlankText(QString());
+        console_->activateWindow();
+        emit modeChanged();
+        return;
+    }
     t_.window->activateWindow();
     if (focusBeforeBlank_ && focusBeforeBlank_->isVisible())
         focusBeforeBlank_->setFocus(Qt::OtherFocusReason);
@@ -349,7 +404,7 @@ void Presenter::ShowHelp(bool shown) {
 }
 
 void Presenter::placeOverlays() {
-    const QRect area = t_.window->rect();
+    const QRect area = help_->parentWidget()->rect();
     help_->move(area.center() - help_->rect().center());
     hint_->adjustSize();
     hint_->move((area.width() - hint_->width()) / 2, area.height() - hint_->height() - 24);
@@ -388,6 +443,10 @@ void Presenter::EnterPresentation() {
 
     windowState_ = t_.window->windowState();
     windowGeometry_ = t_.window->geometry();
+    if (openConsole()) {
+        emit modeChanged();
+        return;
+    }
     if (QScreen* screen = t_.window->screen()) t_.window->setGeometry(screen->geometry());
     t_.window->setWindowState(windowState_ | Qt::WindowFullScreen);
     book.pageBox->setFocus(Qt::OtherFocusReason);
@@ -400,14 +459,103 @@ void Presenter::EnterPresentation() {
     emit modeChanged();
 }
 
+bool Presenter::openConsole() {
+    if (t_.book.textBook == nullptr) return false;
+    const QList<QScreen*> qtScreens = QGuiApplication::screens();
+    QList<ScreenInfo> screens;
+    for (QScreen* screen : qtScreens)
+        screens.append({screen->name(), screen->geometry(), screen->availableGeometry()});
+    screens = DistinctScreens(screens);
+    const int here = ScreenAt(screens, t_.window->frameGeometry().center());
+    const int there = ::ProjectorScreen(screens, here, t_.loadProjector ? t_.loadProjector() : std::nullopt);
+    if (here < 0 || there < 0) return false;
+    const auto qtScreen = [&](const ScreenInfo& info) -> QScreen* {
+        for (QScreen* screen : qtScreens)
+            if (screen->name() == info.name && screen->geometry() == info.geometry) return screen;
+        return nullptr;
+    };
+    consoleScreen_ = qtScreen(screens.at(here));
+    projector_ = qtScreen(screens.at(there));
+    if (!consoleScreen_ || !projector_) return false;
+
+    console_ = std::make_unique<PresenterConsole>(*t_.book.textBook, t_.caption);
+    connect(console_.get(), &PresenterConsole::swapRequested, this, &Presenter::SwapScreens);
+    connect(console_.get(), &PresenterConsole::endRequested, this, &Presenter::LeavePresentation);
+    help_->setParent(console_.get());
+    help_->hide();
+    placeOnScreens();
+    announce(console_.get());
+    return true;
+}
+
+void Presenter::placeOnScreens() {
+    fillScreen(t_.window, projector_);
+    fillScreen(console_.get(), consoleScreen_);
+    console_->raise();
+    console_->activateWindow();
+    if (IsBlank()) {
+        blank_->setScreen(projector_);
+        blank_->setGeometry(projector_->geometry());
+        blank_->raise();
+    }
+}
+
+void Presenter::SwapScreens() {
+    if (!console_) return;
+    std::swap(projector_, consoleScreen_);
+    placeOnScreens();
+    if (t_.saveProjector) t_.saveProjector({projector_->name(), projector_->geometry()});
+    emit modeChanged();
+}
+
+void Presenter::closeConsole() {
+    if (!console_) return;
+    // The help overlay lives on whichever window the presenter looks at.
+    help_->hide();
+    help_->setParent(t_.window);
+    console_.reset();
+    projector_ = nullptr;
+    consoleScreen_ = nullptr;
+}
+
+void Presenter::screenRemoved(QScreen* screen) {
+    if (!console_ || (screen != projector_ && screen != consoleScreen_)) return;
+    QPointer<QScreen> remaining = screen == projector_ ? consoleScreen_ : projector_;
+    // The window goes back to the remaining screen when presenting ends.
+    if (screen == consoleScreen_) windowGeometry_ = remaining->availableGeometry();
+    Unblank();
+    closeConsole();
+    // Once Qt has moved the gone screen's windows: the page, full screen, on the other.
+    QTimer::singleShot(0, this, [this, remaining] {
+        if (!presenting_) return;
+        QScreen* screen = remaining ? remaining.data() : QGuiApplication::primaryScreen();
+        if (screen == nullptr) return;
+        fillScreen(t_.window, screen);
+        t_.window->activateWindow();
+        t_.book.pageBox->setFocus(Qt::OtherFocusReason);
+        emit modeChanged();
+    });
+    emit modeChanged();
+}
+
 void Presenter::LeavePresentation() {
     if (!presenting_) return;
     presenting_ = false;
     const PresenterTargets::Book& book = t_.book;
     hintTimer_.stop();
     hint_->hide();
+    Unblank();
+    const bool moved =
+        t_.window->screen() != nullptr && !t_.window->screen()->geometry().contains(windowGeometry_.center());
+    closeConsole();
+    if (moved) {
+        if (QWindow* handle = t_.window->windowHandle())
+            if (QScreen* home = QGuiApplication::screenAt(windowGeometry_.center())) handle->setScreen(home);
+    }
     t_.window->setWindowState(windowState_ & ~Qt::WindowFullScreen);
-    if (!(windowState_ & (Qt::WindowMaximized | Qt::WindowFullScreen)))
+    // Back from the projector the geometry is set whatever the state, as a window manager
+    // maximises a window on the screen it is on.
+    if (moved || !(windowState_ & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         t_.window->setGeometry(windowGeometry_);
     book.pageBox->setHorizontalScrollBarPolicy(Qt::ScrollBarPolicy(horizontalBar_));
     book.pageBox->setVerticalScrollBarPolicy(Qt::ScrollBarPolicy(verticalBar_));

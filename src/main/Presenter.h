@@ -6,19 +6,25 @@
 #include <QPalette>
 #include <QPointer>
 #include <QRect>
+#include <QScreen>
 #include <QTimer>
 #include <functional>
 #include <memory>
+#include <optional>
+
+#include "platform/ScreenChoice.h"
 
 class QAbstractScrollArea;
 class QCheckBox;
 class QKeyEvent;
 class QLabel;
 class QPushButton;
+
 class QTabWidget;
 class QWidget;
 class InkController;
 class PageZoom;
+class PresenterConsole;
 class TextBookPage;
 class WebBrowser;
 
@@ -33,7 +39,8 @@ struct PresenterTargets {
 
     // The textbook sheet as the keys see it.
     struct Book {
-        QWidget* sheet = nullptr;  // the textbook keys work while it is on show
+        QWidget* sheet = nullptr;          // the textbook keys work while it is on show
+        TextBookPage* textBook = nullptr;  // what the presenter console shows and acts through
         QWidget* thumbnails = nullptr;
         QWidget* panes = nullptr;                // the page panes: the keyboard keys work on what is inside
         QWidget* pagePanel = nullptr;            // opaque black in presentation mode
@@ -50,10 +57,14 @@ struct PresenterTargets {
     QWidget* window = nullptr;
     QTabWidget* pages = nullptr;
     Book book;
-    QList<QWidget*> chrome;       // hidden in presentation mode besides the sheet's own
-    QList<Player> players;        // F and S work on these
-    QList<WebBrowser*> browsers;  // every player: paused while the screen is blank; Esc
-                                  // leaves a full-screen one first
+    QList<QWidget*> chrome;            // hidden in presentation mode besides the sheet's own
+    QList<Player> players;             // F and S work on these
+    QList<WebBrowser*> browsers;       // every player: paused while the screen is blank; Esc
+                                       // leaves a full-screen one first
+    std::function<QString()> caption;  // book and unit, for the presenter console
+    // The screen last chosen for the projected page; either may be empty.
+    std::function<std::optional<RememberedScreen>()> loadProjector;
+    std::function<void(const RememberedScreen&)> saveProjector;
 };
 
 // The textbook sheet's controls and page steps, as the keys use them.
@@ -71,7 +82,12 @@ PresenterTargets::Book TextBookTargets(TextBookPage& sheet);
 //
 // Blanking covers the window's screen with a black or white window until any key or click;
 // players with a document are paused and stay paused. Presentation mode shows the window full
-// screen with only the center page, on opaque black; leaving it restores what was hidden. Esc
+// screen with only the center page, on opaque black; leaving it restores what was hidden.
+// With two screens or more (mirrored outputs count as one) the window takes the page full
+// screen to the projector screen, the largest other one or the one chosen last, and the
+// presenter console opens full screen where the window was; the keys work from either, a blank
+// covers the projector only, and "交换屏幕" (Ctrl+Shift+S, or Ctrl+Shift+Right/Left) swaps the
+// two. When either screen goes, the page stays, full screen, on the other. Esc
 // does one thing per press: closes the help, else leaves a player's full screen, else puts the
 // ink tool down, else leaves presentation mode.
 class Presenter : public QObject {
@@ -89,6 +105,10 @@ public:
     bool InPresentation() const { return presenting_; }
     void ShowHelp(bool shown);
     bool HelpShown() const;
+    // The console while presenting on two screens, else null.
+    PresenterConsole* Console() const { return console_.get(); }
+    QScreen* ProjectorScreen() const { return console_ ? projector_.data() : nullptr; }
+    void SwapScreens();
 
     // The overlay windows and labels, for tests and screen readers.
     QWidget* BlankScreen() const { return blank_.get(); }
@@ -114,6 +134,10 @@ private:
     bool keyboardKeysAllowed(QWidget* focus) const;
     void pausePlayers();
     void placeOverlays();
+    bool openConsole();
+    void placeOnScreens();
+    void closeConsole();
+    void screenRemoved(QScreen* screen);
 
     PresenterTargets t_;
     std::unique_ptr<QWidget> blank_;
@@ -135,4 +159,9 @@ private:
     int horizontalBar_ = 0;
     int verticalBar_ = 0;
     QPointer<QWidget> focusBeforePresentation_;
+
+    // Presenting on two screens.
+    std::unique_ptr<PresenterConsole> console_;
+    QPointer<QScreen> projector_;
+    QPointer<QScreen> consoleScreen_;
 };

@@ -1,10 +1,12 @@
 // The main window's part in presenting: it lends the presenter its controls.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QStatusBar>
 
 #include "ColourKeyShape.h"
+#include "LessonKeeper.h"
 #include "Presenter.h"
 #include "TFmMain.h"
 #include "media/MiniLecturePage.h"
@@ -20,6 +22,7 @@ PresenterTargets::Book TextBookTargets(TextBookPage& sheet) {
     TextBookPage* book = &sheet;
     return PresenterTargets::Book{
         .sheet = book,
+        .textBook = book,
         .thumbnails = book->LVTextBook,
         .panes = book->PanelRight,
         .pagePanel = book->CenterPage->panel(),
@@ -48,6 +51,12 @@ void TFmMain::CreatePresenter() {
     };
     targets.browsers = {TabMiniLecture->WebMiniLecture, TabPassage->WebPassage, TabScene->WebScene,
                         TabSyllabusWord->WebWord, TabPhonics->WebPhonics};
+    targets.caption = [this] {
+        return QStringLiteral("%1 · %2").arg(cbbooks->currentText(), CBUnitClassUse->currentText());
+    };
+    const PlaceStore& store = lesson_->store();
+    targets.loadProjector = [&store] { return store.LoadProjector(); };
+    targets.saveProjector = [&store](const RememberedScreen& screen) { store.SaveProjector(screen); };
     Presenting = new Presenter(std::move(targets), this);
     if (shape_) connect(Presenting, &Presenter::modeChanged, shape_.get(), &ColourKeyShape::Invalidate);
 }

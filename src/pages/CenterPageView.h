@@ -29,6 +29,8 @@ public:
 
     // The cache path of the picture shown; empty until one is shown.
     const std::string& file() const { return file_; }
+    // The shown picture's own size, whatever size it was decoded at.
+    QSize natural() const { return natural_; }
 
     // Shows `picture`, decoded from `path` (at most as tall as heightLimit()), whose natural size
     // is `natural`, fitted and scrolled to its top.

@@ -49,6 +49,18 @@ void InkCanvas::reload() {
     update();
 }
 
+void InkCanvas::mirror(InkCanvas* source, const QRectF& pageArea) {
+    liveSource_ = source;
+    update(widgetRect(pageArea));
+}
+
+const InkStroke* InkCanvas::liveStroke() const {
+    if (live_) return &*live_;
+    if (liveSource_ && liveSource_->live_ && liveSource_->book_ == book_ && liveSource_->pageId_ == pageId_)
+        return &*liveSource_->live_;
+    return nullptr;
+}
+
 const PageInk* InkCanvas::ink() const {
     return book_.isEmpty() ? nullptr : controller_.store().find(book_, pageId_);
 }
@@ -72,7 +84,8 @@ QRect InkCanvas::widgetRect(const QRectF& page) const {
 void InkCanvas::paintEvent(QPaintEvent* event) {
     if (controller_.hidden() || natural_.isEmpty() || width() <= 0 || height() <= 0) return;
     const PageInk* ink = this->ink();
-    if (ink == nullptr && !live_) return;
+    const InkStroke* live = liveStroke();
+    if (ink == nullptr && live == nullptr) return;
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const double scaleX = double(width()) / natural_.width(), scaleY = double(height()) / natural_.height();
@@ -108,7 +121,8 @@ void InkCanvas::paintEvent(QPaintEvent* event) {
         painter.save();
         painter.scale(scaleX, scaleY);
         if (!cached && ink != nullptr) paintStrokesOf(painter, ink->strokes(), highlighter, area);
-        if (live_ && (live_->tool == InkTool::Highlighter) == highlighter) paintStroke(painter, *live_, area);
+        if (live != nullptr && (live->tool == InkTool::Highlighter) == highlighter)
+            paintStroke(painter, *live, area);
         painter.restore();
     }
 }
@@ -211,6 +225,7 @@ void InkCanvas::begin(QPointF at, float pressure) {
     stroke.updateBounds();
     live_ = std::move(stroke);
     update(widgetRect(live_->bounds));
+    controller_.liveChanged(this, live_->bounds);
 }
 
 void InkCanvas::extend(QPointF at, float pressure) {
@@ -234,6 +249,7 @@ void InkCanvas::extend(QPointF at, float pressure) {
     changed.adjust(-margin, -margin, margin, margin);
     live_->bounds |= changed;
     update(widgetRect(changed));
+    controller_.liveChanged(this, changed);
 }
 
 void InkCanvas::finish() {
@@ -253,7 +269,8 @@ void InkCanvas::cancel() {
     if (erasing_ && !book_.isEmpty()) controller_.store().page(book_, pageId_).endGesture();
     erasing_ = false;
     if (!live_) return;
-    const QRect area = widgetRect(live_->bounds);
+    const QRectF bounds = live_->bounds;
     live_.reset();
-    update(area);
+    update(widgetRect(bounds));
+    controller_.liveChanged(this, bounds);
 }

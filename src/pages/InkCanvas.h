@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 #include <QWidget>
@@ -39,6 +40,9 @@ public:
     QSize natural() const { return natural_; }
     bool drawing() const { return live_.has_value() || erasing_; }
 
+    // Shows the line `source` (a canvas of the same page) is drawing; `pageArea` changed.
+    void mirror(InkCanvas* source, const QRectF& pageArea);
+
     QPointF toPage(QPointF widget) const;
     QPointF toWidget(QPointF page) const;
 
@@ -61,7 +65,10 @@ private:
     QString pageId_;
     QSize natural_;
 
+    const InkStroke* liveStroke() const;
+
     std::optional<InkStroke> live_;
+    QPointer<InkCanvas> liveSource_;
     bool erasing_ = false;
     bool touchPinch_ = false;
 

@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QToolButton>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -83,9 +84,12 @@ void InkController::placePenButton() {
     penButton_->raise();
 }
 
-InkCanvas* InkController::addCanvas(PagePicture* picture) {
-    auto* canvas = new InkCanvas(picture, *this, false);
+InkCanvas* InkController::addCanvas(PagePicture* picture, bool takesInput) {
+    auto* canvas = new InkCanvas(picture, *this, takesInput);
     canvases_.push_back(canvas);
+    connect(canvas, &QObject::destroyed, this, [this, canvas] {
+        canvases_.erase(std::remove(canvases_.begin(), canvases_.end(), canvas), canvases_.end());
+    });
     return canvas;
 }
 
@@ -165,6 +169,12 @@ bool InkController::clearPage() {
 
 void InkController::inkChanged(const QString& book, const QString& pageId) {
     store_.changed(book, pageId);
+}
+
+void InkController::liveChanged(InkCanvas* from, const QRectF& pageArea) {
+    for (InkCanvas* canvas : canvases_)
+        if (canvas != from && canvas->book() == from->book() && canvas->pageId() == from->pageId())
+            canvas->mirror(from, pageArea);
 }
 
 void InkController::repaint(const QString& book, const QString& pageId) {

@@ -32,8 +32,9 @@ public:
     InkCanvas* centreCanvas() const { return centre_; }
     InkToolBar* toolBar() const { return toolBar_; }
     QToolButton* penButton() const { return penButton_; }
-    // A canvas over a neighbour pane's picture, drawing only.
-    InkCanvas* addCanvas(PagePicture* picture);
+    // A canvas over another picture of a page: a neighbour pane's, drawing only, or the
+    // presenter console's, which also takes ink. It goes with the picture.
+    InkCanvas* addCanvas(PagePicture* picture, bool takesInput = false);
 
     // The page now shown on the center pane, decoded from `file`.
     void showCentre(const QString& book, const QString& pageId, QSize natural, const std::string& file);
@@ -62,6 +63,9 @@ public:
     bool clearPage();
     // After a canvas changed a page's ink.
     void inkChanged(const QString& book, const QString& pageId);
+    // The line `from` is drawing grew over `pageArea` (page pixels): the other canvases of its
+    // page show it too, so both screens see a line as it is drawn.
+    void liveChanged(InkCanvas* from, const QRectF& pageArea);
 
     // The center page with its ink as a PNG at the page's natural size in the pictures folder;
     // the path written, or empty. The status panel hears where it went.

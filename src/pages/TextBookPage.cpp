@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 #include <exception>
+#include <utility>
 
 #include "InkCanvas.h"
 #include "InkController.h"
@@ -206,6 +207,7 @@ void TextBookPage::selectIndex(int index) {
 
 void TextBookPage::ClearPageView() {
     ++recordGeneration_;
+    ahead_ = {};
     ++thumbnailPass_;
     LVTextBook->clear();
     context_.pageThumbList.Clear();
@@ -299,8 +301,15 @@ void TextBookPage::LVTextBookClick() {
     const std::string path = pagePath(*page);
     QSize natural(0, 0);
     const int heightLimit = CenterPage->heightLimit();
+    Ahead ahead = std::exchange(ahead_, Ahead{});
     const FetchedPicture fetched = FetchPicture(
-        context_.pictures, page->pagefile, path, [&natural, heightLimit](const std::string& local) {
+        context_.pictures, page->pagefile, path, [&natural, heightLimit, &ahead](const std::string& local) {
+            // Read ahead for this pane's size: nothing to decode. Used once, as a refetched copy
+            // must be decoded anew.
+            if (ahead.path == local && ahead.heightLimit == heightLimit) {
+                natural = ahead.natural;
+                return std::exchange(ahead, Ahead{}).picture;
+            }
             return PageImageLoader::LoadForDisplay(local, heightLimit, natural);
         });
     // The record may have been destroyed meanwhile, or a later display shown another page.
@@ -323,6 +332,8 @@ void TextBookPage::LVTextBookClick() {
 
     CenterPage->showPicture(path, picture, natural);
     Ink->showCentre(gbk::toQString(page->bookid), gbk::toQString(page->pageid), natural, path);
+    emit pageShown(index);
+    if (generation != recordGeneration_ || display != pageDisplays_) return;
 
     if (CheckBoxPrevious->isChecked() && index > 0 &&
         !showNeighbour(index - 1, *PreviousPane, generation, display))
@@ -379,15 +390,44 @@ void TextBookPage::ImagerightClick() {
 }
 
 void TextBookPage::ShowFirstPage() {
-    if (LVTextBook->count() == 0) return;
-    selectIndex(0);
-    LVTextBookClick();
+    ShowPageAt(0);
 }
 
 void TextBookPage::ShowLastPage() {
-    if (LVTextBook->count() == 0) return;
-    selectIndex(LVTextBook->count() - 1);
+    ShowPageAt(LVTextBook->count() - 1);
+}
+
+void TextBookPage::ShowPageAt(int index) {
+    if (index < 0 || index >= LVTextBook->count()) return;
+    selectIndex(index);
     LVTextBookClick();
+}
+
+QImage TextBookPage::DecodeAhead(int index, QSize& natural) {
+    if (index < 0 || index >= LVTextBook->count()) return {};
+    const TPageObj* page = PageOf(LVTextBook->item(index));
+    if (page == nullptr) return {};
+    const unsigned generation = recordGeneration_;
+    const std::string path = pagePath(*page);
+    const int heightLimit = CenterPage->heightLimit();
+    if (ahead_.path == path && ahead_.heightLimit == heightLimit) {
+        natural = ahead_.natural;
+        return ahead_.picture;
+    }
+    QSize size(0, 0);
+    FetchedPicture fetched;
+    try {
+        fetched = FetchPicture(context_.pictures, page->pagefile, path,
+                               [&size, heightLimit](const std::string& local) {
+                                   return PageImageLoader::LoadForDisplay(local, heightLimit, size);
+                               });
+    } catch (const std::exception&) {
+        return {};  // shown later, its display reports what is wrong
+    }
+    if (generation != recordGeneration_ || !fetched.available || fetched.picture.isNull()) return {};
+    ahead_ = {path, fetched.picture, size, heightLimit};
+    natural = size;
+    return fetched.picture;
 }
 
 void TextBookPage::Splitter2Moved() {

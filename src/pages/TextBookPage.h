@@ -71,9 +71,18 @@ public:
     // The page record a thumbnail item carries, or null.
     static TPageObj* PageOf(const QListWidgetItem* item);
 
-    // Shows the first or the last page, as a click on its thumbnail does.
+    // Shows the first or the last page, or the page at `index`, as a click on its thumbnail does.
     void ShowFirstPage();
     void ShowLastPage();
+    void ShowPageAt(int index);
+    // The index of the page on show (the selected thumbnail), -1 for none.
+    int CurrentIndex() const { return selectedIndex(); }
+    // The picture of the page at `index` decoded as the center pane would show it, fetched
+    // first when it is not cached yet, with its own size in `natural`; a null picture when
+    // there is no such page or it cannot be had. The last one is kept, so showing that page
+    // next decodes nothing: the presenter console reads the next page ahead this way. May
+    // process pending events; the records are not read again when a book change came meanwhile.
+    QImage DecodeAhead(int index, QSize& natural);
 
     // Page steps: the arrows over the current page, a swipe and the presenter keys.
     void ImageleftClick();
@@ -110,6 +119,10 @@ public:
     // Ink over the three page pictures, the tool bar and the ink store.
     InkController* Ink = nullptr;
 
+signals:
+    // The page at `index` is now on the center pane, its ink included.
+    void pageShown(int index);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -125,6 +138,13 @@ private:
     bool showNeighbour(int index, NeighbourPane& pane, unsigned generation, unsigned display);
 
     Context context_;
+    // The picture last decoded ahead, for the center pane.
+    struct Ahead {
+        std::string path;
+        QImage picture;
+        QSize natural;
+        int heightLimit = 0;
+    } ahead_;
     InkCanvas* previousInk_ = nullptr;
     InkCanvas* nextInk_ = nullptr;
     // Bumped whenever the records the view points at may be destroyed; a routine that processed

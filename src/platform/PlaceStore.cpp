@@ -73,26 +73,55 @@ void PlaceStore::ForgetPlace(const QByteArray& account) const {
     QFile::remove(placeFile(account));
 }
 
-std::optional<RememberedScreen> PlaceStore::LoadScreen() const {
-    const std::optional<QJsonObject> object = readObject(screenFile());
-    if (!object || !object->value("name").isString()) return std::nullopt;
+namespace {
+
+std::optional<RememberedScreen> screenIn(const QJsonObject& object) {
+    if (!object.value("name").isString()) return std::nullopt;
     int numbers[4];
     const char* keys[] = {"x", "y", "width", "height"};
     for (int i = 0; i < 4; ++i) {
-        const QJsonValue value = object->value(QLatin1String(keys[i]));
+        const QJsonValue value = object.value(QLatin1String(keys[i]));
         if (!value.isDouble()) return std::nullopt;
         numbers[i] = value.toInt();
     }
-    return RememberedScreen{object->value("name").toString(),
+    return RememberedScreen{object.value("name").toString(),
                             QRect(numbers[0], numbers[1], numbers[2], numbers[3])};
 }
 
+void putScreen(QJsonObject& object, const RememberedScreen& screen) {
+    object.insert("name", screen.name);
+    object.insert("x", screen.geometry.x());
+    object.insert("y", screen.geometry.y());
+    object.insert("width", screen.geometry.width());
+    object.insert("height", screen.geometry.height());
+}
+
+const QString kProjectorKey = QStringLiteral("projector");
+
+}  // namespace
+
+std::optional<RememberedScreen> PlaceStore::LoadScreen() const {
+    const std::optional<QJsonObject> object = readObject(screenFile());
+    return object ? screenIn(*object) : std::nullopt;
+}
+
 void PlaceStore::SaveScreen(const RememberedScreen& screen) const {
-    const QJsonObject object{{"name", screen.name},
-                             {"x", screen.geometry.x()},
-                             {"y", screen.geometry.y()},
-                             {"width", screen.geometry.width()},
-                             {"height", screen.geometry.height()}};
+    // Rewritten whole, keeping what else the file holds (the projector's screen).
+    QJsonObject object = readObject(screenFile()).value_or(QJsonObject());
+    putScreen(object, screen);
+    write(screenFile(), QJsonDocument(object).toJson(QJsonDocument::Compact));
+}
+
+std::optional<RememberedScreen> PlaceStore::LoadProjector() const {
+    const std::optional<QJsonObject> object = readObject(screenFile());
+    return object ? screenIn(object->value(kProjectorKey).toObject()) : std::nullopt;
+}
+
+void PlaceStore::SaveProjector(const RememberedScreen& screen) const {
+    QJsonObject object = readObject(screenFile()).value_or(QJsonObject());
+    QJsonObject projector;
+    putScreen(projector, screen);
+    object.insert(kProjectorKey, projector);
     write(screenFile(), QJsonDocument(object).toJson(QJsonDocument::Compact));
 }
 

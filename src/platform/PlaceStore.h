@@ -45,6 +45,10 @@ public:
 
     std::optional<RememberedScreen> LoadScreen() const;
     void SaveScreen(const RememberedScreen& screen) const;
+    // The screen last chosen for the projected page, kept in the same file under a key of its
+    // own, which readers that do not know it pass over.
+    std::optional<RememberedScreen> LoadProjector() const;
+    void SaveProjector(const RememberedScreen& screen) const;
 
 private:
     void write(const QString& path, const QByteArray& bytes) const;

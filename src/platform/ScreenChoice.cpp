@@ -58,6 +58,44 @@ int ScreenAt(const QList<ScreenInfo>& screens, QPoint point) {
     return nearest;
 }
 
+QList<ScreenInfo> DistinctScreens(const QList<ScreenInfo>& screens) {
+    QList<ScreenInfo> distinct;
+    for (const ScreenInfo& screen : screens) {
+        const bool mirrored = std::any_of(distinct.begin(), distinct.end(),
+                                          [&](const ScreenInfo& s) { return s.geometry == screen.geometry; });
+        if (!mirrored) distinct.append(screen);
+    }
+    return distinct;
+}
+
+int ProjectorScreen(const QList<ScreenInfo>& screens, int console,
+                    const std::optional<RememberedScreen>& chosen) {
+    QList<ScreenInfo> others;
+    QList<int> indices;
+    for (int i = 0; i < screens.size(); ++i) {
+        if (i == console || (console >= 0 && console < screens.size() &&
+                             screens.at(i).geometry == screens.at(console).geometry))
+            continue;
+        others.append(screens.at(i));
+        indices.append(i);
+    }
+    if (others.isEmpty()) return -1;
+    if (chosen) {
+        // Matched as the window's screen is; without a match ChooseScreen answers the fallback,
+        // told apart here by checking that it really matches.
+        const int found = ChooseScreen(others, chosen, 0);
+        const ScreenInfo& match = others.at(found);
+        if ((!chosen->name.isEmpty() && match.name == chosen->name) || match.geometry == chosen->geometry)
+            return indices.at(found);
+    }
+    int largest = 0;
+    for (int i = 1; i < others.size(); ++i) {
+        const QSize a = others.at(i).geometry.size(), b = others.at(largest).geometry.size();
+        if (qint64(a.width()) * a.height() > qint64(b.width()) * b.height()) largest = i;
+    }
+    return indices.at(largest);
+}
+
 QList<ScreenInfo> DesktopScreens::screens() const {
     QList<ScreenInfo> list;
     for (QScreen* screen : QGuiApplication::screens())

@@ -34,6 +34,16 @@ int NeighbourScreen(const QList<ScreenInfo>& screens, int current, int step);
 // The screen holding `point`, else the one nearest to it; -1 only for an empty list.
 int ScreenAt(const QList<ScreenInfo>& screens, QPoint point);
 
+// The screens as presenting sees them: mirrored outputs, which share one geometry, count as one
+// (the first of them in the list stands for all).
+QList<ScreenInfo> DistinctScreens(const QList<ScreenInfo>& screens);
+
+// The screen the page goes to in presentation mode when the window is on `console`: the one
+// chosen last if it is still there (matched as the window's screen is), else the largest other
+// screen, the first of equals. -1 when there is no other screen.
+int ProjectorScreen(const QList<ScreenInfo>& screens, int console,
+                    const std::optional<RememberedScreen>& chosen);
+
 // The screens of the desktop; tests replace them with a list of their own.
 class ScreenSet {
 public:
