@@ -104,7 +104,8 @@ Presenter::Presenter(PresenterTargets targets, QObject* parent) : QObject(parent
 
 Presenter::~Presenter() {
     qApp->removeEventFilter(this);
-    closeConsole();
+    // The window may be going too: the console goes, taking the help overlay it holds.
+    console_.reset();
 }
 
 QString Presenter::HelpText() {
@@ -483,6 +484,7 @@ bool Presenter::openConsole() {
     connect(console_.get(), &PresenterConsole::endRequested, this, &Presenter::LeavePresentation);
     help_->setParent(console_.get());
     help_->hide();
+    if (t_.book.ink != nullptr) t_.book.ink->setFloatingBar(false);
     placeOnScreens();
     announce(console_.get());
     return true;
@@ -514,6 +516,7 @@ void Presenter::closeConsole() {
     help_->hide();
     help_->setParent(t_.window);
     console_.reset();
+    if (t_.book.ink != nullptr) t_.book.ink->setFloatingBar(true);
     projector_ = nullptr;
     consoleScreen_ = nullptr;
 }

@@ -145,12 +145,14 @@ PresenterConsole::PresenterConsole(TextBookPage& sheet, std::function<QString()>
     lblNext->setText(QStringLiteral("下一页"));
     column->addWidget(lblNext);
     next_ = new MirrorPage(side, "ConsoleNextPage", QStringLiteral("下一页"));
-    next_->setFixedSize(kNextWidth, kNextWidth * 7 / 5);
-    column->addWidget(next_);
+    // As large as the room the tool bar leaves, up to a page's proportions.
+    next_->setMaximumHeight(kNextWidth * 7 / 5);
+    next_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    column->addWidget(next_, 1);
     // The tool bar floats in the room below the next page, dragged like the page's own.
     auto* inkRoom = new QWidget(side);
     inkRoom->setObjectName(QStringLiteral("ConsoleInkRoom"));
-    column->addWidget(inkRoom, 1);
+    column->addWidget(inkRoom);
     layout->addWidget(side, 1, 1);
 
     PageStrip = new QListView(this);
@@ -184,8 +186,11 @@ PresenterConsole::PresenterConsole(TextBookPage& sheet, std::function<QString()>
     InkController& ink = *sheet_.Ink;
     currentInk_ = ink.addCanvas(current_->picture(), true);
     nextInk_ = ink.addCanvas(next_->picture());
-    InkBar = new InkToolBar(ink, inkRoom);
-    InkBar->showAtStart();
+    InkBar = new InkToolBar(ink, inkRoom, 4);
+    InkBar->adjustSize();
+    inkRoom->setMinimumHeight(InkBar->height());
+    InkBar->move((kNextWidth - InkBar->width()) / 2, 0);
+    InkBar->show();
 
     // The strip's click is a click on the sheet's thumbnail. Nothing of the console is read
     // after it: showing a page processes events, and the console may close meanwhile.

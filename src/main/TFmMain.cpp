@@ -27,6 +27,7 @@
 #include "LogoArtwork.h"
 #include "OfflineBar.h"
 #include "PreparationController.h"
+#include "Presenter.h"
 #include "ResourceBar.h"
 #include "cache/CacheCleaner.h"
 #include "cache/CacheFolder.h"
@@ -124,7 +125,10 @@ TFmMain::TFmMain(TstudyDM& dm, LessonDesktop desktop, QWidget* parent) : QWidget
     show();
 }
 
-TFmMain::~TFmMain() = default;
+TFmMain::~TFmMain() {
+    // The presenter console reads the textbook sheet: it goes while the sheet is whole.
+    delete Presenting;
+}
 
 QString TFmMain::windowClassName() {
     return QStringLiteral("QO-RO Classroom");

@@ -107,9 +107,17 @@ void InkController::showPage(InkCanvas* canvas, const QString& book, const QStri
 void InkController::choose(InkTool tool) {
     tool_ = tool;
     penButton_->setChecked(true);
-    if (toolBar_->isHidden()) toolBar_->showAtStart();
+    if (floatingBar_ && toolBar_->isHidden()) toolBar_->showAtStart();
     toolBar_->raise();
     emit stateChanged();
+}
+
+void InkController::setFloatingBar(bool shown) {
+    floatingBar_ = shown;
+    if (!shown)
+        toolBar_->hide();
+    else if (toolChosen())
+        toolBar_->showAtStart();
 }
 
 void InkController::putDown() {

@@ -44,6 +44,9 @@ public:
     bool toolChosen() const { return tool_.has_value(); }
     void choose(InkTool tool);
     void putDown();
+    // Whether the tool bar floats over the center page while a tool is chosen; not while the
+    // presenter console carries one and the page is projected alone.
+    void setFloatingBar(bool shown);
 
     QRgb penColour() const { return penColour_; }
     void setPenColour(QRgb colour);
@@ -96,5 +99,6 @@ private:
     QRgb penColour_;
     bool thick_ = false;
     bool hidden_ = false;
+    bool floatingBar_ = true;
     std::function<void(const QString&)> report_;
 };

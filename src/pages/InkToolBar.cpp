@@ -12,12 +12,11 @@ namespace {
 constexpr QRgb kBlue = qRgba(30, 90, 220, 255);
 constexpr QRgb kBlack = qRgba(20, 20, 20, 255);
 constexpr QRgb kRed = qRgba(220, 30, 30, 255);
-constexpr int kColumns = 2;
 constexpr int kMargin = 8;
 
 }  // namespace
 
-InkToolBar::InkToolBar(InkController& ink, QWidget* parent) : QFrame(parent), ink_(ink) {
+InkToolBar::InkToolBar(InkController& ink, QWidget* parent, int columns) : QFrame(parent), ink_(ink) {
     setObjectName(QStringLiteral("InkToolBar"));
     setAccessibleName(QStringLiteral("墨迹工具"));
     setFrameShape(QFrame::StyledPanel);
@@ -84,7 +83,7 @@ InkToolBar::InkToolBar(InkController& ink, QWidget* parent) : QFrame(parent), in
             act();
             refresh();
         });
-        grid->addWidget(button, index / kColumns, index % kColumns);
+        grid->addWidget(button, index / columns, index % columns);
         ++index;
     }
     connect(&ink_, &InkController::stateChanged, this, &InkToolBar::refresh);

@@ -17,7 +17,8 @@ class InkToolBar : public QFrame {
 public:
     static constexpr int kButtonSize = 48;
 
-    InkToolBar(InkController& ink, QWidget* parent);
+    // The buttons in rows of `columns`.
+    InkToolBar(InkController& ink, QWidget* parent, int columns = 2);
 
     // The button of this accessible name, or null.
     QToolButton* button(const QString& caption) const;

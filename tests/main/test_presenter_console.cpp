@@ -26,6 +26,7 @@
 #include "main/TFmMain.h"
 #include "pages/InkCanvas.h"
 #include "pages/InkController.h"
+#include "pages/InkToolBar.h"
 #include "pages/PagePicture.h"
 #include "pages/PageScrollBox.h"
 #include "pages/PageZoom.h"
@@ -110,7 +111,11 @@ private slots:
         book().Ink->putDown();
         QCOMPARE(messages_->texts(), QStringList());
     }
-    void cleanupTestCase() { window_.reset(); }
+    // The window may go while presenting: the console goes first, reading nothing of it.
+    void cleanupTestCase() {
+        present(kLarge, 1);
+        window_.reset();
+    }
 
     void thePageGoesToTheOtherScreen_data() {
         addColumns<QRect, QString, QRect>({"window", "chosen", "projector"});
@@ -217,6 +222,9 @@ private slots:
     void inkOnTheConsoleIsOnTheProjectedPage() {
         present(kLarge, 1);
         key(Qt::Key_P);
+        // The console carries the tool bar; the page is projected alone.
+        QVERIFY(console()->InkBar->isVisible());
+        QVERIFY(book().Ink->toolBar()->isHidden());
         QWidget* page = console()->currentPicture();
         const QPoint from = page->rect().center();
         QTest::mousePress(page, Qt::LeftButton, {}, from);

@@ -113,6 +113,34 @@ private slots:
         QCOMPARE(NeighbourScreen(kScreens, current, step), next);
     }
 
+    // The projected page's screen: the one chosen last, else the largest other one; mirrored
+    // outputs (one geometry) are one screen.
+    void projectorIsTheChosenOrTheLargestOther_data() {
+        addColumns<int, std::optional<RememberedScreen>, int>({"console", "chosen", "projector"});
+        const std::optional<RememberedScreen> none;
+        addRow("laptop: the largest other", 0, none, 2);
+        addRow("monitor: the largest other", 2, none, 0);
+        addRow("chosen last", 0, std::optional(RememberedScreen{"HDMI-1", QRect(1920, 0, 1280, 800)}), 1);
+        addRow("chosen last, renamed", 0, std::optional(RememberedScreen{"DP-9", QRect(1920, 0, 1280, 800)}),
+               1);
+        addRow("chosen last is the console's", 1,
+               std::optional(RememberedScreen{"HDMI-1", QRect(1920, 0, 1280, 800)}), 0);
+        addRow("chosen last unplugged", 0, std::optional(RememberedScreen{"VGA-1", QRect(5000, 0, 800, 600)}),
+               2);
+    }
+    void projectorIsTheChosenOrTheLargestOther() {
+        QFETCH(int, console);
+        QFETCH(std::optional<RememberedScreen>, chosen);
+        QFETCH(int, projector);
+        QCOMPARE(ProjectorScreen(kScreens, console, chosen), projector);
+        // A mirror of the console's screen is no projector; mirrors of one projector are one.
+        QList<ScreenInfo> mirrored = {kScreens.at(console), kScreens.at(console)};
+        QCOMPARE(ProjectorScreen(mirrored, 0, chosen), -1);
+        mirrored.append(kScreens.at(projector));
+        mirrored.append(kScreens.at(projector));
+        QCOMPARE(DistinctScreens(mirrored).size(), 2);
+    }
+
     // Opens on the remembered screen's work area; Ctrl+Shift+arrows move it and the next start
     // follows; one screen changes nothing and remembers nothing.
     void theWindowOpensAndMovesWhereTheTeacherPutIt() {
