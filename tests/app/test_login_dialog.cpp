@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
+#include <utility>
 
 #include "Controls.h"
 #include "DataRows.h"
@@ -44,6 +46,23 @@ bool hasDialogLook(const Tfmlogin* login) {
     return !login->windowFlags().testFlag(Qt::FramelessWindowHint) &&
            login->windowFlags().testFlag(Qt::WindowCloseButtonHint);
 }
+
+// Raises from the first message instead of showing it and passes the later ones on: a failure
+// from deep inside whatever shows one.
+class RaisingMessageSink {
+public:
+    RaisingMessageSink() {
+        previous_ = SetMessageSink([this](const QString& text) {
+            if (!std::exchange(raised_, true)) throw std::runtime_error("out of window handles");
+            previous_(text);
+        });
+    }
+    ~RaisingMessageSink() { SetMessageSink(std::move(previous_)); }
+
+private:
+    bool raised_ = false;
+    MessageSink previous_;
+};
 
 }  // namespace
 
@@ -225,6 +244,30 @@ private slots:
         // The catalogues came from what was kept; the teacher setting and the account server
         // were not asked.
         QCOMPARE(messages.texts().size(), 1);
+    }
+
+    // A start that fails halfway leaves the dialog as a failed sign-in does: framed, closable,
+    // and offering the offline start again.
+    void failedOfflineStartGivesTheDialogBack() {
+        MessageRecorder messages;
+        Tfmlogin* login = startOfferingOfflineStart();
+        QVERIFY(!login->btnOfflineStart->isHidden());
+        // The unit list was not kept: its failure is the first message of the start.
+        for (const std::string& folder : ReplyStore().accountFolders()) {
+            QDir kept(QString::fromStdString(folder));
+            for (const QString& name : kept.entryList({"LmvInclass_GetUnitList-*"}, QDir::Files))
+                QVERIFY(kept.remove(name));
+        }
+        messages.clear();
+        {
+            RaisingMessageSink failing;
+            login->btnOfflineStart->click();
+        }
+        QCOMPARE(messages.texts(), QStringList{"out of window handles"});
+        QVERIFY(login->isVisible());
+        QVERIFY(hasDialogLook(login));
+        QVERIFY(!login->btnOfflineStart->isHidden());
+        QVERIFY(login->btnlogin->isEnabled());
     }
 
     void wrongPasswordLeavesTheDialogAsItWas() {
