@@ -441,6 +441,39 @@ private slots:
         QVERIFY(entry_->FmMain() && entry_->FmMain()->isVisible());
     }
 
+    // The offline start lets the window handle input while it loads, as the online one does:
+    // what reaches the dialog then neither starts a second session nor signs in inside it.
+    void inputDuringTheOfflineStartIsIgnored_data() {
+        QTest::addColumn<QString>("input");
+        for (const char* input : {"offline pick again", "Enter", "dialog closed", "window closed"})
+            QTest::newRow(input) << QString(input);
+    }
+    void inputDuringTheOfflineStartIsIgnored() {
+        QFETCH(QString, input);
+        MessageRecorder messages;
+        Tfmlogin* login = startOfferingOfflineStart();
+        QCOMPARE(messages.texts().size(), 1);
+        int inputs = 0;
+        bool delivered = false;
+        QTimer::singleShot(0, login, [&] {
+            ++inputs;
+            TFmMain* window = entry_->FmMain();
+            delivered = window != nullptr;
+            if (input == "offline pick again") login->btnOfflineStart->click();
+            if (input == "Enter") QTest::keyClick(login, Qt::Key_Return);
+            if (input == "dialog closed") delivered = delivered && login->close();
+            if (input == "window closed") delivered = delivered && window->close();
+        });
+        login->btnOfflineStart->click();
+        QCOMPARE(inputs, 1);
+        QVERIFY(delivered);
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+        QVERIFY(entry_->FmMain() && entry_->FmMain()->offline());
+        QCOMPARE(login->member().UserId, entry_->FmMain()->Member.UserId);
+    }
+
     // What a write killed halfway leaves is removed at the next start once over a minute old;
     // nothing else is, however close its name.
     void startRemovesOnlyOldLeftoversOfInterruptedWrites_data() {
