@@ -203,6 +203,9 @@ void Tfmlogin::btnOfflineStartClick() {
         ShowSignedInLook();
         StartSession(account, TeacherSessionStart::Mode::Offline);
     } catch (const std::exception& error) {
+        // As after a failed sign-in: a borderless dialog could neither retry nor close.
+        ShowDialogLook();
+        btnOfflineStart->show();
         ShowMessage(QString::fromUtf8(error.what()));
     }
 }

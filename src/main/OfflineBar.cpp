@@ -3,10 +3,16 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
-#include <chrono>
+#include <atomic>
+#include <thread>
 
 #include "look/Look.h"
 #include "service/HTTPRIOLmvInClass.h"
+
+struct OfflineBar::ProbeAnswer {
+    std::atomic<bool> done{false};
+    std::atomic<bool> answered{false};
+};
 
 OfflineBar::OfflineBar(QWidget* panel, int left, int top, HTTPRIOLmvInClass& service, ServiceProbe probe)
     : QObject(panel), service_(service), probe_(std::move(probe)) {
@@ -39,8 +45,8 @@ OfflineBar::OfflineBar(QWidget* panel, int left, int top, HTTPRIOLmvInClass& ser
 
 OfflineBar::~OfflineBar() {
     service_.setUnreachableHandler({});
-    // A probe still running ends by its own time-outs; its answer is no longer wanted.
-    if (probing_.valid()) probing_.wait();
+    // A probe still running ends by its own time-outs, with its own copy of the probe; closing
+    // the window does not wait for a network that does not answer.
 }
 
 bool OfflineBar::offline() const {
@@ -69,10 +75,20 @@ void OfflineBar::LeaveOffline() {
 }
 
 void OfflineBar::AskService() {
-    if (probing_.valid()) {
-        if (probing_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return;
-        const bool answered = probing_.get();
-        btnOnline->setVisible(answered && offline());
+    if (probing_) {
+        if (!probing_->done.load(std::memory_order_acquire)) return;
+        btnOnline->setVisible(probing_->answered.load() && offline());
+        probing_.reset();
     }
-    if (offline()) probing_ = std::async(std::launch::async, probe_);
+    if (!offline()) return;
+    auto answer = std::make_shared<ProbeAnswer>();
+    std::thread([probe = probe_, answer] {
+        // Nobody is left to catch on this thread: a probe that raises had no answer.
+        try {
+            answer->answered = probe();
+        } catch (...) {
+        }
+        answer->done.store(true, std::memory_order_release);
+    }).detach();
+    probing_ = std::move(answer);
 }

@@ -2,7 +2,7 @@
 
 #include <QObject>
 #include <functional>
-#include <future>
+#include <memory>
 
 class QLabel;
 class QPushButton;
@@ -16,7 +16,8 @@ class HTTPRIOLmvInClass;
 // background whether the service answers again: then "恢复在线" is offered to leave the mode.
 //
 // The controls are children of `panel`; the proxy is borrowed and must outlive the bar. The
-// probe runs on a thread of its own and must touch nothing of the window.
+// probe runs on a thread of its own and must touch nothing of the window: it owns all it uses,
+// for a probe still waiting on a silent network when the window closes is left to end alone.
 class OfflineBar : public QObject {
     Q_OBJECT
 
@@ -39,11 +40,14 @@ public:
     QPushButton* btnOnline = nullptr;
 
 private:
+    struct ProbeAnswer;
+
     void OfferOffline();
     void AskService();
 
     HTTPRIOLmvInClass& service_;
     std::function<bool()> probe_;
     QTimer* probeTimer_ = nullptr;
-    std::future<bool> probing_;
+    // Shared with the probe's thread, which may outlive the bar.
+    std::shared_ptr<ProbeAnswer> probing_;
 };

@@ -70,16 +70,32 @@ std::string ReplyStore::fileName(std::string_view operation, std::string_view re
 }
 
 bool ReplyStore::makeFolder(const std::string& folder) const {
+    if (folder == madeFolder_) return true;
     // The cache folder's parents are made the way the picture cache makes them.
     const std::string base = root_.substr(0, root_.size() - 1);
     for (std::size_t slash = base.find('/', 1); slash != std::string::npos; slash = base.find('/', slash + 1))
         ::mkdir(base.substr(0, slash).c_str(), 0700);
-    return ownFolder(base) && ownFolder(folder.substr(0, folder.size() - 1));
+    if (!ownFolder(base) || !ownFolder(folder.substr(0, folder.size() - 1))) return false;
+    madeFolder_ = folder;
+    return true;
 }
 
 void ReplyStore::write(const std::string& folder, const std::string& name, std::string_view bytes) const {
     if (!makeFolder(folder)) return;
-    AtomicFile::writeFile(folder + name, kTemporaryPrefix, bytes, 0600);
+    const std::string path = folder + name;
+    // A rewrite of the same bytes would cost a flush to disk for nothing.
+    if (holds(path, bytes)) return;
+    // A folder removed behind our back (the cache emptied) is made again by the next keep.
+    if (AtomicFile::writeFile(path, kTemporaryPrefix, bytes, 0600) != 0) madeFolder_.clear();
+}
+
+bool ReplyStore::holds(const std::string& path, std::string_view bytes) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || (info.st_mode & 07777) != 0600)
+        return false;
+    if (static_cast<std::size_t>(info.st_size) != bytes.size()) return false;
+    const std::optional<std::string> kept = read(path);
+    return kept && *kept == bytes;
 }
 
 std::optional<std::string> ReplyStore::read(const std::string& path) {
@@ -135,6 +151,7 @@ std::vector<std::string> ReplyStore::accountFolders() const {
 }
 
 void ReplyStore::RemoveAll() const {
+    madeFolder_.clear();
     for (const std::string& folder : accountFolders()) {
         std::vector<std::string> files;
         listEntries(folder, &files, nullptr);

@@ -12,7 +12,9 @@
 // folder per account, named by the SHA-256 of the account's bytes in hex as the remembered place
 // is (an account holding "/" or ".." names no other folder), both made with mode 0700. A reply is
 // one file named by its operation and the SHA-256 of its request's parameters (which hold the
-// book), written whole through a temporary file, mode 0600.
+// book), written whole through a temporary file, mode 0600. Every pick keeps the replies it read,
+// and most are the ones kept already: a file that holds the same bytes is left alone, and the
+// folder made once is not made again until a write finds it gone.
 //
 // Nothing here reports a failure: a folder that cannot be made keeps nothing, and a missing or
 // unreadable file is a reply not kept. Window thread only.
@@ -50,7 +52,10 @@ private:
     bool makeFolder(const std::string& folder) const;
     void write(const std::string& folder, const std::string& name, std::string_view bytes) const;
     static std::optional<std::string> read(const std::string& path);
+    static bool holds(const std::string& path, std::string_view bytes);
 
     std::string root_;
     std::string accountFolder_;
+    // The folder last made or found, so that a run of keeps does not make it again each time.
+    mutable std::string madeFolder_;
 };

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <cerrno>
 #include <cstring>
+#include <stdexcept>
+#include <utility>
 
 #include "Controls.h"
 #include "DataRows.h"
@@ -44,6 +46,23 @@ bool hasDialogLook(const Tfmlogin* login) {
     return !login->windowFlags().testFlag(Qt::FramelessWindowHint) &&
            login->windowFlags().testFlag(Qt::WindowCloseButtonHint);
 }
+
+// Raises from the first message instead of showing it and passes the later ones on: a failure
+// from deep inside whatever shows one.
+class RaisingMessageSink {
+public:
+    RaisingMessageSink() {
+        previous_ = SetMessageSink([this](const QString& text) {
+            if (!std::exchange(raised_, true)) throw std::runtime_error("out of window handles");
+            previous_(text);
+        });
+    }
+    ~RaisingMessageSink() { SetMessageSink(std::move(previous_)); }
+
+private:
+    bool raised_ = false;
+    MessageSink previous_;
+};
 
 }  // namespace
 
@@ -227,6 +246,30 @@ private slots:
         QCOMPARE(messages.texts().size(), 1);
     }
 
+    // A start that fails halfway leaves the dialog as a failed sign-in does: framed, closable,
+    // and offering the offline start again.
+    void failedOfflineStartGivesTheDialogBack() {
+        MessageRecorder messages;
+        Tfmlogin* login = startOfferingOfflineStart();
+        QVERIFY(!login->btnOfflineStart->isHidden());
+        // The unit list was not kept: its failure is the first message of the start.
+        for (const std::string& folder : ReplyStore().accountFolders()) {
+            QDir kept(QString::fromStdString(folder));
+            for (const QString& name : kept.entryList({"LmvInclass_GetUnitList-*"}, QDir::Files))
+                QVERIFY(kept.remove(name));
+        }
+        messages.clear();
+        {
+            RaisingMessageSink failing;
+            login->btnOfflineStart->click();
+        }
+        QCOMPARE(messages.texts(), QStringList{"out of window handles"});
+        QVERIFY(login->isVisible());
+        QVERIFY(hasDialogLook(login));
+        QVERIFY(!login->btnOfflineStart->isHidden());
+        QVERIFY(login->btnlogin->isEnabled());
+    }
+
     void wrongPasswordLeavesTheDialogAsItWas() {
         startDemo();
         MessageRecorder messages;
@@ -396,6 +439,39 @@ private slots:
                               "LmvInclass_GetTeacherSetting", "account-notification"}));
         QVERIFY(!login->programEndRequested());
         QVERIFY(entry_->FmMain() && entry_->FmMain()->isVisible());
+    }
+
+    // The offline start lets the window handle input while it loads, as the online one does:
+    // what reaches the dialog then neither starts a second session nor signs in inside it.
+    void inputDuringTheOfflineStartIsIgnored_data() {
+        QTest::addColumn<QString>("input");
+        for (const char* input : {"offline pick again", "Enter", "dialog closed", "window closed"})
+            QTest::newRow(input) << QString(input);
+    }
+    void inputDuringTheOfflineStartIsIgnored() {
+        QFETCH(QString, input);
+        MessageRecorder messages;
+        Tfmlogin* login = startOfferingOfflineStart();
+        QCOMPARE(messages.texts().size(), 1);
+        int inputs = 0;
+        bool delivered = false;
+        QTimer::singleShot(0, login, [&] {
+            ++inputs;
+            TFmMain* window = entry_->FmMain();
+            delivered = window != nullptr;
+            if (input == "offline pick again") login->btnOfflineStart->click();
+            if (input == "Enter") QTest::keyClick(login, Qt::Key_Return);
+            if (input == "dialog closed") delivered = delivered && login->close();
+            if (input == "window closed") delivered = delivered && window->close();
+        });
+        login->btnOfflineStart->click();
+        QCOMPARE(inputs, 1);
+        QVERIFY(delivered);
+        QCOMPARE(messages.texts().size(), 1);
+        QVERIFY(!login->isVisible());
+        QVERIFY(!login->programEndRequested());
+        QVERIFY(entry_->FmMain() && entry_->FmMain()->offline());
+        QCOMPARE(login->member().UserId, entry_->FmMain()->Member.UserId);
     }
 
     // What a write killed halfway leaves is removed at the next start once over a minute old;

@@ -5,16 +5,23 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <atomic>
+#include <future>
 
 #include "DataModule.h"
 #include "DemoService.h"
 #include "MainWindowControls.h"
 #include "MessageRecorder.h"
+#include "RecordingHttpServer.h"
 #include "TestActions.h"
 #include "app/LumoApplication.h"
 #include "catalogue/FillBookCombo.h"
+#include "main/OfflineBar.h"
 #include "main/TFmMain.h"
 #include "pages/PagePicture.h"
+#include "service/HTTPRIOLmvInClass.h"
+#include "service/HttpClient.h"
 
 class TestOfflineLesson : public QObject {
     Q_OBJECT
@@ -103,6 +110,44 @@ private slots:
         chooseBook("b5b");
         QCOMPARE(operations(QStringLiteral("LmvInclass_GetsyllabusWordList")), 1);
         QCOMPARE(messages.texts(), QStringList());
+    }
+
+    // The window closed while offline and the service's host takes the probe's connection but
+    // never answers: closing must not wait for the probe, which ends alone once answered.
+    void closingDoesNotWaitForAProbeLeftWithoutAnswer() {
+        std::promise<void> answer;
+        std::shared_future<void> answered = answer.get_future().share();
+        std::atomic<int> asked{0};
+        RecordingHttpServer host(
+            [&asked, answered](const RecordedRequest&) {
+                ++asked;
+                answered.wait();
+                return ScriptedResponse{};
+            },
+            RecordingHttpServer::Connections::Concurrent);
+        // Answered at the latest on the way out: the server waits for its handlers.
+        bool released = false;
+        auto release = [&] {
+            if (!std::exchange(released, true)) answer.set_value();
+        };
+        const auto releaseOnExit = qScopeGuard(release);
+        auto probeEnded = std::make_shared<std::atomic<bool>>(false);
+        HTTPRIOLmvInClass service;
+        auto panel = std::make_unique<QWidget>();
+        auto* bar = new OfflineBar(
+            panel.get(), 0, 0, service,
+            [client = HttpClient({}, HttpTimeouts{3, 60, 60}), url = host.baseUrl(), probeEnded] {
+                client.get(url);
+                *probeEnded = true;
+                return true;
+            });
+        bar->EnterOffline();
+        QTRY_VERIFY_WITH_TIMEOUT(asked > 0, 10000);
+        panel.reset();
+        QVERIFY(!*probeEnded);
+        release();
+        QTRY_VERIFY(*probeEnded);
+        QCOMPARE(asked.load(), 1);
     }
 };
 
