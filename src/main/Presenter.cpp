@@ -116,6 +116,7 @@ QString Presenter::HelpText() {
         {QStringLiteral("B 或 .　/　W"), QStringLiteral("黑屏 / 白屏（任意键返回）")},
         {QStringLiteral("F5 或 F11"), QStringLiteral("演示模式")},
         {QStringLiteral("Esc 或 Shift+F5"), QStringLiteral("退出全屏播放或演示模式")},
+        {QStringLiteral("Ctrl+Shift+S"), QStringLiteral("两个屏幕时：交换投影屏与演示者视图")},
         {QStringLiteral("P / H / E"), QStringLiteral("画笔 / 荧光笔 / 橡皮擦（Esc 收起）")},
         {QStringLiteral("Ctrl+Z / Ctrl+Y"), QStringLiteral("撤销 / 重做墨迹")},
         {QStringLiteral("Ctrl+滚轮 / Ctrl++ / Ctrl+-"), QStringLiteral("放大 / 缩小（拖动平移）")},

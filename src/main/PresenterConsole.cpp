@@ -201,8 +201,8 @@ PresenterConsole::PresenterConsole(TextBookPage& sheet, std::function<QString()>
     connect(btnElapsed, &QPushButton::clicked, this, &PresenterConsole::resetElapsed);
     connect(&sheet_, &TextBookPage::pageShown, this, &PresenterConsole::pageShown);
     const QAbstractItemModel* thumbnails = sheet_.LVTextBook->model();
-    connect(thumbnails, &QAbstractItemModel::rowsInserted, this,
-            [this] { pageShown(sheet_.CurrentIndex()); });
+    // Thumbnails still arriving change the count, not the page shown.
+    connect(thumbnails, &QAbstractItemModel::rowsInserted, this, &PresenterConsole::showCount);
     connect(thumbnails, &QAbstractItemModel::modelReset, this, [this] { pageShown(-1); });
 
     // The projected picture moves and grows with the zoom and the pan.
@@ -277,13 +277,12 @@ void PresenterConsole::tick() {
 
 void PresenterConsole::pageShown(int index) {
     const unsigned display = ++displays_;
+    shown_ = index;
     const int count = sheet_.LVTextBook->count();
     const QString caption = caption_ ? caption_() : QString();
     lblCaption->setText(caption);
     lblCaption->setAccessibleName(caption);
-    lblPageCount->setText(index >= 0 ? QStringLiteral("第%1页 / 共%2页").arg(index + 1).arg(count)
-                                     : QStringLiteral("共%1页").arg(count));
-    lblPageCount->setAccessibleName(lblPageCount->text());
+    showCount();
 
     const CenterPageView& centre = *sheet_.CenterPage;
     const InkCanvas& projected = *sheet_.Ink->centreCanvas();
@@ -310,6 +309,13 @@ void PresenterConsole::pageShown(int index) {
     lblNext->setText(index >= 0 && last ? QStringLiteral("下一页：没有了") : QStringLiteral("下一页"));
     // After both screens have painted the page asked for.
     if (!last) QTimer::singleShot(0, this, [this, display] { readNextPage(display); });
+}
+
+void PresenterConsole::showCount() {
+    const int count = sheet_.LVTextBook->count();
+    lblPageCount->setText(shown_ >= 0 ? QStringLiteral("第%1页 / 共%2页").arg(shown_ + 1).arg(count)
+                                      : QStringLiteral("共%1页").arg(count));
+    lblPageCount->setAccessibleName(lblPageCount->text());
 }
 
 void PresenterConsole::readNextPage(unsigned display) {

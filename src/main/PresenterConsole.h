@@ -66,6 +66,7 @@ protected:
 private:
     QWidget* createHeader();
     void pageShown(int index);
+    void showCount();
     void readNextPage(unsigned display);
     void followZoom();
     void tick();
@@ -79,5 +80,6 @@ private:
     QTimer clock_;
     QElapsedTimer elapsed_;
     unsigned displays_ = 0;
+    int shown_ = -1;
     int nextShown_ = -1;
 };

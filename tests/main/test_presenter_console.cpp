@@ -138,9 +138,16 @@ private slots:
         for (const char* caption : {"交换屏幕", "结束演示", "课本页", "当前页面", "下一页"})
             QVERIFY2(!ShownAccessibles(console(), QString::fromUtf8(caption)).isEmpty(), caption);
 
+        // The help shows where the presenter looks; Esc closes it first.
+        key(Qt::Key_F1);
+        QVERIFY(presenter().HelpShown());
+        QCOMPARE(presenter().Help()->window(), console());
+        key(Qt::Key_Escape);
+        QVERIFY(!presenter().HelpShown() && presenter().InPresentation());
         key(Qt::Key_Escape);
         QVERIFY(!presenter().InPresentation());
         QCOMPARE(console(), nullptr);
+        QCOMPARE(presenter().Help()->window(), &w());
         QTRY_COMPARE(w().geometry(), normal);
         QVERIFY(!(w().windowState() & Qt::WindowFullScreen));
         QCOMPARE(selected(), 1);
