@@ -552,13 +552,13 @@ void Presenter::LeavePresentation() {
     const bool moved =
         t_.window->screen() != nullptr && !t_.window->screen()->geometry().contains(windowGeometry_.center());
     closeConsole();
+    // Back from the projector: to its own screen first, as a window manager maximises a window
+    // on the screen it is on, then to its own place whatever its state.
     if (moved) {
         if (QWindow* handle = t_.window->windowHandle())
             if (QScreen* home = QGuiApplication::screenAt(windowGeometry_.center())) handle->setScreen(home);
     }
     t_.window->setWindowState(windowState_ & ~Qt::WindowFullScreen);
-    // Back from the projector the geometry is set whatever the state, as a window manager
-    // maximises a window on the screen it is on.
     if (moved || !(windowState_ & (Qt::WindowMaximized | Qt::WindowFullScreen)))
         t_.window->setGeometry(windowGeometry_);
     book.pageBox->setHorizontalScrollBarPolicy(Qt::ScrollBarPolicy(horizontalBar_));
