@@ -16,7 +16,8 @@
 // bytes of a connection tell a TLS handshake from a request. Each connection runs as one
 // coroutine on the io_context; the handler is called on whichever thread runs it, so it must be
 // thread-safe. A request that does not parse gets 400 and the connection is closed; the server
-// keeps accepting. The log function gets one line per request.
+// keeps accepting. The log function gets one line per request, after the reply went out and
+// after the lines of the replies that had begun to go out when the request came in.
 class DemoServer {
 public:
     using Handler = std::function<HttpReply(const HttpRequest&)>;

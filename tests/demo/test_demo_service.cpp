@@ -59,6 +59,7 @@ private Q_SLOTS:
     void questionPagesAnswerOnPort8090();
     void malformedRequestsGet400AndServiceGoesOn();
     void unknownMediaIdGives404();
+    void logListsRepliesInTheOrderTheClientGotThem();
 };
 
 void TestDemoService::bothSchemesAnswerOnOnePort() {
@@ -336,6 +337,28 @@ void TestDemoService::unknownMediaIdGives404() {
     QCOMPARE(client.get(service.baseUrl(true).toStdString() + "/api/media/GetClip/clip1").status, 200L);
     QCOMPARE(client.get(service.baseUrl(true).toStdString() + "/api/media/GetClip/nope").status, 404L);
     QCOMPARE(client.get(service.baseUrl(true).toStdString() + "/api/media/GetClip/").status, 404L);
+}
+
+// A trickled reply's line comes one pause after its last byte, by which time the client has had
+// the reply and can ask again on a connection of its own: a settled log must hold the reply, and
+// a later request's line must not come before it.
+void TestDemoService::logListsRepliesInTheOrderTheClientGotThem() {
+    QTemporaryDir overrides;
+    writeFile(overrides.path() + "/faults/http", "/first not-found\n/first trickle:150\n");
+    DemoService service({overrides.path()});
+    HttpClient client({true, service.caFile().toStdString()});
+    const auto targets = [&service] {
+        QStringList list;
+        for (const QString& line : service.requestLog())
+            if (!line.contains("/?settled=")) list << line.split(u' ').value(4);
+        return list;
+    };
+    QCOMPARE(client.get(service.baseUrl(true).toStdString() + "/first").status, 404L);
+    QCOMPARE(service.settledLog().size(), 1);
+    QCOMPARE(client.get(service.baseUrl(true).toStdString() + "/first").status, 404L);
+    QCOMPARE(client.get(service.baseUrl(false).toStdString() + "/second").status, 404L);
+    QVERIFY(service.waitForRequest(" /second "));
+    QCOMPARE(targets(), (QStringList{"/first", "/first", "/second"}));
 }
 
 QTEST_GUILESS_MAIN(TestDemoService)

@@ -43,8 +43,9 @@ public:
     // or "-", status, time).
     QStringList requestLog();
     // The log once every request answered so far is in it (a line is written only after its
-    // reply is sent, so a client can be ahead of it): a marker request is made and waited for,
-    // and left out of the lines returned.
+    // reply is sent, so a client can be ahead of it): a marker request is made and its line
+    // waited for, which the service writes only after the lines of every reply that had gone
+    // out before the marker came; the marker is left out of the lines returned.
     QStringList settledLog();
     // Waits until a logged request line contains the text; false after the deadline.
     bool waitForRequest(const QString& contains, int timeoutMs = 10000);
