@@ -52,7 +52,6 @@ public:
 
     PagePicture* currentPicture() const;
     PagePicture* nextPicture() const;
-    InkCanvas* currentInk() const { return currentInk_; }
 
     static QString swapCaption() { return QStringLiteral("交换屏幕"); }
 

@@ -236,9 +236,17 @@ private slots:
         const QPoint from = page->rect().center();
         QTest::mousePress(page, Qt::LeftButton, {}, from);
         for (int step = 1; step <= 10; ++step) QTest::mouseMove(page, from + QPoint(step * 8, step * 4));
+        // The class sees the line while it is drawn.
+        const QImage projected = book().Ink->centreCanvas()->grab().toImage();
+        bool red = false;
+        for (int y = 0; y < projected.height() && !red; y += 2)
+            for (int x = 0; x < projected.width() && !red; x += 2)
+                red = QColor(projected.pixel(x, y)) == QColor(Qt::red) ||
+                      (qRed(projected.pixel(x, y)) > 180 && qGreen(projected.pixel(x, y)) < 80);
+        QVERIFY(red);
         QTest::mouseRelease(page, Qt::LeftButton, {}, from + QPoint(80, 40));
-        const InkCanvas& projected = *book().Ink->centreCanvas();
-        const PageInk* ink = book().Ink->store().find(projected.book(), projected.pageId());
+        const InkCanvas& canvas = *book().Ink->centreCanvas();
+        const PageInk* ink = book().Ink->store().find(canvas.book(), canvas.pageId());
         QVERIFY(ink != nullptr);
         QCOMPARE(ink->strokes().size(), std::size_t(1));
         key(Qt::Key_Z, Qt::ControlModifier);
