@@ -464,10 +464,7 @@ void Presenter::EnterPresentation() {
 bool Presenter::openConsole() {
     if (t_.book.textBook == nullptr) return false;
     const QList<QScreen*> qtScreens = QGuiApplication::screens();
-    QList<ScreenInfo> screens;
-    for (QScreen* screen : qtScreens)
-        screens.append({screen->name(), screen->geometry(), screen->availableGeometry()});
-    screens = DistinctScreens(screens);
+    const QList<ScreenInfo> screens = DistinctScreens(DesktopScreens().screens());
     const int here = ScreenAt(screens, t_.window->frameGeometry().center());
     const int there = ::ProjectorScreen(screens, here, t_.loadProjector ? t_.loadProjector() : std::nullopt);
     if (here < 0 || there < 0) return false;
